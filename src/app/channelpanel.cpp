@@ -1,0 +1,128 @@
+#include "channelpanel.h"
+
+#include "common/numbers.h"
+#include "common/uilook.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace {
+
+// Geometry in twips.
+constexpr int columnPitch = 600;
+constexpr int firstColumn = 240;
+constexpr int boxWidth = 495;
+constexpr int boxHeight = 270;
+constexpr int sliderWidth = 255;
+constexpr int checkSize = 255;
+
+struct RowGeometry {
+    int labelTop;
+    int sliderHeight;
+};
+constexpr RowGeometry rows[] = {{240, 2295}, {3360, 2175}};
+
+constexpr int sliderPageStep(int channel) { return channel == 5 ? 12 : 1; }
+
+} // namespace
+
+ChannelPanel::ChannelPanel(QWidget *parent) : QGroupBox(QStringLiteral("通道控制"), parent)
+{
+    setObjectName(QStringLiteral("Frame2"));
+    for (int position = 0; position < channelCount; ++position)
+        buildColumn(position);
+}
+
+void ChannelPanel::buildColumn(int position)
+{
+    const int channel = columnChannels[position];
+    const RowGeometry &row = rows[position / 16];
+    const int left = firstColumn + (position % 16) * columnPitch;
+    const int boxTop = row.labelTop + 240;
+    const int sliderTop = boxTop + boxHeight + 30;
+    const int sliderLeft = left + (boxWidth - sliderWidth) / 2;
+
+    auto *label = new QLabel(QString::number(position + 1), this);
+    label->setObjectName(QStringLiteral("Label1_%1").arg(position));
+    label->setAlignment(Qt::AlignCenter);
+    uilook::place(*label, left, row.labelTop, boxWidth, 225);
+
+    Column &column = m_columns[channel];
+    column.valueBox = new QLineEdit(this);
+    column.valueBox->setObjectName(QStringLiteral("Text1_%1").arg(channel));
+    column.valueBox->setAlignment(Qt::AlignCenter);
+    column.valueBox->setTextMargins(0, 0, 0, 0);
+    uilook::place(*column.valueBox, left, boxTop, boxWidth, boxHeight);
+
+    column.slider = new QScrollBar(Qt::Vertical, this);
+    column.slider->setObjectName(QStringLiteral("VScroll1_%1").arg(channel));
+    column.slider->setRange(minimumPulse, maximumPulse);
+    column.slider->setSingleStep(1);
+    column.slider->setPageStep(sliderPageStep(channel));
+    column.slider->setValue(1500);
+    uilook::place(*column.slider, sliderLeft, sliderTop, sliderWidth, row.sliderHeight);
+
+    column.checkBox = new QCheckBox(this);
+    column.checkBox->setObjectName(QStringLiteral("Check1_%1").arg(channel));
+    column.checkBox->setChecked(true);
+    uilook::place(*column.checkBox, sliderLeft + 30, sliderTop + row.sliderHeight, checkSize, checkSize);
+
+    // Every committed value (drag position, arrow, page, key, program) arrives as
+    // valueChanged; a release after a drag sends the final value once more.
+    connect(column.slider, &QScrollBar::valueChanged, this, [this, channel] { onSliderChanged(channel); });
+    connect(column.slider, &QScrollBar::sliderPressed, this, [this, channel] { m_columns[channel].dragged = false; });
+    connect(column.slider, &QScrollBar::sliderMoved, this, [this, channel] { m_columns[channel].dragged = true; });
+    connect(column.slider, &QScrollBar::sliderReleased, this, [this, channel] {
+        if (std::exchange(m_columns[channel].dragged, false))
+            onSliderChanged(channel);
+    });
+    connect(column.valueBox, &QLineEdit::textChanged, this, [this, channel] { onValueBoxEdited(channel); });
+    connect(column.checkBox, &QCheckBox::toggled, column.slider, &QWidget::setEnabled);
+}
+
+int ChannelPanel::pulse(int channel) const
+{
+    return m_columns[channel].slider->value();
+}
+
+QList<sequenceline::Channel> ChannelPanel::tickedChannels() const
+{
+    QList<sequenceline::Channel> ticked;
+    for (int channel = 0; channel < channelCount; ++channel) {
+        if (m_columns[channel].checkBox->checkState() == Qt::Checked)
+            ticked.append({channel, pulse(channel)});
+    }
+    return ticked;
+}
+
+void ChannelPanel::showValuesAndClearChecks()
+{
+    for (Column &column : m_columns) {
+        column.valueBox->setText(QString::number(column.slider->value()));
+        column.checkBox->setChecked(false);
+    }
+}
+
+void ChannelPanel::reset(int pulse)
+{
+    for (Column &column : m_columns) {
+        column.valueBox->setText(QString::number(column.slider->value()));
+        column.slider->setValue(pulse);
+    }
+}
+
+void ChannelPanel::onSliderChanged(int channel)
+{
+    Column &column = m_columns[channel];
+    column.valueBox->setText(QString::number(column.slider->value()));
+    Q_EMIT channelMoved(channel);
+}
+
+void ChannelPanel::onValueBoxEdited(int channel)
+{
+    const auto value = numbers::lenientInt16(m_columns[channel].valueBox->text());
+    if (value && *value >= minimumPulse && *value <= maximumPulse)
+        m_columns[channel].slider->setValue(*value);
+}

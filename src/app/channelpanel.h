@@ -1,0 +1,67 @@
+#pragma once
+
+#include "sequence/sequenceline.h"
+
+#include <QGroupBox>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+
+// The 32 servo channels: for each channel index k a value box Text1_k, a slider
+// VScroll1_k (the channel's pulse width) and a check box Check1_k, in two rows of
+// 16 columns whose captions 1..32 do not follow k (see columnChannels).
+//
+// Slider and value box follow each other in one pass: a slider change rewrites
+// the box and raises channelMoved(k); a box edit that reads as a valid pulse
+// width moves the slider. A check box enables or disables its slider only.
+class ChannelPanel final : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    static constexpr int channelCount = 32;
+    static constexpr int minimumPulse = 500;
+    static constexpr int maximumPulse = 2500;
+    // The channel index under each column caption 1..32, left to right.
+    static constexpr std::array<int, channelCount> columnChannels = {
+        5,  6,  4,  3,  2,  1,  0,  7,  15, 14, 13, 12, 11, 10, 9,  8,
+        23, 22, 21, 20, 19, 18, 17, 16, 24, 31, 30, 29, 28, 27, 26, 25,
+    };
+
+    explicit ChannelPanel(QWidget *parent = nullptr);
+
+    int pulse(int channel) const;
+    // Ticked channels in index order, with their pulse widths.
+    QList<sequenceline::Channel> tickedChannels() const;
+
+    // Start-up: every box shows its slider's value, every check box is cleared
+    // (which disables every slider).
+    void showValuesAndClearChecks();
+
+    // For k = 0..31: rewrite the box from the slider, then move the slider to
+    // `pulse`; each channel that moves raises channelMoved before the next is
+    // touched.
+    void reset(int pulse);
+
+Q_SIGNALS:
+    // The slider of `channel` has a new value (or was released after a drag).
+    void channelMoved(int channel);
+
+private:
+    struct Column {
+        QLineEdit *valueBox = nullptr;
+        QScrollBar *slider = nullptr;
+        QCheckBox *checkBox = nullptr;
+        bool dragged = false;
+    };
+
+    void buildColumn(int position);
+    void onSliderChanged(int channel);
+    void onValueBoxEdited(int channel);
+
+    std::array<Column, channelCount> m_columns;
+};

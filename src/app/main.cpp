@@ -1,0 +1,19 @@
+#include "app/mainwindow.h"
+#include "app/sequencefile.h"
+#include "common/notifier.h"
+#include "link/qtserialport.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("servo-console"));
+    QApplication::setApplicationDisplayName(QStringLiteral("舵机控制台"));
+
+    MessageBoxNotifier notifier;
+    MainWindow window({std::make_unique<QtSerialPort>(), &notifier, systemPortEnumerator(),
+                       SequenceFile::besideExecutable()});
+    window.show();
+    return QApplication::exec();
+}

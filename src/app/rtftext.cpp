@@ -1,0 +1,185 @@
+#include "rtftext.h"
+
+#include <QSet>
+#include <QStringDecoder>
+
+#include <cctype>
+#include <vector>
+
+namespace {
+
+// Groups that hold no text of the document.
+const QSet<QByteArray> &skippedDestinations()
+{
+    static const QSet<QByteArray> names = {
+        "fonttbl", "colortbl", "stylesheet", "info",     "pict",    "object",   "header",
+        "footer",  "headerl",  "headerr",    "footerl",  "footerr", "footnote", "listtable",
+        "listoverridetable", "rsidtbl", "generator", "themedata", "datastore", "latentstyles",
+    };
+    return names;
+}
+
+class RtfReader
+{
+public:
+    explicit RtfReader(const QByteArray &rtf) : m_rtf(rtf) {}
+
+    QString read()
+    {
+        m_states.push_back({});
+        while (m_pos < m_rtf.size()) {
+            const char c = m_rtf[m_pos++];
+            if (c == '{') {
+                flushBytes();
+                m_states.push_back(m_states.back());
+            } else if (c == '}') {
+                flushBytes();
+                if (m_states.size() > 1)
+                    m_states.pop_back();
+            } else if (c == '\\') {
+                controlSymbol();
+            } else if (c != '\r' && c != '\n') {
+                character(QChar::fromLatin1(c), c);
+            }
+        }
+        flushBytes();
+        return m_text;
+    }
+
+private:
+    struct State {
+        bool skip = false;
+        int unicodeFallback = 1; // characters that follow \uN in its place
+    };
+
+    void controlSymbol()
+    {
+        if (m_pos >= m_rtf.size())
+            return;
+        const char c = m_rtf[m_pos];
+        if (c == '\'') {
+            bool ok = false;
+            const char byte = char(m_rtf.mid(m_pos + 1, 2).toInt(&ok, 16));
+            m_pos += 3;
+            if (ok)
+                character({}, byte);
+            return;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(c))) {
+            ++m_pos;
+            switch (c) {
+            case '*':
+                m_states.back().skip = true;
+                break;
+            case '~':
+                character(u' ', ' ');
+                break;
+            case '_':
+                character(u'-', '-');
+                break;
+            case '\\':
+            case '{':
+            case '}':
+                character(QChar::fromLatin1(c), c);
+                break;
+            case '\r':
+            case '\n':
+                put(u'\r');
+                break;
+            default:
+                break;
+            }
+            return;
+        }
+        controlWord();
+    }
+
+    void controlWord()
+    {
+        const qsizetype start = m_pos;
+        while (m_pos < m_rtf.size() && std::isalpha(static_cast<unsigned char>(m_rtf[m_pos])))
+            ++m_pos;
+        const QByteArray word = m_rtf.mid(start, m_pos - start);
+        const qsizetype numberStart = m_pos;
+        if (m_pos < m_rtf.size() && m_rtf[m_pos] == '-')
+            ++m_pos;
+        while (m_pos < m_rtf.size() && std::isdigit(static_cast<unsigned char>(m_rtf[m_pos])))
+            ++m_pos;
+        const QByteArray number = m_rtf.mid(numberStart, m_pos - numberStart);
+        if (m_pos < m_rtf.size() && m_rtf[m_pos] == ' ')
+            ++m_pos;
+
+        State &state = m_states.back();
+        if (skippedDestinations().contains(word)) {
+            state.skip = true;
+        } else if (word == "ansicpg") {
+            m_codePage = number.toInt();
+        } else if (word == "uc") {
+            state.unicodeFallback = number.toInt();
+        } else if (word == "u") {
+            int code = number.toInt();
+            if (code < 0)
+                code += 65536;
+            flushBytes();
+            put(QChar(char16_t(code)));
+            m_fallbackToSkip = state.unicodeFallback;
+        } else if (word == "par" || word == "line") {
+            put(u'\r');
+        } else if (word == "tab") {
+            put(u'\t');
+        }
+    }
+
+    // A character of the document: `latin` for plain ASCII, or `byte` of the
+    // code page when `latin` is null.
+    void character(QChar latin, char byte)
+    {
+        if (m_states.back().skip)
+            return;
+        if (m_fallbackToSkip > 0) {
+            --m_fallbackToSkip;
+            return;
+        }
+        if (latin.isNull() || static_cast<unsigned char>(byte) >= 0x80) {
+            m_bytes += byte;
+            return;
+        }
+        flushBytes();
+        m_text += latin;
+    }
+
+    void put(QChar c)
+    {
+        if (m_states.back().skip)
+            return;
+        flushBytes();
+        m_fallbackToSkip = 0;
+        m_text += c;
+    }
+
+    void flushBytes()
+    {
+        if (m_bytes.isEmpty())
+            return;
+        const QByteArray name =
+            m_codePage == 0 || m_codePage == 936 ? QByteArray("GBK") : "windows-" + QByteArray::number(m_codePage);
+        QStringDecoder decoder(name.constData());
+        m_text += decoder.isValid() ? QString(decoder.decode(m_bytes)) : QString::fromLatin1(m_bytes);
+        m_bytes.clear();
+    }
+
+    const QByteArray &m_rtf;
+    qsizetype m_pos = 0;
+    std::vector<State> m_states;
+    QString m_text;
+    QByteArray m_bytes;
+    int m_codePage = 0;
+    int m_fallbackToSkip = 0;
+};
+
+} // namespace
+
+QString plainTextFromRtf(const QByteArray &rtf)
+{
+    return RtfReader(rtf).read();
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Text encodings this program meets. Files and commands that it makes itself are
+// ASCII; anything else is either UTF-8 or GBK (code page 936), which is what the
+// Chinese Windows tools for these boards wrote.
+namespace textcodec {
+
+// UTF-8 decoding that refuses malformed input instead of inserting U+FFFD.
+std::optional<QString> decodeUtf8Strict(const QByteArray &bytes);
+
+// GBK decoding; empty when the platform has no GBK codec.
+std::optional<QString> decodeGbk(const QByteArray &bytes);
+
+// GBK encoding; empty when the text holds a character that GBK cannot hold, or
+// the platform has no GBK codec.
+std::optional<QByteArray> encodeGbk(const QString &text);
+
+// Bytes for the serial line: ASCII stays ASCII; other characters go out in GBK
+// where possible (the board's own world), otherwise in UTF-8.
+QByteArray encodeForWire(const QString &text);
+
+} // namespace textcodec

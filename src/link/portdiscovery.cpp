@@ -1,0 +1,47 @@
+#include "portdiscovery.h"
+
+#include "portnames.h"
+
+#include <QSerialPortInfo>
+
+PortEnumerator systemPortEnumerator()
+{
+    return [] {
+        QStringList names;
+        const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+        for (const QSerialPortInfo &port : ports) {
+            const QString name = portnames::displayName(port.portName());
+            if (!name.isEmpty())
+                names.append(name);
+        }
+        return names;
+    };
+}
+
+void ListSerialPorts(QComboBox &target, const PortEnumerator &enumerate)
+{
+    const QStringList names = enumerate();
+    for (const QString &name : names)
+        target.insertItem(0, name);
+}
+
+PortComboBox::PortComboBox(PortEnumerator enumerate, QWidget *parent)
+    : QComboBox(parent), m_enumerate(std::move(enumerate))
+{
+    setEditable(true);
+    // A typed name is used as it is; it does not join the list.
+    setInsertPolicy(QComboBox::NoInsert);
+}
+
+void PortComboBox::refresh()
+{
+    clear();
+    ListSerialPorts(*this, m_enumerate);
+    setEditText(count() > 0 ? itemText(0) : QString());
+}
+
+void PortComboBox::showPopup()
+{
+    refresh();
+    QComboBox::showPopup();
+}

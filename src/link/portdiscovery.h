@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QComboBox>
+#include <QStringList>
+
+#include <functional>
+
+// The serial ports the system knows, as the port lists show them, in the order
+// the system reports them. Never fails: no ports, or no way to list them, gives
+// an empty list.
+using PortEnumerator = std::function<QStringList()>;
+
+PortEnumerator systemPortEnumerator();
+
+// Adds every port to the top of `target`, so the last one reported comes first.
+// Entries already in the list stay.
+void ListSerialPorts(QComboBox &target, const PortEnumerator &enumerate);
+
+// An editable port box that refills its list from the system each time the
+// operator opens it.
+class PortComboBox final : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit PortComboBox(PortEnumerator enumerate, QWidget *parent = nullptr);
+
+    // Clears the list, lists the ports afresh and shows the first one (or nothing).
+    void refresh();
+
+    void showPopup() override;
+
+private:
+    PortEnumerator m_enumerate;
+};

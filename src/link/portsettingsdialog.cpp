@@ -1,0 +1,108 @@
+#include "portsettingsdialog.h"
+
+#include "common/notifier.h"
+#include "common/uilook.h"
+#include "settingsstring.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+struct Row {
+    const char16_t *caption;
+    QStringList items;
+    const char16_t *text;
+};
+
+// Port, bit rate, data bits, stop bits, parity, flow control. Parity and flow
+// control are shown for reference only: the line always runs without either.
+const Row rows[] = {
+    {u"端口", {}, u""},
+    {u"比特率", {QStringLiteral("2400"), QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")}, u"115200"},
+    {u"数据位", {QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")}, u"8"},
+    {u"停止位", {QStringLiteral("1"), QStringLiteral("2")}, u"1"},
+    {u"奇偶校验", {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"), QStringLiteral("Mark"), QStringLiteral("Space")}, u"None"},
+    {u"流控制", {QStringLiteral("Hardware"), QStringLiteral("Software"), QStringLiteral("None"), QStringLiteral("Custom")}, u"None"},
+};
+
+enum RowIndex { PortRow, BaudRow, DataRow, StopRow };
+
+} // namespace
+
+PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, const QString &portBoxText,
+                                       const PortEnumerator &enumerate, Apply apply, Notifier &notifier,
+                                       QWidget *parent)
+    : QWidget(parent, Qt::Dialog), m_apply(std::move(apply)), m_notifier(notifier)
+{
+    setObjectName(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("端口设置"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(uilook::captionFont());
+    setFixedSize(uilook::px(4440), uilook::px(3840));
+
+    auto *frame = new QGroupBox(QStringLiteral("设置"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    uilook::place(*frame, 120, 120, 4200, 3000);
+
+    for (int i = 0; i < 6; ++i) {
+        const Row &row = rows[i];
+        auto *label = new QLabel(QString::fromUtf16(row.caption), frame);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        uilook::place(*label, 240, 390 + i * 435, 1200, 300);
+
+        auto *combo = new QComboBox(frame);
+        combo->setObjectName(QStringLiteral("Combo%1").arg(i + 1));
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->addItems(row.items);
+        combo->setEditText(QString::fromUtf16(row.text));
+        uilook::place(*combo, 1560, 360 + i * 435, 2400, 345);
+        m_combos[i] = combo;
+    }
+
+    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    uilook::place(*ok, 600, 3300, 1215, 375);
+    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    uilook::place(*cancel, 2640, 3300, 1215, 375);
+
+    setTabOrder(ok, cancel);
+    setTabOrder(cancel, m_combos[0]);
+    for (int i = 1; i < 6; ++i)
+        setTabOrder(m_combos[i - 1], m_combos[i]);
+    ok->setFocus();
+
+    connect(ok, &QPushButton::clicked, this, &PortSettingsDialog::confirm);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+
+    ShowCurrentSettings(currentSettings);
+    ListSerialPorts(*m_combos[PortRow], enumerate);
+    m_combos[PortRow]->setEditText(portBoxText);
+}
+
+void PortSettingsDialog::ShowCurrentSettings(const QString &settings)
+{
+    const settingsstring::Fields fields = settingsstring::split(settings);
+    m_combos[BaudRow]->setEditText(fields.baudRate);
+    m_combos[DataRow]->setEditText(fields.dataBits);
+    m_combos[StopRow]->setEditText(fields.stopBits);
+}
+
+void PortSettingsDialog::confirm()
+{
+    const PortChoice choice{
+        m_combos[PortRow]->currentText(),
+        settingsstring::build(m_combos[BaudRow]->currentText(), m_combos[DataRow]->currentText(),
+                              m_combos[StopRow]->currentText()),
+    };
+    if (const std::optional<QString> refused = m_apply(choice)) {
+        m_notifier.show(this, {Message::Icon::Warning, QStringLiteral("端口设置"),
+                               QStringLiteral("端口设置未被采用，原设置仍然有效。\n") + *refused});
+        return;
+    }
+    close();
+}

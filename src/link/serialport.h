@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "settingsstring.h"
+
+// Result of an operation on the serial port. Codes 8005 and 8018 are the two
+// that the program reacts to; every other failure has a code of its own so that
+// it can be told apart, and a reason for the operator where one is useful.
+class SerialResult
+{
+public:
+    enum Code : int {
+        Ok = 0,
+        SettingsRefused = 380,
+        InvalidPortNumber = 8002,
+        PortInUse = 8005,
+        OpenFailed = 8010,
+        PortNotOpen = 8018,
+        WriteFailed = 8020,
+    };
+
+    SerialResult() = default;
+    static SerialResult failure(Code code, QString reason = {}) { return SerialResult(code, std::move(reason)); }
+
+    bool ok() const { return m_code == Ok; }
+    Code code() const { return m_code; }
+    const QString &reason() const { return m_reason; }
+
+private:
+    SerialResult(Code code, QString reason) : m_code(code), m_reason(std::move(reason)) {}
+
+    Code m_code = Ok;
+    QString m_reason;
+};
+
+// The serial port object: everything the program sends goes through one of
+// these. It only writes; it never waits for the board.
+class SerialPort : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Number n of the port to open: the system's COMn (see portnames.h).
+    int commPort() const { return m_commPort; }
+    [[nodiscard]] SerialResult setCommPort(int number);
+
+    // The settings string, such as "115200,n,8,1". A refused string leaves the
+    // previous one in force; on an open port a new one applies at once.
+    QString settings() const { return m_settings; }
+    [[nodiscard]] SerialResult setSettings(const QString &settings);
+
+    virtual bool portOpen() const = 0;
+    // true opens port commPort() with settings(); false closes it.
+    [[nodiscard]] virtual SerialResult setPortOpen(bool open) = 0;
+
+    // Hands the text to the port in one write and returns without waiting.
+    [[nodiscard]] SerialResult output(const QString &text);
+
+Q_SIGNALS:
+    // The open port has gone (device unplugged, far end closed). The port has
+    // already been closed when this is emitted.
+    void lost();
+
+protected:
+    // The settings have been checked; an implementation applies them to an open
+    // port, or refuses them with a reason.
+    virtual SerialResult applySettings(const QString &settings) = 0;
+    virtual SerialResult writeBytes(const QByteArray &bytes) = 0;
+
+private:
+    int m_commPort = 1;
+    QString m_settings = QString::fromLatin1(settingsstring::initial);
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <variant>
+
+// The settings string of a serial port: baud rate, parity letter, data bits and
+// stop bits separated by commas, such as "115200,n,8,1".
+namespace settingsstring {
+
+inline constexpr auto initial = "115200,n,8,1";
+
+struct Fields {
+    QString baudRate;
+    QString parity;
+    QString dataBits;
+    QString stopBits;
+};
+
+// Splits at the first three commas; the last field is the whole rest. Missing
+// fields are empty.
+Fields split(const QString &settings);
+
+// What the port settings dialog writes: parity is always "n".
+QString build(const QString &baudRate, const QString &dataBits, const QString &stopBits);
+
+struct LineSettings {
+    enum class Parity { None, Even, Odd, Mark, Space };
+    enum class StopBits { One, OneAndHalf, Two };
+
+    qint32 baudRate = 115200;
+    Parity parity = Parity::None;
+    int dataBits = 8;
+    StopBits stopBits = StopBits::One;
+
+    friend bool operator==(const LineSettings &, const LineSettings &) = default;
+};
+
+// The settings a serial port can be given, or why the string is refused (in the
+// operator's language).
+std::variant<LineSettings, QString> parse(const QString &settings);
+
+} // namespace settingsstring

@@ -1,0 +1,27 @@
+#include "editorlines.h"
+
+#include "sequenceeditor.h"
+
+CaretPosition GetCaretPosition(const SequenceEditor &editor)
+{
+    const qsizetype caret = editor.selectionStart();
+    const qsizetype line = editor.lineFromPosition(caret);
+    return {caret - editor.lineStart(line), line};
+}
+
+std::optional<QString> GetLineText(const SequenceEditor &editor, qsizetype line)
+{
+    const qsizetype start = editor.lineStart(line);
+    if (start < 0)
+        return std::nullopt;
+    return editor.textRange(start, editor.lineLength(start) + 1);
+}
+
+void SelectCaretLine(SequenceEditor &editor)
+{
+    const CaretPosition caret = GetCaretPosition(editor);
+    const qsizetype length = GetLineText(editor, caret.line).value_or(QString()).size();
+    editor.setSelectionStart(editor.selectionStart() - caret.column);
+    editor.setSelectionLength(length);
+    editor.setSelectionColor(Qt::black);
+}

@@ -1,0 +1,52 @@
+#include "inputdialog.h"
+
+#include "common/uilook.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+InputDialog::InputDialog(std::function<void(const QString &)> append, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_append(std::move(append))
+{
+    setObjectName(QStringLiteral("dialog2"));
+    setWindowTitle(QStringLiteral("Input"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(uilook::captionFont());
+    resize(uilook::px(6795), uilook::px(1785));
+
+    m_text = new QLineEdit(this);
+    m_text->setObjectName(QStringLiteral("Text1"));
+    uilook::place(*m_text, 360, 240, 6135, 975);
+
+    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    ok->setAutoDefault(false);
+    uilook::place(*ok, 1200, 1320, 1215, 375);
+
+    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("Command2"));
+    cancel->setAutoDefault(false);
+    uilook::place(*cancel, 4080, 1320, 1215, 375);
+
+    setTabOrder(m_text, ok);
+    setTabOrder(ok, cancel);
+
+    connect(ok, &QPushButton::clicked, this, &InputDialog::confirm);
+    connect(cancel, &QPushButton::clicked, this, &InputDialog::cancel);
+}
+
+void InputDialog::confirm()
+{
+    const QString text = m_text->text();
+    if (!text.isEmpty()) {
+        m_append(text);
+        m_text->clear();
+    }
+    close();
+}
+
+void InputDialog::cancel()
+{
+    m_text->clear();
+    close();
+}

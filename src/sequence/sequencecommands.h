@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class Notifier;
+class QWidget;
+class SequenceEditor;
+
+// Add, Modify and Delete on the sequence, and line picking: a click in the editor,
+// or a change the program makes to the text, selects the whole line under the
+// caret with its CR. The operator's own typing, pasting and undo are left alone,
+// so that text can be typed into a line.
+class SequenceCommands final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `makeLine` builds a sequence line (without its CR) from the channel panel.
+    SequenceCommands(SequenceEditor &editor, Notifier &notifier, std::function<QString()> makeLine,
+                     QWidget *messageParent);
+
+    // Appends a new line at the end of the text, whatever is selected.
+    void add();
+    // Replaces the selection with a new line; asks for a selection when there is none.
+    void modify();
+    // Removes the line under the caret with its CR.
+    void remove();
+    // Appends free text as a new last line (the input dialog's OK).
+    void appendText(const QString &text);
+
+private:
+    SequenceEditor &m_editor;
+    Notifier &m_notifier;
+    std::function<QString()> m_makeLine;
+    QWidget *m_messageParent;
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+// The editor that holds the action sequence.
+//
+// Its text, as the rest of the program sees it, ends every line with one CR, and
+// positions count a line break as one character (the document's own block
+// positions, so no lookup walks the whole text). Every operation below costs in
+// proportion to the lines it touches, not to the length of the sequence.
+//
+// changed() is raised after every change of the text, at once, inside the call
+// that made it; a change of colour is not a change of the text.
+class SequenceEditor final : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    enum class ChangeSource { Program, Operator };
+
+    explicit SequenceEditor(QWidget *parent = nullptr);
+
+    // The whole text with CR line ends; setting it replaces the content (and its
+    // undo history). CR, LF and CR LF are all taken as one line break.
+    QString text() const;
+    void setText(const QString &text);
+
+    qsizetype selectionStart() const;
+    qsizetype selectionEnd() const;
+    // Puts the caret at `position` with nothing selected.
+    void setSelectionStart(qsizetype position);
+    // Selects `length` characters from the selection start.
+    void setSelectionLength(qsizetype length);
+    QString selectedText() const;
+    // Replaces the selection; the caret ends after the new text.
+    void setSelectedText(const QString &text);
+    // Text colour of the selected characters.
+    void setSelectionColor(const QColor &color);
+
+    qsizetype lineCount() const;
+    // Index of the line that holds `position`.
+    qsizetype lineFromPosition(qsizetype position) const;
+    // Position of the first character of `line`; -1 past the last line.
+    qsizetype lineStart(qsizetype line) const;
+    // Length of the line that holds `position`, line break excluded.
+    qsizetype lineLength(qsizetype position) const;
+    // Up to `count` characters from `position`, line breaks as CR.
+    QString textRange(qsizetype position, qsizetype count) const;
+
+    // Appends `line` (which carries its own line break) as the new last line, and
+    // puts the caret at its start. When the text does not end with a line break,
+    // the old last line is ended first so the two stay apart.
+    void appendLine(const QString &line);
+
+Q_SIGNALS:
+    void changed(SequenceEditor::ChangeSource source);
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    class ProgramEdit;
+
+    void onContentsChange(int position, int removed, int added);
+    bool hasOnlyColor(const QTextCursor &selection, const QColor &color) const;
+
+    bool m_programEdit = false;
+};
