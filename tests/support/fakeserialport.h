@@ -1,0 +1,34 @@
+#pragma once
+
+#include "link/serialport.h"
+
+#include <QByteArrayList>
+#include <QList>
+
+#include <optional>
+
+// A serial port with scripted faults that records what is written to it.
+class FakeSerialPort final : public SerialPort
+{
+    Q_OBJECT
+
+public:
+    bool portOpen() const override { return m_open; }
+    SerialResult setPortOpen(bool open) override;
+
+    // Simulates the device vanishing while open.
+    void pullOut();
+
+    QByteArrayList writes;
+    QList<int> openedPorts;
+    std::optional<SerialResult> openFailure;
+    std::optional<SerialResult> writeFailure;
+    std::optional<QString> refuseSettings; // reason
+
+protected:
+    SerialResult applySettings(const QString &settings) override;
+    SerialResult writeBytes(const QByteArray &bytes) override;
+
+private:
+    bool m_open = false;
+};

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing servo-console need on Debian 12,
+# skipping what is already there. Run as root.
+set -euo pipefail
+
+packages=(
+    cmake g++ make
+    qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+    fonts-noto-cjk   # a CJK font for the Chinese captions
+    xvfb xauth       # a display for screenshots and GUI checks
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
