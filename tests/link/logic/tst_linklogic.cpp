@@ -193,7 +193,7 @@ void TestLinkLogic::listedNameOpensItsDevice()
 
     const QString listed = portnames::displayName(system);
     QVERIFY(!listed.isEmpty());
-    const auto number = portNumberFromText(listed);
+    const auto number = ::portNumberFromText(listed);
     QVERIFY(number.has_value());
     QCOMPARE(portnames::deviceForPort(*number), QStringLiteral("/dev/") + system);
 }

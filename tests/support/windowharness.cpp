@@ -1,0 +1,53 @@
+#include "windowharness.h"
+
+#include "sequence/sequenceeditor.h"
+
+#include <QFile>
+
+WindowHarness::WindowHarness(Options options) : ports(options.ports)
+{
+    if (options.sequenceFile) {
+        QFile file(sequencePath());
+        if (file.open(QIODevice::WriteOnly))
+            file.write(*options.sequenceFile);
+    }
+    start(std::move(options.port));
+}
+
+WindowHarness::~WindowHarness() = default;
+
+void WindowHarness::start(std::unique_ptr<SerialPort> port)
+{
+    if (!port) {
+        auto fake = std::make_unique<FakeSerialPort>();
+        m_fake = fake.get();
+        port = std::move(fake);
+    }
+    m_window = std::make_unique<MainWindow>(
+        MainWindow::Services{std::move(port), &notifier, [this] { return ports; }, sequencePath()});
+}
+
+void WindowHarness::restart()
+{
+    m_window->close();
+    m_window.reset();
+    m_fake = nullptr;
+    start(nullptr);
+}
+
+QByteArray WindowHarness::sequenceFileBytes() const
+{
+    QFile file(sequencePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+SequenceEditor &WindowHarness::editor()
+{
+    return child<SequenceEditor>(QStringLiteral("RichTextBox1"));
+}
+
+void WindowHarness::connectTo(const QString &portBoxText)
+{
+    portBox().setEditText(portBoxText);
+    button("Command3").click();
+}

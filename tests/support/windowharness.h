@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/mainwindow.h"
+#include "fakeserialport.h"
+#include "recordingnotifier.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+class SequenceEditor;
+
+// A main window on a scripted fake port (or a real port object), with its
+// cmd.txt in a temporary folder and its messages recorded.
+class WindowHarness
+{
+public:
+    struct Options {
+        std::optional<QByteArray> sequenceFile; // cmd.txt content before start-up
+        std::unique_ptr<SerialPort> port;      // default: a FakeSerialPort
+        QStringList ports;                      // what the port enumeration reports
+    };
+
+    explicit WindowHarness(Options options = {});
+    ~WindowHarness();
+
+    // Starts (another) window on the same folder, after closing the current one.
+    void restart();
+
+    MainWindow &window() { return *m_window; }
+    FakeSerialPort &fake() { return *m_fake; }
+    RecordingNotifier notifier;
+    QStringList ports;
+
+    QString sequencePath() const { return m_dir.filePath(QStringLiteral("cmd.txt")); }
+    QByteArray sequenceFileBytes() const;
+
+    template <typename T> T &child(const QString &name)
+    {
+        T *widget = m_window->findChild<T *>(name);
+        Q_ASSERT_X(widget, "WindowHarness::child", qPrintable(name));
+        return *widget;
+    }
+    QPushButton &button(const char *name) { return child<QPushButton>(QString::fromLatin1(name)); }
+    QLineEdit &valueBox(int channel) { return child<QLineEdit>(QStringLiteral("Text1_%1").arg(channel)); }
+    QScrollBar &slider(int channel) { return child<QScrollBar>(QStringLiteral("VScroll1_%1").arg(channel)); }
+    QCheckBox &checkBox(int channel) { return child<QCheckBox>(QStringLiteral("Check1_%1").arg(channel)); }
+    QComboBox &portBox() { return child<QComboBox>(QStringLiteral("Combo1")); }
+    SequenceEditor &editor();
+
+    // Connects through the port box and the Connect button.
+    void connectTo(const QString &portBoxText);
+
+private:
+    void start(std::unique_ptr<SerialPort> port);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<MainWindow> m_window;
+    FakeSerialPort *m_fake = nullptr;
+};
