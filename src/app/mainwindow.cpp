@@ -155,6 +155,7 @@ void MainWindow::buildSequenceGroups()
     uilook::place(*library, 3360, 6600, 10095, 2310);
     m_editor = new SequenceEditor(library);
     m_editor->setObjectName(QStringLiteral("RichTextBox1"));
+    m_editor->setFont(uilook::sequenceFont());
     uilook::place(*m_editor, 120, 300, 9855, 1890);
 
     QGroupBox *manual = makeFrame(QStringLiteral("手输指令"), QStringLiteral("Frame5"), this);

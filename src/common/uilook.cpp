@@ -13,6 +13,15 @@ QFont captionFont()
     return font;
 }
 
+QFont sequenceFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans Mono CJK SC")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(10);
+    return font;
+}
+
 void place(QWidget &widget, int left, int top, int width, int height)
 {
     widget.setGeometry(twips(left, top, width, height));

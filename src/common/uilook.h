@@ -11,6 +11,11 @@ namespace uilook {
 // known to exist keeps every caption readable.
 QFont captionFont();
 
+// The sequence: SimSun's Latin letters are all one width, so the columns of the
+// sequence lines line up; the fallback is the monospaced member of the same
+// CJK family.
+QFont sequenceFont();
+
 // Window geometry is given in twips, 15 to a pixel.
 constexpr int px(int twips) { return twips / 15; }
 constexpr QRect twips(int left, int top, int width, int height)

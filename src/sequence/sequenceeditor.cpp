@@ -1,5 +1,7 @@
 #include "sequenceeditor.h"
 
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -8,11 +10,15 @@ namespace {
 
 constexpr QChar cr = u'\r';
 
-// QTextCursor::insertText turns LF into a block separator, and nothing else.
+// QTextCursor::insertText turns LF into a new line (a block), and nothing else.
+// Every other kind of line break becomes LF too: a soft break (U+2028) would
+// show as a new line on screen while staying part of the same sequence line.
 QString withLineFeeds(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(cr, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    text.replace(QChar::ParagraphSeparator, u'\n');
     return text;
 }
 
@@ -200,6 +206,23 @@ void SequenceEditor::appendLine(const QString &line)
     cursor.setPosition(lineStart);
     setTextCursor(cursor);
     edit.textChanged();
+}
+
+void SequenceEditor::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & Qt::ShiftModifier)) {
+        // Shift+Enter would insert a soft break; here every break ends a line.
+        insertPlainText(QStringLiteral("\n"));
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void SequenceEditor::insertFromMimeData(const QMimeData *source)
+{
+    if (source->hasText())
+        insertPlainText(withLineFeeds(source->text()));
 }
 
 void SequenceEditor::mouseReleaseEvent(QMouseEvent *event)

@@ -57,6 +57,8 @@ Q_SIGNALS:
     void clicked();
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
