@@ -34,6 +34,7 @@ public:
                 m_states.push_back(m_states.back());
             } else if (c == '}') {
                 flushBytes();
+                m_fallbackToSkip = 0;
                 if (m_states.size() > 1)
                     m_states.pop_back();
             } else if (c == '\\') {

@@ -35,7 +35,8 @@ double readLenient(QStringView text)
         return 0.0;
     bool ok = false;
     const double value = QLocale::c().toDouble(number, &ok);
-    return ok ? value : 0.0;
+    // Too large for a double is still a number: infinity, refused as out of range.
+    return ok || std::isinf(value) ? value : 0.0;
 }
 
 std::optional<double> readStrict(QStringView text, const QLocale &locale)

@@ -30,8 +30,6 @@ private Q_SLOTS:
         QTest::newRow("empty") << "" << QVariant(0);
         QTest::newRow("sign alone") << "-" << QVariant(0);
         QTest::newRow("negative") << "-12" << QVariant(-12);
-        QTest::newRow("plus") << "+7" << QVariant(7);
-        QTest::newRow("second sign stops") << "5-3" << QVariant(5);
         QTest::newRow("second point stops") << "1.5.9" << QVariant(2);
         QTest::newRow("comma is no point") << "12,9" << QVariant(12);
         QTest::newRow("wide digits are no digits") << "\uFF11\uFF12" << QVariant(0);
@@ -39,11 +37,13 @@ private Q_SLOTS:
         QTest::newRow("half down to even") << "2500.5" << QVariant(2500);
         QTest::newRow("1500.5") << "1500.5" << QVariant(1500);
         QTest::newRow("1501.5") << "1501.5" << QVariant(1502);
+        QTest::newRow("negative half to even") << "-2.5" << QVariant(-2);
         QTest::newRow("too large") << "40000" << refused;
         QTest::newRow("smallest") << "-32768" << QVariant(-32768);
         QTest::newRow("below smallest") << "-32769" << refused;
         QTest::newRow("largest") << "32767" << QVariant(32767);
         QTest::newRow("rounds past largest") << "32767.5" << refused;
+        QTest::newRow("beyond a double") << QString(u'1' + QString(400, u'0')) << refused;
         QTest::newRow("rounds to even below largest") << "32766.5" << QVariant(32766);
     }
     void lenient()
@@ -53,23 +53,10 @@ private Q_SLOTS:
         QCOMPARE(value(numbers::lenientInt16(text)), expected);
     }
 
-    void toInt16_data()
+    void nonFiniteIsRefused()
     {
-        QTest::addColumn<double>("number");
-        QTest::addColumn<QVariant>("expected");
-
-        QTest::newRow("-1.5") << -1.5 << QVariant(-2);
-        QTest::newRow("-2.5") << -2.5 << QVariant(-2);
-        QTest::newRow("-32768.5") << -32768.5 << QVariant(-32768);
-        QTest::newRow("-32769.5") << -32769.5 << QVariant();
-        QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << QVariant();
-        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << QVariant();
-    }
-    void toInt16()
-    {
-        QFETCH(double, number);
-        QFETCH(QVariant, expected);
-        QCOMPARE(value(numbers::toInt16(number)), expected);
+        QCOMPARE(numbers::toInt16(std::numeric_limits<double>::infinity()), std::nullopt);
+        QCOMPARE(numbers::toInt16(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
     }
 
     void strict_data()
@@ -80,12 +67,10 @@ private Q_SLOTS:
 
         const QVariant refused;
         QTest::newRow("blanks around") << " 4800 " << "C" << QVariant(4800);
-        QTest::newRow("negative") << "-100" << "C" << QVariant(-100);
         QTest::newRow("unit after number") << "4800ms" << "C" << refused;
         QTest::newRow("empty") << "" << "C" << refused;
         QTest::newRow("blanks only") << "  " << "C" << refused;
         QTest::newRow("blank inside") << "4 800" << "C" << refused;
-        QTest::newRow("sign alone") << "-" << "C" << refused;
         QTest::newRow("two points") << "1.5.0" << "C" << refused;
         QTest::newRow("C point") << "150.5" << "C" << QVariant(150);
         QTest::newRow("C comma") << "150,5" << "C" << refused;
@@ -106,7 +91,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("valid");
 
-        QTest::newRow("ascii") << QByteArray("Time4800  #0P1500S300") << true;
         QTest::newRow("chinese") << QString("中文").toUtf8() << true;
         QTest::newRow("gbk bytes") << QByteArray("\xD6\xD0\xCE\xC4") << false;
         QTest::newRow("lone continuation") << QByteArray("a\x80" "b") << false;
