@@ -63,9 +63,8 @@ SequenceEditor::SequenceEditor(QWidget *parent) : QPlainTextEdit(parent)
 
 QString SequenceEditor::text() const
 {
-    QString text = toPlainText();
-    text.replace(u'\n', cr);
-    return text;
+    // Read block by block: toPlainText() would turn no-break spaces into blanks.
+    return textRange(0, document()->characterCount() - 1);
 }
 
 void SequenceEditor::setText(const QString &text)
