@@ -31,7 +31,7 @@ void Playback::run()
     m_editor.setFocus();
     m_period = firstTickDelay;
     m_clock.start();
-    m_due = 0;
+    m_dueNs = 0;
     m_running = true;
     scheduleNext();
 }
@@ -80,11 +80,14 @@ void Playback::stop()
 
 void Playback::scheduleNext()
 {
-    m_due += m_period;
-    const qint64 now = m_clock.elapsed();
+    constexpr qint64 nsPerMs = 1'000'000;
+    m_dueNs += m_period * nsPerMs;
+    const qint64 now = m_clock.nsecsElapsed();
     // After a stall longer than a whole interval, start counting afresh instead
     // of sending the missed lines in a burst.
-    if (m_due < now)
-        m_due = now;
-    m_timer.start(int(m_due - now));
+    if (m_dueNs < now)
+        m_dueNs = now;
+    // The timer counts whole milliseconds: round to the nearest rather than
+    // always up, so ticks are not late by a millisecond by design.
+    m_timer.start(int((m_dueNs - now + nsPerMs / 2) / nsPerMs));
 }

@@ -45,7 +45,7 @@ private:
     QTimer m_timer; // single-shot, started again for each line
     bool m_running = false;
     QElapsedTimer m_clock;
-    qint64 m_due = 0; // when the pending tick is due, on m_clock
+    qint64 m_dueNs = 0; // when the pending tick is due, on m_clock
     int m_period = 100;
     qsizetype m_playLine = 0;
 };

@@ -16,6 +16,8 @@ public:
     PseudoTerminal &operator=(const PseudoTerminal &) = delete;
 
     bool isValid() const { return m_master >= 0; }
+    // The far end, for readers that poll it themselves (benchmarks).
+    int masterFd() const { return m_master; }
     QString devicePath() const { return m_device; }
     int portNumber() const;
     QString portBoxText() const { return QStringLiteral("COM%1").arg(portNumber()); }
