@@ -20,7 +20,6 @@ Playback::Playback(SequenceEditor &editor, const PortWriter &writer, Notifier &n
     m_timer.setParent(this);
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setSingleShot(true);
-    m_timer.setInterval(firstTickDelay);
     connect(&m_timer, &QTimer::timeout, this, &Playback::tick);
 }
 
