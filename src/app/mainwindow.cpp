@@ -43,6 +43,14 @@ QGroupBox *makeFrame(const QString &caption, const QString &name, QWidget *paren
     return frame;
 }
 
+// Shows a modeless dialog, or brings the one already open to the front.
+void bringToFront(QWidget &dialog)
+{
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
+
 } // namespace
 
 MainWindow::MainWindow(Services services, QWidget *parent)
@@ -248,18 +256,14 @@ void MainWindow::openPortSettings()
         m_portSettings = new PortSettingsDialog(m_services.port->settings(), m_portBox->currentText(),
                                                 m_services.enumeratePorts, apply, m_notifier, this);
     }
-    m_portSettings->show();
-    m_portSettings->raise();
-    m_portSettings->activateWindow();
+    bringToFront(*m_portSettings);
 }
 
 void MainWindow::openInput()
 {
     if (!m_input)
         m_input = new InputDialog([this](const QString &text) { m_commands->appendText(text); }, this);
-    m_input->show();
-    m_input->raise();
-    m_input->activateWindow();
+    bringToFront(*m_input);
 }
 
 QString MainWindow::makeSequenceLine() const

@@ -29,7 +29,6 @@ public:
 
     // The period in force: the last interval the timer accepted.
     int period() const { return m_period; }
-    qsizetype playLine() const { return m_playLine; }
 
 private:
     void tick();

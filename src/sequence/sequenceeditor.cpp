@@ -79,11 +79,6 @@ qsizetype SequenceEditor::selectionStart() const
     return textCursor().selectionStart();
 }
 
-qsizetype SequenceEditor::selectionEnd() const
-{
-    return textCursor().selectionEnd();
-}
-
 void SequenceEditor::setSelectionStart(qsizetype position)
 {
     QTextCursor cursor = textCursor();

@@ -26,7 +26,6 @@ public:
     void setText(const QString &text);
 
     qsizetype selectionStart() const;
-    qsizetype selectionEnd() const;
     // Puts the caret at `position` with nothing selected.
     void setSelectionStart(qsizetype position);
     // Selects `length` characters from the selection start.
