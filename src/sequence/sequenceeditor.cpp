@@ -74,6 +74,13 @@ void SequenceEditor::setText(const QString &text)
     edit.textChanged();
 }
 
+int SequenceEditor::clampToDocument(qsizetype position) const
+{
+    // The document counts in int; a position beyond its end means its end.
+    const int last = document()->characterCount() - 1;
+    return position < 0 ? 0 : position > last ? last : static_cast<int>(position);
+}
+
 qsizetype SequenceEditor::selectionStart() const
 {
     return textCursor().selectionStart();
@@ -82,17 +89,16 @@ qsizetype SequenceEditor::selectionStart() const
 void SequenceEditor::setSelectionStart(qsizetype position)
 {
     QTextCursor cursor = textCursor();
-    cursor.setPosition(qBound<qsizetype>(0, position, qsizetype(document()->characterCount() - 1)));
+    cursor.setPosition(clampToDocument(position));
     setTextCursor(cursor);
 }
 
 void SequenceEditor::setSelectionLength(qsizetype length)
 {
     QTextCursor cursor = textCursor();
-    const qsizetype start = cursor.selectionStart();
-    const qsizetype end = qBound<qsizetype>(start, start + length, qsizetype(document()->characterCount() - 1));
+    const int start = cursor.selectionStart();
     cursor.setPosition(start);
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.setPosition(clampToDocument(start + qMax<qsizetype>(length, 0)), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
 

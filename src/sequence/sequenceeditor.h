@@ -64,6 +64,7 @@ private:
     class ProgramEdit;
 
     void onContentsChange(int position, int removed, int added);
+    int clampToDocument(qsizetype position) const;
     bool hasOnlyColor(const QTextCursor &selection, const QColor &color) const;
 
     bool m_programEdit = false;

@@ -3,6 +3,7 @@
 #include "support/windowharness.h"
 
 #include <QTest>
+#include "support/testmain.h"
 
 using Options = WindowHarness::Options;
 
@@ -231,6 +232,7 @@ private Q_SLOTS:
 
 int main(int argc, char *argv[])
 {
+    testsupport::pinLocale();
     QApplication app(argc, argv);
     TestChannels channels;
     TestChannelEvents events;

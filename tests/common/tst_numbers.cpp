@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <limits>
+#include "support/testmain.h"
 
 namespace {
 
@@ -133,5 +134,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(TestNumbers)
+SERVO_TEST_MAIN(TestNumbers)
 #include "tst_numbers.moc"

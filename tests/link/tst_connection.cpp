@@ -3,6 +3,7 @@
 #include "support/windowharness.h"
 
 #include <QTest>
+#include "support/testmain.h"
 
 using Options = WindowHarness::Options;
 
@@ -112,5 +113,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestConnection)
+SERVO_TEST_MAIN(TestConnection)
 #include "tst_connection.moc"

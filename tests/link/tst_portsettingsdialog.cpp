@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include "support/testmain.h"
 
 using Options = WindowHarness::Options;
 
@@ -165,7 +166,8 @@ private:
     {
         m_h->button("Command4").click();
         QWidget *opened = dialog();
-        Q_ASSERT(opened && opened->isVisible());
+        if (!opened || !opened->isVisible())
+            qFatal("The Settings button did not show the port settings dialog");
         return *opened;
     }
     template <typename T> T &child(const char *name)
@@ -191,5 +193,5 @@ private:
     std::unique_ptr<WindowHarness> m_h;
 };
 
-QTEST_MAIN(TestPortSettingsDialog)
+SERVO_TEST_MAIN(TestPortSettingsDialog)
 #include "tst_portsettingsdialog.moc"

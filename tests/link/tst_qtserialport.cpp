@@ -3,6 +3,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include "support/testmain.h"
 
 // The real serial port object against a pseudo-terminal whose far end the test
 // reads.
@@ -124,5 +125,5 @@ private:
     std::unique_ptr<PseudoTerminal> m_pty;
 };
 
-QTEST_GUILESS_MAIN(TestQtSerialPort)
+SERVO_TEST_MAIN(TestQtSerialPort)
 #include "tst_qtserialport.moc"

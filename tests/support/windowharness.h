@@ -44,7 +44,9 @@ public:
     template <typename T> T &child(const QString &name)
     {
         T *widget = m_window->findChild<T *>(name);
-        Q_ASSERT_X(widget, "WindowHarness::child", qPrintable(name));
+        if (!widget)
+            qFatal("WindowHarness: the main window has no %s named %s", T::staticMetaObject.className(),
+                   qPrintable(name));
         return *widget;
     }
     QPushButton &button(const char *name) { return child<QPushButton>(QString::fromLatin1(name)); }

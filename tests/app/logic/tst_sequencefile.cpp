@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include "support/testmain.h"
 
 namespace {
 
@@ -203,5 +204,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSequenceFile)
+SERVO_TEST_MAIN(TestSequenceFile)
 #include "tst_sequencefile.moc"

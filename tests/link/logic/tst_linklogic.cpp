@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <QTest>
+#include "support/testmain.h"
 
 using settingsstring::LineSettings;
 using P = LineSettings::Parity;
@@ -166,5 +167,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(TestLinkLogic)
+SERVO_TEST_MAIN(TestLinkLogic)
 #include "tst_linklogic.moc"

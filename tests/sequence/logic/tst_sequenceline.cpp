@@ -1,6 +1,7 @@
 #include "sequence/sequenceline.h"
 
 #include <QTest>
+#include "support/testmain.h"
 
 using sequenceline::Channel;
 
@@ -102,5 +103,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(TestSequenceLine)
+SERVO_TEST_MAIN(TestSequenceLine)
 #include "tst_sequenceline.moc"

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <functional>
+#include "support/testmain.h"
 
 namespace {
 
@@ -214,5 +215,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPlayback)
+SERVO_TEST_MAIN(TestPlayback)
 #include "tst_playback.moc"

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include "support/testmain.h"
 
 namespace {
 
@@ -460,5 +461,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSequenceEditor)
+SERVO_TEST_MAIN(TestSequenceEditor)
 #include "tst_sequenceeditor.moc"
