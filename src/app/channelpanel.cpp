@@ -2,6 +2,7 @@
 
 #include "common/numbers.h"
 #include "common/uilook.h"
+#include "startvalues.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -61,7 +62,7 @@ void ChannelPanel::buildColumn(int position)
     column.slider->setRange(minimumPulse, maximumPulse);
     column.slider->setSingleStep(1);
     column.slider->setPageStep(sliderPageStep(channel));
-    column.slider->setValue(1500);
+    column.slider->setValue(startvalues::homePulse);
     uilook::place(*column.slider, sliderLeft, sliderTop, sliderWidth, row.sliderHeight);
 
     column.checkBox = new QCheckBox(this);

@@ -14,6 +14,7 @@
 #include "sequence/sequenceeditor.h"
 #include "sequence/sequenceline.h"
 #include "sequencefile.h"
+#include "startvalues.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -23,11 +24,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
-
-constexpr int intervalMinimum = 100;
-constexpr int intervalMaximum = 10000;
 
 QPushButton *makeButton(const QString &caption, const QString &name, QWidget *parent)
 {
@@ -55,10 +54,10 @@ void bringToFront(QWidget &dialog)
 
 MainWindow::MainWindow(Services services, QWidget *parent)
     : QWidget(parent),
-      m_services(std::move(services)),
-      m_notifier(*m_services.notifier),
-      m_sequenceFile(std::make_unique<SequenceFile>(m_services.sequencePath)),
-      m_writer(std::make_unique<PortWriter>(*m_services.port, m_notifier, this))
+      m_notifier(*services.notifier),
+      m_enumeratePorts(std::move(services.enumeratePorts)),
+      m_port(std::move(services.port)),
+      m_sequenceFile(std::make_unique<SequenceFile>(services.sequencePath))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("舵机控制台"));
@@ -68,7 +67,6 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     background.setColor(QPalette::Window, QColor(192, 192, 255));
     setPalette(background);
     setAutoFillBackground(true);
-    m_services.port->setParent(this);
 
     buildPortGroup();
     buildOperationsGroup();
@@ -76,11 +74,17 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     m_channels = new ChannelPanel(this);
     uilook::place(*m_channels, 3360, 120, 10095, 6375);
     buildSequenceGroups();
+    m_playbackTimer = new QTimer(this);
+    m_playbackTimer->setObjectName(QStringLiteral("Timer1"));
     wire();
     startUp();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Nothing may tick or be sent while the window comes down.
+    m_playback->stop();
+}
 
 bool MainWindow::portIsOpen() const
 {
@@ -92,11 +96,12 @@ void MainWindow::buildPortGroup()
     QGroupBox *frame = makeFrame(QStringLiteral("端口"), QStringLiteral("Frame1"), this);
     uilook::place(*frame, 120, 120, 3120, 1260);
 
-    m_portBox = new PortComboBox(m_services.enumeratePorts, frame);
+    m_portBox = new PortComboBox(m_enumeratePorts, frame);
     m_portBox->setObjectName(QStringLiteral("Combo1"));
     uilook::place(*m_portBox, 120, 480, 1800, 330);
 
-    m_connectButton = makeButton(QStringLiteral("连接"), QStringLiteral("Command3"), frame);
+    // The caption is the connection's: Connection sets it.
+    m_connectButton = makeButton({}, QStringLiteral("Command3"), frame);
     uilook::place(*m_connectButton, 2040, 300, 960, 405);
     m_settingsButton = makeButton(QStringLiteral("设置"), QStringLiteral("Command4"), frame);
     uilook::place(*m_settingsButton, 2040, 765, 960, 405);
@@ -107,19 +112,27 @@ void MainWindow::buildOperationsGroup()
     QGroupBox *frame = makeFrame(QStringLiteral("操作"), QStringLiteral("Frame3"), this);
     uilook::place(*frame, 120, 1500, 3120, 4200);
 
-    const std::pair<const char16_t *, const char *> buttons[] = {
-        {u"复位", "Command1"}, {u"添加", "Command2"}, {u"修改", "Command5"},  {u"插入", "Command9"},
-        {u"删除", "Command6"}, {u"设置", "Command7"}, {u"退出", "ExitCommand"},
+    struct Button {
+        const char16_t *caption;
+        const char *name;
+        QPushButton *MainWindow::*member;
+    };
+    const Button buttons[] = {
+        {u"复位", "Command1", &MainWindow::m_resetButton},  {u"添加", "Command2", &MainWindow::m_addButton},
+        {u"修改", "Command5", &MainWindow::m_modifyButton}, {u"插入", "Command9", &MainWindow::m_insertButton},
+        {u"删除", "Command6", &MainWindow::m_deleteButton}, {u"设置", "Command7", nullptr},
+        {u"退出", "ExitCommand", &MainWindow::m_exitButton},
     };
     int top = 360;
-    for (const auto &[caption, name] : buttons) {
-        QPushButton *button = makeButton(QString::fromUtf16(caption), QString::fromLatin1(name), frame);
-        // A second "设置" with no behaviour of its own: kept, but hidden, and the
-        // column closes up over it.
-        if (button->objectName() == u"Command7") {
+    for (const Button &entry : buttons) {
+        QPushButton *button = makeButton(QString::fromUtf16(entry.caption), QString::fromLatin1(entry.name), frame);
+        if (!entry.member) {
+            // A second "设置" with no behaviour of its own: kept, but hidden, and
+            // the column closes up over it.
             button->setVisible(false);
             continue;
         }
+        this->*entry.member = button;
         uilook::place(*button, 780, top, 1560, 435);
         top += 540;
     }
@@ -130,7 +143,7 @@ void MainWindow::buildSpeedAndInterval()
     auto *speedLabel = new QLabel(QStringLiteral("速度调节"), this);
     speedLabel->setObjectName(QStringLiteral("Label4"));
     uilook::place(*speedLabel, 120, 5880, 1200, 300);
-    m_speed = new QLineEdit(QStringLiteral("300"), this);
+    m_speed = new QLineEdit(QString::fromUtf16(startvalues::speed), this);
     m_speed->setObjectName(QStringLiteral("speedinput"));
     uilook::place(*m_speed, 1440, 5820, 1800, 360);
 
@@ -143,14 +156,14 @@ void MainWindow::buildSpeedAndInterval()
 
     m_intervalSlider = new QScrollBar(Qt::Horizontal, this);
     m_intervalSlider->setObjectName(QStringLiteral("HScroll1"));
-    m_intervalSlider->setRange(intervalMinimum, intervalMaximum);
+    m_intervalSlider->setRange(startvalues::intervalMinimum, startvalues::intervalMaximum);
     m_intervalSlider->setSingleStep(1);
     m_intervalSlider->setPageStep(100);
-    m_intervalSlider->setValue(intervalMinimum);
+    m_intervalSlider->setValue(startvalues::intervalMinimum);
     uilook::place(*m_intervalSlider, 120, 6840, 3120, 285);
 
-    QPushButton *run = makeButton(QStringLiteral("运行"), QStringLiteral("RunCommand"), this);
-    uilook::place(*run, 120, 7380, 1500, 495);
+    m_runButton = makeButton(QStringLiteral("运行"), QStringLiteral("RunCommand"), this);
+    uilook::place(*m_runButton, 120, 7380, 1500, 495);
     QPushButton *save = makeButton(QStringLiteral("保存"), QStringLiteral("SaveCommand"), this);
     uilook::place(*save, 1740, 7380, 1500, 495);
     // The sequence is saved when the window is closed; this button does nothing.
@@ -171,42 +184,43 @@ void MainWindow::buildSequenceGroups()
     m_manualCommand = new QLineEdit(manual);
     m_manualCommand->setObjectName(QStringLiteral("Text3"));
     uilook::place(*m_manualCommand, 120, 420, 8400, 375);
-    QPushButton *send = makeButton(QStringLiteral("发送"), QStringLiteral("Command8"), manual);
-    uilook::place(*send, 8700, 360, 1215, 495);
+    m_sendButton = makeButton(QStringLiteral("发送"), QStringLiteral("Command8"), manual);
+    uilook::place(*m_sendButton, 8700, 360, 1215, 495);
 }
 
 void MainWindow::wire()
 {
-    const auto button = [this](const char *name) {
-        return findChild<QPushButton *>(QString::fromLatin1(name));
-    };
-
-    m_connection = new Connection(*m_services.port, m_notifier, *m_connectButton, *m_portBox,
-                                  *m_settingsButton, this);
+    m_connection = std::make_unique<Connection>(*m_port, m_notifier, *m_connectButton, *m_portBox,
+                                                *m_settingsButton, this);
+    m_writer = std::make_unique<PortWriter>(*m_port, m_notifier, this);
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openPortSettings);
 
     connect(m_channels, &ChannelPanel::channelMoved, this, &MainWindow::sendMove);
-    connect(button("Command1"), &QPushButton::clicked, this, [this] { m_channels->reset(m_defaultPulse); });
+    connect(m_resetButton, &QPushButton::clicked, this, [this] { m_channels->reset(m_defaultPulse); });
 
     connect(m_intervalSlider, &QScrollBar::valueChanged, this,
             [this](int value) { m_interval->setText(QString::number(value)); });
     connect(m_interval, &QLineEdit::textChanged, this, [this](const QString &text) {
         const auto value = numbers::strictInt16(text);
-        if (value && *value >= intervalMinimum && *value <= intervalMaximum)
+        if (value && *value >= startvalues::intervalMinimum && *value <= startvalues::intervalMaximum)
             m_intervalSlider->setValue(*value);
     });
 
-    m_commands = new SequenceCommands(*m_editor, m_notifier, [this] { return makeSequenceLine(); }, this);
-    connect(button("Command2"), &QPushButton::clicked, m_commands, &SequenceCommands::add);
-    connect(button("Command5"), &QPushButton::clicked, m_commands, &SequenceCommands::modify);
-    connect(button("Command6"), &QPushButton::clicked, m_commands, &SequenceCommands::remove);
-    connect(button("Command9"), &QPushButton::clicked, this, &MainWindow::openInput);
+    m_commands = std::make_unique<SequenceCommands>(*m_editor, m_notifier, [this] { return makeSequenceLine(); },
+                                                    this);
+    connect(m_addButton, &QPushButton::clicked, m_commands.get(), &SequenceCommands::add);
+    connect(m_modifyButton, &QPushButton::clicked, m_commands.get(), &SequenceCommands::modify);
+    connect(m_deleteButton, &QPushButton::clicked, m_commands.get(), &SequenceCommands::remove);
+    connect(m_insertButton, &QPushButton::clicked, this, &MainWindow::openInput);
 
-    m_playback = new Playback(*m_editor, *m_writer, m_notifier, this);
-    connect(button("RunCommand"), &QPushButton::clicked, m_playback, &Playback::run);
-    connect(button("Command8"), &QPushButton::clicked, this, &MainWindow::send);
+    m_playback = std::make_unique<Playback>(*m_editor, *m_playbackTimer, *m_writer, m_notifier, this);
+    connect(m_runButton, &QPushButton::clicked, m_playback.get(), &Playback::run);
+    // A device that is gone ends playback at once: its next tick would only add
+    // "端口未打开" to the warning about the lost device.
+    connect(m_connection.get(), &Connection::deviceLost, m_playback.get(), &Playback::stop);
+    connect(m_sendButton, &QPushButton::clicked, this, &MainWindow::send);
 
-    connect(button("ExitCommand"), &QPushButton::clicked, this, &MainWindow::exitWithoutSaving);
+    connect(m_exitButton, &QPushButton::clicked, this, &MainWindow::exitWithoutSaving);
 }
 
 void MainWindow::startUp()
@@ -221,25 +235,24 @@ void MainWindow::startUp()
     }
     m_editor->document()->setModified(false);
 
-    m_defaultPulse = 1500;
+    m_defaultPulse = startvalues::homePulse;
     // portIsOpen starts false: the connection starts disconnected.
     m_channels->showValuesAndClearChecks();
     // Lists the ports and shows the first (the list is empty at this point).
     m_portBox->refresh();
     // Word wrap is off from the editor's construction on.
-    m_intervalSlider->setValue(4800);
+    m_intervalSlider->setValue(startvalues::interval);
 }
 
 void MainWindow::sendMove(int channel)
 {
-    if (!portIsOpen())
-        return;
-    m_writer->write(sequenceline::moveCommand({channel, m_channels->pulse(channel)}, m_speed->text()));
+    m_writer->write(sequenceline::moveCommand({channel, m_channels->pulse(channel)}, m_speed->text()),
+                    PortWriter::WhenClosed::Silent);
 }
 
 void MainWindow::send()
 {
-    if (m_writer->write(m_manualCommand->text() + u'\r'))
+    if (m_writer->write(m_manualCommand->text() + u'\r', PortWriter::WhenClosed::Report))
         m_manualCommand->clear();
 }
 
@@ -247,14 +260,20 @@ void MainWindow::openPortSettings()
 {
     if (!m_portSettings) {
         const PortSettingsDialog::Apply apply = [this](const PortChoice &choice) -> std::optional<QString> {
-            const SerialResult applied = m_services.port->setSettings(choice.settings);
+            const SerialResult applied = m_port->setSettings(choice.settings);
             if (!applied.ok())
                 return applied.reason();
-            m_portBox->setEditText(choice.portName);
+            if (choice.portName)
+                m_portBox->setEditText(*choice.portName);
             return std::nullopt;
         };
-        m_portSettings = new PortSettingsDialog(m_services.port->settings(), m_portBox->currentText(),
-                                                m_services.enumeratePorts, apply, m_notifier, this);
+        m_portSettings = new PortSettingsDialog(m_port->settings(), m_portBox->currentText(), m_enumeratePorts,
+                                                apply, m_notifier, this);
+        // A dialog left open across Connect must not change the port under the
+        // open connection: its port row shows the open port until Disconnect.
+        connect(m_connection.get(), &Connection::stateChanged, m_portSettings, [this](bool connected) {
+            m_portSettings->showOpenPort(connected ? std::optional(m_portBox->currentText()) : std::nullopt);
+        });
     }
     bringToFront(*m_portSettings);
 }
@@ -297,6 +316,8 @@ bool MainWindow::saveSequence()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Before any question is asked: nothing more goes out while the window closes.
+    m_playback->stop();
     if (!m_exiting && !saveSequence()) {
         event->ignore();
         return;

@@ -2,15 +2,22 @@
 
 // The main window Form1 and how the parts meet.
 //
-//   channel panel --channelMoved--> move command --PortWriter--> SerialPort
+//   channel panel --channelMoved--> move command --PortWriter (Silent)--> SerialPort
 //   channel panel + speed + interval --Add/Modify--> SequenceEditor
-//   SequenceEditor --Playback (Timer1)--> PortWriter --> SerialPort
-//   Text3 --Send--> PortWriter --> SerialPort
-//   Connection: Connect/Disconnect, port box, Settings button, portIsOpen
+//   SequenceEditor --Playback (Timer1)--> PortWriter (Report) --> SerialPort
+//   Text3 --Send--> PortWriter (Report) --> SerialPort
+//   Connection: Connect/Disconnect from the port's open state; the port box, the
+//     Settings button and the settings dialog's port row follow its stateChanged;
+//     a lost device stops playback before the operator is told
 //   cmd.txt: loaded at start-up, saved when the window is closed
 //
 // Everything runs on the GUI thread. Setting a control's value from code runs
 // its handler at once; the slider/box mirrors and the line picking rely on it.
+//
+// Ownership: the window owns the port and the controllers (Connection, the
+// write rule, SequenceCommands, Playback) as members, declared so that each is
+// destroyed before what it refers to; the widgets, Timer1 and the two dialogs
+// are Qt children of the window and outlive the controllers.
 
 #include "link/portdiscovery.h"
 
@@ -30,6 +37,7 @@ class PortWriter;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class QTimer;
 class SequenceCommands;
 class SequenceEditor;
 class SequenceFile;
@@ -41,7 +49,7 @@ class MainWindow final : public QWidget
 
 public:
     struct Services {
-        std::unique_ptr<SerialPort> port; // owned by the window
+        std::unique_ptr<SerialPort> port; // handed to the window, which owns it from then on
         Notifier *notifier = nullptr;
         PortEnumerator enumeratePorts;
         QString sequencePath; // cmd.txt
@@ -73,26 +81,38 @@ private:
     bool saveSequence();
     QString makeSequenceLine() const;
 
-    Services m_services;
     Notifier &m_notifier;
-    std::unique_ptr<SequenceFile> m_sequenceFile;
-    std::unique_ptr<PortWriter> m_writer;
-    int m_defaultPulse = 1500;
+    const PortEnumerator m_enumeratePorts;
+    const std::unique_ptr<SerialPort> m_port;
+    const std::unique_ptr<SequenceFile> m_sequenceFile;
+    int m_defaultPulse = 0;
     bool m_exiting = false;
 
+    // Controls (children of the window).
     PortComboBox *m_portBox = nullptr;
     QPushButton *m_connectButton = nullptr;
     QPushButton *m_settingsButton = nullptr;
+    QPushButton *m_resetButton = nullptr;
+    QPushButton *m_addButton = nullptr;
+    QPushButton *m_modifyButton = nullptr;
+    QPushButton *m_insertButton = nullptr;
+    QPushButton *m_deleteButton = nullptr;
+    QPushButton *m_exitButton = nullptr;
+    QPushButton *m_runButton = nullptr;
+    QPushButton *m_sendButton = nullptr;
     ChannelPanel *m_channels = nullptr;
     QLineEdit *m_speed = nullptr;
     QLineEdit *m_interval = nullptr;
     QScrollBar *m_intervalSlider = nullptr;
     SequenceEditor *m_editor = nullptr;
     QLineEdit *m_manualCommand = nullptr;
-
-    Connection *m_connection = nullptr;
-    SequenceCommands *m_commands = nullptr;
-    Playback *m_playback = nullptr;
+    QTimer *m_playbackTimer = nullptr;
     QPointer<PortSettingsDialog> m_portSettings;
     QPointer<InputDialog> m_input;
+
+    // Controllers, destroyed in reverse order: playback first, the port last.
+    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<PortWriter> m_writer;
+    std::unique_ptr<SequenceCommands> m_commands;
+    std::unique_ptr<Playback> m_playback;
 };

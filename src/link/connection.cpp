@@ -7,17 +7,9 @@
 #include <QComboBox>
 #include <QPushButton>
 
-namespace {
-
-const QString connectCaption = QStringLiteral("连接");
-const QString disconnectCaption = QStringLiteral("断开");
-
-} // namespace
-
 Connection::Connection(SerialPort &port, Notifier &notifier, QPushButton &connectButton,
                        QComboBox &portBox, QPushButton &settingsButton, QWidget *messageParent)
-    : QObject(&connectButton),
-      m_port(port),
+    : m_port(port),
       m_notifier(notifier),
       m_connectButton(connectButton),
       m_portBox(portBox),
@@ -26,54 +18,60 @@ Connection::Connection(SerialPort &port, Notifier &notifier, QPushButton &connec
 {
     connect(&m_connectButton, &QPushButton::clicked, this, &Connection::toggle);
     connect(&m_port, &SerialPort::lost, this, &Connection::onLost);
+    showState();
+}
+
+bool Connection::portIsOpen() const
+{
+    return m_port.portOpen();
 }
 
 void Connection::toggle()
 {
-    if (m_connectButton.text() == connectCaption) {
-        // Of the failures, only a port held elsewhere is worth a word: the others
-        // (no such port, a name without a number) show as the caption staying put.
-        connectPort();
-    } else {
+    if (portIsOpen())
         disconnectPort();
-    }
+    else
+        connectPort();
 }
 
 void Connection::connectPort()
 {
-    const auto number = portNumberFromText(m_portBox.currentText());
-    if (!number || !m_port.setCommPort(*number).ok())
-        return;
-    if (const SerialResult opened = m_port.setPortOpen(true); !opened.ok()) {
-        if (opened.code() == SerialResult::PortInUse)
+    SerialResult result = SerialResult::failure(SerialResult::InvalidPortNumber);
+    if (const auto number = portNumberFromText(m_portBox.currentText()))
+        result = m_port.setCommPort(*number);
+    if (result.ok())
+        result = m_port.setPortOpen(true);
+    if (!result.ok()) {
+        // Of the failures, only a port held elsewhere gets a message box; the
+        // others show as the caption staying put (and in connectFailed).
+        Q_EMIT connectFailed(result);
+        if (result.code() == SerialResult::PortInUse)
             m_notifier.show(m_messageParent, messages::portInUse());
         return;
     }
-    m_connectButton.setText(disconnectCaption);
-    m_portBox.setEnabled(false);
-    m_settingsButton.setEnabled(false);
-    m_portIsOpen = true;
+    showState();
 }
 
 void Connection::disconnectPort()
 {
     if (m_port.setPortOpen(false).ok())
-        showDisconnected();
+        showState();
 }
 
-void Connection::showDisconnected()
+void Connection::showState()
 {
-    m_connectButton.setText(connectCaption);
-    m_settingsButton.setEnabled(true);
-    m_portBox.setEnabled(true);
-    m_portIsOpen = false;
+    const bool connected = portIsOpen();
+    m_connectButton.setText(connected ? QStringLiteral("断开") : QStringLiteral("连接"));
+    m_portBox.setEnabled(!connected);
+    m_settingsButton.setEnabled(!connected);
+    Q_EMIT stateChanged(connected);
 }
 
 void Connection::onLost()
 {
-    if (!m_portIsOpen)
-        return;
-    showDisconnected();
+    // The port has closed itself already.
+    Q_EMIT deviceLost();
+    showState();
     m_notifier.show(m_messageParent,
                     {Message::Icon::Warning, QStringLiteral("错误"),
                      QStringLiteral("串口连接已中断（设备已拔出或不再响应），程序已回到未连接状态。")});

@@ -1,17 +1,26 @@
 #pragma once
 
+#include "serialport.h"
+
 #include <QObject>
 
 class Notifier;
 class QComboBox;
 class QPushButton;
 class QWidget;
-class SerialPort;
 
-// Connect and Disconnect on one button. The connection state is held in three
-// places that change together: the button's caption (the action it offers),
-// portIsOpen(), and the port box and Settings button (enabled only while
-// disconnected).
+// Connect and Disconnect on one button.
+//
+// The port object is the one source of the connection state: the program is
+// connected exactly while the port it opened through this button is open. The
+// button's caption (the action it offers: "连接" or "断开"), the port box and the
+// Settings button (enabled only while disconnected) are set from that state
+// here and nowhere else, and every change is announced with stateChanged().
+//
+//   Disconnected --click, port opens--> Connected
+//   Disconnected --click, open fails--> Disconnected (connectFailed; "端口已被占用" for a busy port)
+//   Connected --click--> Disconnected
+//   Connected --device gone--> Disconnected (deviceLost, then one warning)
 class Connection final : public QObject
 {
     Q_OBJECT
@@ -20,15 +29,23 @@ public:
     Connection(SerialPort &port, Notifier &notifier, QPushButton &connectButton, QComboBox &portBox,
                QPushButton &settingsButton, QWidget *messageParent);
 
-    bool portIsOpen() const { return m_portIsOpen; }
+    bool portIsOpen() const;
 
-    // The Connect button's click: connects or disconnects depending on its caption.
+    // The Connect button's click: connects when disconnected, disconnects when connected.
     void toggle();
+
+Q_SIGNALS:
+    void stateChanged(bool connected);
+    // A Connect that left the program disconnected, with the port's reason.
+    void connectFailed(const SerialResult &failure);
+    // The open port has gone. Raised before the operator is told, so that
+    // whatever is writing can stop first.
+    void deviceLost();
 
 private:
     void connectPort();
     void disconnectPort();
-    void showDisconnected();
+    void showState();
     void onLost();
 
     SerialPort &m_port;
@@ -37,5 +54,4 @@ private:
     QComboBox &m_portBox;
     QPushButton &m_settingsButton;
     QWidget *m_messageParent;
-    bool m_portIsOpen = false;
 };

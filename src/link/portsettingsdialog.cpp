@@ -35,7 +35,7 @@ enum RowIndex { PortRow, BaudRow, DataRow, StopRow };
 PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, const QString &portBoxText,
                                        const PortEnumerator &enumerate, Apply apply, Notifier &notifier,
                                        QWidget *parent)
-    : QWidget(parent, Qt::Dialog), m_apply(std::move(apply)), m_notifier(notifier)
+    : QDialog(parent), m_apply(std::move(apply)), m_notifier(notifier)
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("端口设置"));
@@ -65,9 +65,11 @@ PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, const QSt
 
     auto *ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setDefault(true);
     uilook::place(*ok, 600, 3300, 1215, 375);
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
     cancel->setObjectName(QStringLiteral("CancelButton"));
+    cancel->setAutoDefault(false);
     uilook::place(*cancel, 2640, 3300, 1215, 375);
 
     setTabOrder(ok, cancel);
@@ -76,8 +78,8 @@ PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, const QSt
         setTabOrder(m_combos[i - 1], m_combos[i]);
     ok->setFocus();
 
-    connect(ok, &QPushButton::clicked, this, &PortSettingsDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(ok, &QPushButton::clicked, this, &PortSettingsDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &PortSettingsDialog::reject);
 
     ShowCurrentSettings(currentSettings);
     ListSerialPorts(*m_combos[PortRow], enumerate);
@@ -92,10 +94,19 @@ void PortSettingsDialog::ShowCurrentSettings(const QString &settings)
     m_combos[StopRow]->setEditText(fields.stopBits);
 }
 
-void PortSettingsDialog::confirm()
+void PortSettingsDialog::showOpenPort(const std::optional<QString> &openPort)
 {
+    QComboBox &portRow = *m_combos[PortRow];
+    if (openPort)
+        portRow.setEditText(*openPort);
+    portRow.setEnabled(!openPort);
+}
+
+void PortSettingsDialog::accept()
+{
+    QComboBox &portRow = *m_combos[PortRow];
     const PortChoice choice{
-        m_combos[PortRow]->currentText(),
+        portRow.isEnabled() ? std::optional(portRow.currentText()) : std::nullopt,
         settingsstring::build(m_combos[BaudRow]->currentText(), m_combos[DataRow]->currentText(),
                               m_combos[StopRow]->currentText()),
     };
@@ -104,5 +115,5 @@ void PortSettingsDialog::confirm()
                                QStringLiteral("端口设置未被采用，原设置仍然有效。\n") + *refused});
         return;
     }
-    close();
+    QDialog::accept();
 }

@@ -2,8 +2,8 @@
 
 #include "portdiscovery.h"
 
+#include <QDialog>
 #include <QString>
-#include <QWidget>
 
 #include <functional>
 #include <optional>
@@ -13,15 +13,19 @@ class QComboBox;
 
 // What the operator confirmed in the port settings dialog.
 struct PortChoice {
-    QString portName; // as typed or picked, unchanged
+    std::optional<QString> portName; // as typed or picked, unchanged; none while the row is locked
     QString settings; // baud,n,data,stop
 };
 
 // The port settings dialog: the port and its baud rate, data bits and stop bits.
 // Modeless and destroyed when closed, so each opening starts afresh from the
-// current settings. OK hands a PortChoice to `apply`; when that refuses it (with
-// a reason), the operator is told and the dialog stays open for a correction.
-class PortSettingsDialog final : public QWidget
+// current settings. OK (also Enter) hands a PortChoice to `apply`; when that
+// refuses it (with a reason), the operator is told and the dialog stays open for
+// a correction. Cancel, Esc and the title bar's close apply nothing.
+//
+// While a port is open its row shows that port and cannot be changed: the line
+// settings still apply to the open port, the port choice does not.
+class PortSettingsDialog final : public QDialog
 {
     Q_OBJECT
 
@@ -32,9 +36,13 @@ public:
                        const PortEnumerator &enumerate, Apply apply, Notifier &notifier,
                        QWidget *parent = nullptr);
 
+    // The open port's name locks the port row; none unlocks it.
+    void showOpenPort(const std::optional<QString> &openPort);
+
+    void accept() override;
+
 private:
     void ShowCurrentSettings(const QString &settings);
-    void confirm();
 
     Apply m_apply;
     Notifier &m_notifier;

@@ -8,8 +8,11 @@ PortWriter::PortWriter(SerialPort &port, Notifier &notifier, QWidget *parent)
 {
 }
 
-bool PortWriter::write(const QString &text, const std::function<void()> &beforeReport) const
+bool PortWriter::write(const QString &text, WhenClosed whenClosed,
+                       const std::function<void()> &beforeReport) const
 {
+    if (whenClosed == WhenClosed::Silent && !m_port.portOpen())
+        return false;
     const SerialResult result = m_port.output(text);
     if (result.ok())
         return true;

@@ -8,18 +8,27 @@ class Notifier;
 class QWidget;
 class SerialPort;
 
-// The rule that every handler writing to the port follows: the text goes out in
-// one write; on failure the handler skips the rest of its work, "端口未打开" is
-// shown when the port is not open, and any other failure is dropped silently.
-// Nothing already done is rolled back.
+// The one rule for writing to the port. The text goes out in one write; on
+// failure the caller skips the rest of its work, and nothing already done is
+// rolled back. What happens when the port is not open is the caller's explicit
+// choice:
+//   Report  the write is tried; the port refuses it (not open) and the operator
+//           sees "端口未打开". Playback and Send.
+//   Silent  nothing is tried and nothing is shown. A channel move, which only
+//           goes out while connected.
+// Every other failure is dropped without a word. Whether the port is open is
+// the port's own answer, the same one the Connect button shows.
 class PortWriter
 {
 public:
+    enum class WhenClosed { Report, Silent };
+
     PortWriter(SerialPort &port, Notifier &notifier, QWidget *parent);
 
-    // True when written. `beforeReport` runs before a message box is shown, so a
+    // True when written. `beforeReport` runs before "端口未打开" is shown, so a
     // caller can stop what must not run while the box is open.
-    bool write(const QString &text, const std::function<void()> &beforeReport = {}) const;
+    bool write(const QString &text, WhenClosed whenClosed,
+               const std::function<void()> &beforeReport = {}) const;
 
 private:
     SerialPort &m_port;

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 InputDialog::InputDialog(std::function<void(const QString &)> append, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_append(std::move(append))
+    : QDialog(parent, Qt::Window), m_append(std::move(append))
 {
     setObjectName(QStringLiteral("dialog2"));
     setWindowTitle(QStringLiteral("Input"));
@@ -20,7 +20,7 @@ InputDialog::InputDialog(std::function<void(const QString &)> append, QWidget *p
 
     auto *ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("Command1"));
-    ok->setAutoDefault(false);
+    ok->setDefault(true);
     uilook::place(*ok, 1200, 1320, 1215, 375);
 
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
@@ -31,22 +31,22 @@ InputDialog::InputDialog(std::function<void(const QString &)> append, QWidget *p
     setTabOrder(m_text, ok);
     setTabOrder(ok, cancel);
 
-    connect(ok, &QPushButton::clicked, this, &InputDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &InputDialog::cancel);
+    connect(ok, &QPushButton::clicked, this, &InputDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &InputDialog::reject);
 }
 
-void InputDialog::confirm()
+void InputDialog::accept()
 {
     const QString text = m_text->text();
     if (!text.isEmpty()) {
         m_append(text);
         m_text->clear();
     }
-    close();
+    QDialog::accept();
 }
 
-void InputDialog::cancel()
+void InputDialog::reject()
 {
     m_text->clear();
-    close();
+    QDialog::reject();
 }

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 #include <functional>
 
 class QLineEdit;
 
-// A small window in which the operator types one line of free text that joins
-// the sequence as its new last line. Modeless; destroyed when closed, so each
-// opening starts empty.
-class InputDialog final : public QWidget
+// "Input": a small window in which the operator types one line of free text
+// that joins the sequence as its new last line. Modeless; destroyed when
+// closed, so each opening starts empty. OK (also Enter) appends a text that is
+// not empty; Cancel (also Esc) and the title bar's close append nothing.
+class InputDialog final : public QDialog
 {
     Q_OBJECT
 
@@ -17,10 +18,10 @@ public:
     // `append` receives the typed text (not empty) when the operator confirms.
     explicit InputDialog(std::function<void(const QString &)> append, QWidget *parent = nullptr);
 
-private:
-    void confirm();
-    void cancel();
+    void accept() override;
+    void reject() override;
 
+private:
     std::function<void(const QString &)> m_append;
     QLineEdit *m_text;
 };

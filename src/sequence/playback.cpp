@@ -12,15 +12,18 @@ constexpr int firstTickDelay = 100;
 
 } // namespace
 
-Playback::Playback(SequenceEditor &editor, const PortWriter &writer, Notifier &notifier,
+Playback::Playback(SequenceEditor &editor, QTimer &timer, const PortWriter &writer, Notifier &notifier,
                    QWidget *messageParent)
-    : QObject(&editor), m_editor(editor), m_writer(writer), m_notifier(notifier), m_messageParent(messageParent)
+    : m_editor(editor), m_writer(writer), m_notifier(notifier), m_messageParent(messageParent), m_timer(timer)
 {
-    m_timer.setObjectName(QStringLiteral("Timer1"));
-    m_timer.setParent(this);
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &Playback::tick);
+}
+
+Playback::~Playback()
+{
+    stop();
 }
 
 void Playback::run()
@@ -60,7 +63,7 @@ void Playback::play(const QString &line)
     // Any failure skips the rest of the line and keeps the period; a port that
     // is not open also stops playback, before its message is shown.
     const sequenceline::Playback parsed = sequenceline::readForPlayback(line);
-    if (!parsed.interval || !parsed.command || !m_writer.write(*parsed.command, [this] { stop(); }))
+    if (!parsed.interval || !parsed.command || !m_writer.write(*parsed.command, PortWriter::WhenClosed::Report, [this] { stop(); }))
         return;
     if (*parsed.interval == 0) {
         // A period of 0 halts playback without a word; Run starts it again.

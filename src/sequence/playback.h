@@ -21,10 +21,15 @@ class Playback final : public QObject
     Q_OBJECT
 
 public:
-    Playback(SequenceEditor &editor, const PortWriter &writer, Notifier &notifier, QWidget *messageParent);
+    // `timer` is Timer1, which the window owns and which outlives this object.
+    Playback(SequenceEditor &editor, QTimer &timer, const PortWriter &writer, Notifier &notifier,
+             QWidget *messageParent);
+    ~Playback() override;
 
     // Starts at the first line; restarts when already playing.
     void run();
+    // Stops at once: no pending tick, nothing more is sent.
+    void stop();
     bool isRunning() const { return m_running; }
 
     // The period in force: the last interval the timer accepted.
@@ -34,14 +39,13 @@ private:
     void tick();
     void play(const QString &line);
     void scheduleNext();
-    void stop();
 
     SequenceEditor &m_editor;
     const PortWriter &m_writer;
     Notifier &m_notifier;
     QWidget *m_messageParent;
 
-    QTimer m_timer; // single-shot, started again for each line
+    QTimer &m_timer; // single-shot, started again for each line
     bool m_running = false;
     QElapsedTimer m_clock;
     qint64 m_dueNs = 0; // when the pending tick is due, on m_clock

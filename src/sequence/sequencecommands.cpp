@@ -6,8 +6,7 @@
 
 SequenceCommands::SequenceCommands(SequenceEditor &editor, Notifier &notifier,
                                    std::function<QString()> makeLine, QWidget *messageParent)
-    : QObject(&editor),
-      m_editor(editor),
+    : m_editor(editor),
       m_notifier(notifier),
       m_makeLine(std::move(makeLine)),
       m_messageParent(messageParent)

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QSet>
+#include <QTimer>
 #include <QTest>
 #include "support/testmain.h"
 
@@ -234,6 +235,32 @@ private Q_SLOTS:
         harness.notifier.confirmAnswer = true;
         harness.window().close();
         QVERIFY(!harness.window().isVisible());
+    }
+
+    void closingStopsPlaybackBeforeAnyQuestion()
+    {
+        WindowHarness harness;
+        harness.connectTo(QStringLiteral("COM1"));
+        harness.child<QLineEdit>(QStringLiteral("Text2")).setText(QStringLiteral("100"));
+        for (int line = 0; line < 5; ++line)
+            harness.button("Command2").click();
+        // cmd.txt cannot be written: closing asks whether to close anyway.
+        QFile::remove(harness.sequencePath());
+        QVERIFY(QDir().mkdir(harness.sequencePath()));
+        harness.button("RunCommand").click();
+        QTRY_COMPARE(harness.fake().writes.size(), 1);
+
+        auto *timer = harness.window().findChild<QTimer *>(QStringLiteral("Timer1"));
+        QVERIFY(timer);
+        QList<bool> tickingWhileAsked;
+        harness.notifier.onShow = [&](const Message &) { tickingWhileAsked.append(timer->isActive()); };
+        harness.notifier.confirmAnswer = false;
+        harness.window().close();
+        QCOMPARE(tickingWhileAsked, QList<bool>{false});
+        // Kept open, and still nothing more goes out.
+        QTest::qWait(250);
+        QCOMPARE(harness.fake().writes.size(), 1);
+        harness.notifier.confirmAnswer = true;
     }
 
     void closingTheWindowClosesItsDialogs()

@@ -97,6 +97,22 @@ private Q_SLOTS:
         QCOMPARE(h.notifier.shown.size(), 1);
     }
 
+    void aLostPortEndsPlaybackWithOneMessage()
+    {
+        WindowHarness h;
+        h.connectTo(QStringLiteral("COM3"));
+        h.child<QLineEdit>(QStringLiteral("Text2")).setText(QStringLiteral("100"));
+        for (int line = 0; line < 5; ++line)
+            h.button("Command2").click();
+        h.button("RunCommand").click();
+        QTRY_COMPARE(h.fake().writes.size(), 1);
+        h.fake().pullOut();
+        QTest::qWait(300);
+        QCOMPARE(h.notifier.shown.size(), 1);
+        QCOMPARE(h.notifier.shown[0].icon, Message::Icon::Warning);
+        QCOMPARE(h.fake().writes.size(), 1);
+    }
+
     void aLostPortReturnsToDisconnected()
     {
         WindowHarness h;

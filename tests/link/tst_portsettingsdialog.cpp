@@ -105,6 +105,52 @@ private Q_SLOTS:
         QTRY_VERIFY(!this->dialog());
     }
 
+    void keysConfirmAndCancel_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("Enter is OK") << int(Qt::Key_Return) << "9600,n,8,1";
+        QTest::newRow("Esc is Cancel") << int(Qt::Key_Escape) << "115200,n,8,1";
+    }
+    void keysConfirmAndCancel()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, settings);
+        open();
+        combo(2).setEditText(QStringLiteral("9600"));
+        QTest::keyClick(combo(2).lineEdit(), Qt::Key(key));
+        QCOMPARE(m_h->fake().settings(), settings);
+        QTRY_VERIFY(!dialog());
+    }
+
+    void aDialogLeftOpenCannotChangeTheOpenPort()
+    {
+        open();
+        combo(1).setEditText(QStringLiteral("COM7"));
+        m_h->button("Command3").click();
+        QVERIFY(m_h->window().portIsOpen());
+        QCOMPARE(m_h->fake().openedPorts, QList<int>{2});
+        QVERIFY(!combo(1).isEnabled());
+        QCOMPARE(combo(1).currentText(), QStringLiteral("COM2"));
+
+        // Its line settings still reach the open port; the port choice does not.
+        combo(2).setEditText(QStringLiteral("9600"));
+        child<QPushButton>("OKButton").click();
+        QCOMPARE(m_h->fake().settings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(m_h->portBox().currentText(), QStringLiteral("COM2"));
+        QTRY_VERIFY(!dialog());
+
+        // After Disconnect the row is usable again.
+        m_h->button("Command3").click();
+        open();
+        m_h->button("Command3").click();
+        m_h->button("Command3").click();
+        QVERIFY(combo(1).isEnabled());
+        combo(1).setEditText(QStringLiteral("COM1"));
+        child<QPushButton>("OKButton").click();
+        QCOMPARE(m_h->portBox().currentText(), QStringLiteral("COM1"));
+    }
+
     void aSecondClickBringsTheSameDialog()
     {
         QWidget &first = open();

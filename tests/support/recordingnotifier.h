@@ -20,6 +20,8 @@ public:
     bool confirm(QWidget *, const Message &message, const QString &, const QString &) override
     {
         shown.append(message);
+        if (onShow)
+            onShow(message);
         return confirmAnswer;
     }
 

@@ -34,9 +34,8 @@ QStringList linesOf(const QString &text)
 struct Bench {
     Bench()
     {
-        timer = playback.findChild<QTimer *>(QStringLiteral("Timer1"));
         // Connected after Playback's own slot, so it sees what each tick did.
-        QObject::connect(timer, &QTimer::timeout, &playback, [this] {
+        QObject::connect(&timer, &QTimer::timeout, &playback, [this] {
             ticks.append({clock.elapsed(), playback.period(), editor.selectedText(), port.writes.size()});
             if (onTick)
                 onTick(ticks.size());
@@ -54,8 +53,8 @@ struct Bench {
     FakeSerialPort port;
     RecordingNotifier notifier;
     PortWriter writer{port, notifier, nullptr};
-    Playback playback{editor, writer, notifier, nullptr};
-    QTimer *timer = nullptr;
+    QTimer timer;
+    Playback playback{editor, timer, writer, notifier, nullptr};
     QElapsedTimer clock;
     QList<Tick> ticks;
     std::function<void(qsizetype)> onTick;
@@ -108,12 +107,11 @@ private Q_SLOTS:
         QFETCH(QList<int>, periods);
         QFETCH(bool, endsWithOk);
         Bench b;
-        QVERIFY(b.timer);
         QVERIFY(b.openPort());
         b.run(text);
         QVERIFY(b.playback.isRunning());
         QTRY_VERIFY_WITH_TIMEOUT(!b.playback.isRunning(), 10'000);
-        QVERIFY(!b.timer->isActive());
+        QVERIFY(!b.timer.isActive());
         QCOMPARE(b.port.writes, writes);
         QCOMPARE(b.notifier.shown, endsWithOk ? QList<Message>{okMessage} : QList<Message>());
         QList<int> seenPeriods;
@@ -151,14 +149,14 @@ private Q_SLOTS:
         Bench b;
         QList<bool> runningWhileShown;
         b.notifier.onShow = [&](const Message &) {
-            runningWhileShown.append(b.playback.isRunning() || b.timer->isActive());
+            runningWhileShown.append(b.playback.isRunning() || b.timer.isActive());
         };
         b.run(line1 + line2);
         QTRY_VERIFY_WITH_TIMEOUT(!b.playback.isRunning(), 10'000);
         const Message notOpen{Message::Icon::Critical, QStringLiteral("错误"), QStringLiteral("端口未打开")};
         QCOMPARE(b.notifier.shown, QList<Message>{notOpen});
         QCOMPARE(runningWhileShown, QList<bool>{false});
-        QVERIFY(!b.timer->isActive());
+        QVERIFY(!b.timer.isActive());
         QVERIFY(b.port.writes.isEmpty());
     }
 

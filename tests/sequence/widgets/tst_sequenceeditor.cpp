@@ -428,16 +428,18 @@ private Q_SLOTS:
     void inputDialog_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("action"); // a button's name, or a key pressed in the box
         QTest::addColumn<QStringList>("appended");
         QTest::newRow("OK, nothing typed") << "" << "Command1" << QStringList();
         QTest::newRow("OK") << " #1P1500 " << "Command1" << QStringList{" #1P1500 "};
         QTest::newRow("Cancel") << "#1P1500" << "Command2" << QStringList();
+        QTest::newRow("Enter is OK") << "#1P1500" << "Enter" << QStringList{"#1P1500"};
+        QTest::newRow("Esc is Cancel") << "#1P1500" << "Esc" << QStringList();
     }
     void inputDialog()
     {
         QFETCH(QString, typed);
-        QFETCH(QString, button);
+        QFETCH(QString, action);
         QFETCH(QStringList, appended);
         QStringList got;
         QPointer<InputDialog> dialog = new InputDialog([&](const QString &text) { got.append(text); });
@@ -453,7 +455,12 @@ private Q_SLOTS:
         QCOMPARE(cancel->text(), QStringLiteral("取消"));
         QTest::keyClicks(text, typed);
         QCOMPARE(text->text(), typed);
-        QTest::mouseClick(button == ok->objectName() ? ok : cancel, Qt::LeftButton);
+        if (action == u"Enter")
+            QTest::keyClick(text, Qt::Key_Return);
+        else if (action == u"Esc")
+            QTest::keyClick(text, Qt::Key_Escape);
+        else
+            QTest::mouseClick(action == ok->objectName() ? ok : cancel, Qt::LeftButton);
         QCOMPARE(got, appended);
         QVERIFY(dialog && !dialog->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
