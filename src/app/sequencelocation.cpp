@@ -47,7 +47,7 @@ QString atStartUp()
     const QString programFolder = QCoreApplication::applicationDirPath();
     return QDir::toNativeSeparators(
         choose(programFolder, isWritableFolder(programFolder),
-               QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+               QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))));
 }
 
 } // namespace sequencelocation
