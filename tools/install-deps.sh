@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
     fonts-noto-cjk   # a CJK font for the Chinese captions
     xvfb xauth       # a display for screenshots and GUI checks
+    dpkg-dev file    # the Debian package: dpkg-shlibdeps finds its library dependencies
+    desktop-file-utils libxcb1-dev  # the package test: menu entry check, closing windows on Xvfb
 )
 
 missing=()

@@ -1,19 +1,27 @@
 #include "app/mainwindow.h"
-#include "app/sequencefile.h"
+#include "app/sequencelocation.h"
 #include "common/notifier.h"
 #include "link/qtserialport.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("servo-console"));
     QApplication::setApplicationDisplayName(QStringLiteral("舵机控制台"));
+    QApplication::setApplicationVersion(QStringLiteral(SERVO_CONSOLE_VERSION));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("舵机控制台：通过 32 路舵机控制板调整和编排机械臂的动作。"));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.process(app);
 
     MessageBoxNotifier notifier;
     MainWindow window({std::make_unique<QtSerialPort>(), &notifier, systemPortEnumerator(),
-                       SequenceFile::besideExecutable()});
+                       sequencelocation::atStartUp()});
     window.show();
     return QApplication::exec();
 }

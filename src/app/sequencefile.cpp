@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -76,6 +77,9 @@ std::optional<QString> SequenceFile::save(const QString &text)
 {
     if (m_unreadable)
         return QStringLiteral("启动时无法读取该文件，为免覆盖其原有内容，本次未保存。");
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder));
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();

@@ -39,7 +39,7 @@ public:
     std::optional<QString> load(QString *error);
 
     // Replaces the file whole, atomically: a failure leaves the old file as it was.
-    // Returns the reason on failure.
+    // Makes the file's folder when it is missing. Returns the reason on failure.
     std::optional<QString> save(const QString &text);
 
     bool mayOverwrite() const { return !m_unreadable; }

@@ -1,0 +1,287 @@
+// The Debian package as a user gets it: its files, its control fields and menu
+// entry, and the installed program started and closed by an unprivileged user
+// whose program folder is read-only, as under /usr/bin.
+//
+// The package_build test makes the package first (cpack); this test unpacks it
+// into a temporary root (dpkg-deb -x), never into the machine.
+
+#include "virtualscreen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The unprivileged user the installed program runs as (nobody on Debian).
+constexpr uid_t unprivileged = 65534;
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    Run result;
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+        result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+} // namespace
+
+class TestPackage : public QObject
+{
+    Q_OBJECT
+
+    QString m_package;
+    QTemporaryDir m_root; // the unpacked package under pkg/, the users' homes beside it
+    QString installed(const QString &relative) const { return m_root.filePath(QStringLiteral("pkg/") + relative); }
+    QString field(const QString &name) const
+    {
+        return QString::fromUtf8(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_package, name}).out)
+            .trimmed();
+    }
+
+    // The installed program as a desktop starts it: on an X screen, as the
+    // unprivileged user when this test runs as root, else as the user running it.
+    void startInstalled(QProcess &process, const QByteArray &display, const QString &home)
+    {
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (!home.isNull())
+            environment.insert(QStringLiteral("HOME"), home);
+        process.setProcessEnvironment(environment);
+        const QString program = installed(QStringLiteral("usr/bin/servo-console"));
+        if (::geteuid() == 0)
+            process.start(QStringLiteral("setpriv"),
+                          {QStringLiteral("--reuid=%1").arg(unprivileged), QStringLiteral("--regid=%1").arg(unprivileged),
+                           QStringLiteral("--clear-groups"), QStringLiteral("--"), program});
+        else
+            process.start(program, QStringList());
+    }
+
+    // A home folder that the user the program runs as owns.
+    QString makeHome(const QString &name)
+    {
+        const QString home = m_root.filePath(name);
+        if (!QDir().mkpath(home))
+            return {};
+        if (::geteuid() == 0 && ::chown(QFile::encodeName(home).constData(), unprivileged, unprivileged) != 0)
+            return {};
+        return home;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QStringList built = QDir(QStringLiteral(PACKAGE_DIR))
+                                      .entryList({QStringLiteral("servo-console_%1_*.deb").arg(PROJECT_VERSION)});
+        QVERIFY2(built.size() == 1, "expected one package: cmake --build build --target package");
+        m_package = QDir(QStringLiteral(PACKAGE_DIR)).filePath(built.first());
+        QVERIFY(m_root.isValid());
+        // Other users reach the unpacked program and their home through here.
+        QVERIFY(QFile::setPermissions(m_root.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                         | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+                                                         | QFile::ExeOther));
+        const Run unpacked = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), m_package, m_root.filePath("pkg")});
+        QVERIFY2(unpacked.exitCode == 0, unpacked.err.constData());
+    }
+
+    void cleanupTestCase()
+    {
+        // Writable again, so that the temporary root can be removed by its owner.
+        QFile::setPermissions(installed(QStringLiteral("usr/bin")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void files_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("executable");
+
+        QTest::newRow("program") << "usr/bin/servo-console" << true;
+        if (SERVO_BOARD_PACKAGED)
+            QTest::newRow("virtual board") << "usr/bin/servo-board" << true;
+        QTest::newRow("menu entry") << "usr/share/applications/servo-console.desktop" << false;
+        QTest::newRow("icon") << "usr/share/icons/hicolor/scalable/apps/servo-console.svg" << false;
+    }
+    void files()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, executable);
+        const QFileInfo file(installed(path));
+        QVERIFY2(file.isFile(), qPrintable(path));
+        QCOMPARE(file.permission(QFile::ExeOther), executable);
+        QVERIFY(file.permission(QFile::ReadOther));
+    }
+
+    void control_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("entry"); // a package name, or the whole value
+
+        QTest::newRow("version") << "Version" << PROJECT_VERSION;
+        QTest::newRow("section") << "Section" << "electronics";
+        QTest::newRow("widgets") << "Depends" << "libqt6widgets6";
+        QTest::newRow("serial port") << "Depends" << "libqt6serialport6";
+        QTest::newRow("gui") << "Depends" << "libqt6gui6";
+        QTest::newRow("platform plugins") << "Depends" << "qt6-qpa-plugins";
+        QTest::newRow("CJK font") << "Recommends" << "fonts-noto-cjk";
+    }
+    void control()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, entry);
+        const QString value = field(name);
+        QStringList packages;
+        for (const QString &item : value.split(u','))
+            packages.append(item.trimmed().section(u' ', 0, 0));
+        QVERIFY2(value == entry || packages.contains(entry), qPrintable(name + QStringLiteral(": ") + value));
+    }
+
+    void menuEntry_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("installedAs"); // %1: the key's value
+
+        QTest::newRow("command") << "Exec" << "usr/bin/%1";
+        QTest::newRow("icon") << "Icon" << "usr/share/icons/hicolor/scalable/apps/%1.svg";
+    }
+    void menuEntry()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, installedAs);
+        const QString entry = installed(QStringLiteral("usr/share/applications/servo-console.desktop"));
+        QString value;
+        for (const QByteArray &line : readAll(entry).split('\n')) {
+            if (line.startsWith(key.toLatin1() + '='))
+                value = QString::fromUtf8(line.mid(key.size() + 1)).section(u' ', 0, 0);
+        }
+        QVERIFY2(QFileInfo::exists(installed(installedAs.arg(value))), qPrintable(key + u'=' + value));
+
+        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (validator.isEmpty())
+            QSKIP("desktop-file-validate not found (tools/install-deps.sh installs desktop-file-utils)");
+        const Run validated = run(validator, {entry});
+        QVERIFY2(validated.exitCode == 0 && validated.out.isEmpty(), validated.out.constData());
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says"); // on stdout when it succeeds, else on stderr
+
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << QStringLiteral("servo-console %1").arg(PROJECT_VERSION);
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "--version";
+        QTest::newRow("unknown option") << QStringList{"--no-such-option"} << 1 << "no-such-option";
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const Run ran = run(installed(QStringLiteral("usr/bin/servo-console")), arguments, environment);
+        QCOMPARE(ran.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(exitCode == 0 ? ran.out : ran.err).contains(says), ran.out + ran.err);
+    }
+
+    // Start-up and shut-down twice from a read-only program folder: the sequence
+    // kept beside the program is taken over the first time, saved in the user's
+    // data folder when the window closes, and loaded from there the next time.
+    void sequenceLivesInUserFolder()
+    {
+        VirtualScreen screen;
+        if (const std::optional<QString> failure = screen.start())
+            QSKIP(qPrintable(*failure));
+        const QString home = makeHome(QStringLiteral("user"));
+        QVERIFY(!home.isEmpty());
+        const QString userFile = home + QStringLiteral("/.local/share/servo-console/cmd.txt");
+        const QDir programFolder(installed(QStringLiteral("usr/bin")));
+        // Written with bare LF: what the program saves has CR LF, so a file with
+        // CR LF shows that the program loaded it and saved it again.
+        QVERIFY(writeAll(programFolder.filePath("cmd.txt"), "Time100   #0P500S300\n"));
+        QVERIFY(QFile::setPermissions(programFolder.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                                 | QFile::ExeGroup | QFile::ReadOther
+                                                                 | QFile::ExeOther));
+        const QStringList programFiles = programFolder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+        const QList<QByteArray> expected{"Time100   #0P500S300\r\n", "Time200   #1P600S300\r\n"};
+        for (const QByteArray &saved : expected) {
+            if (saved != expected.first())
+                QVERIFY(writeAll(userFile, QByteArray(saved).replace("\r\n", "\n")));
+            QProcess program;
+            startInstalled(program, screen.display(), home);
+            QTRY_COMPARE_WITH_TIMEOUT(screen.shownWindows().size(), 1, 30000);
+            screen.requestClose(screen.shownWindows().first());
+            QVERIFY2(program.waitForFinished(30000), program.readAllStandardError().constData());
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 0);
+            QCOMPARE(readAll(userFile), saved);
+        }
+        QCOMPARE(programFolder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), programFiles);
+        QCOMPARE(readAll(programFolder.filePath("cmd.txt")), QByteArray("Time100   #0P500S300\n"));
+    }
+
+    // Without a usable home the program still starts; closing the window then
+    // tells why the sequence was not saved and lets the operator keep it open.
+    void unusableHome_data()
+    {
+        QTest::addColumn<QString>("home"); // null: HOME unset
+
+        QTest::newRow("HOME unset") << QString();
+        QTest::newRow("HOME pointing nowhere") << "/nonexistent/servo-console-home";
+    }
+    void unusableHome()
+    {
+        QFETCH(QString, home);
+        VirtualScreen screen;
+        if (const std::optional<QString> failure = screen.start())
+            QSKIP(qPrintable(*failure));
+
+        QProcess program;
+        startInstalled(program, screen.display(), home);
+        QTRY_COMPARE_WITH_TIMEOUT(screen.shownWindows().size(), 1, 30000);
+        screen.requestClose(screen.shownWindows().first());
+        // The failed-save question opens beside the main window, which stays.
+        QTRY_COMPARE_WITH_TIMEOUT(screen.shownWindows().size(), 2, 30000);
+        QCOMPARE(program.state(), QProcess::Running);
+        program.kill();
+        QVERIFY(program.waitForFinished(30000));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackage)
+#include "tst_package.moc"
