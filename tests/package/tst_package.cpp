@@ -16,6 +16,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include "support/testmain.h"
 
 namespace {
 
@@ -283,5 +284,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPackage)
+SERVO_TEST_MAIN(TestPackage)
 #include "tst_package.moc"

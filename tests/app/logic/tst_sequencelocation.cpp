@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include "support/testmain.h"
 
 namespace {
 
@@ -125,5 +126,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSequenceLocation)
+SERVO_TEST_MAIN(TestSequenceLocation)
 #include "tst_sequencelocation.moc"
