@@ -14,13 +14,18 @@
 #include "sequence/sequenceeditor.h"
 #include "sequence/sequenceline.h"
 #include "sequencefile.h"
+#include "playbackactions.h"
 #include "startvalues.h"
+#include "statusline.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextDocument>
@@ -53,30 +58,35 @@ void bringToFront(QWidget &dialog)
 } // namespace
 
 MainWindow::MainWindow(Services services, QWidget *parent)
-    : QWidget(parent),
+    : QMainWindow(parent),
       m_notifier(*services.notifier),
       m_enumeratePorts(std::move(services.enumeratePorts)),
       m_port(std::move(services.port)),
       m_sequenceFile(std::make_unique<SequenceFile>(services.sequencePath))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("舵机控制台"));
+    setWindowTitle(QStringLiteral("舵机控制台[*]"));
     setFont(uilook::captionFont());
-    setFixedSize(uilook::px(13590), uilook::px(10305));
-    QPalette background = palette();
+
+    m_client = new QWidget;
+    m_client->setObjectName(QStringLiteral("clientArea"));
+    m_client->setFixedSize(uilook::px(13590), uilook::px(10305));
+    QPalette background = m_client->palette();
     background.setColor(QPalette::Window, QColor(192, 192, 255));
-    setPalette(background);
-    setAutoFillBackground(true);
+    m_client->setPalette(background);
+    m_client->setAutoFillBackground(true);
 
     buildPortGroup();
     buildOperationsGroup();
     buildSpeedAndInterval();
-    m_channels = new ChannelPanel(this);
+    m_channels = new ChannelPanel(m_client);
     uilook::place(*m_channels, 3360, 120, 10095, 6375);
     buildSequenceGroups();
     m_playbackTimer = new QTimer(this);
     m_playbackTimer->setObjectName(QStringLiteral("Timer1"));
     wire();
+    buildMenus();
+    fitToScreen();
     startUp();
 }
 
@@ -93,7 +103,7 @@ bool MainWindow::portIsOpen() const
 
 void MainWindow::buildPortGroup()
 {
-    QGroupBox *frame = makeFrame(QStringLiteral("端口"), QStringLiteral("Frame1"), this);
+    QGroupBox *frame = makeFrame(QStringLiteral("端口"), QStringLiteral("Frame1"), m_client);
     uilook::place(*frame, 120, 120, 3120, 1260);
 
     m_portBox = new PortComboBox(m_enumeratePorts, frame);
@@ -109,7 +119,7 @@ void MainWindow::buildPortGroup()
 
 void MainWindow::buildOperationsGroup()
 {
-    QGroupBox *frame = makeFrame(QStringLiteral("操作"), QStringLiteral("Frame3"), this);
+    QGroupBox *frame = makeFrame(QStringLiteral("操作"), QStringLiteral("Frame3"), m_client);
     uilook::place(*frame, 120, 1500, 3120, 4200);
 
     struct Button {
@@ -140,21 +150,21 @@ void MainWindow::buildOperationsGroup()
 
 void MainWindow::buildSpeedAndInterval()
 {
-    auto *speedLabel = new QLabel(QStringLiteral("速度调节"), this);
+    auto *speedLabel = new QLabel(QStringLiteral("速度调节"), m_client);
     speedLabel->setObjectName(QStringLiteral("Label4"));
     uilook::place(*speedLabel, 120, 5880, 1200, 300);
-    m_speed = new QLineEdit(QString::fromUtf16(startvalues::speed), this);
+    m_speed = new QLineEdit(QString::fromUtf16(startvalues::speed), m_client);
     m_speed->setObjectName(QStringLiteral("speedinput"));
     uilook::place(*m_speed, 1440, 5820, 1800, 360);
 
-    auto *intervalLabel = new QLabel(QStringLiteral("间隔时间"), this);
+    auto *intervalLabel = new QLabel(QStringLiteral("间隔时间"), m_client);
     intervalLabel->setObjectName(QStringLiteral("Label2"));
     uilook::place(*intervalLabel, 120, 6420, 1200, 300);
-    m_interval = new QLineEdit(this);
+    m_interval = new QLineEdit(m_client);
     m_interval->setObjectName(QStringLiteral("Text2"));
     uilook::place(*m_interval, 1440, 6360, 1800, 360);
 
-    m_intervalSlider = new QScrollBar(Qt::Horizontal, this);
+    m_intervalSlider = new QScrollBar(Qt::Horizontal, m_client);
     m_intervalSlider->setObjectName(QStringLiteral("HScroll1"));
     m_intervalSlider->setRange(startvalues::intervalMinimum, startvalues::intervalMaximum);
     m_intervalSlider->setSingleStep(1);
@@ -162,9 +172,9 @@ void MainWindow::buildSpeedAndInterval()
     m_intervalSlider->setValue(startvalues::intervalMinimum);
     uilook::place(*m_intervalSlider, 120, 6840, 3120, 285);
 
-    m_runButton = makeButton(QStringLiteral("运行"), QStringLiteral("RunCommand"), this);
+    m_runButton = makeButton(QStringLiteral("运行"), QStringLiteral("RunCommand"), m_client);
     uilook::place(*m_runButton, 120, 7380, 1500, 495);
-    QPushButton *save = makeButton(QStringLiteral("保存"), QStringLiteral("SaveCommand"), this);
+    QPushButton *save = makeButton(QStringLiteral("保存"), QStringLiteral("SaveCommand"), m_client);
     uilook::place(*save, 1740, 7380, 1500, 495);
     // The sequence is saved when the window is closed; this button does nothing.
     save->setEnabled(false);
@@ -172,20 +182,75 @@ void MainWindow::buildSpeedAndInterval()
 
 void MainWindow::buildSequenceGroups()
 {
-    QGroupBox *library = makeFrame(QStringLiteral("指令库"), QStringLiteral("Frame4"), this);
+    QGroupBox *library = makeFrame(QStringLiteral("指令库"), QStringLiteral("Frame4"), m_client);
     uilook::place(*library, 3360, 6600, 10095, 2310);
     m_editor = new SequenceEditor(library);
     m_editor->setObjectName(QStringLiteral("RichTextBox1"));
     m_editor->setFont(uilook::sequenceFont());
     uilook::place(*m_editor, 120, 300, 9855, 1890);
 
-    QGroupBox *manual = makeFrame(QStringLiteral("手输指令"), QStringLiteral("Frame5"), this);
+    QGroupBox *manual = makeFrame(QStringLiteral("手输指令"), QStringLiteral("Frame5"), m_client);
     uilook::place(*manual, 3360, 9000, 10095, 1200);
     m_manualCommand = new QLineEdit(manual);
     m_manualCommand->setObjectName(QStringLiteral("Text3"));
     uilook::place(*m_manualCommand, 120, 420, 8400, 375);
     m_sendButton = makeButton(QStringLiteral("发送"), QStringLiteral("Command8"), manual);
     uilook::place(*m_sendButton, 8700, 360, 1215, 495);
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu *sequence = menuBar()->addMenu(QStringLiteral("序列(&Q)"));
+    sequence->setObjectName(QStringLiteral("sequenceMenu"));
+    const struct {
+        const char16_t *text;
+        QKeySequence shortcut;
+        QPushButton *button;
+    } sequenceActions[] = {
+        {u"添加", QKeySequence(Qt::CTRL | Qt::Key_Return), m_addButton},
+        {u"修改", QKeySequence(Qt::CTRL | Qt::Key_E), m_modifyButton},
+        {u"删除", QKeySequence(Qt::CTRL | Qt::Key_D), m_deleteButton},
+        {u"插入…", QKeySequence(Qt::CTRL | Qt::Key_I), m_insertButton},
+        {u"复位", QKeySequence(), m_resetButton},
+    };
+    for (const auto &entry : sequenceActions) {
+        QAction *action = sequence->addAction(QString::fromUtf16(entry.text));
+        action->setShortcut(entry.shortcut);
+        // The same path as the button's own click.
+        connect(action, &QAction::triggered, entry.button, &QPushButton::clicked);
+    }
+
+    QMenu *playback = menuBar()->addMenu(QStringLiteral("播放(&P)"));
+    playback->setObjectName(QStringLiteral("playbackMenu"));
+    m_playbackActions = new PlaybackActions(*m_playback, *m_editor, *playback);
+
+    m_statusLine = new StatusLine(*m_port, *m_playback, this);
+    setStatusBar(m_statusLine);
+    connect(m_connection.get(), &Connection::stateChanged, m_statusLine, &StatusLine::showConnection);
+    connect(m_connection.get(), &Connection::connectFailed, m_statusLine, &StatusLine::showConnectFailure);
+    connect(m_playback.get(), &Playback::statusChanged, m_statusLine, &StatusLine::showPlayback);
+}
+
+void MainWindow::fitToScreen()
+{
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("clientScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(m_client);
+    setCentralWidget(scroll);
+
+    // The client area keeps its size; the window is that plus the menu bar and
+    // the status line. Where the screen is smaller, the client area scrolls.
+    scroll->setMinimumSize(m_client->size());
+    const QSize whole = minimumSizeHint();
+    const QSize available = screen() ? screen()->availableGeometry().size() : whole;
+    if (available.width() >= whole.width() && available.height() >= whole.height()) {
+        setFixedSize(whole);
+        return;
+    }
+    scroll->setMinimumSize(0, 0);
+    setMaximumSize(whole);
+    resize(whole.boundedTo(available));
 }
 
 void MainWindow::wire()
@@ -217,8 +282,10 @@ void MainWindow::wire()
     connect(m_runButton, &QPushButton::clicked, m_playback.get(), &Playback::run);
     // A device that is gone ends playback at once: its next tick would only add
     // "端口未打开" to the warning about the lost device.
-    connect(m_connection.get(), &Connection::deviceLost, m_playback.get(), &Playback::stop);
+    connect(m_connection.get(), &Connection::deviceLost, m_playback.get(), &Playback::stopForLostDevice);
     connect(m_sendButton, &QPushButton::clicked, this, &MainWindow::send);
+    connect(m_manualCommand, &QLineEdit::returnPressed, this, &MainWindow::send);
+    connect(m_editor->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
 
     connect(m_exitButton, &QPushButton::clicked, this, &MainWindow::exitWithoutSaving);
 }

@@ -14,6 +14,9 @@
 // Everything runs on the GUI thread. Setting a control's value from code runs
 // its handler at once; the slider/box mirrors and the line picking rely on it.
 //
+// Around the client area of fixed size: a menu bar (sequence, playback) above
+// and a status line below; on a screen too small for it the client area scrolls.
+//
 // Ownership: the window owns the port and the controllers (Connection, the
 // write rule, SequenceCommands, Playback) as members, declared so that each is
 // destroyed before what it refers to; the widgets, Timer1 and the two dialogs
@@ -21,8 +24,8 @@
 
 #include "link/portdiscovery.h"
 
+#include <QMainWindow>
 #include <QPointer>
-#include <QWidget>
 
 #include <memory>
 
@@ -34,6 +37,8 @@ class Playback;
 class PortComboBox;
 class PortSettingsDialog;
 class PortWriter;
+class PlaybackActions;
+class StatusLine;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
@@ -43,7 +48,7 @@ class SequenceEditor;
 class SequenceFile;
 class SerialPort;
 
-class MainWindow final : public QWidget
+class MainWindow final : public QMainWindow
 {
     Q_OBJECT
 
@@ -70,6 +75,8 @@ private:
     void buildOperationsGroup();
     void buildSpeedAndInterval();
     void buildSequenceGroups();
+    void buildMenus();
+    void fitToScreen();
     void wire();
     void startUp();
 
@@ -88,7 +95,11 @@ private:
     int m_defaultPulse = 0;
     bool m_exiting = false;
 
-    // Controls (children of the window).
+    // Controls (children of the window). The specified client area is m_client;
+    // the menu bar and the status line are around it.
+    QWidget *m_client = nullptr;
+    StatusLine *m_statusLine = nullptr;
+    PlaybackActions *m_playbackActions = nullptr;
     PortComboBox *m_portBox = nullptr;
     QPushButton *m_connectButton = nullptr;
     QPushButton *m_settingsButton = nullptr;

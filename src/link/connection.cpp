@@ -49,6 +49,7 @@ void Connection::connectPort()
             m_notifier.show(m_messageParent, messages::portInUse());
         return;
     }
+    m_port.resetTraffic();
     showState();
 }
 

@@ -90,8 +90,12 @@ SerialResult QtSerialPort::setPortOpen(bool open)
         const QSerialPort::SerialPortError error = m_port.error();
         const QString reason = m_port.errorString();
         m_port.clearError();
-        if (error == QSerialPort::PermissionError && portnames::heldByAnotherProgram(device))
-            return SerialResult::failure(SerialResult::PortInUse, reason);
+        if (error == QSerialPort::PermissionError)
+            return SerialResult::failure(portnames::heldByAnotherProgram(device) ? SerialResult::PortInUse
+                                                                                 : SerialResult::NoPermission,
+                                         reason);
+        if (error == QSerialPort::DeviceNotFoundError)
+            return SerialResult::failure(SerialResult::NoSuchPort, reason);
         return SerialResult::failure(SerialResult::OpenFailed, reason);
     }
     if (!configure(m_port, lineSettings(settings()))) {

@@ -26,5 +26,11 @@ SerialResult SerialPort::output(const QString &text)
 {
     if (!portOpen())
         return SerialResult::failure(SerialResult::PortNotOpen);
-    return writeBytes(textcodec::encodeForWire(text));
+    const QByteArray bytes = textcodec::encodeForWire(text);
+    SerialResult written = writeBytes(bytes);
+    if (written.ok()) {
+        m_traffic.bytes += bytes.size();
+        ++m_traffic.commands;
+    }
+    return written;
 }

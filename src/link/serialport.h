@@ -13,10 +13,12 @@ class SerialResult
 public:
     enum Code : int {
         Ok = 0,
+        NoPermission = 70,
         SettingsRefused = 380,
         InvalidPortNumber = 8002,
         PortInUse = 8005,
         OpenFailed = 8010,
+        NoSuchPort = 8012,
         PortNotOpen = 8018,
         WriteFailed = 8020,
     };
@@ -60,6 +62,16 @@ public:
     // Hands the text to the port in one write and returns without waiting.
     [[nodiscard]] SerialResult output(const QString &text);
 
+    // What output() has handed to the port since resetTraffic().
+    struct Traffic {
+        qint64 bytes = 0;
+        qint64 commands = 0;
+    };
+    const Traffic &traffic() const { return m_traffic; }
+    void resetTraffic() { m_traffic = {}; }
+    // Bytes accepted but still waiting for the line.
+    virtual qint64 queuedBytes() const { return 0; }
+
 Q_SIGNALS:
     // The open port has gone (device unplugged, far end closed). The port has
     // already been closed when this is emitted.
@@ -72,6 +84,7 @@ protected:
     virtual SerialResult writeBytes(const QByteArray &bytes) = 0;
 
 private:
+    Traffic m_traffic;
     int m_commPort = 1;
     QString m_settings = QString::fromLatin1(settingsstring::initial);
 };

@@ -59,7 +59,9 @@ private Q_SLOTS:
             }
             QCOMPARE(channels.size(), column + 1);
         }
-        QCOMPARE(harness.window().palette().color(QPalette::Window), QColor(192, 192, 255));
+        const QWidget &client = harness.child<QWidget>(QStringLiteral("clientArea"));
+        QCOMPARE(client.palette().color(QPalette::Window), QColor(192, 192, 255));
+        QCOMPARE(client.size(), QSize(906, 687));
         QVERIFY(harness.button("Command7").isHidden());
         QVERIFY(!harness.button("SaveCommand").isEnabled());
     }

@@ -1,0 +1,52 @@
+#include "playbackactions.h"
+
+#include "sequence/editorlines.h"
+#include "sequence/playback.h"
+#include "sequence/sequenceeditor.h"
+
+#include <QAction>
+#include <QMenu>
+
+PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMenu &menu)
+    : QObject(&menu), m_playback(playback)
+{
+    const auto add = [&menu](const QString &text, const QKeySequence &shortcut, const char *name) {
+        QAction *action = menu.addAction(text);
+        action->setShortcut(shortcut);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    m_run = add(QStringLiteral("运行"), QKeySequence(Qt::Key_F5), "runAction");
+    m_runFromCaret = add(QStringLiteral("从选中行运行"), QKeySequence(Qt::SHIFT | Qt::Key_F5), "runFromCaretAction");
+    m_stop = add(QStringLiteral("停止"), QKeySequence(Qt::Key_Escape), "stopAction");
+    m_pause = add(QStringLiteral("暂停"), QKeySequence(Qt::Key_F6), "pauseAction");
+    m_step = add(QStringLiteral("单步"), QKeySequence(Qt::Key_F10), "stepAction");
+    menu.addSeparator();
+    m_loop = add(QStringLiteral("循环播放"), {}, "loopAction");
+    m_loop->setCheckable(true);
+
+    connect(m_run, &QAction::triggered, &playback, &Playback::run);
+    connect(m_runFromCaret, &QAction::triggered, &playback,
+            [&playback, &editor] { playback.runFrom(GetCaretPosition(editor).line); });
+    connect(m_stop, &QAction::triggered, &playback, &Playback::stop);
+    connect(m_pause, &QAction::triggered, &playback, [&playback] {
+        if (playback.state() == Playback::State::Paused)
+            playback.resume();
+        else
+            playback.pause();
+    });
+    connect(m_step, &QAction::triggered, &playback, &Playback::step);
+    connect(m_loop, &QAction::toggled, &playback, &Playback::setLooping);
+
+    connect(&playback, &Playback::statusChanged, this, &PlaybackActions::follow);
+    follow();
+}
+
+void PlaybackActions::follow()
+{
+    const Playback::State state = m_playback.state();
+    m_stop->setEnabled(state != Playback::State::Stopped);
+    m_pause->setEnabled(state != Playback::State::Stopped);
+    m_pause->setText(state == Playback::State::Paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
+    m_step->setEnabled(state != Playback::State::Running);
+}

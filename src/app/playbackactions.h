@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+
+class Playback;
+class QAction;
+class QMenu;
+class SequenceEditor;
+
+// The 播放 (playback) menu: run, run from the caret's line, stop, pause and
+// resume, step, loop. Each action calls Playback; Run is the same call as the
+// Run button. Actions are enabled only where they do something.
+class PlaybackActions final : public QObject
+{
+    Q_OBJECT
+
+public:
+    PlaybackActions(Playback &playback, SequenceEditor &editor, QMenu &menu);
+
+    QAction *run() const { return m_run; }
+    QAction *stop() const { return m_stop; }
+
+private:
+    void follow();
+
+    Playback &m_playback;
+    QAction *m_run;
+    QAction *m_runFromCaret;
+    QAction *m_stop;
+    QAction *m_pause;
+    QAction *m_step;
+    QAction *m_loop;
+};

@@ -1,0 +1,141 @@
+#include "statusline.h"
+
+#include "link/portnames.h"
+#include "link/serialport.h"
+#include "sequence/playback.h"
+
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+// "COM33 (ttyUSB0)": the port number and, where it differs, the device.
+QString portDescription(int number)
+{
+    const QString name = QStringLiteral("COM%1").arg(number);
+    QString device = portnames::deviceForPort(number);
+    if (device.startsWith(u"/dev/"))
+        device = device.mid(5);
+    return device.isEmpty() || device == name ? name : QStringLiteral("%1 (%2)").arg(name, device);
+}
+
+QString failureText(const SerialResult &failure, const SerialPort &port)
+{
+    const QString device = portnames::deviceForPort(port.commPort());
+    switch (failure.code()) {
+    case SerialResult::InvalidPortNumber:
+        return QStringLiteral("端口号无效：端口框应为 COM 加端口号，例如 COM3");
+    case SerialResult::PortInUse:
+        return QStringLiteral("端口已被占用");
+    case SerialResult::NoSuchPort:
+        return QStringLiteral("找不到设备 %1").arg(device);
+    case SerialResult::NoPermission:
+        return QStringLiteral("没有权限打开 %1（请把用户加入 dialout 组，重新登录后再试）").arg(device);
+    case SerialResult::SettingsRefused:
+        return QStringLiteral("设备不接受设置 %1：%2").arg(port.settings(), failure.reason());
+    default:
+        return QStringLiteral("无法打开 %1：%2").arg(portDescription(port.commPort()), failure.reason());
+    }
+}
+
+} // namespace
+
+StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget *parent)
+    : QStatusBar(parent),
+      m_port(port),
+      m_playback(playback),
+      m_connection(new QLabel(this)),
+      m_playbackLabel(new QLabel(this)),
+      m_traffic(new QLabel(this))
+{
+    setObjectName(QStringLiteral("statusLine"));
+    setSizeGripEnabled(false);
+    m_connection->setObjectName(QStringLiteral("connectionStatus"));
+    m_playbackLabel->setObjectName(QStringLiteral("playbackStatus"));
+    m_traffic->setObjectName(QStringLiteral("trafficStatus"));
+    addWidget(m_connection, 1);
+    addPermanentWidget(m_playbackLabel);
+    addPermanentWidget(m_traffic);
+
+    // The counters change with every write; a few refreshes a second keep a
+    // fast drag from repainting the status line for each command.
+    auto *refresh = new QTimer(this);
+    connect(refresh, &QTimer::timeout, this, &StatusLine::showTraffic);
+    refresh->start(250);
+
+    showConnection(false);
+    showPlayback();
+}
+
+void StatusLine::showConnection(bool connected)
+{
+    if (connected)
+        m_failure.clear();
+    m_connection->setText(connectionText());
+    showTraffic();
+}
+
+void StatusLine::showConnectFailure(const SerialResult &failure)
+{
+    m_failure = failureText(failure, m_port);
+    m_connection->setText(connectionText());
+}
+
+void StatusLine::showPlayback()
+{
+    m_playbackLabel->setText(playbackText());
+}
+
+void StatusLine::showTraffic()
+{
+    const QString text = trafficText();
+    if (m_traffic->text() != text)
+        m_traffic->setText(text);
+}
+
+QString StatusLine::connectionText() const
+{
+    if (m_port.portOpen())
+        return QStringLiteral("已连接 %1 %2").arg(portDescription(m_port.commPort()), m_port.settings());
+    return m_failure.isEmpty() ? QStringLiteral("未连接") : QStringLiteral("未连接 · 连接失败：%1").arg(m_failure);
+}
+
+QString StatusLine::playbackText() const
+{
+    const qsizetype line = m_playback.lastPlayedLine() + 1;
+    const QString loops = m_playback.isLooping() && m_playback.loopsCompleted() > 0
+                              ? QStringLiteral(" · 循环第 %1 遍").arg(m_playback.loopsCompleted() + 1)
+                              : QString();
+    switch (m_playback.state()) {
+    case Playback::State::Running:
+        return QStringLiteral("播放中 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops;
+    case Playback::State::Paused:
+        return QStringLiteral("已暂停 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops;
+    case Playback::State::Stopped:
+        break;
+    }
+    switch (m_playback.ending()) {
+    case Playback::Ending::None:
+        return QStringLiteral("未播放");
+    case Playback::Ending::EndOfSequence:
+        return QStringLiteral("播放结束：已到序列末尾");
+    case Playback::Ending::ZeroInterval:
+        return QStringLiteral("播放停止：第 %1 行的间隔为 0").arg(line);
+    case Playback::Ending::PortNotOpen:
+        return QStringLiteral("播放停止：端口未打开");
+    case Playback::Ending::DeviceLost:
+        return QStringLiteral("播放停止：串口连接已中断");
+    case Playback::Ending::Stopped:
+        return QStringLiteral("播放已停止（第 %1 行）").arg(line);
+    }
+    return {};
+}
+
+QString StatusLine::trafficText() const
+{
+    const SerialPort::Traffic &sent = m_port.traffic();
+    QString text = QStringLiteral("已发送 %1 字节，%2 条指令").arg(sent.bytes).arg(sent.commands);
+    if (const qint64 queued = m_port.queuedBytes(); queued > 0)
+        text += QStringLiteral("，待发送 %1 字节").arg(queued);
+    return text;
+}

@@ -1,0 +1,155 @@
+#include "app/statusline.h"
+#include "link/qtserialport.h"
+#include "sequence/sequenceeditor.h"
+#include "support/pseudoterminal.h"
+#include "support/windowharness.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include "support/testmain.h"
+
+using Options = WindowHarness::Options;
+
+namespace {
+
+const QByteArray one("#1P1500S300\r"), two("#2P1500S300\r"), three("#3P1500S300\r");
+
+QString sequence(int interval)
+{
+    QString text;
+    for (int channel = 1; channel <= 3; ++channel)
+        text += QStringLiteral("Time%1 #%2P1500S300\r").arg(interval, -5).arg(channel);
+    return text;
+}
+
+} // namespace
+
+// Stop, pause, step and loop against the far end of a pseudo-terminal, and the
+// status line.
+class TestOperatorControls : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_pty = std::make_unique<PseudoTerminal>();
+        QVERIFY(m_pty->isValid());
+        Options options;
+        options.port = std::make_unique<QtSerialPort>();
+        m_h = std::make_unique<WindowHarness>(std::move(options));
+        m_h->connectTo(m_pty->portBoxText());
+        QVERIFY(m_h->window().portIsOpen());
+    }
+    void cleanup()
+    {
+        m_h.reset();
+        m_pty.reset();
+    }
+
+    void escStopsAtOnce()
+    {
+        m_h->window().show();
+        QVERIFY(QTest::qWaitForWindowActive(&m_h->window()));
+        m_h->editor().setText(sequence(100));
+        action("runAction").trigger();
+        QTRY_COMPARE(m_pty->received(), one + two);
+        QTest::keyClick(&m_h->window(), Qt::Key_Escape);
+        QTest::qWait(300);
+        QCOMPARE(m_pty->received(), one + two);
+        QVERIFY(m_h->notifier.shown.isEmpty());
+        QCOMPARE(m_h->editor().selectedText(), sequence(100).mid(22, 22));
+        QCOMPARE(statusText("playbackStatus"), QStringLiteral("播放已停止（第 2 行）"));
+    }
+
+    void pauseKeepsTheRemainingWait()
+    {
+        m_h->editor().setText(sequence(1000));
+        QElapsedTimer clock;
+        action("runAction").trigger();
+        QTRY_COMPARE(m_pty->received(), one);
+        clock.start();
+        QTest::qWait(400);
+        action("pauseAction").trigger();
+        QCOMPARE(statusText("playbackStatus"), QStringLiteral("已暂停 第 1/3 行"));
+        QTest::qWait(700);
+        QCOMPARE(m_pty->received(), one);
+        const qint64 resumedAt = clock.elapsed();
+        action("pauseAction").trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_pty->received(), one + two, 2000);
+        // About 600 ms were left when paused: not a fresh second, not at once.
+        const qint64 waited = clock.elapsed() - resumedAt;
+        QVERIFY2(waited > 500 && waited < 800, qPrintable(QString::number(waited)));
+    }
+
+    void stepSendsExactlyOneLine()
+    {
+        m_h->editor().setText(sequence(100));
+        m_h->editor().setSelectionStart(30);
+        action("stepAction").trigger();
+        QTRY_COMPARE(m_pty->received(), two);
+        QTest::qWait(300);
+        QCOMPARE(m_pty->received(), two);
+        QCOMPARE(m_h->editor().selectionStart(), 44);
+        QVERIFY(!m_h->window().findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+    }
+
+    void loopPlaysTheTextAgain()
+    {
+        m_h->editor().setText(sequence(100));
+        action("loopAction").setChecked(true);
+        action("runAction").trigger();
+        QTRY_VERIFY(m_pty->received().size() >= 5 * one.size());
+        action("stopAction").trigger();
+        QCOMPARE(m_pty->received().left(5 * one.size()), one + two + three + one + two);
+        QVERIFY(m_h->notifier.shown.isEmpty());
+    }
+
+    void connectFailuresAreNamed_data()
+    {
+        QTest::addColumn<QString>("portBox");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no number") << "COMx" << int(SerialResult::Ok) << "端口号无效";
+        QTest::newRow("no device") << "COM3" << int(SerialResult::NoSuchPort) << "找不到设备";
+        QTest::newRow("no permission") << "COM3" << int(SerialResult::NoPermission) << "dialout";
+        QTest::newRow("settings") << "COM3" << int(SerialResult::SettingsRefused) << "115200,n,8,1";
+        QTest::newRow("in use") << "COM3" << int(SerialResult::PortInUse) << "端口已被占用";
+    }
+    void connectFailuresAreNamed()
+    {
+        QFETCH(QString, portBox);
+        QFETCH(int, code);
+        QFETCH(QString, shown);
+        WindowHarness h;
+        if (code != SerialResult::Ok)
+            h.fake().openFailure = SerialResult::failure(SerialResult::Code(code), QStringLiteral("原因"));
+        h.connectTo(portBox);
+        const QString text = h.child<QLabel>(QStringLiteral("connectionStatus")).text();
+        QVERIFY2(text.startsWith(QStringLiteral("未连接 · 连接失败：")) && text.contains(shown), qPrintable(text));
+
+        h.fake().openFailure.reset();
+        h.connectTo(QStringLiteral("COM3"));
+        QCOMPARE(h.child<QLabel>(QStringLiteral("connectionStatus")).text(),
+                 QStringLiteral("已连接 COM3 (ttyS2) 115200,n,8,1"));
+    }
+
+private:
+    QAction &action(const char *name)
+    {
+        auto *found = m_h->window().findChild<QAction *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("No action %s", name);
+        return *found;
+    }
+    QString statusText(const char *name) { return m_h->child<QLabel>(QString::fromLatin1(name)).text(); }
+
+    std::unique_ptr<PseudoTerminal> m_pty;
+    std::unique_ptr<WindowHarness> m_h;
+};
+
+SERVO_TEST_MAIN(TestOperatorControls)
+#include "tst_operatorcontrols.moc"
