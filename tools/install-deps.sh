@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
     fonts-noto-cjk   # a CJK font for the Chinese captions
     xvfb xauth       # a display for screenshots and GUI checks
+    x11vnc           # serves a display-less run over VNC on localhost only
 )
 
 missing=()
