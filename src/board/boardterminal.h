@@ -31,6 +31,9 @@ public:
     // The line settings the program last applied to the device end.
     LineRate lineRate() const;
 
+    // Bytes waiting to be read.
+    qsizetype pending() const;
+
     // Reads up to `size` bytes without waiting: the count, 0 when nothing is
     // there, -1 on failure.
     qsizetype read(char *buffer, qsizetype size);

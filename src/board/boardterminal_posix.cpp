@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -98,6 +99,12 @@ LineRate BoardTerminal::lineRate() const
     rate.bitsPerCharacter = 1 + dataBitsOf(line.c_cflag) + ((line.c_cflag & PARENB) ? 1 : 0)
         + ((line.c_cflag & CSTOPB) ? 2 : 1);
     return rate;
+}
+
+qsizetype BoardTerminal::pending() const
+{
+    int count = 0;
+    return ::ioctl(m_master, FIONREAD, &count) == 0 ? count : 0;
 }
 
 qsizetype BoardTerminal::read(char *buffer, qsizetype size)

@@ -132,7 +132,14 @@ void BoardWindow::frame()
     const qsizetype first = std::max<qsizetype>(0, m_pending.size() - logLength);
     for (qsizetype i = first; i < m_pending.size(); ++i)
         appendToLog(m_pending[i]);
+    const qint64 now = monotonicMicros();
     if (!m_pending.isEmpty()) {
+        if (m_firstCommandUs < 0) {
+            m_firstCommandUs = now;
+            m_firstCommandFrames = m_arm->frames();
+        }
+        m_lastCommandUs = now;
+        m_lastCommandFrames = m_arm->frames();
         while (m_log->count() > logLength)
             delete m_log->takeItem(0);
         m_log->scrollToBottom();
@@ -140,7 +147,6 @@ void BoardWindow::frame()
     }
 
     const motion::MotionModel &model = m_session.motion();
-    const qint64 now = monotonicMicros();
     GaugeStrip::Channels channels;
     for (int k = 0; k < boardcommand::channelCount; ++k)
         channels[size_t(k)] = {model.position(k, now), model.target(k), model.commanded(k)};
@@ -160,6 +166,13 @@ void BoardWindow::frame()
                             .arg(m_session.commands())
                             .arg(m_session.flagged()));
     showLine();
+}
+
+double BoardWindow::frameRateWhileReceiving() const
+{
+    if (m_lastCommandUs <= m_firstCommandUs)
+        return 0;
+    return double(m_lastCommandFrames - m_firstCommandFrames) * 1e6 / double(m_lastCommandUs - m_firstCommandUs);
 }
 
 void BoardWindow::appendToLog(const Received &received)

@@ -31,7 +31,8 @@ public:
 
     explicit BoardWindow(BoardSession &session, QWidget *parent = nullptr);
 
-    ArmView &armView() { return *m_arm; }
+    // Frames drawn per second from the first command received to the last.
+    double frameRateWhileReceiving() const;
 
 private:
     struct Received {
@@ -53,4 +54,8 @@ private:
     QList<Received> m_pending;
     QTimer m_frameClock;
     QString m_lineText;
+    qint64 m_firstCommandUs = -1;
+    qint64 m_firstCommandFrames = 0;
+    qint64 m_lastCommandUs = -1;
+    qint64 m_lastCommandFrames = 0;
 };

@@ -35,7 +35,10 @@ int main(int argc, char *argv[])
                                          QStringLiteral("file"));
     const QCommandLineOption noPacingOption(
         QStringLiteral("no-pacing"), QStringLiteral("Read as fast as bytes come instead of at the line's baud rate."));
-    parser.addOptions({headlessOption, traceOption, noPacingOption});
+    const QCommandLineOption frameRateOption(
+        QStringLiteral("frame-rate"),
+        QStringLiteral("On exit, print the window's frames per second while commands were arriving."));
+    parser.addOptions({headlessOption, traceOption, noPacingOption, frameRateOption});
     parser.process(*app);
 
     BoardSession session({!parser.isSet(noPacingOption), parser.value(traceOption)});
@@ -55,5 +58,8 @@ int main(int argc, char *argv[])
         window = std::make_unique<BoardWindow>(session);
         window->show();
     }
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    if (window && parser.isSet(frameRateOption))
+        std::printf("frame-rate %.1f\n", window->frameRateWhileReceiving());
+    return status;
 }

@@ -11,19 +11,19 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-// The line's timing, apart from any clock or device: how many bytes a line has
-// carried up to an instant that the reader has not taken yet.
+// The line's timing, apart from any clock or device. The line carries one byte
+// after another at its rate, starting no earlier than the moment bytes are
+// seen waiting; a byte can be taken once the line has carried it.
 class LinePacer
 {
 public:
-    // An idle line lets this much time's worth of bytes through at once, as a
-    // receiver's input buffer would hold them.
-    static constexpr qint64 burstUs = 2000;
-
-    qsizetype allowance(qint64 nowUs, double bytesPerSecond);
+    // Bytes are waiting at `nowUs` on a line that may have been idle.
+    void notice(qint64 nowUs);
+    // Bytes carried by `nowUs` and not taken yet.
+    qsizetype carried(qint64 nowUs, double bytesPerSecond) const;
     void take(qsizetype bytes, double bytesPerSecond);
-    // When the line has carried one more byte.
-    qint64 nextByteUs(double bytesPerSecond) const;
+    // When the line will have carried `bytes` more.
+    qint64 carriedAt(qsizetype bytes, double bytesPerSecond) const;
 
 private:
     double m_lineFreeUs = 0; // the line has carried every byte taken by then
@@ -41,7 +41,7 @@ Q_SIGNALS:
     void bytesArrived(const QByteArray &bytes, qint64 arrivalUs);
 
 private:
-    void readAvailable();
+    void readAvailable(bool noticed);
     void pauseUntil(qint64 wakeUs, qint64 nowUs);
 
     BoardTerminal &m_terminal;

@@ -209,19 +209,25 @@ private Q_SLOTS:
         QFETCH(int, bytesPerSecond);
         const double rate = LineRate{baud, bitsPerCharacter}.bytesPerSecond();
         LinePacer pacer;
-        qint64 taken = 0;
         constexpr qint64 start = 1'000'000'000;
-        // Polled every 0.7 ms for one second.
-        for (qint64 now = start; now <= start + 1'000'000; now += 700) {
-            const qsizetype allowed = pacer.allowance(now, rate);
-            pacer.take(allowed, rate);
-            taken += allowed;
+        // Bytes seen waiting on an idle line: nothing is carried yet.
+        pacer.notice(start);
+        QCOMPARE(pacer.carried(start, rate), 0);
+        // Taken as fast as the line carries them, looked at every 0.625 ms.
+        qint64 taken = 0;
+        for (qint64 now = start; now <= start + 1'000'000; now += 625) {
+            const qsizetype carried = pacer.carried(now, rate);
+            pacer.take(carried, rate);
+            taken += carried;
         }
-        const qint64 burst = LinePacer::burstUs * bytesPerSecond / 1'000'000 + 1;
-        QVERIFY2(taken >= bytesPerSecond - 1 && taken <= bytesPerSecond + burst, qPrintable(QString::number(taken)));
-        // An idle line banks no more than the burst.
+        QVERIFY2(taken >= bytesPerSecond - 1 && taken <= bytesPerSecond, qPrintable(QString::number(taken)));
+        // After a pause the line banks nothing: new bytes take their full time.
         const qint64 later = start + 60'000'000;
-        QVERIFY(pacer.allowance(later, rate) <= burst);
+        pacer.notice(later);
+        QCOMPARE(pacer.carried(later, rate), 0);
+        const qint64 twelveBytes = pacer.carriedAt(12, rate);
+        QVERIFY(std::abs(double(twelveBytes - later) - 12e6 / rate) <= 1);
+        QCOMPARE(pacer.carried(twelveBytes, rate), 12);
     }
 
     void traceLine()
