@@ -212,6 +212,10 @@ void boardFrameRate()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The figures move with what else runs: the load is printed beside them.
+    QFile loadAverage(QStringLiteral("/proc/loadavg"));
+    if (loadAverage.open(QIODevice::ReadOnly))
+        std::printf("load average at start: %s", loadAverage.readLine().constData());
     bench::heading("virtual board: slider change to arrival");
     sliderToBoard();
     bench::heading("virtual board: playback departures measured at the board");
