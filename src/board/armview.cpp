@@ -20,9 +20,13 @@ double radians(double deg)
     return deg * std::numbers::pi / 180.0;
 }
 
-const char16_t *const jointNames[ArmView::jointCount] = {u"底座旋转", u"肩部", u"肘部", u"腕部", u"腕部旋转", u"夹爪"};
-
 } // namespace
+
+QString ArmView::jointName(int joint)
+{
+    static const char16_t *const names[jointCount] = {u"底座旋转", u"肩部", u"肘部", u"腕部", u"腕部旋转", u"夹爪"};
+    return QString::fromUtf16(names[joint]);
+}
 
 ArmView::ArmView(QWidget *parent) : QWidget(parent)
 {
@@ -110,12 +114,10 @@ void ArmView::paintEvent(QPaintEvent *)
 
     // Joint list: name, channel, angle.
     p.setPen(QColor(30, 30, 30));
-    QFont small = font();
-    p.setFont(small);
-    const double lineHeight = QFontMetricsF(small).height();
+    const double lineHeight = QFontMetricsF(font()).height();
     for (int i = 0; i < jointCount; ++i) {
         const QString text = QStringLiteral("%1 #%2 %3°")
-                                 .arg(QString::fromUtf16(jointNames[i]))
+                                 .arg(jointName(i))
                                  .arg(m_channels[size_t(i)])
                                  .arg(degrees(m_pulses[size_t(i)]), 0, 'f', 0);
         p.drawText(QPointF(6, 4 + lineHeight * (i + 1)), text);

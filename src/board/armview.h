@@ -18,6 +18,9 @@ public:
 
     explicit ArmView(QWidget *parent = nullptr);
 
+    // The joint's name as the window shows it ("底座旋转" for joint 0).
+    static QString jointName(int joint);
+
     void setPulses(const Pulses &pulses);
     void setChannels(const std::array<int, jointCount> &channels);
     // Paint events so far (for frame rate figures).

@@ -16,8 +16,6 @@
 
 namespace {
 
-const char16_t *const jointCaptions[ArmView::jointCount] = {u"底座旋转", u"肩部", u"肘部", u"腕部", u"腕部旋转", u"夹爪"};
-
 QString flagText(boardcommand::Flags flags)
 {
     using boardcommand::Flag;
@@ -90,7 +88,7 @@ BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(paren
         spin->setValue(defaultJointChannels[size_t(joint)]);
         spin->setPrefix(QStringLiteral("#"));
         m_jointChannels[size_t(joint)] = spin;
-        mapping->addWidget(new QLabel(QString::fromUtf16(jointCaptions[joint]), armBox), joint / 3, (joint % 3) * 2);
+        mapping->addWidget(new QLabel(ArmView::jointName(joint), armBox), joint / 3, (joint % 3) * 2);
         mapping->addWidget(spin, joint / 3, (joint % 3) * 2 + 1);
         connect(spin, &QSpinBox::valueChanged, this, [this] { frame(); });
     }
