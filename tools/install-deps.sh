@@ -10,6 +10,7 @@ packages=(
     xvfb xauth       # a display for screenshots and GUI checks
     dpkg-dev file    # the Debian package: dpkg-shlibdeps finds its library dependencies
     desktop-file-utils libxcb1-dev  # the package test: menu entry check, closing windows on Xvfb
+    x11vnc           # serves a display-less run over VNC on localhost only
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "portdiscovery.h"
 
 #include "portnames.h"
+#include "virtualboards.h"
 
 #include <QSerialPortInfo>
 
@@ -14,6 +15,10 @@ PortEnumerator systemPortEnumerator()
             if (!name.isEmpty())
                 names.append(name);
         }
+        // Running virtual boards come last, so the port box shows one first.
+        const QList<int> boards = virtualboards::runningPorts();
+        for (const int port : boards)
+            names.append(virtualboards::displayName(port));
         return names;
     };
 }

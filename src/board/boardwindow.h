@@ -1,0 +1,61 @@
+#pragma once
+
+#include "armview.h"
+#include "boardcommand.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+
+class BoardSession;
+class GaugeStrip;
+class QLabel;
+class QListWidget;
+class QSpinBox;
+
+// The board's window: the port to pick in servo-console, the 32 channel
+// gauges, the arm drawn from six channels the operator chooses, and a log of
+// the last commands with counters. Everything is drawn on a frame clock at the
+// screen's rate from the simulated positions, however fast commands come.
+class BoardWindow final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Channels driving base turn, shoulder, elbow, wrist, wrist turn, gripper
+    // by default: those under the first six columns of servo-console's panel
+    // (captions 1 to 6).
+    static constexpr std::array<int, ArmView::jointCount> defaultJointChannels{5, 6, 4, 3, 2, 1};
+    static constexpr int logLength = 200;
+
+    explicit BoardWindow(BoardSession &session, QWidget *parent = nullptr);
+
+    // Frames drawn per second from the first command received to the last.
+    double frameRateWhileReceiving() const;
+
+private:
+    struct Received {
+        boardcommand::Command command;
+        qint64 arrivalUs;
+    };
+
+    void frame();
+    void appendToLog(const Received &received);
+    void showLine();
+
+    BoardSession &m_session;
+    QLabel *m_line = nullptr;
+    QLabel *m_counters = nullptr;
+    ArmView *m_arm = nullptr;
+    GaugeStrip *m_gauges = nullptr;
+    QListWidget *m_log = nullptr;
+    std::array<QSpinBox *, ArmView::jointCount> m_jointChannels{};
+    QList<Received> m_pending;
+    QTimer m_frameClock;
+    QString m_lineText;
+    qint64 m_firstCommandUs = -1;
+    qint64 m_firstCommandFrames = 0;
+    qint64 m_lastCommandUs = -1;
+    qint64 m_lastCommandFrames = 0;
+};

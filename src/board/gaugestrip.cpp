@@ -1,0 +1,50 @@
+#include "gaugestrip.h"
+
+#include <QPainter>
+
+GaugeStrip::GaugeStrip(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("gauges"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumHeight(120);
+}
+
+void GaugeStrip::setChannels(const Channels &channels)
+{
+    if (channels == m_channels)
+        return;
+    m_channels = channels;
+    update();
+}
+
+void GaugeStrip::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().window());
+    const double columnWidth = double(width()) / boardcommand::channelCount;
+    const double labelHeight = QFontMetricsF(font()).height() + 2;
+    const double top = 4;
+    const double bottom = height() - labelHeight;
+    const double span = bottom - top;
+    const auto yOf = [&](double pulse) {
+        const double share = (pulse - boardcommand::minPulse) / double(boardcommand::maxPulse - boardcommand::minPulse);
+        return bottom - std::clamp(share, 0.0, 1.0) * span;
+    };
+    for (int k = 0; k < boardcommand::channelCount; ++k) {
+        const Channel &channel = m_channels[size_t(k)];
+        const QRectF gauge(k * columnWidth + columnWidth * 0.2, top, columnWidth * 0.6, span);
+        p.setPen(QColor(160, 160, 160));
+        p.setBrush(Qt::white);
+        p.drawRect(gauge);
+        p.setPen(Qt::NoPen);
+        p.setBrush(channel.commanded ? QColor(52, 101, 164) : QColor(200, 200, 200));
+        p.drawRect(QRectF(QPointF(gauge.left(), yOf(channel.current)), gauge.bottomRight()));
+        if (channel.commanded) {
+            p.setPen(QPen(QColor(204, 0, 0), 2));
+            const double y = yOf(channel.target);
+            p.drawLine(QPointF(gauge.left() - 2, y), QPointF(gauge.right() + 2, y));
+        }
+        p.setPen(palette().windowText().color());
+        p.drawText(QRectF(k * columnWidth, bottom, columnWidth, labelHeight), Qt::AlignCenter, QString::number(k));
+    }
+}

@@ -1,0 +1,62 @@
+#include "motion.h"
+
+#include <cmath>
+
+namespace motion {
+
+namespace {
+
+constexpr double usPerSecond = 1e6;
+
+qint64 durationAt(double distance, double rate)
+{
+    return qint64(std::ceil(distance / rate * usPerSecond));
+}
+
+} // namespace
+
+void MotionModel::apply(const boardcommand::Command &command, qint64 arrivalUs)
+{
+    // Each channel's shortest move under its own speed and the top rate.
+    QList<qint64> durations;
+    qint64 slowest = command.timeMs ? qint64(*command.timeMs) * 1000 : 0;
+    for (const boardcommand::Group &group : command.groups) {
+        const double distance = std::abs(group.pulse - position(group.channel, arrivalUs));
+        qint64 duration = durationAt(distance, m_topRate);
+        if (group.speed)
+            duration = std::max(duration, durationAt(distance, *group.speed));
+        durations.append(duration);
+        slowest = std::max(slowest, duration);
+    }
+    for (qsizetype i = 0; i < command.groups.size(); ++i) {
+        const boardcommand::Group &group = command.groups[i];
+        Move &move = m_moves[size_t(group.channel)];
+        move.from = position(group.channel, arrivalUs);
+        move.to = group.pulse;
+        move.startUs = arrivalUs;
+        move.durationUs = command.timeMs ? slowest : durations[i];
+        move.commanded = true;
+    }
+}
+
+double MotionModel::position(int channel, qint64 timeUs) const
+{
+    const Move &move = m_moves[size_t(channel)];
+    const qint64 elapsed = timeUs - move.startUs;
+    if (elapsed >= move.durationUs)
+        return move.to;
+    if (elapsed <= 0)
+        return move.from;
+    return move.from + (move.to - move.from) * double(elapsed) / double(move.durationUs);
+}
+
+bool MotionModel::moving(qint64 timeUs) const
+{
+    for (const Move &move : m_moves) {
+        if (timeUs < move.startUs + move.durationUs)
+            return true;
+    }
+    return false;
+}
+
+} // namespace motion

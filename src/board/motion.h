@@ -1,0 +1,55 @@
+#pragma once
+
+// Servo motion in time. Every channel moves in a straight line from where it is
+// toward its target:
+//   - with S<speed>: at that many µs of pulse width per second;
+//   - with T<time>: so that every channel of the command arrives together when
+//     the slowest of them can, and not before `time` ms;
+//   - never faster than the servo's top rate (default: 0.1 s per 60 degrees,
+//     taking 2000 µs of pulse width for 180 degrees, so about 6667 µs/s).
+// A command for a moving channel retargets it from where it is at that moment.
+// Every channel rests at 1500 µs until its first command.
+//
+// Positions depend only on the commands and their arrival times (µs on one
+// monotonic clock), so they can be computed for any later instant.
+
+#include "boardcommand.h"
+
+#include <array>
+
+namespace motion {
+
+constexpr double pulsePerDegree = 2000.0 / 180.0;
+constexpr double defaultTopRate = 60.0 * pulsePerDegree / 0.1; // µs of pulse per second
+constexpr int restPulse = 1500;
+
+class MotionModel
+{
+public:
+    explicit MotionModel(double topRate = defaultTopRate) : m_topRate(topRate) {}
+
+    // Carries out a command that arrived at `arrivalUs`; commands come in
+    // arrival order.
+    void apply(const boardcommand::Command &command, qint64 arrivalUs);
+
+    // Pulse width of `channel` at `timeUs` (not before the last command).
+    double position(int channel, qint64 timeUs) const;
+    int target(int channel) const { return m_moves[size_t(channel)].to; }
+    bool commanded(int channel) const { return m_moves[size_t(channel)].commanded; }
+    // True while any channel is still on its way at `timeUs`.
+    bool moving(qint64 timeUs) const;
+    double topRate() const { return m_topRate; }
+
+private:
+    struct Move {
+        double from = restPulse;
+        int to = restPulse;
+        qint64 startUs = 0;
+        qint64 durationUs = 0;
+        bool commanded = false;
+    };
+    std::array<Move, boardcommand::channelCount> m_moves;
+    double m_topRate;
+};
+
+} // namespace motion
