@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include "support/testmain.h"
 
 namespace {
 
@@ -207,5 +208,5 @@ private:
     QString m_listed;
 };
 
-QTEST_MAIN(TestBoardEndToEnd)
+SERVO_TEST_MAIN(TestBoardEndToEnd)
 #include "tst_boardendtoend.moc"

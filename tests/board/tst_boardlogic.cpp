@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include "support/testmain.h"
 
 using boardcommand::Command;
 using boardcommand::Flag;
@@ -246,5 +247,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBoardLogic)
+SERVO_TEST_MAIN(TestBoardLogic)
 #include "tst_boardlogic.moc"
