@@ -370,6 +370,18 @@ private Q_SLOTS:
         QTest::newRow("generator") << QByteArray("{\\rtf1{\\*\\generator Riched20 10.0;}Time100}") << "Time100";
         QTest::newRow("unknown starred group") << QByteArray("{\\rtf1{\\*\\foo bar}x}") << "x";
         QTest::newRow("tab and line") << QByteArray("{\\rtf1 a\\tab b\\line c}") << "a\tb\rc";
+        // What is invalid is skipped, never read as NUL or as another character.
+        QTest::newRow("\\u without a number") << QByteArray("{\\rtf1 a\\u?b}") << "ab";
+        QTest::newRow("\\u out of range") << QByteArray("{\\rtf1 a\\u70000?b\\u-40000?c}") << "abc";
+        QTest::newRow("\\u0") << QByteArray("{\\rtf1 a\\u0?b}") << "ab";
+        QTest::newRow("\\' before the group end") << QByteArray("{\\rtf1 {\\*\\foo x\\'4}b}") << "b";
+        QTest::newRow("\\' with no hex digits") << QByteArray("{\\rtf1 a\\' 4b\\'-1c\\'zzd}") << "a 4b-1czzd";
+        QTest::newRow("\\'00") << QByteArray("{\\rtf1 a\\'00b}") << "ab";
+        QTest::newRow("half a GBK character") << QByteArray("{\\rtf1 a\\'d6}") << "a";
+        QTest::newRow("surrogate pair") << QByteArray("{\\rtf1 \\u-10179?\\u-8704?}") << "\U0001F600";
+        QTest::newRow("lone high surrogate") << QByteArray("{\\rtf1 a\\u-10179?b}") << "ab";
+        QTest::newRow("lone low surrogate") << QByteArray("{\\rtf1 a\\u-8704?b}") << "ab";
+        QTest::newRow("high surrogate, a letter, low") << QByteArray("{\\rtf1\\uc0 \\u-10179 x\\u-8704 }") << "x";
     }
     void plainTextFromRtf()
     {
