@@ -30,6 +30,7 @@ class PortWriter;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class RecoveryCopy;
 class SequenceCommands;
 class SequenceEditor;
 class SequenceFile;
@@ -54,6 +55,11 @@ public:
     bool portIsOpen() const;
     int defaultPulse() const { return m_defaultPulse; }
 
+    // Closes the window for a program that is asked to end (a signal): the
+    // sequence is saved without questions, and what cannot be saved is kept in
+    // the recovery copy and reported on standard error.
+    void closeWithoutQuestions();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -71,6 +77,8 @@ private:
     void openInput();
     void exitWithoutSaving();
     bool saveSequence();
+    void restoreRecoveryCopy();
+    void keepInRecoveryCopy(const QString &reason);
     QString makeSequenceLine() const;
 
     Services m_services;
@@ -79,6 +87,8 @@ private:
     std::unique_ptr<PortWriter> m_writer;
     int m_defaultPulse = 1500;
     bool m_exiting = false;
+    bool m_unattended = false;
+    RecoveryCopy *m_recovery = nullptr;
 
     PortComboBox *m_portBox = nullptr;
     QPushButton *m_connectButton = nullptr;
