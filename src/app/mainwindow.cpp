@@ -46,6 +46,15 @@ QGroupBox *makeFrame(const QString &caption, const QString &name, QWidget *paren
     return frame;
 }
 
+// The editor's whole text as SequenceEditor::text() gives it (CR line ends), read
+// from the document in one go: saving a long sequence cannot walk it block by block.
+QString wholeText(const SequenceEditor &editor)
+{
+    QString text = editor.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\r');
+    return text;
+}
+
 // Shows a modeless dialog, or brings the one already open to the front.
 void bringToFront(QWidget &dialog)
 {
@@ -226,7 +235,7 @@ void MainWindow::startUp()
     m_recovery = new RecoveryCopy(
         m_sequenceFile->path(),
         [this]() -> std::optional<QString> {
-            QString text = m_editor->text();
+            QString text = wholeText(*m_editor);
             if (m_sequenceFile->holds(text))
                 return std::nullopt;
             return text;
@@ -337,7 +346,7 @@ bool MainWindow::saveSequence()
 {
     // Nothing changed since the file was read (or could not be read): the file is
     // left alone, whatever happened to it meanwhile.
-    const QString text = m_editor->text();
+    const QString text = wholeText(*m_editor);
     if (m_sequenceFile->holds(text)) {
         m_recovery->discard();
         return true;

@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringEncoder>
+
+#include <string>
 
 namespace {
 
@@ -36,19 +39,104 @@ QString withCarriageReturns(QString text)
     return text;
 }
 
-// CR becomes CR LF, in one pass over the text.
-QString withCrLf(QStringView text)
+// A digest of a stream of bytes that does not depend on how the stream is cut
+// into pieces: the bytes are hashed in blocks of a fixed size, each block's hash
+// seeding the next.
+class StreamDigest
 {
-    QString onDisk;
-    onDisk.reserve(text.size() + text.count(u'\r'));
-    qsizetype from = 0;
-    for (qsizetype cr = text.indexOf(u'\r'); cr >= 0; cr = text.indexOf(u'\r', from)) {
-        onDisk.append(text.mid(from, cr - from));
-        onDisk.append(u"\r\n");
-        from = cr + 1;
+public:
+    void add(QByteArrayView bytes)
+    {
+        while (!bytes.isEmpty()) {
+            if (m_block.isEmpty() && bytes.size() >= blockSize) {
+                m_value = qHash(bytes.first(blockSize), m_value);
+                bytes = bytes.sliced(blockSize);
+                continue;
+            }
+            const qsizetype taken = qMin(blockSize - m_block.size(), bytes.size());
+            m_block.append(bytes.first(taken));
+            bytes = bytes.sliced(taken);
+            if (m_block.size() == blockSize) {
+                m_value = qHash(QByteArrayView(m_block), m_value);
+                m_block.clear();
+            }
+        }
     }
-    onDisk.append(text.mid(from));
-    return onDisk;
+    size_t value() const { return qHash(QByteArrayView(m_block), m_value); }
+
+private:
+    static constexpr qsizetype blockSize = 1 << 20;
+    QByteArray m_block;
+    size_t m_value = 0;
+};
+
+size_t digestOf(QByteArrayView bytes)
+{
+    StreamDigest digest;
+    digest.add(bytes);
+    return digest.value();
+}
+
+QByteArray byteOrderMark(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf8WithBom:
+        return utf8Bom;
+    case Encoding::Utf16LE:
+        return utf16LEBom;
+    case Encoding::Utf16BE:
+        return utf16BEBom;
+    case Encoding::Utf8:
+    case Encoding::Gbk:
+        break;
+    }
+    return {};
+}
+
+QStringEncoder encoderFor(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf16LE:
+        return QStringEncoder(QStringConverter::Utf16LE);
+    case Encoding::Utf16BE:
+        return QStringEncoder(QStringConverter::Utf16BE);
+    case Encoding::Gbk:
+        return QStringEncoder("GBK");
+    case Encoding::Utf8:
+    case Encoding::Utf8WithBom:
+        break;
+    }
+    return QStringEncoder(QStringConverter::Utf8);
+}
+
+// Hands `text` in `encoding`, with CR LF line ends, to `sink` a piece at a time,
+// so that a long sequence is never copied whole. False when the encoding cannot
+// hold a character of the text (GBK) or is missing on this platform.
+template <typename Sink>
+bool encodeInPieces(QStringView text, Encoding encoding, Sink &&sink)
+{
+    constexpr qsizetype pieceSize = 64 * 1024; // characters
+    QStringEncoder encoder = encoderFor(encoding);
+    if (!encoder.isValid())
+        return false;
+    sink(QByteArrayView(byteOrderMark(encoding)));
+    std::u16string withCrLf;
+    withCrLf.reserve(2 * pieceSize);
+    QByteArray bytes;
+    for (qsizetype from = 0; from < text.size(); from += pieceSize) {
+        withCrLf.clear();
+        for (const QChar c : text.mid(from, pieceSize)) {
+            withCrLf.push_back(c.unicode());
+            if (c == u'\r')
+                withCrLf.push_back(u'\n');
+        }
+        bytes.resize(encoder.requiredSpace(qsizetype(withCrLf.size())));
+        const char *end = encoder.appendToBuffer(bytes.data(), QStringView(withCrLf));
+        if (encoding == Encoding::Gbk && encoder.hasError())
+            return false;
+        sink(QByteArrayView(bytes.constData(), end - bytes.constData()));
+    }
+    return true;
 }
 
 // GBK only when it reads back to the very same bytes: nothing is lost on a save.
@@ -67,15 +155,6 @@ std::optional<SequenceFile::Content> decodeAs(std::optional<QString> text, Encod
     return SequenceFile::Content{withCarriageReturns(std::move(*text)), encoding};
 }
 
-size_t hashOf(QByteArrayView bytes)
-{
-    return qHash(bytes, 0);
-}
-
-size_t hashOf(QStringView text)
-{
-    return qHash(text, 0);
-}
 
 // The whole content of the regular file at `path`, or why it cannot be read. Only
 // regular files are opened: a FIFO would block the open, a device never end.
@@ -96,7 +175,7 @@ std::optional<QByteArray> readRegularFile(const QString &path, QString *error)
         *error = file.errorString();
         return std::nullopt;
     }
-    QByteArray bytes = file.read(SequenceFile::maximumSize + 1);
+    QByteArray bytes = file.read(qMin(info.size(), SequenceFile::maximumSize) + 1);
     if (file.error() != QFileDevice::NoError) {
         *error = file.errorString();
         return std::nullopt;
@@ -144,25 +223,15 @@ std::optional<SequenceFile::Content> SequenceFile::decode(const QByteArray &byte
 
 QByteArray SequenceFile::encode(const QString &text, Encoding encoding)
 {
-    const QString onDisk = withCrLf(text);
-    switch (encoding) {
-    case Encoding::Utf8:
-        break;
-    case Encoding::Utf8WithBom:
-        return utf8Bom + onDisk.toUtf8();
-    case Encoding::Utf16LE:
-    case Encoding::Utf16BE: {
-        const bool little = encoding == Encoding::Utf16LE;
-        QStringEncoder encoder(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        return (little ? utf16LEBom : utf16BEBom) + QByteArray(encoder.encode(onDisk));
-    }
-    case Encoding::Gbk:
+    QByteArray bytes;
+    bytes.reserve(text.size() + text.size() / 32);
+    const auto append = [&bytes](QByteArrayView piece) { bytes.append(piece); };
+    if (!encodeInPieces(text, encoding, append)) {
         // Better a file in another encoding than a character lost.
-        if (std::optional<QByteArray> gbk = textcodec::encodeGbk(onDisk))
-            return *gbk;
-        break;
+        bytes.clear();
+        encodeInPieces(text, Encoding::Utf8, append);
     }
-    return onDisk.toUtf8();
+    return bytes;
 }
 
 SequenceFile::SequenceFile(QString path) : m_path(std::move(path)) {}
@@ -175,7 +244,7 @@ QString SequenceFile::besideExecutable()
 std::optional<QString> SequenceFile::load(QString *error)
 {
     if (!QFileInfo::exists(m_path)) {
-        remember({}, {});
+        remember(digestOf({}), {});
         return QString();
     }
     std::optional<QByteArray> bytes = readRegularFile(m_path, error);
@@ -190,21 +259,21 @@ std::optional<QString> SequenceFile::load(QString *error)
         return std::nullopt;
     }
     m_encoding = content->encoding;
-    remember(*bytes, content->text);
+    remember(digestOf(*bytes), content->text);
     return content->text;
 }
 
-void SequenceFile::remember(const QByteArray &bytes, const QString &text)
+void SequenceFile::remember(size_t digest, const QString &text)
 {
     const QFileInfo info(m_path);
-    m_disk = {info.exists(), info.size(), info.lastModified(), hashOf(bytes)};
+    m_disk = {info.exists(), info.size(), info.lastModified(), digest};
     m_textSize = text.size();
-    m_textHash = hashOf(text);
+    m_textHash = qHash(text, 0);
 }
 
 bool SequenceFile::holds(const QString &text) const
 {
-    return text.size() == m_textSize && hashOf(text) == m_textHash;
+    return text.size() == m_textSize && qHash(text, 0) == m_textHash;
 }
 
 bool SequenceFile::changedOnDisk() const
@@ -216,9 +285,20 @@ bool SequenceFile::changedOnDisk() const
         return false;
     if (info.size() != m_disk.size || info.lastModified() != m_disk.modified)
         return true;
-    QString error;
-    const std::optional<QByteArray> bytes = readRegularFile(m_path, &error);
-    return !bytes || hashOf(*bytes) != m_disk.contentHash;
+    // Same size and time: only the content can tell. Read a piece at a time.
+    QFile file(m_path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return true;
+    StreamDigest digest;
+    QByteArray piece(1 << 20, Qt::Uninitialized);
+    qint64 total = 0;
+    for (qint64 got; (got = file.read(piece.data(), piece.size())) > 0;) {
+        total += got;
+        if (total > m_disk.size)
+            return true;
+        digest.add(QByteArrayView(piece.constData(), got));
+    }
+    return file.error() != QFileDevice::NoError || total != m_disk.size || digest.value() != m_disk.contentHash;
 }
 
 std::optional<QString> SequenceFile::save(const QString &text)
@@ -231,14 +311,35 @@ std::optional<QString> SequenceFile::save(const QString &text)
     if (existing.exists() && isReadOnly(existing))
         return QStringLiteral("文件是只读的。");
 
+    const auto mode = existing.exists() ? std::optional(modeOf(existing)) : std::nullopt;
+    bool unencodable = false;
+    std::optional<QString> failure = writeWhole(text, m_encoding, mode, &unencodable);
+    // Better a file in another encoding than a character lost.
+    if (unencodable)
+        failure = writeWhole(text, Encoding::Utf8, mode, &unencodable);
+    return failure;
+}
+
+std::optional<QString> SequenceFile::writeWhole(const QString &text, Encoding encoding,
+                                                std::optional<QFileDevice::Permissions> mode, bool *unencodable)
+{
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    const QByteArray bytes = encode(text, m_encoding);
     // Every step is checked: commit() may report success after failed writes
     // (a full disk), and would then put a cut-off file in place of the old one.
-    const bool written = file.write(bytes) == bytes.size() && file.flush()
-                         && (!existing.exists() || file.setPermissions(modeOf(existing)));
+    StreamDigest digest;
+    bool written = true;
+    const bool encoded = encodeInPieces(text, encoding, [&](QByteArrayView piece) {
+        written = written && file.write(piece.data(), piece.size()) == piece.size();
+        digest.add(piece);
+    });
+    if (!encoded) {
+        file.cancelWriting();
+        *unencodable = true;
+        return QStringLiteral("编码无法容纳文本中的字符。");
+    }
+    written = written && file.flush() && (!mode || file.setPermissions(*mode));
     if (!written) {
         const QString reason = file.errorString();
         file.cancelWriting();
@@ -246,6 +347,6 @@ std::optional<QString> SequenceFile::save(const QString &text)
     }
     if (!file.commit())
         return file.errorString();
-    remember(bytes, text);
+    remember(digest.value(), text);
     return std::nullopt;
 }

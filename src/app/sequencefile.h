@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFileDevice>
 #include <QString>
 
 #include <optional>
@@ -74,7 +75,9 @@ private:
         size_t contentHash = 0;
     };
 
-    void remember(const QByteArray &bytes, const QString &text);
+    void remember(size_t digest, const QString &text);
+    std::optional<QString> writeWhole(const QString &text, Encoding encoding,
+                                      std::optional<QFileDevice::Permissions> mode, bool *unencodable);
 
     QString m_path;
     Encoding m_encoding = Encoding::Utf8;

@@ -104,6 +104,27 @@ private Q_SLOTS:
                  overwrite ? QByteArray("Time900   #1P900S300\r\n") : QByteArray("Time100   #0P500S300\r\n"));
     }
 
+    void closingSavesTheEditorsTextExactly_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("no-break space, tab") << "a\u00A0b\tc\r" << QByteArray("a\xC2\xA0" "b\tc\r\n");
+        QTest::newRow("blank lines, no last break") << "\r\rTime100" << QByteArray("\r\n\r\nTime100");
+        QTest::newRow("Chinese") << "中文\r" << QByteArray("中文\r\n");
+        QTest::newRow("emptied") << "" << QByteArray();
+    }
+    void closingSavesTheEditorsTextExactly()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, saved);
+        Options options;
+        options.sequenceFile = loaded;
+        WindowHarness harness(std::move(options));
+        harness.editor().setText(text);
+        harness.window().close();
+        QCOMPARE(readAll(harness.sequencePath()), saved);
+    }
+
     void anEditIsKeptForRecoveryWithinSeconds()
     {
         Options options;
