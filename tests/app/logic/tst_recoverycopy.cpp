@@ -19,8 +19,8 @@ bool writeAll(const QString &path, const QByteArray &bytes, const QDateTime &mod
            && file.setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
-// Lets every timer due within twice `delay` run.
-void runTimersDueWithin(std::chrono::milliseconds delay)
+// Lets every timer due within twice the copy's delay run.
+void runDueTimers()
 {
     bool passed = false;
     QTimer::singleShot(2 * delay, [&passed] { passed = true; });
@@ -77,7 +77,7 @@ private Q_SLOTS:
         m_unsaved = QStringLiteral("Time300   \r");
         copy->textChanged();
         copy->discard();
-        runTimersDueWithin(delay);
+        runDueTimers();
         QVERIFY(entries().isEmpty());
     }
 
@@ -93,7 +93,7 @@ private Q_SLOTS:
         QVERIFY(!reasons[0].isEmpty());
         QVERIFY(copy->writeNow().has_value());
         copy->textChanged();
-        runTimersDueWithin(delay);
+        runDueTimers();
         QCOMPARE(reasons.size(), 1);
     }
 
