@@ -6,6 +6,7 @@
 #include "benchutil.h"
 
 #include "app/mainwindow.h"
+#include "app/sequencefile.h"
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"
 #include "support/recordingnotifier.h"
@@ -24,6 +25,8 @@ constexpr int runs = 3;
 struct Costs {
     double startUp = 0; // ms, constructor to shown and painted
     double save = 0;    // ms, closing the window after an edit
+    double fileLoad = 0; // ms, SequenceFile::load alone (read, decode)
+    double fileSave = 0; // ms, SequenceFile::save alone (encode, write, commit)
 };
 
 // Notes the first paint of the window.
@@ -87,6 +90,19 @@ Costs runOnce(const QByteArray &sequenceFile)
     costs.save = bench::timeOnce([&] { window->close(); }) / 1e6;
     if (window->isVisible() || !notifier.shown.isEmpty() || QFileInfo(path).size() != sequenceFile.size() + sixServoLine(0).size() + 2)
         qFatal("the save did not go cleanly");
+    window.reset();
+
+    // The file's own share of both, without the editor.
+    SequenceFile alone(path);
+    QString error;
+    std::optional<QString> text;
+    costs.fileLoad = bench::timeOnce([&] { text = alone.load(&error); }) / 1e6;
+    if (!text)
+        qFatal("cannot load %s: %s", qPrintable(path), qPrintable(error));
+    std::optional<QString> failure;
+    costs.fileSave = bench::timeOnce([&] { failure = alone.save(*text); }) / 1e6;
+    if (failure)
+        qFatal("cannot save %s: %s", qPrintable(path), qPrintable(*failure));
     return costs;
 }
 
@@ -116,15 +132,19 @@ int main(int argc, char *argv[])
     double previousSave = 0;
     for (const int lines : {10000, 100000, 1000000}) {
         const QByteArray bytes = sixServoFile(lines);
-        QList<double> startUps, saves;
+        QList<double> startUps, saves, fileLoads, fileSaves;
         for (int run = 0; run < runs; ++run) {
             const Costs costs = runOnce(bytes);
             startUps.append(costs.startUp - reference);
             saves.append(costs.save);
+            fileLoads.append(costs.fileLoad);
+            fileSaves.append(costs.fileSave);
         }
         const QString what = QStringLiteral("%1 lines").arg(lines);
         report(what + QStringLiteral(": start-up above empty"), startUps);
         report(what + QStringLiteral(": save on close"), saves);
+        report(what + QStringLiteral(": of which cmd.txt alone, load"), fileLoads);
+        report(what + QStringLiteral(": of which cmd.txt alone, save"), fileSaves);
         if (previousStartUp > 0) {
             bench::figure(what + QStringLiteral(": start-up growth over a tenth as many lines"),
                           bench::median(startUps) / previousStartUp, "x");
