@@ -372,14 +372,15 @@ bool MainWindow::saveSequence()
         keepInRecoveryCopy(*error);
         return true;
     }
-    const bool close = m_notifier.confirm(this,
+    const bool closeAnyway = m_notifier.confirm(this,
                               {Message::Icon::Warning, {},
                                QStringLiteral("动作序列未能保存到 %1：\n%2\n\n仍要关闭吗？关闭后未保存的动作序列将丢失。")
                                    .arg(m_sequenceFile->path(), *error)},
                               QStringLiteral("关闭"), QStringLiteral("取消"));
-    if (close)
+    // Kept for the next start all the same, if it can be.
+    if (closeAnyway)
         m_recovery->writeNow();
-    return close;
+    return closeAnyway;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
