@@ -1,24 +1,36 @@
-// Start-up: from constructing the main window (which loads cmd.txt) to the
-// window shown and painted.
+// Start-up and save on close with long sequences: from constructing the main
+// window (which loads cmd.txt) to the window shown and painted, and closing the
+// window after an edit (which saves cmd.txt). Both must grow in proportion to the
+// length of the sequence.
 
 #include "benchutil.h"
 
 #include "app/mainwindow.h"
+#include "app/sequencefile.h"
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"
 #include "support/recordingnotifier.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <memory>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
-struct StartUp {
-    double constructed = 0; // ns
-    double painted = 0;     // ns
+constexpr int runs = 3;
+
+struct Costs {
+    double startUp = 0; // ms, constructor to shown and painted
+    double save = 0;    // ms, closing the window after an edit
+    double fileLoad = 0; // ms, SequenceFile::load alone (read, decode)
+    double fileSave = 0; // ms, SequenceFile::save alone (encode, write, commit)
 };
 
 // Notes the first paint of the window.
@@ -33,7 +45,26 @@ public:
     }
 };
 
-StartUp startOnce(const QByteArray &sequenceFile)
+// A six-servo sequence line as the operator records them, about 76 bytes.
+QByteArray sixServoLine(int n)
+{
+    QByteArray line = "Time" + QByteArray::number(100 + (n * 37) % 4900).leftJustified(6);
+    for (int channel = 0; channel < 6; ++channel)
+        line += '#' + QByteArray::number(channel) + 'P' + QByteArray::number(500 + (n * 7 + channel * 331) % 2001)
+                + "S300";
+    return line;
+}
+
+QByteArray sixServoFile(int lines)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(lines) * 78);
+    for (int n = 0; n < lines; ++n)
+        bytes += sixServoLine(n) + "\r\n";
+    return bytes;
+}
+
+Costs runOnce(const QByteArray &sequenceFile)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cmd.txt"));
@@ -44,48 +75,94 @@ StartUp startOnce(const QByteArray &sequenceFile)
 
     RecordingNotifier notifier;
     PaintWatch watch;
-    StartUp result;
+    Costs costs;
     QElapsedTimer clock;
     clock.start();
     auto window = std::make_unique<MainWindow>(
         MainWindow::Services{std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); }, path});
-    result.constructed = double(clock.nsecsElapsed());
     window->installEventFilter(&watch);
     window->show();
     // The whole tree is painted in the pass that delivers the window's own paint.
-    while (!watch.painted && clock.elapsed() < 10000)
+    while (!watch.painted && clock.elapsed() < 60000)
         QCoreApplication::processEvents();
-    result.painted = double(clock.nsecsElapsed());
-    const auto *editor = window->findChild<SequenceEditor *>();
+    costs.startUp = double(clock.nsecsElapsed()) / 1e6;
+    auto *editor = window->findChild<SequenceEditor *>();
     if (!notifier.shown.isEmpty() || !watch.painted || editor->lineCount() != sequenceFile.count('\n') + 1)
         qFatal("start-up did not go cleanly");
-    return result;
+
+    editor->appendLine(QString::fromLatin1(sixServoLine(0)) + u'\r');
+    costs.save = bench::timeOnce([&] { window->close(); }) / 1e6;
+    if (window->isVisible() || !notifier.shown.isEmpty() || QFileInfo(path).size() != sequenceFile.size() + sixServoLine(0).size() + 2)
+        qFatal("the save did not go cleanly");
+    window.reset();
+
+    // The file's own share of both, without the editor.
+    SequenceFile alone(path);
+    QString error;
+    std::optional<QString> text;
+    costs.fileLoad = bench::timeOnce([&] { text = alone.load(&error); }) / 1e6;
+    if (!text)
+        qFatal("cannot load %s: %s", qPrintable(path), qPrintable(error));
+    std::optional<QString> failure;
+    costs.fileSave = bench::timeOnce([&] { failure = alone.save(*text); }) / 1e6;
+    if (failure)
+        qFatal("cannot save %s: %s", qPrintable(path), qPrintable(*failure));
+    return costs;
 }
 
-void measure(const char *what, const QByteArray &sequenceFile, int runs)
+void report(const QString &what, const QList<double> &values)
 {
-    startOnce(sequenceFile); // warm-up: fonts, styles, first allocation of everything
-    QList<double> constructed, painted;
-    for (int run = 0; run < runs; ++run) {
-        const StartUp once = startOnce(sequenceFile);
-        constructed.append(once.constructed / 1e6);
-        painted.append(once.painted / 1e6);
-    }
-    bench::figure(QStringLiteral("%1: constructor (loads cmd.txt), median of %2").arg(what).arg(runs),
-                  bench::median(constructed), "ms");
-    bench::figure(QStringLiteral("%1: constructor to shown and painted, median of %2").arg(what).arg(runs),
-                  bench::median(painted), "ms");
-    bench::figure(QStringLiteral("%1: constructor to shown and painted, worst of %2").arg(what).arg(runs),
-                  bench::percentile(painted, 100), "ms");
+    bench::figure(QStringLiteral("%1: min").arg(what), bench::percentile(values, 0), "ms");
+    bench::figure(QStringLiteral("%1: median").arg(what), bench::median(values), "ms");
+    bench::figure(QStringLiteral("%1: max").arg(what), bench::percentile(values, 100), "ms");
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+#if defined(__GLIBC__)
+    // Every run pays for fresh memory, as a program that has just started does.
+    // Left alone, glibc keeps buffers of up to 32 MB for reuse after the first
+    // run, so 100,000 lines would run on warm memory and 1,000,000 on cold.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
     QApplication app(argc, argv);
-    bench::heading("start-up (MainWindow, offscreen)");
-    measure("10,000-line cmd.txt", bench::sequenceFile(10000), 5);
-    measure("empty cmd.txt", QByteArray(), 5);
+    bench::heading("start-up and save on close (MainWindow, offscreen), six-servo lines of 76 bytes");
+    bench::note("start-up is counted above the start-up with an empty cmd.txt, measured in the same run");
+    runOnce(sixServoFile(1000)); // warm-up: fonts, styles, first allocation of everything
+
+    QList<double> emptyStartUps;
+    for (int run = 0; run < runs; ++run)
+        emptyStartUps.append(runOnce({}).startUp);
+    const double reference = bench::median(emptyStartUps);
+    report(QStringLiteral("empty cmd.txt: start-up (reference)"), emptyStartUps);
+
+    double previousStartUp = 0;
+    double previousSave = 0;
+    for (const int lines : {10000, 100000, 1000000}) {
+        const QByteArray bytes = sixServoFile(lines);
+        QList<double> startUps, saves, fileLoads, fileSaves;
+        for (int run = 0; run < runs; ++run) {
+            const Costs costs = runOnce(bytes);
+            startUps.append(costs.startUp - reference);
+            saves.append(costs.save);
+            fileLoads.append(costs.fileLoad);
+            fileSaves.append(costs.fileSave);
+        }
+        const QString what = QStringLiteral("%1 lines").arg(lines);
+        report(what + QStringLiteral(": start-up above empty"), startUps);
+        report(what + QStringLiteral(": save on close"), saves);
+        report(what + QStringLiteral(": of which cmd.txt alone, load"), fileLoads);
+        report(what + QStringLiteral(": of which cmd.txt alone, save"), fileSaves);
+        if (previousStartUp > 0) {
+            bench::figure(what + QStringLiteral(": start-up growth over a tenth as many lines"),
+                          bench::median(startUps) / previousStartUp, "x");
+            bench::figure(what + QStringLiteral(": save growth over a tenth as many lines"),
+                          bench::median(saves) / previousSave, "x");
+        }
+        previousStartUp = bench::median(startUps);
+        previousSave = bench::median(saves);
+    }
     return 0;
 }

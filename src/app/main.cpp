@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/sequencelocation.h"
+#include "app/terminationsignals.h"
 #include "common/notifier.h"
 #include "link/qtserialport.h"
 
@@ -23,5 +24,8 @@ int main(int argc, char *argv[])
     MainWindow window({std::make_unique<QtSerialPort>(), &notifier, systemPortEnumerator(),
                        sequencelocation::atStartUp()});
     window.show();
+    // kill, logout and Ctrl+C end the program the way closing the window does.
+    TerminationSignals endRequests;
+    QObject::connect(&endRequests, &TerminationSignals::received, &window, &MainWindow::closeWithoutQuestions);
     return QApplication::exec();
 }

@@ -8,6 +8,7 @@
 #include "link/portsettingsdialog.h"
 #include "link/serialport.h"
 #include "link/writerule.h"
+#include "recoverycopy.h"
 #include "sequence/inputdialog.h"
 #include "sequence/playback.h"
 #include "sequence/sequencecommands.h"
@@ -31,6 +32,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 QPushButton *makeButton(const QString &caption, const QString &name, QWidget *parent)
@@ -45,6 +48,15 @@ QGroupBox *makeFrame(const QString &caption, const QString &name, QWidget *paren
     auto *frame = new QGroupBox(caption, parent);
     frame->setObjectName(name);
     return frame;
+}
+
+// The editor's whole text as SequenceEditor::text() gives it (CR line ends), read
+// from the document in one go: saving a long sequence cannot walk it block by block.
+QString wholeText(const SequenceEditor &editor)
+{
+    QString text = editor.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\r');
+    return text;
 }
 
 // Shows a modeless dialog, or brings the one already open to the front.
@@ -301,6 +313,22 @@ void MainWindow::startUp()
                                    .arg(m_sequenceFile->path(), error)});
     }
     m_editor->document()->setModified(false);
+    m_recovery = new RecoveryCopy(
+        m_sequenceFile->path(),
+        [this]() -> std::optional<QString> {
+            QString text = wholeText(*m_editor);
+            if (m_sequenceFile->holds(text))
+                return std::nullopt;
+            return text;
+        },
+        RecoveryCopy::defaultDelay, this);
+    restoreRecoveryCopy();
+    connect(m_editor, &SequenceEditor::changed, m_recovery, &RecoveryCopy::textChanged);
+    connect(m_recovery, &RecoveryCopy::writeFailed, this, [this](const QString &reason) {
+        m_notifier.show(this, {Message::Icon::Warning, {},
+                               QStringLiteral("无法写入恢复副本 %1：\n%2\n\n程序意外退出时，未保存的修改将无法恢复。")
+                                   .arg(m_recovery->path(), reason)});
+    });
 
     m_defaultPulse = startvalues::homePulse;
     // portIsOpen starts false: the connection starts disconnected.
@@ -360,25 +388,85 @@ QString MainWindow::makeSequenceLine() const
 
 void MainWindow::exitWithoutSaving()
 {
+    // cmd.txt stays as it was; the edit stays in the recovery copy, for the next start.
+    m_recovery->writeNow();
     m_exiting = true;
     close();
     QCoreApplication::exit(0);
 }
 
+void MainWindow::restoreRecoveryCopy()
+{
+    const std::optional<QString> copy = m_recovery->newerThanSequence();
+    if (!copy)
+        return;
+    if (m_notifier.confirm(this,
+                           {Message::Icon::Warning, {},
+                            QStringLiteral("上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。\n\n"
+                                           "要恢复这些修改吗？不恢复则删除该副本。")
+                                .arg(m_recovery->path(), m_sequenceFile->path())},
+                           QStringLiteral("恢复"), QStringLiteral("不恢复"))) {
+        m_editor->setText(*copy);
+    } else {
+        m_recovery->discard();
+    }
+}
+
+void MainWindow::keepInRecoveryCopy(const QString &reason)
+{
+    QString report = QStringLiteral("动作序列未保存到 %1：%2\n").arg(m_sequenceFile->path(), reason);
+    if (const std::optional<QString> error = m_recovery->writeNow())
+        report += QStringLiteral("恢复副本 %1 也未能写入：%2\n").arg(m_recovery->path(), *error);
+    else
+        report += QStringLiteral("未保存的动作序列留在 %1 中，下次启动时可以恢复。\n").arg(m_recovery->path());
+    std::fputs(qPrintable(report), stderr);
+}
+
+void MainWindow::closeWithoutQuestions()
+{
+    m_unattended = true;
+    close();
+}
+
 bool MainWindow::saveSequence()
 {
-    // A file that could not be read is not replaced; with nothing typed since,
-    // there is nothing to keep either.
-    if (!m_sequenceFile->mayOverwrite() && !m_editor->document()->isModified())
+    // Nothing changed since the file was read (or could not be read): the file is
+    // left alone, whatever happened to it meanwhile.
+    const QString text = wholeText(*m_editor);
+    if (m_sequenceFile->holds(text)) {
+        m_recovery->discard();
         return true;
-    const std::optional<QString> error = m_sequenceFile->save(m_editor->text());
-    if (!error)
+    }
+    if (m_sequenceFile->mayOverwrite() && m_sequenceFile->changedOnDisk()) {
+        const QString changed = QStringLiteral("%1 在本程序读入之后已被修改（可能是另一个程序）。").arg(m_sequenceFile->path());
+        if (m_unattended) {
+            keepInRecoveryCopy(changed);
+            return true;
+        }
+        if (!m_notifier.confirm(this,
+                                {Message::Icon::Warning, {},
+                                 changed + QStringLiteral("\n\n要用本窗口中的动作序列覆盖它吗？")},
+                                QStringLiteral("覆盖"), QStringLiteral("不关闭窗口")))
+            return false;
+    }
+    const std::optional<QString> error = m_sequenceFile->save(text);
+    if (!error) {
+        m_recovery->discard();
         return true;
-    return m_notifier.confirm(this,
+    }
+    if (m_unattended) {
+        keepInRecoveryCopy(*error);
+        return true;
+    }
+    const bool closeAnyway = m_notifier.confirm(this,
                               {Message::Icon::Warning, {},
                                QStringLiteral("动作序列未能保存到 %1：\n%2\n\n仍要关闭吗？关闭后未保存的动作序列将丢失。")
                                    .arg(m_sequenceFile->path(), *error)},
                               QStringLiteral("关闭"), QStringLiteral("取消"));
+    // Kept for the next start all the same, if it can be.
+    if (closeAnyway)
+        m_recovery->writeNow();
+    return closeAnyway;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -43,6 +43,7 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class QTimer;
+class RecoveryCopy;
 class SequenceCommands;
 class SequenceEditor;
 class SequenceFile;
@@ -67,6 +68,11 @@ public:
     bool portIsOpen() const;
     int defaultPulse() const { return m_defaultPulse; }
 
+    // Closes the window for a program that is asked to end (a signal): the
+    // sequence is saved without questions, and what cannot be saved is kept in
+    // the recovery copy and reported on standard error.
+    void closeWithoutQuestions();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -86,6 +92,8 @@ private:
     void openInput();
     void exitWithoutSaving();
     bool saveSequence();
+    void restoreRecoveryCopy();
+    void keepInRecoveryCopy(const QString &reason);
     QString makeSequenceLine() const;
 
     Notifier &m_notifier;
@@ -94,6 +102,8 @@ private:
     const std::unique_ptr<SequenceFile> m_sequenceFile;
     int m_defaultPulse = 0;
     bool m_exiting = false;
+    bool m_unattended = false;
+    RecoveryCopy *m_recovery = nullptr;
 
     // Controls (children of the window). The specified client area is m_client;
     // the menu bar and the status line are around it.

@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 
 #include <cctype>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -59,11 +60,14 @@ private:
             return;
         const char c = m_rtf[m_pos];
         if (c == '\'') {
-            bool ok = false;
-            const char byte = char(m_rtf.mid(m_pos + 1, 2).toInt(&ok, 16));
-            m_pos += 3;
-            if (ok)
-                character({}, byte);
+            // Exactly two hex digits; anything else is skipped and read on as it is.
+            ++m_pos;
+            if (m_pos + 2 > m_rtf.size() || !std::isxdigit(static_cast<unsigned char>(m_rtf[m_pos]))
+                || !std::isxdigit(static_cast<unsigned char>(m_rtf[m_pos + 1])))
+                return;
+            const char byte = char(m_rtf.mid(m_pos, 2).toInt(nullptr, 16));
+            m_pos += 2;
+            character({}, byte);
             return;
         }
         if (!std::isalpha(static_cast<unsigned char>(c))) {
@@ -118,16 +122,38 @@ private:
         } else if (word == "uc") {
             state.unicodeFallback = number.toInt();
         } else if (word == "u") {
-            int code = number.toInt();
-            if (code < 0)
-                code += 65536;
-            flushBytes();
-            put(QChar(char16_t(code)));
+            unicodeCharacter(number);
             m_fallbackToSkip = state.unicodeFallback;
         } else if (word == "par" || word == "line") {
             put(u'\r');
         } else if (word == "tab") {
             put(u'\t');
+        }
+    }
+
+    // \uN: a UTF-16 code unit, written as a signed 16-bit number. An empty or
+    // out-of-range number, and half of a surrogate pair without its other half,
+    // stand for nothing.
+    void unicodeCharacter(const QByteArray &number)
+    {
+        bool ok = false;
+        int code = number.toInt(&ok);
+        if (!ok || code < -32768 || code > 65535) {
+            put({});
+            return;
+        }
+        if (code < 0)
+            code += 65536;
+        const QChar unit{char16_t(code)};
+        if (unit.isLowSurrogate() && !m_highSurrogate.isNull()) {
+            const QChar high = std::exchange(m_highSurrogate, QChar());
+            put(high);
+            m_text += unit;
+        } else if (unit.isHighSurrogate()) {
+            put({});
+            m_highSurrogate = unit;
+        } else {
+            put(unit.isLowSurrogate() ? QChar() : unit);
         }
     }
 
@@ -146,16 +172,20 @@ private:
             return;
         }
         flushBytes();
+        m_highSurrogate = QChar();
         m_text += latin;
     }
 
+    // Puts `c` into the text; a null `c` puts nothing, NUL is never text.
     void put(QChar c)
     {
         if (m_states.back().skip)
             return;
         flushBytes();
         m_fallbackToSkip = 0;
-        m_text += c;
+        m_highSurrogate = QChar();
+        if (!c.isNull())
+            m_text += c;
     }
 
     void flushBytes()
@@ -164,8 +194,14 @@ private:
             return;
         const QByteArray name =
             m_codePage == 0 || m_codePage == 936 ? QByteArray("GBK") : "windows-" + QByteArray::number(m_codePage);
-        QStringDecoder decoder(name.constData());
-        m_text += decoder.isValid() ? QString(decoder.decode(m_bytes)) : QString::fromLatin1(m_bytes);
+        m_highSurrogate = QChar();
+        QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
+        QString decoded = decoder.isValid() ? QString(decoder.decode(m_bytes)) : QString::fromLatin1(m_bytes);
+        // What the code page cannot read is dropped, not shown as a stand-in.
+        if (decoder.hasError())
+            decoded.remove(QChar::ReplacementCharacter);
+        decoded.remove(QChar::Null);
+        m_text += decoded;
         m_bytes.clear();
     }
 
@@ -176,6 +212,7 @@ private:
     QByteArray m_bytes;
     int m_codePage = 0;
     int m_fallbackToSkip = 0;
+    QChar m_highSurrogate; // the first half of a \u pair, until its second half
 };
 
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QFileDevice>
 #include <QString>
 
 #include <optional>
@@ -11,19 +13,30 @@
 // the text handed back ends each line with one CR, as the editor holds it. Text
 // is UTF-8; a file that is not valid UTF-8 is read as GBK (what earlier Windows
 // tools for these boards wrote) and written back in GBK as long as every
-// character fits. A file that starts with "{\rtf" is read as rich text and only
-// its plain text is kept.
+// character fits. A file that starts with a byte-order mark (UTF-8, UTF-16 LE or
+// BE) is read in that encoding and written back the same way, mark included. A
+// file that starts with "{\rtf" is read as rich text and only its plain text is
+// kept.
+//
+// What cannot be read faithfully is never replaced: a file that is not a regular
+// file, is larger than maximumSize, or whose bytes are none of the encodings
+// above is reported as unreadable, and this object then refuses to save over it.
 class SequenceFile
 {
 public:
-    enum class Encoding { Utf8, Gbk };
+    enum class Encoding { Utf8, Utf8WithBom, Utf16LE, Utf16BE, Gbk };
+
+    // Far above any real sequence: a million six-servo lines take about 76 MB.
+    static constexpr qint64 maximumSize = 128 * 1024 * 1024;
 
     struct Content {
         QString text;
         Encoding encoding = Encoding::Utf8;
     };
 
-    static Content decode(const QByteArray &bytes);
+    // Empty when the bytes are in none of the encodings above, so that the text
+    // would not be what the file holds.
+    static std::optional<Content> decode(const QByteArray &bytes);
     static QByteArray encode(const QString &text, Encoding encoding);
 
     explicit SequenceFile(QString path);
@@ -38,14 +51,39 @@ public:
     // object refuses to save, so that the file is never overwritten unseen.
     std::optional<QString> load(QString *error);
 
-    // Replaces the file whole, atomically: a failure leaves the old file as it was.
-    // Makes the file's folder when it is missing. Returns the reason on failure.
+    // Whether `text` is what the file held when it was loaded or last saved
+    // (empty for a missing or unreadable file).
+    bool holds(const QString &text) const;
+
+    // Whether the file on disk is no longer the one loaded or last saved: it
+    // appeared, went, or changed size, time or content.
+    bool changedOnDisk() const;
+
+    // Replaces the file whole, atomically, keeping its permissions: a failure
+    // (a full disk, a read-only file, even for root) leaves the old file as it
+    // was. Makes the file's folder when it is missing. Returns the reason on
+    // failure.
     std::optional<QString> save(const QString &text);
 
     bool mayOverwrite() const { return !m_unreadable; }
 
 private:
+    // What the file on disk was when last read or written.
+    struct DiskState {
+        bool exists = false;
+        qint64 size = 0;
+        QDateTime modified;
+        size_t contentHash = 0;
+    };
+
+    void remember(size_t digest, const QString &text);
+    std::optional<QString> writeWhole(const QString &text, Encoding encoding,
+                                      std::optional<QFileDevice::Permissions> mode, bool *unencodable);
+
     QString m_path;
     Encoding m_encoding = Encoding::Utf8;
     bool m_unreadable = false;
+    DiskState m_disk;
+    qsizetype m_textSize = 0;
+    size_t m_textHash = 0;
 };

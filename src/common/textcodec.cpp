@@ -5,21 +5,33 @@
 
 namespace textcodec {
 
-std::optional<QString> decodeUtf8Strict(const QByteArray &bytes)
+std::optional<QString> decodeStrict(QByteArrayView bytes, QStringConverter::Encoding encoding)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    // The decoder keeps a lone last byte of UTF-16 for more input instead of failing.
+    const bool utf16 = encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE;
+    if (utf16 && bytes.size() % 2 != 0)
+        return std::nullopt;
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
     return text;
 }
 
-std::optional<QString> decodeGbk(const QByteArray &bytes)
+std::optional<QString> decodeUtf8Strict(const QByteArray &bytes)
+{
+    return decodeStrict(bytes, QStringConverter::Utf8);
+}
+
+std::optional<QString> decodeGbk(QByteArrayView bytes)
 {
     QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
     if (!decoder.isValid())
         return std::nullopt;
-    return QString(decoder.decode(bytes));
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
 }
 
 std::optional<QByteArray> encodeGbk(const QString &text)
