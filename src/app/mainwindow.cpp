@@ -268,8 +268,7 @@ void MainWindow::openInput()
 
 QString MainWindow::makeSequenceLine() const
 {
-    return sequenceline::build(m_interval->text(), m_intervalSlider->value(), m_channels->tickedChannels(),
-                               m_speed->text());
+    return sequenceline::build(m_intervalSlider->value(), m_channels->tickedChannels(), m_speed->text());
 }
 
 void MainWindow::exitWithoutSaving()
