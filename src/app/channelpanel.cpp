@@ -5,6 +5,8 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include "common/onelinebox.h"
+
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -52,6 +54,7 @@ void ChannelPanel::buildColumn(int position)
     Column &column = m_columns[channel];
     column.valueBox = new QLineEdit(this);
     column.valueBox->setObjectName(QStringLiteral("Text1_%1").arg(channel));
+    configureOneLineBox(*column.valueBox);
     column.valueBox->setAlignment(Qt::AlignCenter);
     column.valueBox->setTextMargins(0, 0, 0, 0);
     uilook::place(*column.valueBox, left, boxTop, boxWidth, boxHeight);

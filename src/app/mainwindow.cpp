@@ -3,6 +3,7 @@
 #include "channelpanel.h"
 #include "common/notifier.h"
 #include "common/numbers.h"
+#include "common/onelinebox.h"
 #include "common/uilook.h"
 #include "link/connection.h"
 #include "link/portsettingsdialog.h"
@@ -132,6 +133,7 @@ void MainWindow::buildSpeedAndInterval()
     uilook::place(*speedLabel, 120, 5880, 1200, 300);
     m_speed = new QLineEdit(QStringLiteral("300"), this);
     m_speed->setObjectName(QStringLiteral("speedinput"));
+    configureOneLineBox(*m_speed);
     uilook::place(*m_speed, 1440, 5820, 1800, 360);
 
     auto *intervalLabel = new QLabel(QStringLiteral("间隔时间"), this);
@@ -139,6 +141,7 @@ void MainWindow::buildSpeedAndInterval()
     uilook::place(*intervalLabel, 120, 6420, 1200, 300);
     m_interval = new QLineEdit(this);
     m_interval->setObjectName(QStringLiteral("Text2"));
+    configureOneLineBox(*m_interval);
     uilook::place(*m_interval, 1440, 6360, 1800, 360);
 
     m_intervalSlider = new QScrollBar(Qt::Horizontal, this);
@@ -170,6 +173,7 @@ void MainWindow::buildSequenceGroups()
     uilook::place(*manual, 3360, 9000, 10095, 1200);
     m_manualCommand = new QLineEdit(manual);
     m_manualCommand->setObjectName(QStringLiteral("Text3"));
+    configureOneLineBox(*m_manualCommand);
     uilook::place(*m_manualCommand, 120, 420, 8400, 375);
     QPushButton *send = makeButton(QStringLiteral("发送"), QStringLiteral("Command8"), manual);
     uilook::place(*send, 8700, 360, 1215, 495);

@@ -230,6 +230,30 @@ private Q_SLOTS:
         QVERIFY(h.fake().writes.isEmpty());
     }
 
+    void oneLineBoxesKeepControlsOut_data()
+    {
+        QTest::addColumn<QString>("box");
+        for (const char *box : {"speedinput", "Text1_5", "Text2", "Text3", "dialog2/Text1"})
+            QTest::newRow(box) << QString::fromLatin1(box);
+    }
+    void oneLineBoxesKeepControlsOut()
+    {
+        QFETCH(QString, box);
+        WindowHarness h;
+        h.button("Command9").click();
+        // "window/box": a box of the window named first (the Insert dialog's Text1).
+        const QWidget *window = box.contains(u'/') ? h.window().findChild<QWidget *>(box.section(u'/', 0, 0))
+                                                   : &h.window();
+        QVERIFY(window);
+        auto *edit = window->findChild<QLineEdit *>(box.section(u'/', -1));
+        QVERIFY(edit);
+        edit->setText(QStringLiteral("300\r#0P2500S300\t\n"));
+        QCOMPARE(edit->text(), QStringLiteral("300#0P2500S300"));
+        const QString longText(40'000, u'1');
+        edit->setText(longText);
+        QCOMPARE(edit->text(), longText);
+    }
+
     void recordedIntervalIsTheOneInForce_data()
     {
         QTest::addColumn<QString>("typed");
