@@ -188,6 +188,9 @@ void MainWindow::wire()
     m_connection = new Connection(*m_services.port, m_notifier, *m_connectButton, *m_portBox,
                                   *m_settingsButton, this);
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openPortSettings);
+    connect(m_services.port.get(), &SerialPort::notice, this, [this](const QString &text) {
+        m_notifier.show(this, {Message::Icon::Warning, QStringLiteral("串口"), text});
+    });
 
     connect(m_channels, &ChannelPanel::channelMoved, this, &MainWindow::sendMove);
     connect(button("Command1"), &QPushButton::clicked, this, [this] { m_channels->reset(m_defaultPulse); });
@@ -308,5 +311,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_portSettings->close();
     if (m_input)
         m_input->close();
+    // Queued bytes get their short time to drain while the window can still
+    // say what could not be sent.
+    if (m_services.port->portOpen())
+        (void)m_services.port->setPortOpen(false);
     event->accept();
 }

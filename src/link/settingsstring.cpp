@@ -40,6 +40,17 @@ bool allDigits(const QString &text)
 
 } // namespace
 
+double bytesPerSecond(const LineSettings &line)
+{
+    double stopBits = 1;
+    if (line.stopBits == LineSettings::StopBits::OneAndHalf)
+        stopBits = 1.5;
+    else if (line.stopBits == LineSettings::StopBits::Two)
+        stopBits = 2;
+    const double parityBits = line.parity == LineSettings::Parity::None ? 0 : 1;
+    return line.baudRate / (1 + line.dataBits + parityBits + stopBits);
+}
+
 std::variant<LineSettings, QString> parse(const QString &settings, bool oneAndHalfStopBits)
 {
     const Fields fields = split(settings);

@@ -104,6 +104,23 @@ private Q_SLOTS:
         }
     }
 
+    void bytesPerSecond_data()
+    {
+        QTest::addColumn<LineSettings>("line");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("115200 8N1") << LineSettings{115200, P::None, 8, S::One} << 11520.0;
+        QTest::newRow("2400 8N1") << LineSettings{2400, P::None, 8, S::One} << 240.0;
+        QTest::newRow("9600 7E2") << LineSettings{9600, P::Even, 7, S::Two} << 872.727;
+        QTest::newRow("1200 5O1.5") << LineSettings{1200, P::Odd, 5, S::OneAndHalf} << 141.176;
+    }
+    void bytesPerSecond()
+    {
+        QFETCH(LineSettings, line);
+        QFETCH(double, expected);
+        QVERIFY2(std::abs(settingsstring::bytesPerSecond(line) - expected) < 0.001,
+                 qPrintable(QString::number(settingsstring::bytesPerSecond(line))));
+    }
+
     void displayName_data()
     {
         QTest::addColumn<QString>("system");

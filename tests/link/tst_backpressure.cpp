@@ -1,0 +1,197 @@
+#include "link/qtserialport.h"
+#include "support/pseudoterminal.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+
+// The real serial port object against a far end that reads at a real line's
+// rate, stops, and hangs up: a slow board is not an unplugged one.
+namespace {
+
+constexpr int lineRate = 11'520; // bytes/s at 115200 baud, 8N1
+constexpr int asFastAsItCan = 0;
+
+// Command n of `size` bytes, CR included: channel groups, different for each n.
+QByteArray command(int n, int size)
+{
+    const QByteArray group = QStringLiteral("#%1P%2S300").arg(n % 10).arg(1000 + n % 1000).toLatin1();
+    return group.repeated(size / group.size() + 1).left(size - 1) + '\r';
+}
+
+} // namespace
+
+class TestBackPressure : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_pty = std::make_unique<PseudoTerminal>();
+        QVERIFY(m_pty->isValid());
+        m_port = std::make_unique<QtSerialPort>();
+        QVERIFY(m_port->setCommPort(m_pty->portNumber()).ok());
+        QVERIFY(m_port->setPortOpen(true).ok());
+        // Two seconds of the line.
+        QCOMPARE(m_port->queueLimit(), 2 * lineRate);
+        m_lost = std::make_unique<QSignalSpy>(m_port.get(), &SerialPort::lost);
+        m_notices = std::make_unique<QSignalSpy>(m_port.get(), &SerialPort::notice);
+    }
+    void cleanup()
+    {
+        m_notices.reset();
+        m_lost.reset();
+        m_port.reset();
+        m_pty.reset();
+    }
+
+    void streamArrivesInOrder_data()
+    {
+        QTest::addColumn<int>("size");      // bytes a command
+        QTest::addColumn<int>("interval");  // ms between commands; 0: back to back
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("readerRate"); // bytes/s
+        QTest::addColumn<int>("pauseAfter"); // commands sent when the reader stops for 2 s; -1: never
+        QTest::addColumn<int>("notices");    // expected refusal notices; -1: one at least when any was refused
+
+        // 19,300 bytes/s into a line of 11,520: the queue fills and refusing
+        // begins, once.
+        QTest::newRow("500 lines of 386 bytes every 20 ms") << 386 << 20 << 500 << lineRate << -1 << 1;
+        // 9,650 bytes/s: the queue rides out the stop, and catches up after.
+        QTest::newRow("reader stops 2 s and resumes") << 386 << 40 << 100 << lineRate << 25 << 0;
+        QTest::newRow("100,000 back-to-back moves") << 12 << 0 << 100'000 << asFastAsItCan << -1 << -1;
+    }
+    void streamArrivesInOrder()
+    {
+        QFETCH(int, size);
+        QFETCH(int, interval);
+        QFETCH(int, count);
+        QFETCH(int, readerRate);
+        QFETCH(int, pauseAfter);
+        QFETCH(int, notices);
+        m_pty->startReader(readerRate);
+
+        QByteArray accepted;
+        int sent = 0, refused = 0;
+        qint64 largestQueue = 0;
+        QList<int> otherFailures;
+        const auto sendNext = [&] {
+            const QByteArray bytes = command(sent, size);
+            const SerialResult result = m_port->output(QString::fromLatin1(bytes));
+            if (result.ok())
+                accepted += bytes;
+            else if (result.code() == SerialResult::QueueFull)
+                ++refused;
+            else
+                otherFailures.append(result.code());
+            largestQueue = std::max(largestQueue, m_port->queuedBytes());
+            if (++sent == pauseAfter) {
+                m_pty->setReaderPaused(true);
+                QTimer::singleShot(2000, [this] { m_pty->setReaderPaused(false); });
+            }
+        };
+        if (interval > 0) {
+            QTimer clock;
+            clock.setTimerType(Qt::PreciseTimer);
+            connect(&clock, &QTimer::timeout, this, [&] {
+                sendNext();
+                if (sent == count)
+                    clock.stop();
+            });
+            clock.start(interval);
+            QTRY_VERIFY_WITH_TIMEOUT(!clock.isActive(), count * interval * 2 + 5000);
+        } else {
+            while (sent < count) {
+                sendNext();
+                QCoreApplication::processEvents();
+            }
+        }
+
+        // Everything accepted arrives, in order, and nothing else.
+        QTRY_COMPARE_WITH_TIMEOUT(m_pty->received().size(), accepted.size(), 10'000);
+        QCOMPARE(m_pty->received(), accepted);
+        QCOMPARE(otherFailures, QList<int>());
+        QCOMPARE(m_lost->count(), 0);
+        QVERIFY(m_port->portOpen());
+        QVERIFY2(largestQueue <= m_port->queueLimit(), qPrintable(QString::number(largestQueue)));
+        // Never silent: refusing is told.
+        if (notices >= 0)
+            QCOMPARE(m_notices->count(), notices);
+        QCOMPARE(m_notices->count() > 0, refused > 0);
+        if (notices > 0)
+            QVERIFY(largestQueue > m_port->queueLimit() - size);
+    }
+
+    void hangUpMidStreamIsLostOnce()
+    {
+        m_pty->startReader(lineRate);
+        QTimer clock;
+        clock.setTimerType(Qt::PreciseTimer);
+        int sent = 0;
+        QList<int> codes;
+        connect(&clock, &QTimer::timeout, this,
+                [&] { codes.append(m_port->output(QString::fromLatin1(command(sent++, 386))).code()); });
+        clock.start(20);
+        // Hang up with a queue behind the driver's buffer.
+        QTRY_VERIFY_WITH_TIMEOUT(m_port->queuedBytes() > 0, 10'000);
+        m_pty->hangUp();
+        QTRY_COMPARE(m_lost->count(), 1);
+        QVERIFY(!m_port->portOpen());
+        const int sentAtLoss = sent;
+        QTRY_VERIFY(sent > sentAtLoss + 5);
+        clock.stop();
+        QCOMPARE(m_lost->count(), 1);
+        QCOMPARE(m_notices->count(), 0);
+        QCOMPARE(codes.last(), int(SerialResult::PortNotOpen));
+        QVERIFY(!codes.contains(SerialResult::QueueFull));
+    }
+
+    void closingDrainsTheQueue_data()
+    {
+        QTest::addColumn<bool>("readerStops");
+        QTest::addColumn<int>("fill"); // bytes queued behind the driver's buffer
+        QTest::newRow("reader goes on") << false << 5000;
+        QTest::newRow("reader has stopped") << true << 2 * lineRate - 386;
+    }
+    void closingDrainsTheQueue()
+    {
+        QFETCH(bool, readerStops);
+        QFETCH(int, fill);
+        m_pty->startReader(lineRate);
+        QByteArray accepted;
+        for (int n = 0; m_port->queuedBytes() < fill; ++n) {
+            const QByteArray bytes = command(n, 386);
+            QVERIFY(m_port->output(QString::fromLatin1(bytes)).ok());
+            accepted += bytes;
+        }
+        m_pty->setReaderPaused(readerStops);
+        QVERIFY(m_port->setPortOpen(false).ok());
+        QVERIFY(!m_port->portOpen());
+        m_pty->setReaderPaused(false);
+        if (!readerStops) {
+            QTRY_COMPARE(m_pty->received(), accepted);
+            QCOMPARE(m_notices->count(), 0);
+        } else {
+            // What could not go out is said, with how much it was.
+            QCOMPARE(m_notices->count(), 1);
+            const QString told = m_notices->first().first().toString();
+            QVERIFY2(told.contains(u"字节") && told.contains(u"丢弃"), qPrintable(told));
+            QTRY_VERIFY(m_pty->received().size() > 0);
+            QVERIFY(accepted.startsWith(m_pty->received()));
+            QVERIFY(m_pty->received().size() < accepted.size());
+        }
+        QCOMPARE(m_lost->count(), 0);
+    }
+
+private:
+    std::unique_ptr<PseudoTerminal> m_pty;
+    std::unique_ptr<QtSerialPort> m_port;
+    std::unique_ptr<QSignalSpy> m_lost;
+    std::unique_ptr<QSignalSpy> m_notices;
+};
+
+QTEST_GUILESS_MAIN(TestBackPressure)
+#include "tst_backpressure.moc"
