@@ -54,7 +54,7 @@ settingsstring::LineSettings lineSettings(const QString &settings)
 }
 
 constexpr double queueSeconds = 2.0;
-constexpr int drainMs = 2500;
+constexpr int drainMs = 3000;
 
 QString seconds(double value)
 {

@@ -21,9 +21,9 @@
 // refusing begins; the episode ends when the queue is back to half the bound.
 // A single command longer than the bound is taken when the queue is empty.
 //
-// Closing gives the queue up to 2.5 seconds to drain (a full queue and the
-// driver's own buffer); what is still queued then is discarded, and notice()
-// says how much.
+// Closing gives the queue up to 3 seconds to drain (a full queue, and a second
+// for the driver's own buffer to make room); the window waits meanwhile. What
+// is still queued then is discarded, and notice() says how much.
 class QtSerialPort final : public SerialPort
 {
     Q_OBJECT

@@ -1,6 +1,9 @@
 #include "link/qtserialport.h"
+#include "sequence/sequenceeditor.h"
 #include "support/pseudoterminal.h"
+#include "support/windowharness.h"
 
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -193,5 +196,71 @@ private:
     std::unique_ptr<QSignalSpy> m_notices;
 };
 
-QTEST_GUILESS_MAIN(TestBackPressure)
+// The same through the window: playback of a sequence faster than the line.
+class TestBackPressureWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void playbackFasterThanTheLineStaysConnected()
+    {
+        PseudoTerminal pty;
+        QVERIFY(pty.isValid());
+        WindowHarness::Options options;
+        options.port = std::make_unique<QtSerialPort>();
+        const QtSerialPort &port = static_cast<QtSerialPort &>(*options.port);
+        WindowHarness h(std::move(options));
+        h.connectTo(pty.portBoxText());
+        QVERIFY(h.window().portIsOpen());
+        pty.startReader(lineRate);
+
+        // 500 lines of all 32 channels, 20 ms apart: 19,250 bytes/s.
+        QByteArrayList commands;
+        QString text;
+        for (int n = 0; n < 500; ++n) {
+            QByteArray groups;
+            for (int channel = 0; channel < 32; ++channel)
+                groups += QStringLiteral("#%1P%2S300").arg(channel).arg(1000 + n).toLatin1();
+            commands.append(groups + '\r');
+            text += QStringLiteral("Time20    ") + QString::fromLatin1(groups) + u'\r';
+        }
+        h.editor().setText(text);
+        h.button("RunCommand").click();
+        const Message ok{Message::Icon::None, {}, QStringLiteral("ok")};
+        QTRY_VERIFY_WITH_TIMEOUT(h.notifier.shown.contains(ok), 30'000);
+
+        // Told once that commands were refused; never that the device is gone.
+        QCOMPARE(h.notifier.shown.size(), 2);
+        QCOMPARE(h.notifier.shown.first().icon, Message::Icon::Warning);
+        QVERIFY2(h.notifier.shown.first().text.contains(u"拒绝"), qPrintable(h.notifier.shown.first().text));
+        QVERIFY(h.window().portIsOpen());
+
+        // Disconnect lets the queue drain: every line that was taken arrives,
+        // whole and in order.
+        QVERIFY(port.queuedBytes() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(port.queuedBytes() < port.queueLimit() / 2, 5000);
+        h.button("Command3").click();
+        QVERIFY(!h.window().portIsOpen());
+        QCOMPARE(h.notifier.shown.size(), 2);
+        QByteArray arrived;
+        QTRY_VERIFY((arrived = pty.received()).endsWith('\r'));
+        const QByteArrayList lines = arrived.chopped(1).split('\r');
+        QVERIFY(lines.size() < commands.size());
+        qsizetype next = 0;
+        for (const QByteArray &line : lines) {
+            while (next < commands.size() && commands[next] != line + '\r')
+                ++next;
+            QVERIFY2(next < commands.size(), line.constData());
+            ++next;
+        }
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    TestBackPressure port;
+    TestBackPressureWindow window;
+    return QTest::qExec(&port, argc, argv) | QTest::qExec(&window, argc, argv);
+}
 #include "tst_backpressure.moc"
