@@ -106,7 +106,7 @@ struct PacedRun {
     double notices = 0;
 };
 
-void report(const char *what, const QList<PacedRun> &results, double lineLimit)
+void report(const char *what, const QList<PacedRun> &results, double limit)
 {
     const auto show = [&](const QString &label, auto field, const char *unit) {
         QList<double> values;
@@ -119,7 +119,7 @@ void report(const char *what, const QList<PacedRun> &results, double lineLimit)
     };
     show(QStringLiteral("commands offered per second"), &PacedRun::offered, "cmd/s");
     show(QStringLiteral("commands delivered per second"), &PacedRun::delivered, "cmd/s");
-    bench::figure(QStringLiteral("%1: line limit").arg(QLatin1StringView(what)), lineLimit, "cmd/s");
+    bench::figure(QStringLiteral("%1: line limit").arg(QLatin1StringView(what)), limit, "cmd/s");
     show(QStringLiteral("far end's rate (reference)"), &PacedRun::farEndRate, "B/s");
     show(QStringLiteral("largest queue"), &PacedRun::largestQueue, "B");
     show(QStringLiteral("worst event-loop turn, queue full"), &PacedRun::worstStall, "ms");
@@ -162,7 +162,7 @@ double idleWorstTurn()
 
 // Runs `turn` (one event-loop turn of work) until `done`, measuring the run.
 template <typename Turn, typename Done>
-PacedRun pacedRun(WindowHarness &harness, PseudoTerminal &pty, const QtSerialPort &port, int commandBytes,
+PacedRun pacedRun(WindowHarness &harness, PseudoTerminal &pty, const QtSerialPort &port, int bytesPerCommand,
                   Turn turn, Done done)
 {
     drain(pty, port);
@@ -179,7 +179,7 @@ PacedRun pacedRun(WindowHarness &harness, PseudoTerminal &pty, const QtSerialPor
         const double turnMs = double(turnClock.nsecsElapsed()) / 1e6;
         const qint64 queued = port.queuedBytes();
         run.largestQueue = std::max(run.largestQueue, double(queued));
-        if (queued > port.queueLimit() - commandBytes)
+        if (queued > port.queueLimit() - bytesPerCommand)
             run.worstStall = std::max(run.worstStall, turnMs);
     }
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
