@@ -6,6 +6,8 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include "common/onelinebox.h"
+
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -53,6 +55,7 @@ void ChannelPanel::buildColumn(int position)
     Column &column = m_columns[channel];
     column.valueBox = new QLineEdit(this);
     column.valueBox->setObjectName(QStringLiteral("Text1_%1").arg(channel));
+    configureOneLineBox(*column.valueBox);
     column.valueBox->setAlignment(Qt::AlignCenter);
     column.valueBox->setTextMargins(0, 0, 0, 0);
     uilook::place(*column.valueBox, left, boxTop, boxWidth, boxHeight);

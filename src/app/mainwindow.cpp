@@ -3,6 +3,7 @@
 #include "channelpanel.h"
 #include "common/notifier.h"
 #include "common/numbers.h"
+#include "common/onelinebox.h"
 #include "common/uilook.h"
 #include "link/connection.h"
 #include "link/portsettingsdialog.h"
@@ -167,6 +168,7 @@ void MainWindow::buildSpeedAndInterval()
     uilook::place(*speedLabel, 120, 5880, 1200, 300);
     m_speed = new QLineEdit(QString::fromUtf16(startvalues::speed), m_client);
     m_speed->setObjectName(QStringLiteral("speedinput"));
+    configureOneLineBox(*m_speed);
     uilook::place(*m_speed, 1440, 5820, 1800, 360);
 
     auto *intervalLabel = new QLabel(QStringLiteral("间隔时间"), m_client);
@@ -174,6 +176,7 @@ void MainWindow::buildSpeedAndInterval()
     uilook::place(*intervalLabel, 120, 6420, 1200, 300);
     m_interval = new QLineEdit(m_client);
     m_interval->setObjectName(QStringLiteral("Text2"));
+    configureOneLineBox(*m_interval);
     uilook::place(*m_interval, 1440, 6360, 1800, 360);
 
     m_intervalSlider = new QScrollBar(Qt::Horizontal, m_client);
@@ -205,6 +208,7 @@ void MainWindow::buildSequenceGroups()
     uilook::place(*manual, 3360, 9000, 10095, 1200);
     m_manualCommand = new QLineEdit(manual);
     m_manualCommand->setObjectName(QStringLiteral("Text3"));
+    configureOneLineBox(*m_manualCommand);
     uilook::place(*m_manualCommand, 120, 420, 8400, 375);
     m_sendButton = makeButton(QStringLiteral("发送"), QStringLiteral("Command8"), manual);
     uilook::place(*m_sendButton, 8700, 360, 1215, 495);
@@ -271,6 +275,9 @@ void MainWindow::wire()
                                                 *m_settingsButton, this);
     m_writer = std::make_unique<PortWriter>(*m_port, m_notifier, this);
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openPortSettings);
+    connect(m_port.get(), &SerialPort::notice, this, [this](const QString &text) {
+        m_notifier.show(this, {Message::Icon::Warning, QStringLiteral("串口"), text});
+    });
 
     connect(m_channels, &ChannelPanel::channelMoved, this, &MainWindow::sendMove);
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_channels->reset(m_defaultPulse); });
@@ -382,8 +389,7 @@ void MainWindow::openInput()
 
 QString MainWindow::makeSequenceLine() const
 {
-    return sequenceline::build(m_interval->text(), m_intervalSlider->value(), m_channels->tickedChannels(),
-                               m_speed->text());
+    return sequenceline::build(m_intervalSlider->value(), m_channels->tickedChannels(), m_speed->text());
 }
 
 void MainWindow::exitWithoutSaving()
@@ -481,5 +487,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_portSettings->close();
     if (m_input)
         m_input->close();
+    // Queued bytes get their short time to drain while the window can still
+    // say what could not be sent.
+    if (m_connection->portIsOpen())
+        m_connection->disconnectPort();
     event->accept();
 }

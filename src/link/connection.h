@@ -33,6 +33,8 @@ public:
 
     // The Connect button's click: connects when disconnected, disconnects when connected.
     void toggle();
+    // Disconnect, as the button does it; the window's end uses it too.
+    void disconnectPort();
 
 Q_SIGNALS:
     void stateChanged(bool connected);
@@ -44,7 +46,6 @@ Q_SIGNALS:
 
 private:
     void connectPort();
-    void disconnectPort();
     void showState();
     void onLost();
 

@@ -21,4 +21,11 @@ QString deviceForPort(int number);
 // is accessible, so the refusal came from another program holding the port.
 bool heldByAnotherProgram(const QString &device);
 
+// After a read or write on an open port failed, given errno as the failing call
+// left it: true when the device only could not take more bytes at that moment
+// (its output buffer is full, EAGAIN), false when it is gone (hang-up, EIO,
+// ENXIO, ...). Windows queues what its driver cannot take yet and never reports
+// a full buffer as an error.
+bool onlyBufferFull(int systemError);
+
 } // namespace portnames

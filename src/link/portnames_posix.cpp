@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <unistd.h>
 
 // Port numbers on Linux and other POSIX systems:
@@ -58,6 +59,11 @@ QString deviceForPort(int number)
 bool heldByAnotherProgram(const QString &device)
 {
     return ::access(device.toLocal8Bit().constData(), R_OK | W_OK) == 0;
+}
+
+bool onlyBufferFull(int systemError)
+{
+    return systemError == EAGAIN || systemError == EWOULDBLOCK;
 }
 
 } // namespace portnames

@@ -20,4 +20,9 @@ bool heldByAnotherProgram(const QString &)
     return true;
 }
 
+bool onlyBufferFull(int)
+{
+    return false;
+}
+
 } // namespace portnames

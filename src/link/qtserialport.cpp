@@ -2,6 +2,10 @@
 
 #include "portnames.h"
 
+#include <QDeadlineTimer>
+
+#include <cerrno>
+
 namespace {
 
 QSerialPort::Parity toQt(settingsstring::LineSettings::Parity parity)
@@ -49,12 +53,12 @@ settingsstring::LineSettings lineSettings(const QString &settings)
     return std::get<settingsstring::LineSettings>(settingsstring::parse(settings));
 }
 
-// An error after which Qt keeps reporting the same error until the port is
-// closed: the device or the far end is gone.
-bool isFatal(QSerialPort::SerialPortError error)
+constexpr double queueSeconds = 2.0;
+constexpr int drainMs = 3000;
+
+QString seconds(double value)
 {
-    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError
-        || error == QSerialPort::WriteError;
+    return QString::number(value, 'f', 1);
 }
 
 } // namespace
@@ -66,6 +70,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
     m_port.setReadBufferSize(1024);
     connect(&m_port, &QSerialPort::readyRead, this, [this] { m_port.readAll(); });
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &QtSerialPort::onBytesWritten);
 }
 
 bool QtSerialPort::portOpen() const
@@ -76,7 +81,15 @@ bool QtSerialPort::portOpen() const
 SerialResult QtSerialPort::setPortOpen(bool open)
 {
     if (!open) {
-        m_port.close();
+        if (!m_port.isOpen())
+            return {};
+        if (const qint64 unsent = drainAndClose(); unsent > 0) {
+            Q_EMIT notice(QStringLiteral("关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，"
+                                         "已被丢弃，没有送到舵机板。")
+                              .arg(unsent)
+                              .arg(seconds(double(unsent) / m_bytesPerSecond))
+                              .arg(seconds(drainMs / 1000.0)));
+        }
         return {};
     }
     if (m_port.isOpen())
@@ -103,6 +116,8 @@ SerialResult QtSerialPort::setPortOpen(bool open)
         m_port.close();
         return SerialResult::failure(SerialResult::SettingsRefused, reason);
     }
+    useLimitFor(settings());
+    m_refusing = false;
     return {};
 }
 
@@ -110,8 +125,10 @@ SerialResult QtSerialPort::applySettings(const QString &settings)
 {
     if (!m_port.isOpen())
         return {};
-    if (configure(m_port, lineSettings(settings)))
+    if (configure(m_port, lineSettings(settings))) {
+        useLimitFor(settings);
         return {};
+    }
     const QString reason = m_port.errorString();
     m_port.clearError();
     // Put back what was in force, field by field.
@@ -121,20 +138,79 @@ SerialResult QtSerialPort::applySettings(const QString &settings)
 
 SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
 {
+    const qint64 queued = m_port.bytesToWrite();
+    if (queued > 0 && queued + bytes.size() > m_queueLimit) {
+        if (!m_refusing) {
+            m_refusing = true;
+            Q_EMIT notice(QStringLiteral("串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。"
+                                         "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。")
+                              .arg(seconds(queueSeconds))
+                              .arg(m_queueLimit));
+        }
+        return SerialResult::failure(SerialResult::QueueFull);
+    }
     if (m_port.write(bytes) != bytes.size())
         return SerialResult::failure(SerialResult::WriteFailed, m_port.errorString());
-    // Hand the bytes to the driver now rather than when the event loop next runs;
-    // flush() does not block.
-    m_port.flush();
+    // With nothing queued, hand the bytes to the driver now rather than when the
+    // event loop next runs; flush() does not block. Behind a queue they go out
+    // as the line makes room.
+    if (queued == 0)
+        m_port.flush();
+    if (!m_port.isOpen())
+        return SerialResult::failure(SerialResult::WriteFailed);
     return {};
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
-    // Close at the first fatal error: Qt repeats it in a tight loop otherwise.
-    if (!m_port.isOpen() || !isFatal(error))
+    // errno as the failing call left it, before anything else can change it.
+    const int systemError = errno;
+    if (!m_port.isOpen())
         return;
+    if (error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
+        if (portnames::onlyBufferFull(systemError)) {
+            // A slow line: the bytes stay queued and go out when it makes room.
+            m_port.clearError();
+            return;
+        }
+    } else if (error != QSerialPort::ResourceError) {
+        return;
+    }
+    // The device or the far end is gone. Close at once: Qt repeats the error in
+    // a tight loop otherwise.
     m_port.close();
     m_port.clearError();
+    m_refusing = false;
     Q_EMIT lost();
+}
+
+void QtSerialPort::onBytesWritten()
+{
+    if (m_refusing && m_port.bytesToWrite() <= m_queueLimit / 2)
+        m_refusing = false;
+}
+
+qint64 QtSerialPort::drainAndClose()
+{
+    const QDeadlineTimer deadline(drainMs);
+    while (m_port.isOpen() && m_port.bytesToWrite() > 0 && !deadline.hasExpired())
+        m_port.waitForBytesWritten(int(deadline.remainingTime()));
+    // Lost while draining: lost() has said so.
+    if (!m_port.isOpen())
+        return 0;
+    const qint64 unsent = m_port.bytesToWrite();
+    // Also drops what the driver still holds, so that closing cannot hang on a
+    // line that has stopped.
+    if (unsent > 0)
+        m_port.clear(QSerialPort::Output);
+    m_port.close();
+    m_port.clearError();
+    m_refusing = false;
+    return unsent;
+}
+
+void QtSerialPort::useLimitFor(const QString &settings)
+{
+    m_bytesPerSecond = settingsstring::bytesPerSecond(lineSettings(settings));
+    m_queueLimit = qint64(queueSeconds * m_bytesPerSecond);
 }

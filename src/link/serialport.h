@@ -21,6 +21,7 @@ public:
         NoSuchPort = 8012,
         PortNotOpen = 8018,
         WriteFailed = 8020,
+        QueueFull = 8021, // the line cannot keep up: see SerialPort::notice
     };
 
     SerialResult() = default;
@@ -59,7 +60,9 @@ public:
     // true opens port commPort() with settings(); false closes it.
     [[nodiscard]] virtual SerialResult setPortOpen(bool open) = 0;
 
-    // Hands the text to the port in one write and returns without waiting.
+    // Hands the text to the port in one write and returns without waiting. A
+    // text that the line cannot take yet waits in the port's queue, in order;
+    // when that queue is full the text is refused whole with QueueFull.
     [[nodiscard]] SerialResult output(const QString &text);
 
     // What output() has handed to the port since resetTraffic().
@@ -74,8 +77,15 @@ public:
 
 Q_SIGNALS:
     // The open port has gone (device unplugged, far end closed). The port has
-    // already been closed when this is emitted.
+    // already been closed when this is emitted. A line slower than the commands
+    // (a full output buffer) is not a lost device.
     void lost();
+
+    // Something the operator must be told that is not the failure of one call:
+    // the port has begun refusing commands because the line cannot keep up
+    // (once, when it begins), or bytes still queued when the port was closed
+    // were discarded. The text is in the operator's language.
+    void notice(const QString &text);
 
 protected:
     // The settings have been checked; an implementation applies them to an open

@@ -40,7 +40,18 @@ bool allDigits(const QString &text)
 
 } // namespace
 
-std::variant<LineSettings, QString> parse(const QString &settings)
+double bytesPerSecond(const LineSettings &line)
+{
+    double stopBits = 1;
+    if (line.stopBits == LineSettings::StopBits::OneAndHalf)
+        stopBits = 1.5;
+    else if (line.stopBits == LineSettings::StopBits::Two)
+        stopBits = 2;
+    const double parityBits = line.parity == LineSettings::Parity::None ? 0 : 1;
+    return line.baudRate / (1 + line.dataBits + parityBits + stopBits);
+}
+
+std::variant<LineSettings, QString> parse(const QString &settings, bool oneAndHalfStopBits)
 {
     const Fields fields = split(settings);
     LineSettings line;
@@ -71,12 +82,16 @@ std::variant<LineSettings, QString> parse(const QString &settings)
 
     if (fields.stopBits == u"1")
         line.stopBits = LineSettings::StopBits::One;
-    else if (fields.stopBits == u"1.5")
+    else if (fields.stopBits == u"1.5" && oneAndHalfStopBits)
         line.stopBits = LineSettings::StopBits::OneAndHalf;
+    else if (fields.stopBits == u"1.5")
+        return QStringLiteral("停止位“1.5”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。");
     else if (fields.stopBits == u"2")
         line.stopBits = LineSettings::StopBits::Two;
-    else
+    else if (oneAndHalfStopBits)
         return QStringLiteral("停止位“%1”无效：应为 1、1.5 或 2。").arg(fields.stopBits);
+    else
+        return QStringLiteral("停止位“%1”无效：应为 1 或 2。").arg(fields.stopBits);
 
     return line;
 }

@@ -36,8 +36,22 @@ struct LineSettings {
     friend bool operator==(const LineSettings &, const LineSettings &) = default;
 };
 
+// What the line carries: each byte takes a start bit, its data bits, a parity
+// bit if any and its stop bits (ten bits at 8N1: 11,520 bytes/s at 115200).
+double bytesPerSecond(const LineSettings &line);
+
+// Whether this platform's serial ports can send 1.5 stop bits. Windows can;
+// termios has no such setting, and a POSIX port would quietly send 1 instead.
+#ifdef Q_OS_WIN
+inline constexpr bool platformHasOneAndHalfStopBits = true;
+#else
+inline constexpr bool platformHasOneAndHalfStopBits = false;
+#endif
+
 // The settings a serial port can be given, or why the string is refused (in the
-// operator's language).
-std::variant<LineSettings, QString> parse(const QString &settings);
+// operator's language). 1.5 stop bits are refused where the ports cannot send
+// them rather than accepted and not honoured.
+std::variant<LineSettings, QString> parse(const QString &settings,
+                                          bool oneAndHalfStopBits = platformHasOneAndHalfStopBits);
 
 } // namespace settingsstring

@@ -1,5 +1,6 @@
 #include "inputdialog.h"
 
+#include "common/onelinebox.h"
 #include "common/uilook.h"
 
 #include <QLineEdit>
@@ -16,6 +17,7 @@ InputDialog::InputDialog(std::function<void(const QString &)> append, QWidget *p
 
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("Text1"));
+    configureOneLineBox(*m_text);
     uilook::place(*m_text, 360, 240, 6135, 975);
 
     auto *ok = new QPushButton(QStringLiteral("确定"), this);

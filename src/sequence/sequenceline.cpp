@@ -21,17 +21,14 @@ QString moveCommand(const Channel &channel, const QString &speed)
     return channelGroup(channel, speed) + u'\r';
 }
 
-QString timePrefix(const QString &intervalText, int intervalValue)
+QString timePrefix(int interval)
 {
-    const QString interval =
-        intervalText.size() <= intervalField ? intervalText : QString::number(intervalValue);
-    return QStringLiteral("Time") + interval.leftJustified(intervalField) + u' ';
+    return QStringLiteral("Time") + QString::number(interval).leftJustified(intervalField) + u' ';
 }
 
-QString build(const QString &intervalText, int intervalValue, const QList<Channel> &ticked,
-              const QString &speed)
+QString build(int interval, const QList<Channel> &ticked, const QString &speed)
 {
-    QString line = timePrefix(intervalText, intervalValue);
+    QString line = timePrefix(interval);
     for (const Channel &channel : ticked)
         line += channelGroup(channel, speed);
     return line;
@@ -41,8 +38,11 @@ Playback readForPlayback(const QString &line)
 {
     Playback playback;
     playback.interval = numbers::lenientInt16(QStringView(line).mid(4, intervalField));
-    if (line.size() >= commandStart)
+    if (line.size() >= commandStart) {
         playback.command = line.mid(commandStart);
+        if (!line.endsWith(u'\r'))
+            playback.command->append(u'\r');
+    }
     return playback;
 }
 

@@ -23,18 +23,21 @@ struct Channel {
 QString channelGroup(const Channel &channel, const QString &speed);
 QString moveCommand(const Channel &channel, const QString &speed);
 
-// "Time" and the interval field. The interval text is padded to five characters;
-// a longer text cannot fit where playback reads it, so the interval in force
-// (`intervalValue`, the slider's) is written instead.
-QString timePrefix(const QString &intervalText, int intervalValue);
+// "Time" and the interval field: the digits of the interval in force (the
+// slider's value), padded to five characters. The interval box's text is not
+// written itself: when it is exactly those digits it makes no difference, and
+// any other text ("5,000", "1e3", "0.4", an empty box) would play back as a
+// different interval than the one the operator saw in force.
+QString timePrefix(int interval);
 
 // A whole sequence line, without its CR.
-QString build(const QString &intervalText, int intervalValue, const QList<Channel> &ticked,
-              const QString &speed);
+QString build(int interval, const QList<Channel> &ticked, const QString &speed);
 
 // What playback makes of a line (with its CR): the interval in milliseconds, or
 // nothing when it does not fit 16 bits; the command, or nothing when the line is
-// shorter than 10 characters.
+// shorter than 10 characters. The command always ends in a CR: a last line
+// typed without its line break gets one, so the board acts on it and the next
+// command is not glued to it.
 struct Playback {
     std::optional<qint16> interval;
     std::optional<QString> command;

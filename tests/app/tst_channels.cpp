@@ -1,4 +1,6 @@
 #include "link/qtserialport.h"
+#include "sequence/sequenceeditor.h"
+#include "sequence/sequenceline.h"
 #include "support/pseudoterminal.h"
 #include "support/windowharness.h"
 
@@ -227,6 +229,60 @@ private Q_SLOTS:
         scroll.setValue(300);
         QCOMPARE(text.text(), QStringLiteral("300"));
         QVERIFY(h.fake().writes.isEmpty());
+    }
+
+    void oneLineBoxesKeepControlsOut_data()
+    {
+        QTest::addColumn<QString>("box");
+        for (const char *box : {"speedinput", "Text1_5", "Text2", "Text3", "dialog2/Text1"})
+            QTest::newRow(box) << QString::fromLatin1(box);
+    }
+    void oneLineBoxesKeepControlsOut()
+    {
+        QFETCH(QString, box);
+        WindowHarness h;
+        h.button("Command9").click();
+        // "window/box": a box of the window named first (the Insert dialog's Text1).
+        const QWidget *window = box.contains(u'/') ? h.window().findChild<QWidget *>(box.section(u'/', 0, 0))
+                                                   : &h.window();
+        QVERIFY(window);
+        auto *edit = window->findChild<QLineEdit *>(box.section(u'/', -1));
+        QVERIFY(edit);
+        edit->setText(QStringLiteral("300\r#0P2500S300\t\n"));
+        QCOMPARE(edit->text(), QStringLiteral("300#0P2500S300"));
+        const QString longText(40'000, u'1');
+        edit->setText(longText);
+        QCOMPARE(edit->text(), longText);
+    }
+
+    void recordedIntervalIsTheOneInForce_data()
+    {
+        QTest::addColumn<QString>("typed");
+        for (const char16_t *typed : {u"5,000", u"1e3", u"\uFF13\uFF10\uFF10\uFF10", u"0.4", u"abc", u"", u"40000",
+                                      u"04800", u" 2000 ", u"150.5", u"300", u"10000"})
+            QTest::newRow(QString::fromUtf16(typed).toUtf8().constData()) << QString::fromUtf16(typed);
+    }
+    void recordedIntervalIsTheOneInForce()
+    {
+        // Whatever the box shows, Add and Modify record the interval the slider
+        // holds, and playback waits exactly that long after the line.
+        QFETCH(QString, typed);
+        WindowHarness h;
+        h.checkBox(5).setChecked(true);
+        h.child<QLineEdit>(QStringLiteral("Text2")).setText(typed);
+        const int inForce = h.child<QScrollBar>(QStringLiteral("HScroll1")).value();
+        h.button("Command2").click();
+        h.button("Command2").click();
+        h.editor().setSelectionStart(0);
+        h.editor().setSelectionLength(h.editor().text().indexOf(u'\r') + 1);
+        h.button("Command5").click();
+        const QStringList lines = h.editor().text().split(u'\r');
+        QCOMPARE(lines.size(), 3);
+        for (const QString &line : lines.first(2)) {
+            const sequenceline::Playback played = sequenceline::readForPlayback(line + u'\r');
+            QCOMPARE(played.interval, std::optional<qint16>(inForce));
+            QCOMPARE(played.command, std::optional(QStringLiteral("#5P1500S300\r")));
+        }
     }
 };
 

@@ -86,6 +86,8 @@ private Q_SLOTS:
         // Refused by the device (a pseudo-terminal has 8 data bits only) after
         // the baud rate was already set: everything goes back, with a reason.
         QCOMPARE(port.setSettings(QStringLiteral("19200,n,7,1")).code(), SerialResult::SettingsRefused);
+        // termios cannot send 1.5 stop bits: refused, not quietly sent as 1.
+        QCOMPARE(port.setSettings(QStringLiteral("9600,n,8,1.5")).code(), SerialResult::SettingsRefused);
         // Refused before reaching the device.
         const SerialResult refused = port.setSettings(QStringLiteral("fast,n,8,1"));
         QCOMPARE(refused.code(), SerialResult::SettingsRefused);

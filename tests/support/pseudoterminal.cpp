@@ -1,5 +1,7 @@
 #include "pseudoterminal.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -33,10 +35,69 @@ int PseudoTerminal::portNumber() const
 
 QByteArray PseudoTerminal::received()
 {
-    char buffer[4096];
-    for (ssize_t n; m_master >= 0 && (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
-        m_received.append(buffer, n);
+    if (!m_reader.joinable())
+        readAvailable(std::numeric_limits<qsizetype>::max());
+    const std::lock_guard lock(m_lock);
     return m_received;
+}
+
+void PseudoTerminal::clearReceived()
+{
+    if (!m_reader.joinable())
+        readAvailable(std::numeric_limits<qsizetype>::max());
+    const std::lock_guard lock(m_lock);
+    m_received.clear();
+}
+
+qsizetype PseudoTerminal::readAvailable(qsizetype limit)
+{
+    char buffer[4096];
+    qsizetype total = 0;
+    while (total < limit && m_master >= 0) {
+        const ssize_t n = ::read(m_master, buffer, size_t(std::min<qsizetype>(limit - total, sizeof buffer)));
+        if (n <= 0)
+            break;
+        total += n;
+        const std::lock_guard lock(m_lock);
+        m_received.append(buffer, n);
+    }
+    return total;
+}
+
+void PseudoTerminal::startReader(int bytesPerSecond)
+{
+    using Clock = std::chrono::steady_clock;
+    stopReader();
+    m_stop = false;
+    m_reader = std::thread([this, bytesPerSecond] {
+        // Bytes the line could have carried since the last read; a line that
+        // was idle cannot catch up later, so no more than 10 ms are kept.
+        double allowance = 0;
+        const double most = bytesPerSecond / 100.0;
+        Clock::time_point last = Clock::now();
+        while (!m_stop) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const Clock::time_point now = Clock::now();
+            const double elapsed = std::chrono::duration<double>(now - last).count();
+            last = now;
+            if (m_paused) {
+                allowance = 0;
+            } else if (bytesPerSecond == 0) {
+                readAvailable(std::numeric_limits<qsizetype>::max());
+            } else {
+                allowance = std::min(most, allowance + bytesPerSecond * elapsed);
+                allowance -= double(readAvailable(qsizetype(allowance)));
+            }
+        }
+    });
+}
+
+void PseudoTerminal::stopReader()
+{
+    if (!m_reader.joinable())
+        return;
+    m_stop = true;
+    m_reader.join();
 }
 
 termios PseudoTerminal::lineSettings() const
@@ -48,6 +109,7 @@ termios PseudoTerminal::lineSettings() const
 
 void PseudoTerminal::hangUp()
 {
+    stopReader();
     if (m_master >= 0)
         ::close(m_master);
     m_master = -1;

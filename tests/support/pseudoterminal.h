@@ -3,10 +3,19 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 #include <termios.h>
 
 // A pseudo-terminal: the program opens its device end as a serial port (port
 // number 1000 + n for /dev/pts/n), the test reads what arrives at the far end.
+//
+// On its own a pseudo-terminal is an ideal line: it takes bytes as fast as they
+// are read. startReader() makes its far end behave like a board on a real
+// line: a thread of its own takes the bytes at the line's rate, so the device
+// end pushes back (EAGAIN) when commands come faster.
 class PseudoTerminal
 {
 public:
@@ -24,7 +33,15 @@ public:
 
     // Everything that has arrived at the far end so far (use with QTRY_*).
     QByteArray received();
-    void clearReceived() { received(); m_received.clear(); }
+    void clearReceived();
+
+    // From now on the far end is read by a thread at `bytesPerSecond` (0: as
+    // fast as it can), until hangUp() or the end. 11,520 is what 115200 baud
+    // 8N1 carries.
+    void startReader(int bytesPerSecond);
+    // A paused reader takes nothing, like a board that has stopped reading;
+    // resumed, it goes on at its rate.
+    void setReaderPaused(bool paused) { m_paused = paused; }
 
     // The line settings the device end currently has.
     termios lineSettings() const;
@@ -33,8 +50,16 @@ public:
     void hangUp();
 
 private:
+    // Reads at most `limit` bytes of what is there; returns how many.
+    qsizetype readAvailable(qsizetype limit);
+    void stopReader();
+
     int m_master = -1;
     int m_slaveKeepAlive = -1;
     QString m_device;
+    std::mutex m_lock; // guards m_received while the reader runs
     QByteArray m_received;
+    std::thread m_reader;
+    std::atomic<bool> m_stop = false;
+    std::atomic<bool> m_paused = false;
 };

@@ -54,14 +54,21 @@ private Q_SLOTS:
     void parse_data()
     {
         QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("oneAndHalf"); // the platform can send 1.5 stop bits
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<LineSettings>("expected");
 
-        const auto ok = [](const char *s, LineSettings line) { QTest::newRow(s) << s << true << line; };
-        const auto no = [](const char *name, const char *s) { QTest::newRow(name) << s << false << LineSettings{}; };
+        const auto ok = [](const char *s, LineSettings line) { QTest::newRow(s) << s << true << true << line; };
+        const auto no = [](const char *name, const char *s) {
+            QTest::newRow(name) << s << true << false << LineSettings{};
+        };
         ok("57600,n,8,1", {57600, P::None, 8, S::One});
         ok("9600,e,7,2", {9600, P::Even, 7, S::Two});
         ok("1200,o,5,1.5", {1200, P::Odd, 5, S::OneAndHalf});
+        // Where the ports cannot send 1.5 stop bits they are refused, not faked as 1.
+        QTest::newRow("1.5 where the ports cannot") << "1200,o,5,1.5" << false << false << LineSettings{};
+        QTest::newRow("1 where 1.5 is missing") << "9600,n,8,1" << false << true << LineSettings{9600, P::None, 8, S::One};
+        QTest::newRow("2 where 1.5 is missing") << "9600,n,8,2" << false << true << LineSettings{9600, P::None, 8, S::Two};
         ok("4800,m,6,1", {4800, P::Mark, 6, S::One});
         ok("1,s,8,1", {1, P::Space, 8, S::One});
         ok("4000000,n,8,1", {4000000, P::None, 8, S::One});
@@ -82,10 +89,11 @@ private Q_SLOTS:
     void parse()
     {
         QFETCH(QString, settings);
+        QFETCH(bool, oneAndHalf);
         QFETCH(bool, accepted);
         QFETCH(LineSettings, expected);
 
-        const auto result = settingsstring::parse(settings);
+        const auto result = settingsstring::parse(settings, oneAndHalf);
         if (accepted) {
             QVERIFY(std::holds_alternative<LineSettings>(result));
             QVERIFY(std::get<LineSettings>(result) == expected);
@@ -95,6 +103,23 @@ private Q_SLOTS:
             static const QRegularExpression chinese(QStringLiteral("[\\x{4E00}-\\x{9FFF}]"));
             QVERIFY2(std::get<QString>(result).contains(chinese), qPrintable(std::get<QString>(result)));
         }
+    }
+
+    void bytesPerSecond_data()
+    {
+        QTest::addColumn<LineSettings>("line");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("115200 8N1") << LineSettings{115200, P::None, 8, S::One} << 11520.0;
+        QTest::newRow("2400 8N1") << LineSettings{2400, P::None, 8, S::One} << 240.0;
+        QTest::newRow("9600 7E2") << LineSettings{9600, P::Even, 7, S::Two} << 872.727;
+        QTest::newRow("1200 5O1.5") << LineSettings{1200, P::Odd, 5, S::OneAndHalf} << 141.176;
+    }
+    void bytesPerSecond()
+    {
+        QFETCH(LineSettings, line);
+        QFETCH(double, expected);
+        QVERIFY2(std::abs(settingsstring::bytesPerSecond(line) - expected) < 0.001,
+                 qPrintable(QString::number(settingsstring::bytesPerSecond(line))));
     }
 
     void displayName_data()

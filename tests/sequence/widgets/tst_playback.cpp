@@ -79,9 +79,9 @@ private Q_SLOTS:
         QTest::newRow("lines in order")
             << "Time100   #1P1500S300\rTime300   #2P1500S300\rTime200   #3P1500S300\r"
             << QByteArrayList{one, two, three} << QList<int>{100, 300, 200, 200} << true;
+        // The line typed last, without a line break, still ends its command.
         QTest::newRow("last line without CR") << "Time100   #1P1500S300\rTime200   #2P1500S300"
-                                              << QByteArrayList{one, "#2P1500S300"} << QList<int>{100, 200, 200}
-                                              << true;
+                                              << QByteArrayList{one, two} << QList<int>{100, 200, 200} << true;
         QTest::newRow("empty middle line") << "Time200   #1P1500S300\r\rTime100   #2P1500S300\r"
                                            << QByteArrayList{one, two} << QList<int>{200, 200, 100, 100} << true;
         QTest::newRow("line shorter than 10") << "Time200   #1P1500S300\rTime5#1\rTime100   #2P1500S300\r"
