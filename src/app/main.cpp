@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/sequencelocation.h"
+#include "app/translations.h"
 #include "common/notifier.h"
 #include "link/qtserialport.h"
 
@@ -9,6 +10,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    translations::installChinese(app);
     QApplication::setApplicationName(QStringLiteral("servo-console"));
     QApplication::setApplicationDisplayName(QStringLiteral("舵机控制台"));
     QApplication::setApplicationVersion(QStringLiteral(SERVO_CONSOLE_VERSION));
