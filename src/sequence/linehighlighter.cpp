@@ -6,22 +6,52 @@
 
 #include <QHelpEvent>
 #include <QTextBlock>
+#include <QTextEdit>
 #include <QToolTip>
 
-LineHighlighter::LineHighlighter(SequenceEditor &editor) : QSyntaxHighlighter(&editor), m_editor(editor)
-{
-    setDocument(editor.document());
-    editor.viewport()->installEventFilter(this);
-}
+namespace {
 
-void LineHighlighter::highlightBlock(const QString &text)
+QTextCharFormat markFormat()
 {
-    if (linecheck::playsAsWritten(text))
-        return;
     QTextCharFormat mark;
     mark.setUnderlineStyle(QTextCharFormat::WaveUnderline);
     mark.setUnderlineColor(Qt::red);
-    setFormat(0, int(text.size()), mark);
+    return mark;
+}
+
+bool sameRanges(const QList<QTextEdit::ExtraSelection> &a, const QList<QTextEdit::ExtraSelection> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
+        return x.cursor.selectionStart() == y.cursor.selectionStart() &&
+               x.cursor.selectionEnd() == y.cursor.selectionEnd();
+    });
+}
+
+} // namespace
+
+LineHighlighter::LineHighlighter(SequenceEditor &editor) : QObject(&editor), m_editor(editor)
+{
+    editor.viewport()->installEventFilter(this);
+}
+
+void LineHighlighter::markLinesInView()
+{
+    static const QTextCharFormat mark = markFormat();
+    QList<QTextEdit::ExtraSelection> marks;
+    const int bottom = m_editor.viewport()->height();
+    for (QTextBlock block = m_editor.cursorForPosition(QPoint(0, 0)).block(); block.isValid();
+         block = block.next()) {
+        QTextCursor line(block);
+        if (m_editor.cursorRect(line).top() > bottom)
+            break;
+        if (linecheck::playsAsWritten(block.text()))
+            continue;
+        line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        marks.append({line, mark});
+    }
+    // Setting them repaints; only a change is worth one.
+    if (!sameRanges(marks, m_editor.extraSelections()))
+        m_editor.setExtraSelections(marks);
 }
 
 QString LineHighlighter::toolTipFor(qsizetype line) const
@@ -38,8 +68,14 @@ QString LineHighlighter::toolTipFor(qsizetype line) const
 
 bool LineHighlighter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_editor.viewport() || event->type() != QEvent::ToolTip)
-        return QSyntaxHighlighter::eventFilter(watched, event);
+    if (watched != m_editor.viewport())
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Paint) {
+        markLinesInView();
+        return false;
+    }
+    if (event->type() != QEvent::ToolTip)
+        return false;
     const auto *help = static_cast<QHelpEvent *>(event);
     const QTextCursor cursor = m_editor.cursorForPosition(help->pos());
     // Below the last line the nearest line is not the one under the pointer.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QSyntaxHighlighter>
+#include <QObject>
 
 class SequenceEditor;
 
@@ -8,22 +8,25 @@ class SequenceEditor;
 // read (linecheck::playsAsWritten) with a red wavy underline, and shows over
 // such a line what playback sends for it and the interval it reads.
 //
-// The marks live in the editor's line layouts, not in its text: they add no
-// undo step, leave the text and its modified state alone, and do not touch the
-// colour that playback gives the line it plays.
-class LineHighlighter final : public QSyntaxHighlighter
+// The marks are the editor's extra selections, made afresh for the lines in
+// view before each paint: loading or editing a long sequence costs nothing
+// more, and the text, its undo steps, its modified state and the colour that
+// playback gives the played line are never touched.
+class LineHighlighter final : public QObject
 {
     Q_OBJECT
 
 public:
     explicit LineHighlighter(SequenceEditor &editor);
 
+    // Marks the lines now in view that need it (runs before every paint).
+    void markLinesInView();
+
     // The text of the tooltip over `line` (zero-based), empty for a line that is
     // not marked.
     QString toolTipFor(qsizetype line) const;
 
 protected:
-    void highlightBlock(const QString &text) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -3,10 +3,11 @@
 #include "support/windowharness.h"
 
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextLayout>
+#include <QTextEdit>
 #include <QToolTip>
 #include "support/testmain.h"
 
@@ -17,14 +18,16 @@ namespace {
 const QString goodLine = QStringLiteral("Time4800  #5P2500S300");
 const QString badLine = QStringLiteral("Time480  #5P2500S300"); // the '#' at character 10 is not sent
 
-// The underlines the highlighter has put on `line`, as (start, length) pairs.
-QList<QPair<int, int>> marks(const SequenceEditor &editor, int line)
+// The underlines on `line`, as (start, length) pairs, after a paint.
+QList<QPair<int, int>> marks(SequenceEditor &editor, int line)
 {
+    editor.viewport()->repaint();
     QList<QPair<int, int>> found;
-    const QTextBlock block = editor.document()->findBlockByNumber(line);
-    for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
-        if (range.format.underlineStyle() == QTextCharFormat::WaveUnderline)
-            found.append({range.start, range.length});
+    for (const QTextEdit::ExtraSelection &mark : editor.extraSelections()) {
+        const int start = mark.cursor.selectionStart();
+        const QTextBlock block = editor.document()->findBlock(start);
+        if (block.blockNumber() == line && mark.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+            found.append({start - block.position(), mark.cursor.selectionEnd() - start});
     }
     return found;
 }
@@ -35,6 +38,8 @@ struct Editors {
         for (SequenceEditor *editor : {&plain, &marked}) {
             editor->resize(480, 320);
             editor->show();
+            if (!QTest::qWaitForWindowExposed(editor))
+                qFatal("the editor is not shown");
         }
     }
     SequenceEditor plain;
@@ -124,6 +129,8 @@ private Q_SLOTS:
     void playbackColoursAMarkedLineBlack()
     {
         WindowHarness h({QByteArray("Time4800  x#5P1500S300\r"), nullptr, {}});
+        h.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
         SequenceEditor &editor = h.editor();
         QCOMPARE(marks(editor, 0), (QList<QPair<int, int>>{{0, 22}}));
         editor.setSelectionStart(0);
@@ -134,13 +141,30 @@ private Q_SLOTS:
         h.button("RunCommand").click();
         QTRY_COMPARE(h.fake().writes, QByteArrayList{"x#5P1500S300\r"});
         QCOMPARE(editor.selectedText(), QStringLiteral("Time4800  x#5P1500S300\r"));
-        // The mark adds an underline only; the played line's black shows through.
+        // The mark is an underline only; the played line's black shows through.
         const QTextBlock block = editor.document()->firstBlock();
         for (auto it = block.begin(); !it.atEnd(); ++it)
             QCOMPARE(it.fragment().charFormat().foreground().color(), QColor(Qt::black));
-        for (const QTextLayout::FormatRange &range : block.layout()->formats())
-            QVERIFY(!range.format.hasProperty(QTextFormat::ForegroundBrush));
         QCOMPARE(marks(editor, 0), (QList<QPair<int, int>>{{0, 22}}));
+        for (const QTextEdit::ExtraSelection &mark : editor.extraSelections())
+            QVERIFY(!mark.format.hasProperty(QTextFormat::ForegroundBrush));
+    }
+
+    // Only the lines in view are looked at, so a long sequence costs no more to
+    // load; scrolled into view, a line is marked.
+    void marksTheLinesInView()
+    {
+        Editors e;
+        QString text;
+        for (int i = 0; i < 2000; ++i)
+            text += badLine + u'\r';
+        e.marked.setText(text);
+        QCOMPARE(marks(e.marked, 0).size(), 1);
+        QVERIFY(e.marked.extraSelections().size() < 100);
+        QCOMPARE(marks(e.marked, 1999).size(), 0);
+        e.marked.verticalScrollBar()->setValue(e.marked.verticalScrollBar()->maximum());
+        QCOMPARE(marks(e.marked, 1999).size(), 1);
+        QCOMPARE(marks(e.marked, 0).size(), 0);
     }
 
     void toolTipShowsWhatPlaybackSends_data()
