@@ -11,11 +11,15 @@
 
 namespace {
 
+// Tells the marks apart from extra selections that others may set.
+constexpr int markProperty = QTextFormat::UserProperty + 1;
+
 QTextCharFormat markFormat()
 {
     QTextCharFormat mark;
     mark.setUnderlineStyle(QTextCharFormat::WaveUnderline);
     mark.setUnderlineColor(Qt::red);
+    mark.setProperty(markProperty, true);
     return mark;
 }
 
@@ -37,7 +41,12 @@ LineHighlighter::LineHighlighter(SequenceEditor &editor) : QObject(&editor), m_e
 void LineHighlighter::markLinesInView()
 {
     static const QTextCharFormat mark = markFormat();
-    QList<QTextEdit::ExtraSelection> marks;
+    const QList<QTextEdit::ExtraSelection> current = m_editor.extraSelections();
+    QList<QTextEdit::ExtraSelection> selections;
+    for (const QTextEdit::ExtraSelection &other : current) {
+        if (!other.format.hasProperty(markProperty))
+            selections.append(other);
+    }
     const int bottom = m_editor.viewport()->height();
     for (QTextBlock block = m_editor.cursorForPosition(QPoint(0, 0)).block(); block.isValid();
          block = block.next()) {
@@ -47,11 +56,11 @@ void LineHighlighter::markLinesInView()
         if (linecheck::playsAsWritten(block.text()))
             continue;
         line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        marks.append({line, mark});
+        selections.append({line, mark});
     }
     // Setting them repaints; only a change is worth one.
-    if (!sameRanges(marks, m_editor.extraSelections()))
-        m_editor.setExtraSelections(marks);
+    if (!sameRanges(selections, current))
+        m_editor.setExtraSelections(selections);
 }
 
 QString LineHighlighter::toolTipFor(qsizetype line) const

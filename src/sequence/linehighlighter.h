@@ -8,8 +8,8 @@ class SequenceEditor;
 // read (linecheck::playsAsWritten) with a red wavy underline, and shows over
 // such a line what playback sends for it and the interval it reads.
 //
-// The marks are the editor's extra selections, made afresh for the lines in
-// view before each paint: loading or editing a long sequence costs nothing
+// The marks are extra selections of the editor (beside any others set on it),
+// made afresh for the lines in view before each paint: loading or editing a long sequence costs nothing
 // more, and the text, its undo steps, its modified state and the colour that
 // playback gives the played line are never touched.
 class LineHighlighter final : public QObject

@@ -167,6 +167,19 @@ private Q_SLOTS:
         QCOMPARE(marks(e.marked, 0).size(), 0);
     }
 
+    void keepsOtherExtraSelections()
+    {
+        Editors e;
+        e.marked.setText(goodLine + u'\r' + badLine + u'\r');
+        QTextEdit::ExtraSelection other{QTextCursor(e.marked.document()), {}};
+        other.cursor.select(QTextCursor::LineUnderCursor);
+        other.format.setBackground(Qt::yellow);
+        e.marked.setExtraSelections({other});
+        QCOMPARE(marks(e.marked, 1).size(), 1);
+        QCOMPARE(e.marked.extraSelections().size(), 2);
+        QCOMPARE(e.marked.extraSelections().first().format.background().color(), QColor(Qt::yellow));
+    }
+
     void toolTipShowsWhatPlaybackSends_data()
     {
         QTest::addColumn<int>("line");
