@@ -40,7 +40,8 @@ bool playsAsWritten(QStringView line)
         return false;
     if (line.size() > commandStart && line[commandStart] != u'#')
         return false;
-    const std::optional<qint16> interval = sequenceline::readForPlayback(line.toString()).interval;
+    // The interval as playback reads it (from the first ten characters).
+    const std::optional<qint16> interval = sequenceline::readForPlayback(line.first(commandStart).toString()).interval;
     return interval && *interval > 0;
 }
 
