@@ -41,7 +41,8 @@ bool playsAsWritten(QStringView line)
     if (line.size() > commandStart && line[commandStart] != u'#')
         return false;
     // The interval as playback reads it (from the first ten characters).
-    const std::optional<qint16> interval = sequenceline::readForPlayback(line.first(commandStart).toString()).interval;
+    const std::optional<qint16> interval =
+        sequenceline::readForPlayback(line.first(commandStart).toString()).interval;
     return interval && *interval > 0;
 }
 
