@@ -84,6 +84,12 @@ void ChannelPanel::buildColumn(int position)
     });
     connect(column.valueBox, &QLineEdit::textChanged, this, [this, channel] { onValueBoxEdited(channel); });
     connect(column.checkBox, &QCheckBox::toggled, column.slider, &QWidget::setEnabled);
+
+    // The captions do not follow the board's numbering: every control of the
+    // column names the channel it drives, as it goes out after "#".
+    const QString boardChannel = QStringLiteral("板上通道 #%1").arg(channel);
+    for (QWidget *widget : std::initializer_list<QWidget *>{label, column.valueBox, column.slider, column.checkBox})
+        widget->setToolTip(boardChannel);
 }
 
 int ChannelPanel::pulse(int channel) const

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/sequencelocation.h"
 #include "app/terminationsignals.h"
+#include "app/translations.h"
 #include "common/notifier.h"
 #include "link/qtserialport.h"
 
@@ -10,6 +11,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    translations::installChinese(app);
     QApplication::setApplicationName(QStringLiteral("servo-console"));
     QApplication::setApplicationDisplayName(QStringLiteral("舵机控制台"));
     QApplication::setApplicationVersion(QStringLiteral(SERVO_CONSOLE_VERSION));

@@ -11,6 +11,7 @@
 #include "link/writerule.h"
 #include "recoverycopy.h"
 #include "sequence/inputdialog.h"
+#include "sequence/linehighlighter.h"
 #include "sequence/playback.h"
 #include "sequence/sequencecommands.h"
 #include "sequence/sequenceeditor.h"
@@ -202,6 +203,7 @@ void MainWindow::buildSequenceGroups()
     m_editor = new SequenceEditor(library);
     m_editor->setObjectName(QStringLiteral("RichTextBox1"));
     m_editor->setFont(uilook::sequenceFont());
+    new LineHighlighter(*m_editor); // display only: marks lines that will not play as they read
     uilook::place(*m_editor, 120, 300, 9855, 1890);
 
     QGroupBox *manual = makeFrame(QStringLiteral("手输指令"), QStringLiteral("Frame5"), m_client);

@@ -4,6 +4,8 @@
 #include "support/pseudoterminal.h"
 #include "support/windowharness.h"
 
+#include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 #include "support/testmain.h"
 
@@ -283,6 +285,59 @@ private Q_SLOTS:
             QCOMPARE(played.interval, std::optional<qint16>(inForce));
             QCOMPARE(played.command, std::optional(QStringLiteral("#5P1500S300\r")));
         }
+    }
+
+    // The column is found by where its controls stand under the caption, and
+    // the channel by what its slider and box send.
+    void tooltipsNameTheChannelTheColumnDrives_data()
+    {
+        QTest::addColumn<QString>("caption");
+        for (const char *caption : {"1", "7", "8", "9", "16", "17", "24", "25", "26", "32"})
+            QTest::newRow(caption) << QString::fromLatin1(caption);
+    }
+    void tooltipsNameTheChannelTheColumnDrives()
+    {
+        QFETCH(QString, caption);
+        WindowHarness h;
+        QLabel *label = nullptr;
+        for (QLabel *candidate : h.window().findChildren<QLabel *>(QRegularExpression(QStringLiteral("^Label1_"))))
+            if (candidate->text() == caption)
+                label = candidate;
+        QVERIFY(label);
+        auto &box = underCaption<QLineEdit>(*label);
+        auto &slider = underCaption<QScrollBar>(*label);
+        auto &check = underCaption<QCheckBox>(*label);
+
+        h.connectTo(QStringLiteral("COM1"));
+        check.setChecked(true);
+        slider.setValue(2100);
+        box.setText(QStringLiteral("900"));
+        QCOMPARE(h.fake().writes.size(), 2);
+        const QByteArray sent = h.fake().writes.first();
+        const QByteArray channel = sent.mid(1, sent.indexOf('P') - 1);
+        QCOMPARE(sent, "#" + channel + "P2100S300\r");
+        QCOMPARE(h.fake().writes.last(), "#" + channel + "P900S300\r");
+
+        const QString expected = QStringLiteral("板上通道 #") + QString::fromLatin1(channel);
+        for (const QWidget *widget : std::initializer_list<const QWidget *>{label, &box, &slider, &check})
+            QCOMPARE(widget->toolTip(), expected);
+    }
+
+private:
+    // The control of type T that stands nearest below `caption` in its column.
+    template <typename T> static T &underCaption(const QLabel &caption)
+    {
+        const QRect column = caption.geometry();
+        T *found = nullptr;
+        for (T *widget : caption.parentWidget()->findChildren<T *>()) {
+            const QRect place = widget->geometry();
+            const bool inColumn = place.center().x() >= column.left() && place.center().x() <= column.right();
+            if (inColumn && place.top() > column.top() && (!found || place.top() < found->geometry().top()))
+                found = widget;
+        }
+        if (!found)
+            qFatal("no %s under caption %s", T::staticMetaObject.className(), qPrintable(caption.text()));
+        return *found;
     }
 };
 

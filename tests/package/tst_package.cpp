@@ -159,6 +159,7 @@ private Q_SLOTS:
         QTest::newRow("gui") << "Depends" << "libqt6gui6";
         QTest::newRow("platform plugins") << "Depends" << "qt6-qpa-plugins";
         QTest::newRow("CJK font") << "Recommends" << "fonts-noto-cjk";
+        QTest::newRow("Qt in Chinese") << "Recommends" << "qt6-translations-l10n";
     }
     void control()
     {

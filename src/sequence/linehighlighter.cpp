@@ -1,0 +1,100 @@
+#include "linehighlighter.h"
+
+#include "editorlines.h"
+#include "linecheck.h"
+#include "sequenceeditor.h"
+
+#include <QHelpEvent>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QToolTip>
+
+namespace {
+
+// Tells the marks apart from extra selections that others may set.
+constexpr int markProperty = QTextFormat::UserProperty + 1;
+
+QTextCharFormat markFormat()
+{
+    QTextCharFormat mark;
+    mark.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    mark.setUnderlineColor(Qt::red);
+    mark.setProperty(markProperty, true);
+    return mark;
+}
+
+bool sameRanges(const QList<QTextEdit::ExtraSelection> &a, const QList<QTextEdit::ExtraSelection> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
+        return x.cursor.selectionStart() == y.cursor.selectionStart() &&
+               x.cursor.selectionEnd() == y.cursor.selectionEnd();
+    });
+}
+
+} // namespace
+
+LineHighlighter::LineHighlighter(SequenceEditor &editor) : QObject(&editor), m_editor(editor)
+{
+    editor.viewport()->installEventFilter(this);
+}
+
+void LineHighlighter::markLinesInView()
+{
+    static const QTextCharFormat mark = markFormat();
+    const QList<QTextEdit::ExtraSelection> current = m_editor.extraSelections();
+    QList<QTextEdit::ExtraSelection> selections;
+    for (const QTextEdit::ExtraSelection &other : current) {
+        if (!other.format.hasProperty(markProperty))
+            selections.append(other);
+    }
+    const int bottom = m_editor.viewport()->height();
+    for (QTextBlock block = m_editor.cursorForPosition(QPoint(0, 0)).block(); block.isValid();
+         block = block.next()) {
+        QTextCursor line(block);
+        if (m_editor.cursorRect(line).top() > bottom)
+            break;
+        if (linecheck::playsAsWritten(block.text()))
+            continue;
+        line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        selections.append({line, mark});
+    }
+    // Setting them repaints; only a change is worth one.
+    if (!sameRanges(selections, current))
+        m_editor.setExtraSelections(selections);
+}
+
+QString LineHighlighter::toolTipFor(qsizetype line) const
+{
+    const QTextBlock block = m_editor.document()->findBlockByNumber(int(line));
+    if (!block.isValid() || linecheck::playsAsWritten(block.text()))
+        return {};
+    // The line exactly as playback fetches it.
+    const std::optional<QString> played = GetLineText(m_editor, line);
+    if (!played)
+        return {};
+    return QStringLiteral("此行与录制的格式不同，播放时：\n") + linecheck::describePlayback(*played);
+}
+
+bool LineHighlighter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_editor.viewport())
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Paint) {
+        markLinesInView();
+        return false;
+    }
+    if (event->type() != QEvent::ToolTip)
+        return false;
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QTextCursor cursor = m_editor.cursorForPosition(help->pos());
+    // Below the last line the nearest line is not the one under the pointer.
+    const QRect line = m_editor.cursorRect(cursor);
+    const QString tip = help->pos().y() >= line.top() && help->pos().y() <= line.bottom()
+                            ? toolTipFor(cursor.blockNumber())
+                            : QString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, m_editor.viewport());
+    return true;
+}

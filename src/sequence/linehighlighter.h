@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+class SequenceEditor;
+
+// Marks, on screen only, the lines of the sequence that will not play as they
+// read (linecheck::playsAsWritten) with a red wavy underline, and shows over
+// such a line what playback sends for it and the interval it reads.
+//
+// The marks are extra selections of the editor (beside any others set on it),
+// made afresh for the lines in view before each paint: loading or editing a long sequence costs nothing
+// more, and the text, its undo steps, its modified state and the colour that
+// playback gives the played line are never touched.
+class LineHighlighter final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LineHighlighter(SequenceEditor &editor);
+
+    // Marks the lines now in view that need it (runs before every paint).
+    void markLinesInView();
+
+    // The text of the tooltip over `line` (zero-based), empty for a line that is
+    // not marked.
+    QString toolTipFor(qsizetype line) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    SequenceEditor &m_editor;
+};
