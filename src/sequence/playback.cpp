@@ -6,9 +6,17 @@
 #include "sequenceeditor.h"
 #include "sequenceline.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 constexpr int firstTickDelay = 100;
+constexpr qint64 nsPerMs = 1'000'000;
+// Timer1 counts whole milliseconds and fires up to a millisecond or so late;
+// under load a little more. It is set this much before a line is due, and the
+// tick sleeps out the rest just before the write.
+constexpr qint64 wakeEarlyNs = 2 * nsPerMs;
 
 } // namespace
 
@@ -56,6 +64,7 @@ void Playback::play(const QString &line)
     m_editor.setSelectionStart(m_editor.lineStart(m_playLine));
     m_editor.setSelectionLength(line.size());
     m_editor.setSelectionColor(Qt::black);
+    waitUntilDue();
 
     // Any failure skips the rest of the line and keeps the period; a port that
     // is not open also stops playback, before its message is shown.
@@ -79,14 +88,20 @@ void Playback::stop()
 
 void Playback::scheduleNext()
 {
-    constexpr qint64 nsPerMs = 1'000'000;
     m_dueNs += m_period * nsPerMs;
     const qint64 now = m_clock.nsecsElapsed();
     // After a stall longer than a whole interval, start counting afresh instead
     // of sending the missed lines in a burst.
     if (m_dueNs < now)
         m_dueNs = now;
-    // The timer counts whole milliseconds: round to the nearest rather than
-    // always up, so ticks are not late by a millisecond by design.
-    m_timer.start(int((m_dueNs - now + nsPerMs / 2) / nsPerMs));
+    m_timer.start(int(qMax<qint64>(0, (m_dueNs - now - wakeEarlyNs) / nsPerMs)));
+}
+
+void Playback::waitUntilDue() const
+{
+    // A sleep, not a spin: the wait costs no processor time. It is at most
+    // wakeEarlyNs plus the timer's rounding, and nothing when the tick is late.
+    const qint64 early = m_dueNs - m_clock.nsecsElapsed();
+    if (early > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(early));
 }

@@ -16,6 +16,8 @@ class SequenceEditor;
 //
 // The timer is scheduled against due times, so line n+1 leaves the interval of
 // line n after line n was due, and small delays do not add up over a long run.
+// Timer1 fires a little early; the tick marks the line, then waits for the due
+// time on the monotonic clock and writes.
 class Playback final : public QObject
 {
     Q_OBJECT
@@ -34,6 +36,7 @@ private:
     void tick();
     void play(const QString &line);
     void scheduleNext();
+    void waitUntilDue() const;
     void stop();
 
     SequenceEditor &m_editor;
