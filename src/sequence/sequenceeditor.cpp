@@ -27,15 +27,9 @@ QString withLineBreaks(const QString &text)
     return copy.replace(QChar::LineSeparator, u'\n');
 }
 
-// Delay between two steps of scrolling while a selection is dragged outside the
-// viewport: the further out, the faster.
-int autoScrollInterval(const QRect &visible, QPoint point)
-{
-    const int outside = qMax(qMax(visible.top() - point.y(), point.y() - visible.bottom()),
-                             qMax(visible.left() - point.x(), point.x() - visible.right()));
-    const int distance = qMax(outside, 7);
-    return 4900 / (distance * distance);
-}
+// While a selection is dragged outside the view, it follows the mouse this
+// often; each step scrolls as far as the mouse is outside.
+constexpr int autoScrollMs = 50;
 
 } // namespace
 
@@ -282,7 +276,7 @@ void SequenceEditor::mouseMoveEvent(QMouseEvent *event)
         if (viewport()->rect().contains(point))
             m_autoScroll.stop();
         else if (!m_autoScroll.isActive())
-            m_autoScroll.start(autoScrollInterval(viewport()->rect(), point), this);
+            m_autoScroll.start(autoScrollMs, this);
         return;
     case Gesture::MaybeDrag:
         if ((point - m_pressPoint).manhattanLength() > QApplication::startDragDistance())
@@ -339,10 +333,9 @@ void SequenceEditor::timerEvent(QTimerEvent *event)
         QPlainTextEdit::timerEvent(event);
         return;
     }
-    // Following the mouse scrolls the view a step towards it (the selection end
-    // is kept visible), so repeating it scrolls on while the mouse rests outside.
+    // Following the mouse scrolls the view towards it (the selection end is
+    // kept visible), so repeating it scrolls on while the mouse rests outside.
     extendSelectionTo(m_mousePoint);
-    m_autoScroll.start(autoScrollInterval(viewport()->rect(), m_mousePoint), this);
 }
 
 void SequenceEditor::resizeEvent(QResizeEvent *event)
