@@ -109,25 +109,28 @@ struct Departures {
 class ReferenceLoop
 {
 public:
-    ReferenceLoop(qint64 firstDueNs, int periodMs, int lines) : m_far(m_pty, lines)
+    explicit ReferenceLoop(int lines) : m_far(m_pty, lines), m_lines(lines)
     {
-        const int fd = ::open(m_pty.devicePath().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
-        if (fd < 0)
+        m_fd = ::open(m_pty.devicePath().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
+        if (m_fd < 0)
             qFatal("cannot open %s", qPrintable(m_pty.devicePath()));
+    }
+    void start(qint64 firstDueNs, int periodMs)
+    {
         m_thread = std::thread([=, this] {
             const qint64 cpuStart = monotonicNs(CLOCK_THREAD_CPUTIME_ID);
-            for (int n = 0; n < lines; ++n) {
+            for (int n = 0; n < m_lines; ++n) {
                 const qint64 due = firstDueNs + qint64(n) * periodMs * 1'000'000;
                 const timespec at{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
                 while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
                 }
                 const QByteArray bytes = command(n);
-                if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+                if (::write(m_fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
                     qFatal("reference write failed");
                 m_due.append(due);
             }
             m_cpuNs = monotonicNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
-            ::close(fd);
+            ::close(m_fd);
         });
     }
     Departures finish()
@@ -146,6 +149,8 @@ public:
 private:
     PseudoTerminal m_pty;
     FarEnd m_far;
+    int m_lines;
+    int m_fd = -1;
     QList<qint64> m_due;
     qint64 m_cpuNs = 0;
     std::thread m_thread;
@@ -197,10 +202,11 @@ std::pair<Departures, Departures> departures(int lines, int periodMs)
     poll.start(50);
     QTimer::singleShot(firstDelayMs + lines * periodMs + 5000, &loop, &QEventLoop::quit);
 
-    const qint64 clicked = monotonicNs();
-    ReferenceLoop reference(clicked + (firstDelayMs + periodMs / 2) * 1'000'000LL, periodMs, lines);
+    ReferenceLoop reference(lines);
     const qint64 cpuStart = monotonicNs(CLOCK_THREAD_CPUTIME_ID);
+    const qint64 clicked = monotonicNs();
     harness.button("RunCommand").click();
+    reference.start(clicked + (firstDelayMs + periodMs / 2) * 1'000'000LL, periodMs);
     loop.exec();
     const qint64 cpuNs = monotonicNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
     if (!far.complete())
