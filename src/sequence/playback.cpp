@@ -15,8 +15,11 @@ constexpr int firstTickDelay = 100;
 constexpr qint64 nsPerMs = 1'000'000;
 // Timer1 counts whole milliseconds and fires up to a millisecond or so late;
 // under load a little more. It is set this much before a line is due, and the
-// tick sleeps out the rest just before the write.
+// tick waits out the rest just before the write.
 constexpr qint64 wakeEarlyNs = 2 * nsPerMs;
+// The wait sleeps, but a thread woken from a sleep may itself start late; the
+// last stretch before the due time is spent watching the clock instead.
+constexpr qint64 watchNs = nsPerMs / 2;
 
 } // namespace
 
@@ -99,9 +102,12 @@ void Playback::scheduleNext()
 
 void Playback::waitUntilDue() const
 {
-    // A sleep, not a spin: the wait costs no processor time. It is at most
-    // wakeEarlyNs plus the timer's rounding, and nothing when the tick is late.
+    // At most wakeEarlyNs plus the timer's rounding, and nothing when the tick
+    // is late; the processor is busy for watchNs at most.
     const qint64 early = m_dueNs - m_clock.nsecsElapsed();
-    if (early > 0)
-        std::this_thread::sleep_for(std::chrono::nanoseconds(early));
+    if (early > watchNs)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(early - watchNs));
+    while (m_clock.nsecsElapsed() < m_dueNs) {
+        // watch the clock
+    }
 }
