@@ -114,6 +114,29 @@ void report(const char *what, const QList<Costs> &smallRuns, const QList<Costs> 
     bench::spread(QStringLiteral("%1, ratio").arg(QString::fromLatin1(what)), ratio, "x");
 }
 
+// The reference: a left press and release on the last line of a plain
+// QPlainTextEdit of `lines` lines, median of a few.
+double plainClick(int lines)
+{
+    QPlainTextEdit editor;
+    editor.setLineWrapMode(QPlainTextEdit::NoWrap);
+    editor.resize(650, 130);
+    editor.setPlainText(bench::sequenceText(lines));
+    editor.show();
+    editor.moveCursor(QTextCursor::End);
+    QCoreApplication::processEvents();
+    const QPoint at = editor.cursorRect().center();
+    QList<double> samples;
+    for (int run = 0; run < 15; ++run) {
+        samples.append(bench::timeOnce([&] {
+            QTest::mousePress(editor.viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(editor.viewport(), Qt::LeftButton, {}, at);
+        }));
+        QCoreApplication::processEvents();
+    }
+    return bench::median(samples);
+}
+
 // Resident memory of the process, bytes.
 double residentBytes()
 {
@@ -138,19 +161,23 @@ struct Memory {
     double peak = 0;     // resident bytes a line at most while loading, loaded text included
 };
 
+// `Editor` is SequenceEditor, or as the reference a QPlainTextEdit without
+// wrapping, as Qt offers it.
+template <typename Editor>
 Memory memory(int lines)
 {
     malloc_trim(0);
     const double before = residentBytes();
     Memory result;
-    SequenceEditor editor;
+    Editor editor;
+    editor.setLineWrapMode(QPlainTextEdit::NoWrap);
     editor.resize(650, 130);
     {
         QString text;
         text.reserve(qsizetype(lines) * 77);
         for (int n = 0; n < lines; ++n)
             text += sixServoLine(n) + u'\r';
-        editor.setText(text);
+        editor.setPlainText(text);
         result.peak = (residentBytes() - before) / lines;
     }
     editor.show();
@@ -169,6 +196,25 @@ Memory memory(int lines)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Memory first, while the heap is fresh.
+    bench::heading(qPrintable(QStringLiteral("sequence editor: memory at %1 lines of six servos (76 characters), "
+                                             "min / median / max of %2 runs").arg(big).arg(repeats)));
+    QList<double> document, resized, peak, plainDocument;
+    for (int run = 0; run < repeats; ++run) {
+        const Memory m = memory<SequenceEditor>(big);
+        document.append(m.document);
+        resized.append(m.resized);
+        peak.append(m.peak);
+    }
+    // Last: what the reference leaves behind in the heap would count against the
+    // loading peak of the runs after it.
+    for (int run = 0; run < repeats; ++run)
+        plainDocument.append(memory<QPlainTextEdit>(big).document);
+    bench::spread(QStringLiteral("resident per line, editor shown, text released"), document, "B");
+    bench::spread(QStringLiteral("resident per line after the editor was made wider"), resized, "B");
+    bench::spread(QStringLiteral("resident per line right after setText, loaded text held"), peak, "B");
+    bench::spread(QStringLiteral("reference: plain QPlainTextEdit, shown, text released"), plainDocument, "B");
+    bench::note("the document keeps each line as UTF-16 (2 bytes a character, line break included)");
     bench::heading(qPrintable(QStringLiteral("sequence editor: cost against length of text "
                                              "(medians; min / median / max of %1 runs)").arg(repeats)));
     measure(small); // warm-up
@@ -179,23 +225,17 @@ int main(int argc, char *argv[])
     }
     report("click (mouse press + release) on the last line", smallRuns, bigRuns, &Costs::clickLast, 1e3, "us");
     report("click (mouse press + release) on line 100", smallRuns, bigRuns, &Costs::clickLine100, 1e3, "us");
+    QList<double> plainSmall, plainBig;
+    for (int run = 0; run < repeats; ++run) {
+        plainSmall.append(plainClick(small) / 1e3);
+        plainBig.append(plainClick(big) / 1e3);
+    }
+    bench::spread(QStringLiteral("reference: plain QPlainTextEdit click, last line, %1 lines").arg(small), plainSmall, "us");
+    bench::spread(QStringLiteral("reference: plain QPlainTextEdit click, last line, %1 lines").arg(big), plainBig, "us");
     report("GetLineText on the middle line, per call", smallRuns, bigRuns, &Costs::lineText, 1, "ns");
     report("SelectCaretLine on the last line", smallRuns, bigRuns, &Costs::pick, 1e3, "us");
     report("Delete (SequenceCommands::remove) of the last line", smallRuns, bigRuns, &Costs::remove, 1e3, "us");
     report("Add (SequenceCommands::add, via appendLine)", smallRuns, bigRuns, &Costs::add, 1e3, "us");
 
-    bench::heading(qPrintable(QStringLiteral("sequence editor: memory at %1 lines of six servos (76 characters), "
-                                             "min / median / max of %2 runs").arg(big).arg(repeats)));
-    QList<double> document, resized, peak;
-    for (int run = 0; run < repeats; ++run) {
-        const Memory m = memory(big);
-        document.append(m.document);
-        resized.append(m.resized);
-        peak.append(m.peak);
-    }
-    bench::spread(QStringLiteral("resident per line, editor shown, text released"), document, "B");
-    bench::spread(QStringLiteral("resident per line after the editor was made wider"), resized, "B");
-    bench::spread(QStringLiteral("resident per line right after setText, loaded text held"), peak, "B");
-    bench::note("the document keeps each line as UTF-16 (2 bytes a character, line break included)");
     return 0;
 }
