@@ -1,4 +1,7 @@
-// Playback timing on the wire, and the cost of one tick far down a long sequence.
+// Playback timing on the wire, against a plain clock_nanosleep(TIMER_ABSTIME)
+// loop writing to a second pseudo-terminal at the same time; the same with two
+// busy processes loading the machine; the processor time playback takes per
+// line; and the cost of one tick far down a long sequence.
 
 #include "benchutil.h"
 
@@ -13,42 +16,167 @@
 #include <QTimer>
 
 #include <atomic>
+#include <csignal>
+#include <ctime>
 #include <thread>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
+
+constexpr int runs = 3;
+constexpr int firstDelayMs = 100; // Run to the first line
+constexpr int basePulse = 1000;   // line n sends pulse basePulse + n
+
+qint64 monotonicNs(clockid_t clock = CLOCK_MONOTONIC)
+{
+    timespec now{};
+    ::clock_gettime(clock, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+QByteArray command(int n)
+{
+    return QByteArrayLiteral("#1P") + QByteArray::number(basePulse + n) + "S300\r";
+}
+
+// Reads a far end on a thread of its own, as a board would, and notes when each
+// line's command arrived; its pulse tells which line it was.
+class FarEnd
+{
+public:
+    FarEnd(PseudoTerminal &pty, int lines) : m_pty(pty), m_arrival(lines, -1)
+    {
+        m_thread = std::thread([this] { read(); });
+    }
+    ~FarEnd()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool complete() const { return m_arrived == m_arrival.size(); }
+    // Arrival times on the monotonic clock, ns; -1 for a line not seen.
+    const QList<qint64> &arrival() const { return m_arrival; }
+
+private:
+    void read()
+    {
+        // A real-time reader sees the bytes as soon as they are there, even when
+        // the writer's thread goes on working on the other core and the build
+        // jobs of a shared machine hold the rest (needs the right to do so).
+        const sched_param realTime{10};
+        ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &realTime);
+        qsizetype scanned = 0;
+        pollfd readable{m_pty.masterFd(), POLLIN, 0};
+        while (!complete() && !m_stop) {
+            if (::poll(&readable, 1, 50) <= 0)
+                continue;
+            const qint64 now = monotonicNs();
+            const QByteArray far = m_pty.received();
+            for (qsizetype end; (end = far.indexOf('\r', scanned)) >= 0; scanned = end + 1) {
+                const QByteArray got = far.mid(scanned, end - scanned);
+                const qsizetype n = got.mid(got.indexOf('P') + 1, 4).toInt() - basePulse;
+                if (n < 0 || n >= m_arrival.size() || m_arrival[n] >= 0)
+                    qFatal("unexpected command at the far end: %s", got.constData());
+                m_arrival[n] = now;
+                ++m_arrived;
+            }
+        }
+    }
+
+    PseudoTerminal &m_pty;
+    QList<qint64> m_arrival;
+    std::atomic<qsizetype> m_arrived = 0;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
+
+struct Departures {
+    QList<double> errorMs;   // arrival minus due time on the fixed schedule, per line
+    QList<double> ownErrorMs; // the same against playback's own schedule, restarted after stalls
+    int restarts = 0;         // stalls after which playback started counting afresh
+    double cpuPerLineUs = 0;  // processor time of the sending thread
+    QList<double> timerMs;    // Timer1 events against due time (playback only)
+};
+
+// The reference: a thread that sleeps to each due time with clock_nanosleep
+// (TIMER_ABSTIME) and writes the line's command.
+class ReferenceLoop
+{
+public:
+    explicit ReferenceLoop(int lines) : m_far(m_pty, lines), m_lines(lines)
+    {
+        m_fd = ::open(m_pty.devicePath().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
+        if (m_fd < 0)
+            qFatal("cannot open %s", qPrintable(m_pty.devicePath()));
+    }
+    void start(qint64 firstDueNs, int periodMs)
+    {
+        m_thread = std::thread([=, this] {
+            const qint64 cpuStart = monotonicNs(CLOCK_THREAD_CPUTIME_ID);
+            for (int n = 0; n < m_lines; ++n) {
+                const qint64 due = firstDueNs + qint64(n) * periodMs * 1'000'000;
+                const timespec at{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
+                while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+                }
+                const QByteArray bytes = command(n);
+                if (::write(m_fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+                    qFatal("reference write failed");
+                m_due.append(due);
+            }
+            m_cpuNs = monotonicNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
+            ::close(m_fd);
+        });
+    }
+    Departures finish()
+    {
+        m_thread.join();
+        while (!m_far.complete())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Departures result;
+        for (qsizetype n = 0; n < m_due.size(); ++n)
+            result.errorMs.append(double(m_far.arrival()[n] - m_due[n]) / 1e6);
+        result.ownErrorMs = result.errorMs;
+        result.cpuPerLineUs = double(m_cpuNs) / double(m_due.size()) / 1e3;
+        return result;
+    }
+
+private:
+    PseudoTerminal m_pty;
+    FarEnd m_far;
+    int m_lines;
+    int m_fd = -1;
+    QList<qint64> m_due;
+    qint64 m_cpuNs = 0;
+    std::thread m_thread;
+};
 
 // Notes when each timer event reaches the object watched.
 class TimerWatch final : public QObject
 {
 public:
-    explicit TimerWatch(const QElapsedTimer &clock) : m_clock(clock) {}
     QList<qint64> fired;
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Timer)
-            fired.append(m_clock.nsecsElapsed());
+            fired.append(monotonicNs());
         return false;
     }
-
-private:
-    const QElapsedTimer &m_clock;
 };
 
-constexpr int lines = 200;
-constexpr int basePulse = 1500; // line n sends pulse basePulse + n
-
-QString playbackLine(int n)
-{
-    return QStringLiteral("Time100   #1P%1S300").arg(basePulse + n);
-}
-
-void departures()
+// Runs the main window's playback of `lines` lines of `periodMs` to a pty, and
+// the reference loop at the same time, half a period apart so that the two do
+// not wake at the same instant.
+std::pair<Departures, Departures> departures(int lines, int periodMs)
 {
     QByteArray file;
     for (int n = 0; n < lines; ++n)
-        file += playbackLine(n).toLatin1() + "\r\n";
+        file += "Time" + QByteArray::number(periodMs).leftJustified(5) + ' ' + command(n).chopped(1) + "\r\n";
 
     PseudoTerminal pty;
     WindowHarness::Options options;
@@ -57,83 +185,166 @@ void departures()
     WindowHarness harness(std::move(options));
     harness.window().show();
     harness.connectTo(pty.portBoxText());
-    const int master = pty.masterFd();
-    if (!pty.isValid() || !harness.window().portIsOpen() || master < 0)
+    if (!pty.isValid() || !harness.window().portIsOpen())
         qFatal("cannot connect to %s", qPrintable(pty.devicePath()));
     pty.clearReceived();
+    QCoreApplication::processEvents();
 
-    // The far end is read on a thread of its own, as a board would: the window's
-    // repaints after each tick must not delay the time a line is seen to arrive.
-    // Each command ends with its own CR; its pulse tells which line it was.
-    QElapsedTimer clock;
-    clock.start();
-    QList<qint64> arrival(lines, -1);
-    int arrived = 0;
-    std::atomic<bool> stop = false;
+    FarEnd far(pty, lines);
+    TimerWatch timer;
+    harness.window().findChild<QTimer *>(QStringLiteral("Timer1"))->installEventFilter(&timer);
     QEventLoop loop;
-    std::thread farEnd([&] {
-        qsizetype scanned = 0;
-        pollfd readable{master, POLLIN, 0};
-        while (arrived < lines && !stop) {
-            if (::poll(&readable, 1, 100) <= 0)
-                continue;
-            const qint64 now = clock.nsecsElapsed();
-            const QByteArray far = pty.received();
-            for (qsizetype end; (end = far.indexOf('\r', scanned)) >= 0; scanned = end + 1) {
-                const QByteArray command = far.mid(scanned, end - scanned);
-                const int n = command.mid(command.indexOf('P') + 1, 4).toInt() - basePulse;
-                if (n < 0 || n >= lines || arrival[n] >= 0)
-                    qFatal("unexpected command at the far end: %s", command.constData());
-                arrival[n] = now;
-                ++arrived;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (far.complete())
+            loop.quit();
+    });
+    poll.start(50);
+    QTimer::singleShot(firstDelayMs + lines * periodMs + 5000, &loop, &QEventLoop::quit);
+
+    ReferenceLoop reference(lines);
+    const qint64 cpuStart = monotonicNs(CLOCK_THREAD_CPUTIME_ID);
+    const qint64 clicked = monotonicNs();
+    harness.button("RunCommand").click();
+    reference.start(clicked + (firstDelayMs + periodMs / 2) * 1'000'000LL, periodMs);
+    loop.exec();
+    const qint64 cpuNs = monotonicNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
+    if (!far.complete())
+        qFatal("not every line arrived at the far end");
+
+    // Playback's own schedule: a line is due the period after the line before
+    // was due, unless the tick that sent the line before ended after that (a
+    // stall): then it is due at once. The start of that tick (its Timer1 event,
+    // seen on the window's thread) stands for its end.
+    if (timer.fired.size() < lines)
+        qFatal("Timer1 fired %lld times for %d lines", qlonglong(timer.fired.size()), lines);
+    Departures played;
+    qint64 ownDue = clicked + firstDelayMs * 1'000'000LL;
+    for (int n = 0; n < lines; ++n) {
+        const qint64 due = clicked + (firstDelayMs + qint64(n) * periodMs) * 1'000'000;
+        if (n > 0) {
+            ownDue += periodMs * 1'000'000LL;
+            if (ownDue < timer.fired[n - 1]) {
+                ownDue = timer.fired[n - 1];
+                ++played.restarts;
             }
         }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    QTimer::singleShot(lines * 100 + 5000, &loop, &QEventLoop::quit);
-
-    TimerWatch timer(clock);
-    harness.window().findChild<QTimer *>(QStringLiteral("Timer1"))->installEventFilter(&timer);
-    const qint64 clicked = clock.nsecsElapsed();
-    harness.button("RunCommand").click();
-    loop.exec();
-    stop = true;
-    farEnd.join();
-    if (arrived != lines || timer.fired.size() < lines)
-        qFatal("only %d of %d lines arrived", arrived, lines);
-
-    QList<double> error, late, tick;
-    for (int n = 0; n < lines; ++n) {
-        const qint64 due = clicked + (100 + qint64(n) * 100) * 1000000;
-        error.append(double(arrival[n] - due) / 1e6);
-        late.append(double(timer.fired[n] - due) / 1e6);
-        tick.append(double(arrival[n] - timer.fired[n]) / 1e6);
+        played.errorMs.append(double(far.arrival()[n] - due) / 1e6);
+        played.ownErrorMs.append(double(far.arrival()[n] - ownDue) / 1e6);
+        played.timerMs.append(double(timer.fired[n] - ownDue) / 1e6);
     }
-    bench::figure(QStringLiteral("%1 lines of 100 ms: departure error, median").arg(lines), bench::median(error), "ms");
-    bench::figure(QStringLiteral("departure error, 99th percentile"), bench::percentile(error, 99), "ms");
-    bench::figure(QStringLiteral("departure error, worst"), bench::percentile(error, 100), "ms");
-    bench::figure(QStringLiteral("departure error, earliest"), bench::percentile(error, 0), "ms");
-    bench::figure(QStringLiteral("drift (last line's error minus first line's)"), error.last() - error.first(), "ms");
-    bench::figure(QStringLiteral("of which Timer1 event late against due time, median"), bench::median(late), "ms");
-    bench::figure(QStringLiteral("of which Timer1 event to bytes at far end, median"), bench::median(tick), "ms");
+    played.cpuPerLineUs = double(cpuNs) / lines / 1e3;
+    return {played, reference.finish()};
 }
+
+// Last tenth's median error minus the first tenth's: how far departures wander
+// over the run.
+double drift(const QList<double> &error)
+{
+    const qsizetype tenth = qMax<qsizetype>(1, error.size() / 10);
+    return bench::median(error.mid(error.size() - tenth)) - bench::median(error.first(tenth));
+}
+
+struct Statistics {
+    QList<double> median, p99, worst, drift, ownMedian, ownP99, ownWorst, restarts, cpu;
+    void add(const Departures &d)
+    {
+        median.append(bench::median(d.errorMs));
+        p99.append(bench::percentile(d.errorMs, 99));
+        worst.append(bench::percentile(d.errorMs, 100));
+        drift.append(::drift(d.errorMs));
+        ownMedian.append(bench::median(d.ownErrorMs));
+        ownP99.append(bench::percentile(d.ownErrorMs, 99));
+        ownWorst.append(bench::percentile(d.ownErrorMs, 100));
+        restarts.append(d.restarts);
+        cpu.append(d.cpuPerLineUs);
+    }
+};
+
+QList<double> ratios(const QList<double> &a, const QList<double> &b)
+{
+    QList<double> r;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        r.append(a[i] / b[i]);
+    return r;
+}
+
+void report(int lines, int periodMs, const char *load)
+{
+    bench::heading(qPrintable(QStringLiteral("playback departure, %1 lines of %2 ms, %3 (min / median / max of %4 runs)")
+                                  .arg(lines).arg(periodMs).arg(QString::fromLatin1(load)).arg(runs)));
+    Statistics played, reference;
+    QList<double> timerEarly;
+    for (int run = 0; run < runs; ++run) {
+        const auto [p, r] = departures(lines, periodMs);
+        played.add(p);
+        reference.add(r);
+        timerEarly.append(bench::median(p.timerMs));
+    }
+    bench::spread(QStringLiteral("playback: stalls longer than a period (schedule restarted)"), played.restarts, "");
+    bench::note("against playback's own schedule (restarted after each stall, as it must be):");
+    bench::spread(QStringLiteral("playback: departure error, median"), played.ownMedian, "ms");
+    bench::spread(QStringLiteral("reference clock_nanosleep loop: median"), reference.median, "ms");
+    bench::spread(QStringLiteral("ratio playback / reference, median"), ratios(played.ownMedian, reference.median), "x");
+    bench::spread(QStringLiteral("playback: departure error, 99th percentile"), played.ownP99, "ms");
+    bench::spread(QStringLiteral("reference: 99th percentile"), reference.p99, "ms");
+    bench::spread(QStringLiteral("ratio playback / reference, 99th percentile"), ratios(played.ownP99, reference.p99), "x");
+    bench::spread(QStringLiteral("playback: worst"), played.ownWorst, "ms");
+    bench::spread(QStringLiteral("reference: worst"), reference.worst, "ms");
+    bench::spread(QStringLiteral("Timer1 event against due time, median (negative: early)"), timerEarly, "ms");
+    bench::note("against the fixed schedule (Run + 100 ms + n periods):");
+    bench::spread(QStringLiteral("playback: departure error, median"), played.median, "ms");
+    bench::spread(QStringLiteral("playback: departure error, 99th percentile"), played.p99, "ms");
+    bench::spread(QStringLiteral("playback: worst"), played.worst, "ms");
+    bench::spread(QStringLiteral("playback: drift (last tenth's median - first tenth's)"), played.drift, "ms");
+    bench::spread(QStringLiteral("reference: drift"), reference.drift, "ms");
+    bench::spread(QStringLiteral("playback: processor time of the window's thread per line"), played.cpu, "us");
+    bench::spread(QStringLiteral("reference: processor time per line"), reference.cpu, "us");
+}
+
+// Two processes that keep a processor each busy while they live.
+class BusyProcesses
+{
+public:
+    BusyProcesses()
+    {
+        for (pid_t &pid : m_pids) {
+            pid = ::fork();
+            if (pid == 0) {
+                volatile unsigned spin = 0;
+                for (;;)
+                    spin = spin + 1;
+            }
+        }
+    }
+    ~BusyProcesses()
+    {
+        for (const pid_t pid : m_pids) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t m_pids[2] = {};
+};
 
 // One tick's editor work: read the line, mark it. Consecutive lines from `first`,
 // with the repaint between ticks left out of the time.
-double tickCost(SequenceEditor &editor, qsizetype first, int runs)
+double tickCost(SequenceEditor &editor, qsizetype first, int samples)
 {
-    QList<double> samples;
-    for (int run = 0; run < runs; ++run) {
+    QList<double> costs;
+    for (int sample = 0; sample < samples; ++sample) {
         QCoreApplication::processEvents();
-        const qsizetype line = first + run % 100;
-        samples.append(bench::timeOnce([&] {
+        const qsizetype line = first + sample % 100;
+        costs.append(bench::timeOnce([&] {
             const std::optional<QString> text = GetLineText(editor, line);
             editor.setSelectionStart(editor.lineStart(line));
             editor.setSelectionLength(text->size());
             editor.setSelectionColor(Qt::black);
         }));
     }
-    return bench::median(samples);
+    return bench::median(costs);
 }
 
 void ticks()
@@ -147,6 +358,7 @@ void ticks()
     tickCost(editor, 10, 200); // warm-up
     const double nearStart = tickCost(editor, 10, 2000);
     const double farDown = tickCost(editor, 100000, 2000);
+    bench::heading("playback tick cost against position");
     bench::figure(QStringLiteral("one tick (GetLineText + mark) at line ~10 of %1, median").arg(longSequence),
                   nearStart / 1e3, "us");
     bench::figure(QStringLiteral("one tick (GetLineText + mark) at line ~100,000, median"), farDown / 1e3, "us");
@@ -158,9 +370,15 @@ void ticks()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    bench::heading("playback (MainWindow + QtSerialPort on a pty, Run clicked at t = 0)");
-    departures();
-    bench::heading("playback tick cost against position");
+    bench::note("MainWindow + QtSerialPort on a pty against a clock_nanosleep(TIMER_ABSTIME) loop on a second "
+                "pty, both running at once; error = arrival at the far end minus due time");
+    report(200, 100, "quiet");
+    report(500, 20, "quiet");
+    {
+        BusyProcesses busy;
+        report(200, 100, "two busy processes");
+        report(500, 20, "two busy processes");
+    }
     ticks();
     return 0;
 }

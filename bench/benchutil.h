@@ -42,6 +42,14 @@ inline void figure(const QString &label, double value, const char *unit)
     std::fflush(stdout);
 }
 
+// One figure measured in several runs: min / median / max.
+inline void spread(const QString &label, const QList<double> &values, const char *unit)
+{
+    std::printf("  %-58s %9.3f / %9.3f / %9.3f %s\n", qPrintable(label), percentile(values, 0), median(values),
+                percentile(values, 100), unit);
+    std::fflush(stdout);
+}
+
 inline void note(const char *text)
 {
     std::printf("  (%s)\n", text);

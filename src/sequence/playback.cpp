@@ -6,10 +6,20 @@
 #include "sequenceeditor.h"
 #include "sequenceline.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 constexpr int firstTickDelay = 100;
 constexpr qint64 nsPerMs = 1'000'000;
+// Timer1 counts whole milliseconds and fires up to a millisecond or so late;
+// under load a little more. It is set this much before a line is due, and the
+// tick waits out the rest just before the write.
+constexpr qint64 wakeEarlyNs = 2 * nsPerMs;
+// The wait sleeps, but a thread woken from a sleep may itself start late; the
+// last stretch before the due time is spent watching the clock instead.
+constexpr qint64 watchNs = nsPerMs / 2;
 
 } // namespace
 
@@ -160,6 +170,9 @@ std::optional<qint16> Playback::send(qsizetype index, const QString &line)
     m_editor.setSelectionLength(line.size());
     m_editor.setSelectionColor(Qt::black);
     m_lastPlayed = index;
+    // A tick comes a little early: the line leaves at its due time.
+    if (m_state == State::Running)
+        waitUntilDue();
 
     const sequenceline::Playback parsed = sequenceline::readForPlayback(line);
     if (!parsed.interval || !parsed.command)
@@ -192,8 +205,18 @@ void Playback::scheduleNext()
 
 void Playback::startTimerForDue()
 {
-    // The timer counts whole milliseconds: round to the nearest rather than
-    // always up, so ticks are not late by a millisecond by design.
-    const qint64 wait = qMax<qint64>(m_dueNs - m_clock.nsecsElapsed(), 0);
-    m_timer.start(int((wait + nsPerMs / 2) / nsPerMs));
+    const qint64 wait = m_dueNs - m_clock.nsecsElapsed() - wakeEarlyNs;
+    m_timer.start(int(qMax<qint64>(0, wait / nsPerMs)));
+}
+
+void Playback::waitUntilDue() const
+{
+    // At most wakeEarlyNs plus the timer's rounding, and nothing when the tick
+    // is late; the processor is busy for watchNs at most.
+    const qint64 early = m_dueNs - m_clock.nsecsElapsed();
+    if (early > watchNs)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(early - watchNs));
+    while (m_clock.nsecsElapsed() < m_dueNs) {
+        // watch the clock
+    }
 }

@@ -16,6 +16,8 @@ class SequenceEditor;
 //
 // The timer is scheduled against due times, so line n+1 leaves the interval of
 // line n after line n was due, and small delays do not add up over a long run.
+// Timer1 fires a little early; the tick marks the line, then waits for the due
+// time on the monotonic clock and writes.
 //
 // Around that, the operator's controls: stop at once, pause and resume with the
 // remaining wait kept, step through lines one at a time, start from any line,
@@ -80,6 +82,7 @@ private:
     void halt(Ending ending);
     void scheduleNext();
     void startTimerForDue();
+    void waitUntilDue() const;
 
     SequenceEditor &m_editor;
     const PortWriter &m_writer;

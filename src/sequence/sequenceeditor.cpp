@@ -1,26 +1,35 @@
 #include "sequenceeditor.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 namespace {
 
 constexpr QChar cr = u'\r';
 
-// QTextCursor::insertText turns LF into a new line (a block), and nothing else.
-// Every other kind of line break becomes LF too: a soft break (U+2028) would
-// show as a new line on screen while staying part of the same sequence line.
-QString withLineFeeds(QString text)
+// QTextCursor::insertText starts a new line (a block) at CR, LF, CR LF and the
+// paragraph separator. A soft break (U+2028) would show as a new line on screen
+// while staying part of the same sequence line: it becomes a line break too.
+// Text without one is passed on as it is, without a copy.
+QString withLineBreaks(const QString &text)
 {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(cr, u'\n');
-    text.replace(QChar::LineSeparator, u'\n');
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    if (!text.contains(QChar::LineSeparator))
+        return text;
+    QString copy = text;
+    return copy.replace(QChar::LineSeparator, u'\n');
 }
+
+// While a selection is dragged outside the view, it follows the mouse this
+// often; each step scrolls as far as the mouse is outside.
+constexpr int autoScrollMs = 50;
 
 } // namespace
 
@@ -70,7 +79,7 @@ QString SequenceEditor::text() const
 void SequenceEditor::setText(const QString &text)
 {
     ProgramEdit edit(*this);
-    setPlainText(withLineFeeds(text));
+    setPlainText(withLineBreaks(text));
     edit.textChanged();
 }
 
@@ -115,7 +124,7 @@ void SequenceEditor::setSelectedText(const QString &text)
     if (!cursor.hasSelection() && text.isEmpty())
         return;
     ProgramEdit edit(*this);
-    cursor.insertText(withLineFeeds(text));
+    cursor.insertText(withLineBreaks(text));
     setTextCursor(cursor);
     edit.textChanged();
 }
@@ -201,7 +210,7 @@ void SequenceEditor::appendLine(const QString &line)
     if (!cursor.block().text().isEmpty())
         cursor.insertText(QStringLiteral("\n"));
     const int lineStart = cursor.position();
-    cursor.insertText(withLineFeeds(line));
+    cursor.insertText(withLineBreaks(line));
     cursor.endEditBlock();
     cursor.setPosition(lineStart);
     setTextCursor(cursor);
@@ -222,14 +231,146 @@ void SequenceEditor::keyPressEvent(QKeyEvent *event)
 void SequenceEditor::insertFromMimeData(const QMimeData *source)
 {
     if (source->hasText())
-        insertPlainText(withLineFeeds(source->text()));
+        insertPlainText(withLineBreaks(source->text()));
+}
+
+// A left press is handled here rather than by QPlainTextEdit, whose press
+// looks for list markers by walking every line of the document: a click would
+// cost in proportion to the length of the sequence. Everything else a press
+// does (caret, Shift extension, dragging a selected text) is done here with
+// the cursor under the mouse, found from the lines on screen.
+void SequenceEditor::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QPlainTextEdit::mousePressEvent(event);
+        return;
+    }
+    m_autoScroll.stop();
+    const QTextLayout *layout = textCursor().block().layout();
+    if (layout && !layout->preeditAreaText().isEmpty()) {
+        // The input method is composing: Qt commits or keeps its text.
+        m_gesture = Gesture::Qt;
+        QPlainTextEdit::mousePressEvent(event);
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const int hit = cursorForPosition(point).position();
+    QTextCursor cursor = textCursor();
+    if (event->modifiers() == Qt::ShiftModifier) {
+        cursor.setPosition(hit, QTextCursor::KeepAnchor);
+    } else if (cursor.hasSelection() && hit >= cursor.selectionStart() && hit <= cursor.selectionEnd()) {
+        m_gesture = Gesture::MaybeDrag;
+        m_pressPoint = point;
+        return;
+    } else {
+        cursor.setPosition(hit);
+    }
+    m_gesture = Gesture::Select;
+    m_mousePoint = point;
+    setTextCursor(cursor);
+}
+
+void SequenceEditor::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint point = event->position().toPoint();
+    switch (m_gesture) {
+    case Gesture::Select:
+        if (!(event->buttons() & Qt::LeftButton))
+            return;
+        m_mousePoint = point;
+        extendSelectionTo(point);
+        if (viewport()->rect().contains(point))
+            m_autoScroll.stop();
+        else if (!m_autoScroll.isActive())
+            m_autoScroll.start(autoScrollMs, this);
+        return;
+    case Gesture::MaybeDrag:
+        if ((point - m_pressPoint).manhattanLength() > QApplication::startDragDistance())
+            dragSelection();
+        return;
+    case Gesture::Qt:
+        QPlainTextEdit::mouseMoveEvent(event);
+        return;
+    case Gesture::None:
+        // Without a gesture of the left button there is nothing to select, and
+        // QPlainTextEdit would walk every line looking for a list marker.
+        return;
+    }
 }
 
 void SequenceEditor::mouseReleaseEvent(QMouseEvent *event)
 {
+    const bool left = event->button() == Qt::LeftButton;
+    if (left) {
+        m_autoScroll.stop();
+        QTextCursor cursor = textCursor();
+        if (m_gesture == Gesture::MaybeDrag) {
+            // Pressed inside the selection and released without dragging: the
+            // caret goes where the button came up.
+            cursor.setPosition(cursorForPosition(event->position().toPoint()).position());
+            setTextCursor(cursor);
+        } else if (m_gesture == Gesture::Select && cursor.hasSelection()) {
+            QClipboard *clipboard = QGuiApplication::clipboard();
+            if (clipboard->supportsSelection())
+                clipboard->setMimeData(createMimeDataFromSelection(), QClipboard::Selection);
+        }
+    }
     QPlainTextEdit::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
+    if (left) {
+        m_gesture = Gesture::None;
         Q_EMIT clicked();
+    }
+}
+
+void SequenceEditor::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // QPlainTextEdit selects the word, and extends the selection word by word
+    // while the button stays down; none of it walks the document.
+    if (event->button() == Qt::LeftButton) {
+        m_autoScroll.stop();
+        m_gesture = Gesture::Qt;
+    }
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+}
+
+void SequenceEditor::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_autoScroll.timerId()) {
+        QPlainTextEdit::timerEvent(event);
+        return;
+    }
+    // Following the mouse scrolls the view towards it (the selection end is
+    // kept visible), so repeating it scrolls on while the mouse rests outside.
+    extendSelectionTo(m_mousePoint);
+}
+
+void SequenceEditor::resizeEvent(QResizeEvent *event)
+{
+    // Lines are never wrapped, so a new width changes no line's layout. On a
+    // new width QPlainTextEdit would still lay out every line again, giving
+    // each its own text layout: time and some 340 bytes a line for the whole
+    // sequence. Hand it the resize with the width it already has.
+    QResizeEvent sameWidth(event->size(), QSize(event->size().width(), event->oldSize().height()));
+    QPlainTextEdit::resizeEvent(&sameWidth);
+}
+
+void SequenceEditor::extendSelectionTo(QPoint point)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(cursorForPosition(point).position(), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+void SequenceEditor::dragSelection()
+{
+    m_gesture = Gesture::None;
+    auto *drag = new QDrag(viewport());
+    drag->setMimeData(createMimeDataFromSelection());
+    // Dropped here, QPlainTextEdit moves the text itself; dropped elsewhere, it
+    // is taken out here.
+    if (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction) == Qt::MoveAction
+        && drag->target() != viewport())
+        textCursor().removeSelectedText();
 }
 
 void SequenceEditor::onContentsChange(int, int removed, int added)

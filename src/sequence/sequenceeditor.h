@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBasicTimer>
 #include <QPlainTextEdit>
 
 // The editor that holds the action sequence.
@@ -58,14 +59,33 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     class ProgramEdit;
 
+    // What the left mouse button does from its press to its release.
+    enum class Gesture {
+        None,
+        Select,    // a press placed the caret; moving extends the selection
+        MaybeDrag, // a press inside the selection; moving far enough drags the text
+        Qt,        // left to QPlainTextEdit (double-click word selection, input method)
+    };
+
     void onContentsChange(int position, int removed, int added);
     int clampToDocument(qsizetype position) const;
     bool hasOnlyColor(const QTextCursor &selection, const QColor &color) const;
+    void extendSelectionTo(QPoint point);
+    void dragSelection();
 
     bool m_programEdit = false;
+    Gesture m_gesture = Gesture::None;
+    QPoint m_pressPoint;
+    QPoint m_mousePoint;     // where the mouse was last seen during a Select gesture
+    QBasicTimer m_autoScroll; // runs while a Select gesture is outside the viewport
 };

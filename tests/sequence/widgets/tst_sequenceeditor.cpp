@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include "support/testmain.h"
@@ -37,6 +38,16 @@ void clickAt(SequenceEditor &editor, qsizetype position)
     QTest::mouseClick(editor.viewport(), Qt::LeftButton, {}, editor.cursorRect().center());
 }
 
+// The point on screen of the place between characters `position` - 1 and `position`.
+QPoint pointAt(const SequenceEditor &editor, int position)
+{
+    QTextCursor cursor(editor.document());
+    cursor.setPosition(position);
+    return editor.cursorRect(cursor).center();
+}
+
+enum class Mouse { Click, ShiftClick, Drag, DoubleClick };
+
 struct Commands {
     Commands()
     {
@@ -53,6 +64,7 @@ enum class ProgramChange { SetText, SetSelectedText, AppendLine, SetSelectionCol
 } // namespace
 
 Q_DECLARE_METATYPE(ProgramChange)
+Q_DECLARE_METATYPE(Mouse)
 
 class TestSequenceEditor : public QObject
 {
@@ -68,6 +80,7 @@ private Q_SLOTS:
         QTest::newRow("CR LF") << "ab\r\nc\r\n" << "ab\rc\r";
         QTest::newRow("mixed, no final break") << "ab\r\n\nc" << "ab\r\rc";
         QTest::newRow("no-break space kept") << "a\u00A0\rc" << "a\u00A0\rc";
+        QTest::newRow("soft and paragraph breaks") << "ab\u2028c\u2029d" << "ab\rc\rd";
     }
     void setTextTakesEveryLineBreak()
     {
@@ -271,6 +284,77 @@ private Q_SLOTS:
         clickAt(f.editor, 22 + 15);
         QCOMPARE(f.editor.selectionStart(), 22);
         QCOMPARE(f.editor.selectedText(), threeLines.mid(22, 22));
+    }
+
+    // What the mouse does in the editor itself, before any line picking.
+    void mouseSelects_data()
+    {
+        QTest::addColumn<int>("selectedBefore"); // characters selected from position 0
+        QTest::addColumn<Mouse>("mouse");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("click places the caret") << 0 << Mouse::Click << 27 << 27 << 27 << "";
+        QTest::newRow("click inside a selection places the caret") << 22 << Mouse::Click << 5 << 5 << 5 << "";
+        QTest::newRow("Shift+click extends from the caret") << 0 << Mouse::ShiftClick << 0 << 14 << 0 << "Time100   #1P1";
+        QTest::newRow("drag selects") << 0 << Mouse::Drag << 10 << 33 << 10 << "#1P1500S300\rTime200   #";
+        QTest::newRow("drag upwards selects") << 0 << Mouse::Drag << 33 << 10 << 10 << "#1P1500S300\rTime200   #";
+        QTest::newRow("double-click selects a word") << 0 << Mouse::DoubleClick << 25 << 25 << 22 << "Time200";
+    }
+    void mouseSelects()
+    {
+        QFETCH(int, selectedBefore);
+        QFETCH(Mouse, mouse);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, start);
+        QFETCH(QString, selected);
+        SequenceEditor editor;
+        editor.resize(480, 320);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        editor.setText(threeLines);
+        editor.setSelectionStart(0);
+        editor.setSelectionLength(selectedBefore);
+        QWidget *viewport = editor.viewport();
+        switch (mouse) {
+        case Mouse::Click:
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, pointAt(editor, from));
+            break;
+        case Mouse::ShiftClick:
+            editor.setSelectionStart(from);
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, pointAt(editor, to));
+            break;
+        case Mouse::Drag:
+            QTest::mousePress(viewport, Qt::LeftButton, {}, pointAt(editor, from));
+            QTest::mouseMove(viewport, pointAt(editor, (from + to) / 2));
+            QTest::mouseMove(viewport, pointAt(editor, to));
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointAt(editor, to));
+            break;
+        case Mouse::DoubleClick:
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, pointAt(editor, from));
+            break;
+        }
+        QCOMPARE(editor.selectionStart(), start);
+        QCOMPARE(editor.selectedText(), selected);
+    }
+
+    void dragBelowTheViewScrollsOn()
+    {
+        SequenceEditor editor;
+        editor.resize(480, 120);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        editor.setText(numberedLines(500));
+        QWidget *viewport = editor.viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, pointAt(editor, 3));
+        QTest::mouseMove(viewport, QPoint(40, viewport->height() + 20));
+        // The mouse rests below the view: the selection keeps growing downwards.
+        QTRY_VERIFY(editor.lineFromPosition(editor.textCursor().position()) > 30);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(40, viewport->height() + 20));
+        QCOMPARE(editor.selectionStart(), 3);
+        QVERIFY(editor.verticalScrollBar()->value() > 20);
     }
 
     void typingKeepsEveryKey_data()
