@@ -76,7 +76,8 @@ MainWindow::MainWindow(Services services, QWidget *parent)
       m_notifier(*services.notifier),
       m_enumeratePorts(std::move(services.enumeratePorts)),
       m_port(std::move(services.port)),
-      m_sequenceFile(std::make_unique<SequenceFile>(services.sequencePath))
+      m_sequenceFile(std::make_unique<SequenceFile>(services.sequencePath)),
+      m_chooseFile(std::move(services.chooseFile))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("舵机控制台[*]"));
@@ -218,6 +219,10 @@ void MainWindow::buildSequenceGroups()
 
 void MainWindow::buildMenus()
 {
+    QMenu *file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    file->setObjectName(QStringLiteral("fileMenu"));
+    new SequenceFileMenu(*file, *m_editor, *m_sequenceFile, m_notifier, m_chooseFile, [this] { saveNow(); }, this);
+
     QMenu *sequence = menuBar()->addMenu(QStringLiteral("序列(&Q)"));
     sequence->setObjectName(QStringLiteral("sequenceMenu"));
     const struct {
@@ -434,6 +439,27 @@ void MainWindow::closeWithoutQuestions()
 {
     m_unattended = true;
     close();
+}
+
+void MainWindow::saveNow()
+{
+    const QString text = wholeText(*m_editor);
+    if (!m_sequenceFile->holds(text)) {
+        if (m_sequenceFile->mayOverwrite() && m_sequenceFile->changedOnDisk()
+            && !m_notifier.confirm(this,
+                                   {Message::Icon::Warning, {},
+                                    QStringLiteral("%1 在本程序读入之后已被修改（可能是另一个程序）。\n\n要用本窗口中的动作序列覆盖它吗？")
+                                        .arg(m_sequenceFile->path())},
+                                   QStringLiteral("覆盖"), QStringLiteral("取消")))
+            return;
+        if (const std::optional<QString> error = m_sequenceFile->save(text)) {
+            m_notifier.show(this, {Message::Icon::Warning, {},
+                                   QStringLiteral("动作序列未能保存到 %1：\n%2").arg(m_sequenceFile->path(), *error)});
+            return;
+        }
+    }
+    m_recovery->discard();
+    m_editor->document()->setModified(false);
 }
 
 bool MainWindow::saveSequence()

@@ -23,6 +23,7 @@
 // are Qt children of the window and outlive the controllers.
 
 #include "link/portdiscovery.h"
+#include "sequencefilemenu.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -59,6 +60,7 @@ public:
         Notifier *notifier = nullptr;
         PortEnumerator enumeratePorts;
         QString sequencePath; // cmd.txt
+        SequenceFileMenu::Chooser chooseFile = SequenceFileMenu::fileDialogs();
     };
 
     // Builds the window and runs its start-up.
@@ -72,6 +74,8 @@ public:
     // sequence is saved without questions, and what cannot be saved is kept in
     // the recovery copy and reported on standard error.
     void closeWithoutQuestions();
+    // Writes the sequence to cmd.txt now (the file menu's 保存); says why not when it fails.
+    void saveNow();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -100,6 +104,7 @@ private:
     const PortEnumerator m_enumeratePorts;
     const std::unique_ptr<SerialPort> m_port;
     const std::unique_ptr<SequenceFile> m_sequenceFile;
+    const SequenceFileMenu::Chooser m_chooseFile;
     int m_defaultPulse = 0;
     bool m_exiting = false;
     bool m_unattended = false;

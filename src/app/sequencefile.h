@@ -67,6 +67,10 @@ public:
 
     bool mayOverwrite() const { return !m_unreadable; }
 
+    // The encoding the file was read in, and the one the next save writes.
+    Encoding encoding() const { return m_encoding; }
+    void setEncoding(Encoding encoding) { m_encoding = encoding; }
+
 private:
     // What the file on disk was when last read or written.
     struct DiskState {

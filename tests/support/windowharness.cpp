@@ -3,9 +3,12 @@
 #include "sequence/sequenceeditor.h"
 
 #include <QFile>
+#include <QSettings>
 
 WindowHarness::WindowHarness(Options options) : ports(options.ports)
 {
+    // Recent files and any other per-user setting stay in the test's folder.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     if (options.sequenceFile) {
         QFile file(sequencePath());
         if (file.open(QIODevice::WriteOnly))
@@ -24,7 +27,8 @@ void WindowHarness::start(std::unique_ptr<SerialPort> port)
         port = std::move(fake);
     }
     m_window = std::make_unique<MainWindow>(
-        MainWindow::Services{std::move(port), &notifier, [this] { return ports; }, sequencePath()});
+        MainWindow::Services{std::move(port), &notifier, [this] { return ports; }, sequencePath(),
+                             [this](SequenceFileMenu::Choice, QWidget *) { return chosenFile; }});
 }
 
 void WindowHarness::restart()

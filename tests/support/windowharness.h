@@ -37,6 +37,7 @@ public:
     FakeSerialPort &fake() { return *m_fake; }
     RecordingNotifier notifier;
     QStringList ports;
+    QString chosenFile; // what the file dialogs answer; empty: cancelled
 
     QString sequencePath() const { return m_dir.filePath(QStringLiteral("cmd.txt")); }
     QByteArray sequenceFileBytes() const;

@@ -1,0 +1,131 @@
+#include "sequencefilemenu.h"
+
+#include "common/notifier.h"
+#include "sequence/sequenceeditor.h"
+#include "sequencefile.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QMenu>
+#include <QSettings>
+
+namespace {
+
+constexpr qsizetype recentCount = 8;
+const QString recentKey = QStringLiteral("recentSequenceFiles");
+const QString fileFilter = QStringLiteral("动作序列 (*.txt *.rtf);;所有文件 (*)");
+
+QSettings settings()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("servo-console"),
+                     QStringLiteral("servo-console"));
+}
+
+} // namespace
+
+SequenceFileMenu::Chooser SequenceFileMenu::fileDialogs()
+{
+    return [](Choice choice, QWidget *parent) {
+        return choice == Choice::Open
+                   ? QFileDialog::getOpenFileName(parent, QStringLiteral("打开序列"), {}, fileFilter)
+                   : QFileDialog::getSaveFileName(parent, QStringLiteral("另存为"), {}, fileFilter);
+    };
+}
+
+SequenceFileMenu::SequenceFileMenu(QMenu &menu, SequenceEditor &editor, const SequenceFile &workingFile,
+                                   Notifier &notifier, Chooser choose, std::function<void()> saveNow,
+                                   QWidget *parent)
+    : QObject(&menu),
+      m_editor(editor),
+      m_workingFile(workingFile),
+      m_notifier(notifier),
+      m_choose(std::move(choose)),
+      m_parent(parent)
+{
+    QAction *save = menu.addAction(QStringLiteral("保存"));
+    save->setObjectName(QStringLiteral("saveAction"));
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, std::move(saveNow));
+
+    QAction *openAction = menu.addAction(QStringLiteral("打开序列…"));
+    openAction->setObjectName(QStringLiteral("openAction"));
+    openAction->setShortcut(QKeySequence::Open);
+    connect(openAction, &QAction::triggered, this, &SequenceFileMenu::open);
+
+    QAction *saveAsAction = menu.addAction(QStringLiteral("另存为…"));
+    saveAsAction->setObjectName(QStringLiteral("saveAsAction"));
+    saveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveAsAction, &QAction::triggered, this, &SequenceFileMenu::saveAs);
+
+    m_recent = menu.addMenu(QStringLiteral("最近的文件"));
+    m_recent->setObjectName(QStringLiteral("recentMenu"));
+    connect(m_recent, &QMenu::aboutToShow, this, &SequenceFileMenu::fillRecentMenu);
+}
+
+void SequenceFileMenu::open()
+{
+    if (const QString path = m_choose(Choice::Open, m_parent); !path.isEmpty())
+        openFile(path);
+}
+
+void SequenceFileMenu::openFile(const QString &path)
+{
+    SequenceFile source(path);
+    QString error;
+    const std::optional<QString> text = source.load(&error);
+    if (!text) {
+        m_notifier.show(m_parent, {Message::Icon::Warning, QStringLiteral("打开序列"),
+                                   QStringLiteral("无法读取 %1：\n%2").arg(QDir::toNativeSeparators(path), error)});
+        return;
+    }
+    // The whole text replaced in one edit, so that one undo brings the old one back.
+    m_editor.setSelectionStart(0);
+    m_editor.setSelectionLength(m_editor.document()->characterCount());
+    m_editor.setSelectedText(*text);
+    remember(path);
+}
+
+void SequenceFileMenu::saveAs()
+{
+    const QString path = m_choose(Choice::SaveAs, m_parent);
+    if (path.isEmpty())
+        return;
+    SequenceFile target(path);
+    // Old tools read GBK; everything else is written as UTF-8.
+    target.setEncoding(m_workingFile.encoding() == SequenceFile::Encoding::Gbk ? SequenceFile::Encoding::Gbk
+                                                                               : SequenceFile::Encoding::Utf8);
+    if (const std::optional<QString> failure = target.save(m_editor.text())) {
+        m_notifier.show(m_parent, {Message::Icon::Warning, QStringLiteral("另存为"),
+                                   QStringLiteral("动作序列未能保存到 %1：\n%2")
+                                       .arg(QDir::toNativeSeparators(path), *failure)});
+        return;
+    }
+    remember(path);
+}
+
+QStringList SequenceFileMenu::recentFiles() const
+{
+    return settings().value(recentKey).toStringList();
+}
+
+void SequenceFileMenu::remember(const QString &path)
+{
+    QStringList recent = recentFiles();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    settings().setValue(recentKey, recent.mid(0, recentCount));
+}
+
+void SequenceFileMenu::fillRecentMenu()
+{
+    m_recent->clear();
+    const QStringList recent = recentFiles();
+    for (const QString &path : recent) {
+        QAction *action = m_recent->addAction(QDir::toNativeSeparators(path));
+        connect(action, &QAction::triggered, this, [this, path] { openFile(path); });
+    }
+    if (recent.isEmpty())
+        m_recent->addAction(QStringLiteral("（无）"))->setEnabled(false);
+}

@@ -1,0 +1,149 @@
+#include "sequence/sequenceeditor.h"
+#include "support/windowharness.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+#include "support/testmain.h"
+
+// The file menu: save now, open another file's lines, save as, recent files.
+class TestSequenceFileMenu : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void openReplacesTheTextInOneUndoStep_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("LF") << QByteArray("Time100   #1P1500S300\nTime200   #2P1500S300\n")
+                            << "Time100   #1P1500S300\rTime200   #2P1500S300\r";
+        QTest::newRow("CR LF, no last break") << QByteArray("Time100   #1P1500S300\r\nx") << "Time100   #1P1500S300\rx";
+        QTest::newRow("GBK") << QByteArray("Time100   #1P1500S300\xD6\xD0\r\n") << "Time100   #1P1500S300中\r";
+        QTest::newRow("RTF") << QByteArray("{\\rtf1\\ansi Time100   #1P1500S300\\par}") << "Time100   #1P1500S300\r";
+    }
+    void openReplacesTheTextInOneUndoStep()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        WindowHarness h(startingWith("Time4800  #5P1500S300\r\n"));
+        h.chosenFile = writeFile(QStringLiteral("other.txt"), bytes);
+        action(h, "openAction").trigger();
+        QCOMPARE(h.editor().text(), text);
+        QVERIFY(h.window().isWindowModified());
+        h.editor().undo();
+        QCOMPARE(h.editor().text(), QStringLiteral("Time4800  #5P1500S300\r"));
+        QVERIFY(h.notifier.shown.isEmpty());
+    }
+
+    void saveAsRoundTrips_data()
+    {
+        QTest::addColumn<QByteArray>("cmdTxt");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("UTF-8") << QByteArray("Time100   #1P1500S300 中\r\n") << QByteArray("Time100   #1P1500S300 中\r\n");
+        QTest::newRow("GBK stays GBK") << QByteArray("Time100   #1P1500S300 \xD6\xD0\r\n")
+                                       << QByteArray("Time100   #1P1500S300 \xD6\xD0\r\n");
+        QTest::newRow("UTF-16 becomes UTF-8") << QByteArray("\xFF\xFE" "a\0\r\0\n\0", 8) << QByteArray("a\r\n");
+    }
+    void saveAsRoundTrips()
+    {
+        QFETCH(QByteArray, cmdTxt);
+        QFETCH(QByteArray, written);
+        WindowHarness h(startingWith(cmdTxt));
+        const QString original = h.editor().text();
+        h.chosenFile = m_dir.filePath(QStringLiteral("copy.txt"));
+        action(h, "saveAsAction").trigger();
+        QCOMPARE(readFile(h.chosenFile), written);
+        QCOMPARE(h.sequenceFileBytes(), cmdTxt);
+
+        // Opened again, it gives the same text back.
+        h.editor().setText(QString());
+        action(h, "openAction").trigger();
+        QCOMPARE(h.editor().text(), original);
+    }
+
+    void recentFilesKeepTheLatestFirst()
+    {
+        WindowHarness h;
+        const QString first = writeFile(QStringLiteral("first.txt"), "a\r\n");
+        const QString second = writeFile(QStringLiteral("second.txt"), "b\r\n");
+        for (const QString &path : {first, second, first}) {
+            h.chosenFile = path;
+            action(h, "openAction").trigger();
+        }
+        auto *recent = h.window().findChild<QMenu *>(QStringLiteral("recentMenu"));
+        QVERIFY(recent);
+        Q_EMIT recent->aboutToShow();
+        QCOMPARE(recent->actions().size(), 2);
+        QCOMPARE(recent->actions().at(0)->text(), QDir::toNativeSeparators(first));
+        recent->actions().at(1)->trigger();
+        QCOMPARE(h.editor().text(), QStringLiteral("b\r"));
+    }
+
+    void saveWritesCmdTxtNow()
+    {
+        WindowHarness h(startingWith("Time100   #1P1500S300\r\n"));
+        h.button("Command2").click();
+        QVERIFY(h.window().isWindowModified());
+        action(h, "saveAction").trigger();
+        QCOMPARE(h.sequenceFileBytes(), QByteArray("Time100   #1P1500S300\r\nTime4800  \r\n"));
+        QVERIFY(!h.window().isWindowModified());
+        QVERIFY(h.notifier.shown.isEmpty());
+
+        // A failed save says why and leaves the window as it was.
+        h.button("Command2").click();
+        QFile::remove(h.sequencePath());
+        QVERIFY(QDir().mkdir(h.sequencePath()));
+        h.notifier.confirmAnswer = true;
+        action(h, "saveAction").trigger();
+        QVERIFY(h.window().isWindowModified());
+        QVERIFY(!h.notifier.shown.isEmpty());
+        QVERIFY(h.notifier.shown.last().text.contains(h.sequencePath()));
+        QVERIFY(QDir().rmdir(h.sequencePath()));
+    }
+
+    void anUnreadableFileIsReported()
+    {
+        WindowHarness h(startingWith("Time100   #1P1500S300\r\n"));
+        h.chosenFile = writeFile(QStringLiteral("odd.txt"), QByteArray("Time100   #0P\x81\x20\r\n"));
+        action(h, "openAction").trigger();
+        QCOMPARE(h.notifier.shown.size(), 1);
+        QVERIFY(h.notifier.shown[0].text.contains(QStringLiteral("odd.txt")));
+        QCOMPARE(h.editor().text(), QStringLiteral("Time100   #1P1500S300\r"));
+    }
+
+private:
+    static WindowHarness::Options startingWith(const QByteArray &cmdTxt)
+    {
+        WindowHarness::Options options;
+        options.sequenceFile = cmdTxt;
+        return options;
+    }
+    static QAction &action(WindowHarness &h, const char *name)
+    {
+        auto *found = h.window().findChild<QAction *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("No action %s", name);
+        return *found;
+    }
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("Cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+SERVO_TEST_MAIN(TestSequenceFileMenu)
+#include "tst_sequencefilemenu.moc"
