@@ -139,6 +139,10 @@ SerialResult QtSerialPort::applySettings(const QString &settings)
 SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
 {
     const qint64 queued = m_port.bytesToWrite();
+    // The episode of refusing ends once the queue is back to half the bound,
+    // whether the line said so (bytesWritten) or not yet.
+    if (m_refusing && queued <= m_queueLimit / 2)
+        m_refusing = false;
     if (queued > 0 && queued + bytes.size() > m_queueLimit) {
         if (!m_refusing) {
             m_refusing = true;
