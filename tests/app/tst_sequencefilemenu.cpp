@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 // The file menu: save now, open another file's lines, save as, recent files.
@@ -56,7 +57,7 @@ private Q_SLOTS:
         const QString original = h.editor().text();
         h.chosenFile = m_dir.filePath(QStringLiteral("copy.txt"));
         action(h, "saveAsAction").trigger();
-        QCOMPARE(readFile(h.chosenFile), written);
+        QCOMPARE(readAll(h.chosenFile), written);
         QCOMPARE(h.sequenceFileBytes(), cmdTxt);
 
         // Opened again, it gives the same text back.
@@ -131,15 +132,10 @@ private:
     }
     QString writeFile(const QString &name, const QByteArray &bytes)
     {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("Cannot write %s", qPrintable(file.fileName()));
-        return file.fileName();
-    }
-    static QByteArray readFile(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QString path = m_dir.filePath(name);
+        if (!writeAll(path, bytes))
+            qFatal("Cannot write %s", qPrintable(path));
+        return path;
     }
 
     QTemporaryDir m_dir;

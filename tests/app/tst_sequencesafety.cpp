@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <csignal>
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 using Options = WindowHarness::Options;
@@ -20,12 +21,6 @@ const QByteArray loaded("Time4800  #5P2000S300\r\n");
 QString recoveryPath(const WindowHarness &harness)
 {
     return harness.sequencePath() + QStringLiteral(".recovery");
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool setModified(const QString &path, const QDateTime &modified)

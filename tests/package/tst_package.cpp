@@ -17,24 +17,13 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 namespace {
 
 // The unprivileged user the installed program runs as (nobody on Debian).
 constexpr uid_t unprivileged = 65534;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 struct Run {
     int exitCode = -1;

@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 namespace {
@@ -15,18 +16,6 @@ namespace {
 using Encoding = SequenceFile::Encoding;
 
 const QByteArray gbkChinese("\xD6\xD0\xCE\xC4"); // 中文
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The file's own mode bits, not what the running user may do with it.
 QFileDevice::Permissions modeOf(const QString &path)

@@ -5,21 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Where a user folder goes in a row: an ordinary one, one that cannot be made
 // (its parent is a file), or none named by the system.
