@@ -245,7 +245,7 @@ void MainWindow::buildMenus()
 
     QMenu *playback = menuBar()->addMenu(QStringLiteral("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
-    m_playbackActions = new PlaybackActions(*m_playback, *m_editor, *playback);
+    new PlaybackActions(*m_playback, *m_editor, *playback);
 
     m_statusLine = new StatusLine(*m_port, *m_playback, this);
     setStatusBar(m_statusLine);

@@ -19,8 +19,9 @@
 //
 // Ownership: the window owns the port and the controllers (Connection, the
 // write rule, SequenceCommands, Playback) as members, declared so that each is
-// destroyed before what it refers to; the widgets, Timer1 and the two dialogs
-// are Qt children of the window and outlive the controllers.
+// destroyed before what it refers to; the widgets, the menus with their
+// actions, the status line, Timer1, the recovery copy and the two dialogs are
+// Qt children of the window and outlive the controllers.
 
 #include "link/portdiscovery.h"
 #include "sequencefilemenu.h"
@@ -38,7 +39,6 @@ class Playback;
 class PortComboBox;
 class PortSettingsDialog;
 class PortWriter;
-class PlaybackActions;
 class StatusLine;
 class QLineEdit;
 class QPushButton;
@@ -110,11 +110,10 @@ private:
     bool m_unattended = false;
     RecoveryCopy *m_recovery = nullptr;
 
-    // Controls (children of the window). The specified client area is m_client;
-    // the menu bar and the status line are around it.
+    // Controls (children of the window). m_client holds the controls in their
+    // fixed layout; the menu bar and the status line are around it.
     QWidget *m_client = nullptr;
     StatusLine *m_statusLine = nullptr;
-    PlaybackActions *m_playbackActions = nullptr;
     PortComboBox *m_portBox = nullptr;
     QPushButton *m_connectButton = nullptr;
     QPushButton *m_settingsButton = nullptr;
