@@ -109,6 +109,11 @@ MainWindow::~MainWindow()
 {
     // Nothing may tick or be sent while the window comes down.
     m_playback->stop();
+    // The children that refer to the port, the controllers or cmd.txt go
+    // before them; the widgets they leave refer to nothing of the window's.
+    delete menuBar();
+    delete m_statusLine;
+    delete m_recovery;
 }
 
 bool MainWindow::portIsOpen() const

@@ -19,9 +19,10 @@
 //
 // Ownership: the window owns the port and the controllers (Connection, the
 // write rule, SequenceCommands, Playback) as members, declared so that each is
-// destroyed before what it refers to; the widgets, the menus with their
-// actions, the status line, Timer1, the recovery copy and the two dialogs are
-// Qt children of the window and outlive the controllers.
+// destroyed before what it refers to. The widgets, Timer1 and the two dialogs
+// are Qt children of the window and outlive the controllers; the children that
+// refer to the controllers or cmd.txt (the menus with their actions, the status
+// line, the recovery copy) are deleted first, in the destructor.
 
 #include "link/portdiscovery.h"
 #include "sequencefilemenu.h"
