@@ -77,14 +77,17 @@ QString LineHighlighter::toolTipFor(qsizetype line) const
 
 bool LineHighlighter::eventFilter(QObject *watched, QEvent *event)
 {
+    // Only paints and tooltips concern the marks. The type is looked at first:
+    // the viewport still sends events (hide, removal) while the editor is being
+    // destroyed, when the editor may no longer be asked for anything.
+    if (event->type() != QEvent::Paint && event->type() != QEvent::ToolTip)
+        return QObject::eventFilter(watched, event);
     if (watched != m_editor.viewport())
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Paint) {
         markLinesInView();
         return false;
     }
-    if (event->type() != QEvent::ToolTip)
-        return false;
     const auto *help = static_cast<QHelpEvent *>(event);
     const QTextCursor cursor = m_editor.cursorForPosition(help->pos());
     // Below the last line the nearest line is not the one under the pointer.

@@ -71,6 +71,13 @@ class TestPackage : public QObject
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         if (!home.isNull())
             environment.insert(QStringLiteral("HOME"), home);
+        // A sanitizer build's settings (suppressions) reach the program too.
+        const QProcessEnvironment own = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {QStringLiteral("ASAN_OPTIONS"), QStringLiteral("LSAN_OPTIONS"),
+                                    QStringLiteral("UBSAN_OPTIONS")}) {
+            if (own.contains(name))
+                environment.insert(name, own.value(name));
+        }
         process.setProcessEnvironment(environment);
         const QString program = installed(QStringLiteral("usr/bin/servo-console"));
         if (::geteuid() == 0)
