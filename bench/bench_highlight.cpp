@@ -26,16 +26,6 @@ namespace {
 constexpr int lineCount = 100'000;
 constexpr int runs = 5;
 
-class PaintWatch final : public QObject
-{
-public:
-    bool painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        painted = painted || event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 // The same marks made the way QSyntaxHighlighter makes them: every line, on
 // every load.
@@ -58,7 +48,7 @@ protected:
 
 enum class Marks { None, InView, WholeDocument };
 
-void waitForPaint(PaintWatch &watch)
+void waitForPaint(bench::PaintWatch &watch)
 {
     QElapsedTimer clock;
     clock.start();
@@ -77,7 +67,7 @@ double loadOnce(const QString &text, Marks marks)
         new LineHighlighter(editor);
     else if (marks == Marks::WholeDocument)
         new WholeDocumentHighlighter(editor.document());
-    PaintWatch watch;
+    bench::PaintWatch watch;
     editor.viewport()->installEventFilter(&watch);
     editor.show();
     waitForPaint(watch);
@@ -116,7 +106,7 @@ void measureEditor(const char *what, const QString &text)
 double startWindowOnce(const QString &path)
 {
     RecordingNotifier notifier;
-    PaintWatch watch;
+    bench::PaintWatch watch;
     return bench::timeOnce([&] {
                MainWindow window({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); }, path});
                window.installEventFilter(&watch);

@@ -33,17 +33,6 @@ struct Costs {
     double fileSave = 0; // ms, SequenceFile::save alone (encode, write, commit)
 };
 
-// Notes the first paint of the window.
-class PaintWatch final : public QObject
-{
-public:
-    bool painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        painted = painted || event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 // A six-servo sequence line as the operator records them, about 76 bytes.
 QByteArray sixServoLine(int n)
@@ -74,7 +63,7 @@ Costs runOnce(const QByteArray &sequenceFile)
     file.close();
 
     RecordingNotifier notifier;
-    PaintWatch watch;
+    bench::PaintWatch watch;
     Costs costs;
     QElapsedTimer clock;
     clock.start();

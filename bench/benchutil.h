@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QList>
 #include <QString>
 
@@ -113,5 +114,17 @@ inline QByteArray sequenceFile(int lines)
         bytes += sequenceLine(n).toLatin1() + "\r\n";
     return bytes;
 }
+
+// Notes the first paint of the widget it filters.
+class PaintWatch final : public QObject
+{
+public:
+    bool painted = false;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        painted = painted || event->type() == QEvent::Paint;
+        return false;
+    }
+};
 
 } // namespace bench
