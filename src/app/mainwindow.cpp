@@ -52,15 +52,6 @@ QGroupBox *makeFrame(const QString &caption, const QString &name, QWidget *paren
     return frame;
 }
 
-// The editor's whole text as SequenceEditor::text() gives it (CR line ends), read
-// from the document in one go: saving a long sequence cannot walk it block by block.
-QString wholeText(const SequenceEditor &editor)
-{
-    QString text = editor.document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\r');
-    return text;
-}
-
 // Shows a modeless dialog, or brings the one already open to the front.
 void bringToFront(QWidget &dialog)
 {
@@ -335,7 +326,7 @@ void MainWindow::startUp()
     m_recovery = new RecoveryCopy(
         m_sequenceFile->path(),
         [this]() -> std::optional<QString> {
-            QString text = wholeText(*m_editor);
+            QString text = m_editor->text();
             if (m_sequenceFile->holds(text))
                 return std::nullopt;
             return text;
@@ -448,7 +439,7 @@ void MainWindow::closeWithoutQuestions()
 
 void MainWindow::saveNow()
 {
-    const QString text = wholeText(*m_editor);
+    const QString text = m_editor->text();
     if (!m_sequenceFile->holds(text)) {
         if (m_sequenceFile->mayOverwrite() && m_sequenceFile->changedOnDisk()
             && !m_notifier.confirm(this,
@@ -471,7 +462,7 @@ bool MainWindow::saveSequence()
 {
     // Nothing changed since the file was read (or could not be read): the file is
     // left alone, whatever happened to it meanwhile.
-    const QString text = wholeText(*m_editor);
+    const QString text = m_editor->text();
     if (m_sequenceFile->holds(text)) {
         m_recovery->discard();
         return true;

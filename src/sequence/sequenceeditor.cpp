@@ -72,8 +72,11 @@ SequenceEditor::SequenceEditor(QWidget *parent) : QPlainTextEdit(parent)
 
 QString SequenceEditor::text() const
 {
-    // Read block by block: toPlainText() would turn no-break spaces into blanks.
-    return textRange(0, document()->characterCount() - 1);
+    // The document's raw text in one go: a long sequence is not walked block by
+    // block, and no-break spaces stay (toPlainText() would turn them into blanks).
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, cr);
+    return text;
 }
 
 void SequenceEditor::setText(const QString &text)
