@@ -1,0 +1,245 @@
+#include "sequencedocument.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+constexpr QChar cr = u'\r';
+
+// QTextCursor::insertText starts a new line (a block) at CR, LF, CR LF and the
+// paragraph separator. A soft break (U+2028) would show as a new line on screen
+// while staying part of the same sequence line: it becomes a line break too.
+// Text without one is passed on as it is, without a copy.
+QString withLineBreaks(const QString &text)
+{
+    if (!text.contains(QChar::LineSeparator))
+        return text;
+    QString copy = text;
+    return copy.replace(QChar::LineSeparator, u'\n');
+}
+
+} // namespace
+
+SequenceDocument::ProgramEdit::ProgramEdit(SequenceDocument &document)
+    : m_document(document), m_outer(document.m_programDepth == 0)
+{
+    ++m_document.m_programDepth;
+}
+
+SequenceDocument::ProgramEdit::~ProgramEdit()
+{
+    --m_document.m_programDepth;
+    if (m_outer && std::exchange(m_document.m_programChanged, false))
+        Q_EMIT m_document.changed(ChangeSource::Program);
+}
+
+SequenceDocument::SequenceDocument(QObject *parent) : QObject(parent), m_document(new QTextDocument(this))
+{
+    // A text document reports its changes through a layout only; the editor
+    // that shows it puts its own in place of this one.
+    m_document->documentLayout();
+    connect(m_document, &QTextDocument::contentsChange, this, &SequenceDocument::onContentsChange);
+    connect(m_document, &QTextDocument::modificationChanged, this, &SequenceDocument::modificationChanged);
+}
+
+SequenceDocument::~SequenceDocument()
+{
+    // The text document goes with this object; nobody is told of its last changes.
+    disconnect(m_document, nullptr, this, nullptr);
+}
+
+QString SequenceDocument::text() const
+{
+    // The raw text in one go: a long sequence is not walked block by block, and
+    // no-break spaces stay (toPlainText() would turn them into blanks).
+    QString text = m_document->toRawText();
+    text.replace(QChar::ParagraphSeparator, cr);
+    return text;
+}
+
+void SequenceDocument::setText(const QString &text)
+{
+    ProgramEdit edit(*this);
+    // No undo step for a whole new text: it would hold a copy of the old one.
+    m_document->setUndoRedoEnabled(false);
+    m_document->setPlainText(withLineBreaks(text));
+    m_document->setUndoRedoEnabled(true);
+}
+
+qsizetype SequenceDocument::lineCount() const
+{
+    return m_document->blockCount();
+}
+
+QString SequenceDocument::lineText(qsizetype line) const
+{
+    return m_document->findBlockByNumber(int(line)).text();
+}
+
+std::optional<QString> SequenceDocument::lineWithBreak(qsizetype line) const
+{
+    const QTextBlock block = m_document->findBlockByNumber(int(line));
+    if (!block.isValid())
+        return std::nullopt;
+    QString text = block.text();
+    if (block.next().isValid())
+        text += cr;
+    return text;
+}
+
+qsizetype SequenceDocument::lineStart(qsizetype line) const
+{
+    const QTextBlock block = m_document->findBlockByNumber(int(line));
+    return block.isValid() ? block.position() : -1;
+}
+
+qsizetype SequenceDocument::lineAt(qsizetype position) const
+{
+    return m_document->findBlock(clamp(position)).blockNumber();
+}
+
+qsizetype SequenceDocument::lineLengthAt(qsizetype position) const
+{
+    const QTextBlock block = m_document->findBlock(int(position));
+    return block.isValid() ? block.length() - 1 : 0;
+}
+
+QString SequenceDocument::textRange(qsizetype position, qsizetype count) const
+{
+    QString range;
+    const qsizetype end = position + count;
+    for (QTextBlock block = m_document->findBlock(int(position)); block.isValid() && block.position() < end;
+         block = block.next()) {
+        const qsizetype from = qMax<qsizetype>(position - block.position(), 0);
+        range += QStringView(block.text()).mid(from, end - block.position() - from);
+        // Every block but the last ends in a line break, which counts as one character.
+        const qsizetype lineBreak = block.position() + block.length() - 1;
+        if (block.next().isValid() && lineBreak < end)
+            range += cr;
+    }
+    return range;
+}
+
+qsizetype SequenceDocument::length() const
+{
+    return m_document->characterCount() - 1;
+}
+
+int SequenceDocument::clamp(qsizetype position) const
+{
+    // The document counts in int; a position beyond its end means its end.
+    const qsizetype last = length();
+    return int(position < 0 ? 0 : position > last ? last : position);
+}
+
+void SequenceDocument::edit(qsizetype position, qsizetype length, const QString &text)
+{
+    ProgramEdit edit(*this);
+    QTextCursor cursor(m_document);
+    cursor.setPosition(clamp(position));
+    cursor.setPosition(clamp(position + qMax<qsizetype>(length, 0)), QTextCursor::KeepAnchor);
+    if (!cursor.hasSelection() && text.isEmpty())
+        return;
+    cursor.insertText(withLineBreaks(text));
+}
+
+void SequenceDocument::replace(qsizetype position, qsizetype length, const QString &text)
+{
+    edit(position, length, text);
+}
+
+qsizetype SequenceDocument::appendLine(const QString &line)
+{
+    ProgramEdit edit(*this);
+    QTextCursor cursor(m_document);
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    if (!cursor.block().text().isEmpty())
+        cursor.insertText(QStringLiteral("\n"));
+    const qsizetype start = cursor.position();
+    cursor.insertText(withLineBreaks(line));
+    cursor.endEditBlock();
+    return start;
+}
+
+void SequenceDocument::replaceLine(qsizetype line, const QString &text)
+{
+    const qsizetype start = lineStart(line);
+    if (start >= 0)
+        edit(start, lineLengthAt(start), text);
+}
+
+void SequenceDocument::insertLine(qsizetype line, const QString &text)
+{
+    const qsizetype start = lineStart(line);
+    if (start >= 0)
+        edit(start, 0, text + cr);
+    else
+        appendLine(text);
+}
+
+void SequenceDocument::removeLine(qsizetype line)
+{
+    const qsizetype start = lineStart(line);
+    if (start < 0)
+        return;
+    const qsizetype next = lineStart(line + 1);
+    if (next >= 0) {
+        edit(start, next - start, QString());
+    } else if (start > 0) {
+        // The last line goes with the line break before it.
+        edit(start - 1, lineLengthAt(start) + 1, QString());
+    } else {
+        edit(0, length(), QString());
+    }
+}
+
+bool SequenceDocument::isModified() const
+{
+    return m_document->isModified();
+}
+
+void SequenceDocument::setModified(bool modified)
+{
+    m_document->setModified(modified);
+}
+
+bool SequenceDocument::canUndo() const
+{
+    return m_document->isUndoAvailable();
+}
+
+bool SequenceDocument::canRedo() const
+{
+    return m_document->isRedoAvailable();
+}
+
+void SequenceDocument::undo()
+{
+    ProgramEdit edit(*this);
+    m_document->undo();
+}
+
+void SequenceDocument::redo()
+{
+    ProgramEdit edit(*this);
+    m_document->redo();
+}
+
+void SequenceDocument::onContentsChange(int position, int removed, int added)
+{
+    const qsizetype count = m_document->blockCount();
+    const qsizetype first = m_document->findBlock(position).blockNumber();
+    const qsizetype last = m_document->findBlock(position + added).blockNumber();
+    const qsizetype addedLines = (last < 0 ? count - 1 : last) - first + 1;
+    const qsizetype removedLines = addedLines - (count - std::exchange(m_lineCount, count));
+    if (removed == 0 && added == 0)
+        return; // a change of format only
+    if (m_programDepth > 0)
+        m_programChanged = true;
+    else
+        Q_EMIT changed(ChangeSource::Operator);
+    Q_EMIT linesChanged(first, removedLines, addedLines);
+}

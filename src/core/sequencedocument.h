@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QTextDocument;
+
+// The action sequence: its lines, every change made to them, and the one undo
+// history of those changes. Widget-free; the editor is a view of the
+// QTextDocument held here, and whatever the operator types there is a change of
+// this document like any other.
+//
+// Lines are counted from 0. A line's text never holds its line break; the whole
+// text, as the rest of the program sees it, ends every line but the last with
+// one CR. CR, LF, CR LF and U+2028 given in a text are all taken as one line
+// break. Positions count a line break as one character. Every operation costs in
+// proportion to the lines it touches, not to the length of the sequence.
+class SequenceDocument final : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class ChangeSource { Program, Operator };
+
+    explicit SequenceDocument(QObject *parent = nullptr);
+    ~SequenceDocument() override;
+
+    // Replaces the whole text; the undo history starts afresh.
+    QString text() const;
+    void setText(const QString &text);
+
+    qsizetype lineCount() const;
+    // Line `line` without its line break; empty past the last line.
+    QString lineText(qsizetype line) const;
+    // Line `line` as playback fetches it: with its CR, or without one for a
+    // last line that has none; the empty text for the empty last line after a
+    // final CR. Empty optional past the last line.
+    std::optional<QString> lineWithBreak(qsizetype line) const;
+    // Position of the first character of `line`; -1 past the last line.
+    qsizetype lineStart(qsizetype line) const;
+    // Index of the line that holds `position` (clamped to the text).
+    qsizetype lineAt(qsizetype position) const;
+    // Length of the line that holds `position`, line break excluded.
+    qsizetype lineLengthAt(qsizetype position) const;
+    // Up to `count` characters from `position`, line breaks as CR.
+    QString textRange(qsizetype position, qsizetype count) const;
+    // Characters in the text, line breaks included.
+    qsizetype length() const;
+
+    // Each of these is one step of the undo history.
+    // Replaces `length` characters from `position` with `text`.
+    void replace(qsizetype position, qsizetype length, const QString &text);
+    // Appends `line` (which carries its own line break, if any) as the new last
+    // line; a last line that does not end with a line break is ended first, so
+    // the two stay apart. Returns the position of the new line's start.
+    qsizetype appendLine(const QString &line);
+    void replaceLine(qsizetype line, const QString &text);
+    void insertLine(qsizetype line, const QString &text);
+    void removeLine(qsizetype line);
+
+    bool isModified() const;
+    void setModified(bool modified);
+    bool canUndo() const;
+    bool canRedo() const;
+    void undo();
+    void redo();
+
+    // The text as the editor shows it. Changes made through it are the
+    // operator's.
+    QTextDocument &textDocument() const { return *m_document; }
+
+    // Groups program changes: changed(Program) is raised once, when the
+    // outermost group ends, so a view can place its caret before anyone reacts.
+    class ProgramEdit
+    {
+    public:
+        explicit ProgramEdit(SequenceDocument &document);
+        ~ProgramEdit();
+        ProgramEdit(const ProgramEdit &) = delete;
+        ProgramEdit &operator=(const ProgramEdit &) = delete;
+
+    private:
+        SequenceDocument &m_document;
+        bool m_outer;
+    };
+
+Q_SIGNALS:
+    // After every change of the text, once per change, with its source.
+    void changed(SequenceDocument::ChangeSource source);
+    // Lines [first, first + removed) were replaced by [first, first + added).
+    void linesChanged(qsizetype first, qsizetype removed, qsizetype added);
+    void modificationChanged(bool modified);
+
+private:
+    void onContentsChange(int position, int removed, int added);
+    int clamp(qsizetype position) const;
+    void edit(qsizetype position, qsizetype length, const QString &text);
+
+    QTextDocument *m_document;
+    qsizetype m_lineCount = 1;
+    int m_programDepth = 0;
+    bool m_programChanged = false;
+};

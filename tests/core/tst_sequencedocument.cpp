@@ -1,0 +1,124 @@
+#include "core/sequencedocument.h"
+
+#include <QSignalSpy>
+#include <QTextCursor>
+#include <QTest>
+
+#include <functional>
+#include "support/testmain.h"
+
+using Edit = std::function<void(SequenceDocument &)>;
+Q_DECLARE_METATYPE(Edit)
+
+class TestSequenceDocument : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void edits_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QList<qsizetype>>("lines"); // first, removed, added
+
+        const QString abc = QStringLiteral("a\rb\rc");
+        QTest::newRow("replace middle line") << abc << Edit([](SequenceDocument &d) { d.replaceLine(1, u"x"_qs); })
+                                             << u"a\rx\rc"_qs << QList<qsizetype>{1, 1, 1};
+        QTest::newRow("insert before first") << abc << Edit([](SequenceDocument &d) { d.insertLine(0, u"x"_qs); })
+                                             << u"x\ra\rb\rc"_qs << QList<qsizetype>{0, 1, 2};
+        QTest::newRow("insert past the end appends")
+            << abc << Edit([](SequenceDocument &d) { d.insertLine(9, u"x"_qs); }) << u"a\rb\rc\rx"_qs
+            << QList<qsizetype>{2, 1, 2};
+        QTest::newRow("remove first") << abc << Edit([](SequenceDocument &d) { d.removeLine(0); }) << u"b\rc"_qs
+                                      << QList<qsizetype>{0, 2, 1};
+        QTest::newRow("remove last takes the break before it")
+            << abc << Edit([](SequenceDocument &d) { d.removeLine(2); }) << u"a\rb"_qs << QList<qsizetype>{1, 2, 1};
+        QTest::newRow("remove the only line") << u"a"_qs << Edit([](SequenceDocument &d) { d.removeLine(0); })
+                                              << QString() << QList<qsizetype>{0, 1, 1};
+        QTest::newRow("append ends an open last line")
+            << abc << Edit([](SequenceDocument &d) { d.appendLine(u"x\r"_qs); }) << u"a\rb\rc\rx\r"_qs
+            << QList<qsizetype>{2, 1, 3};
+        QTest::newRow("append after a final break")
+            << u"a\r"_qs << Edit([](SequenceDocument &d) { d.appendLine(u"x\r"_qs); }) << u"a\rx\r"_qs
+            << QList<qsizetype>{1, 1, 2};
+        QTest::newRow("soft break is a line break")
+            << abc << Edit([](SequenceDocument &d) { d.replaceLine(0, u"p\u2028q"_qs); }) << u"p\rq\rb\rc"_qs
+            << QList<qsizetype>{0, 1, 2};
+    }
+
+    void edits()
+    {
+        QFETCH(QString, before);
+        QFETCH(Edit, edit);
+        QFETCH(QString, after);
+        QFETCH(QList<qsizetype>, lines);
+
+        SequenceDocument document;
+        document.setText(before);
+        QSignalSpy changed(&document, &SequenceDocument::changed);
+        QSignalSpy linesChanged(&document, &SequenceDocument::linesChanged);
+        edit(document);
+        QCOMPARE(document.text(), after);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.first().first().value<SequenceDocument::ChangeSource>(),
+                 SequenceDocument::ChangeSource::Program);
+        QCOMPARE(linesChanged.size(), 1);
+        QCOMPARE((QList<qsizetype>{linesChanged.first()[0].value<qsizetype>(),
+                                   linesChanged.first()[1].value<qsizetype>(),
+                                   linesChanged.first()[2].value<qsizetype>()}),
+                 lines);
+        // Every edit is one step of the undo history.
+        document.undo();
+        QCOMPARE(document.text(), before);
+        QVERIFY(!document.canUndo());
+        document.redo();
+        QCOMPARE(document.text(), after);
+    }
+
+    void linesAsPlaybackFetchesThem()
+    {
+        SequenceDocument document;
+        document.setText(QStringLiteral("a\r\nb\nc\r"));
+        QCOMPARE(document.lineCount(), 4);
+        QCOMPARE(document.lineWithBreak(0), std::optional(u"a\r"_qs));
+        QCOMPARE(document.lineWithBreak(2), std::optional(u"c\r"_qs));
+        QCOMPARE(document.lineWithBreak(3), std::optional(QString()));
+        QCOMPARE(document.lineWithBreak(4), std::nullopt);
+        QCOMPARE(document.textRange(document.lineStart(1), 5), u"b\rc\r"_qs);
+        QCOMPARE(document.lineAt(99), 3);
+    }
+
+    void setTextLeavesNoUndoStep()
+    {
+        SequenceDocument document;
+        document.setText(QStringLiteral("a\rb"));
+        QVERIFY(!document.canUndo());
+    }
+
+    void typingIsTheOperators()
+    {
+        SequenceDocument document;
+        QSignalSpy changed(&document, &SequenceDocument::changed);
+        QTextCursor(&document.textDocument()).insertText(QStringLiteral("x"));
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.first().first().value<SequenceDocument::ChangeSource>(),
+                 SequenceDocument::ChangeSource::Operator);
+    }
+
+    void nestedProgramEditsAreOneChange()
+    {
+        SequenceDocument document;
+        QSignalSpy changed(&document, &SequenceDocument::changed);
+        {
+            SequenceDocument::ProgramEdit outer(document);
+            document.appendLine(QStringLiteral("a\r"));
+            document.appendLine(QStringLiteral("b\r"));
+            QCOMPARE(changed.size(), 0);
+        }
+        QCOMPARE(changed.size(), 1);
+    }
+};
+
+SERVO_TEST_MAIN(TestSequenceDocument)
+#include "tst_sequencedocument.moc"
