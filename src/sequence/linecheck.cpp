@@ -1,6 +1,7 @@
 #include "linecheck.h"
 
 #include "common/textcodec.h"
+#include "core/lineformat.h"
 #include "sequenceline.h"
 
 #include <algorithm>
@@ -9,10 +10,10 @@ namespace linecheck {
 
 namespace {
 
-constexpr QStringView timeWord = u"Time";
-constexpr qsizetype intervalStart = 4; // character 5, counted from 0
-constexpr qsizetype intervalField = 5; // characters 5 to 9
-constexpr qsizetype commandStart = 10; // character 11
+using lineformat::commandStart;
+using lineformat::intervalField;
+using lineformat::intervalStart;
+using lineformat::timeWord;
 
 bool isDigit(QChar c)
 {

@@ -1,15 +1,13 @@
 #include "sequenceline.h"
 
 #include "common/numbers.h"
+#include "core/lineformat.h"
 
 namespace sequenceline {
 
-namespace {
-
-constexpr qsizetype intervalField = 5; // characters 5 to 9
-constexpr qsizetype commandStart = 10; // character 11, counted from 0
-
-} // namespace
+using lineformat::commandStart;
+using lineformat::intervalField;
+using lineformat::intervalStart;
 
 QString channelGroup(const Channel &channel, const QString &speed)
 {
@@ -23,7 +21,7 @@ QString moveCommand(const Channel &channel, const QString &speed)
 
 QString timePrefix(int interval)
 {
-    return QStringLiteral("Time") + QString::number(interval).leftJustified(intervalField) + u' ';
+    return lineformat::timeWord.toString() + QString::number(interval).leftJustified(intervalField) + u' ';
 }
 
 QString build(int interval, const QList<Channel> &ticked, const QString &speed)
@@ -37,7 +35,7 @@ QString build(int interval, const QList<Channel> &ticked, const QString &speed)
 Playback readForPlayback(const QString &line)
 {
     Playback playback;
-    playback.interval = numbers::lenientInt16(QStringView(line).mid(4, intervalField));
+    playback.interval = numbers::lenientInt16(QStringView(line).mid(intervalStart, intervalField));
     if (line.size() >= commandStart) {
         playback.command = line.mid(commandStart);
         if (!line.endsWith(u'\r'))
