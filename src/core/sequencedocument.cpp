@@ -8,6 +8,10 @@ namespace {
 
 constexpr QChar cr = u'\r';
 
+} // namespace
+
+namespace sequencetext {
+
 // QTextCursor::insertText starts a new line (a block) at CR, LF, CR LF and the
 // paragraph separator. A soft break (U+2028) would show as a new line on screen
 // while staying part of the same sequence line: it becomes a line break too.
@@ -20,7 +24,25 @@ QString withLineBreaks(const QString &text)
     return copy.replace(QChar::LineSeparator, u'\n');
 }
 
-} // namespace
+QString range(const QTextDocument &document, qsizetype position, qsizetype count)
+{
+    QString range;
+    const qsizetype end = position + count;
+    for (QTextBlock block = document.findBlock(int(position)); block.isValid() && block.position() < end;
+         block = block.next()) {
+        const qsizetype from = qMax<qsizetype>(position - block.position(), 0);
+        range += QStringView(block.text()).mid(from, end - block.position() - from);
+        // Every block but the last ends in a line break, which counts as one character.
+        const qsizetype lineBreak = block.position() + block.length() - 1;
+        if (block.next().isValid() && lineBreak < end)
+            range += cr;
+    }
+    return range;
+}
+
+} // namespace sequencetext
+
+using sequencetext::withLineBreaks;
 
 SequenceDocument::ProgramEdit::ProgramEdit(SequenceDocument &document)
     : m_document(document), m_outer(document.m_programDepth == 0)
@@ -108,18 +130,7 @@ qsizetype SequenceDocument::lineLengthAt(qsizetype position) const
 
 QString SequenceDocument::textRange(qsizetype position, qsizetype count) const
 {
-    QString range;
-    const qsizetype end = position + count;
-    for (QTextBlock block = m_document->findBlock(int(position)); block.isValid() && block.position() < end;
-         block = block.next()) {
-        const qsizetype from = qMax<qsizetype>(position - block.position(), 0);
-        range += QStringView(block.text()).mid(from, end - block.position() - from);
-        // Every block but the last ends in a line break, which counts as one character.
-        const qsizetype lineBreak = block.position() + block.length() - 1;
-        if (block.next().isValid() && lineBreak < end)
-            range += cr;
-    }
-    return range;
+    return sequencetext::range(*m_document, position, count);
 }
 
 qsizetype SequenceDocument::length() const

@@ -7,6 +7,14 @@
 
 class QTextDocument;
 
+namespace sequencetext {
+// `text` with every soft break (U+2028) made a line break; without a copy when
+// it has none.
+QString withLineBreaks(const QString &text);
+// Up to `count` characters of `document` from `position`, line breaks as CR.
+QString range(const QTextDocument &document, qsizetype position, qsizetype count);
+} // namespace sequencetext
+
 // The action sequence: its lines, every change made to them, and the one undo
 // history of those changes. Widget-free; the editor is a view of the
 // QTextDocument held here, and whatever the operator types there is a change of

@@ -1,5 +1,7 @@
 #include "sequenceeditor.h"
 
+#include "core/sequencedocument.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
@@ -11,21 +13,11 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+using sequencetext::withLineBreaks;
+
 namespace {
 
 constexpr QChar cr = u'\r';
-
-// QTextCursor::insertText starts a new line (a block) at CR, LF, CR LF and the
-// paragraph separator. A soft break (U+2028) would show as a new line on screen
-// while staying part of the same sequence line: it becomes a line break too.
-// Text without one is passed on as it is, without a copy.
-QString withLineBreaks(const QString &text)
-{
-    if (!text.contains(QChar::LineSeparator))
-        return text;
-    QString copy = text;
-    return copy.replace(QChar::LineSeparator, u'\n');
-}
 
 // While a selection is dragged outside the view, it follows the mouse this
 // often; each step scrolls as far as the mouse is outside.
@@ -190,18 +182,7 @@ qsizetype SequenceEditor::lineLength(qsizetype position) const
 
 QString SequenceEditor::textRange(qsizetype position, qsizetype count) const
 {
-    QString range;
-    const qsizetype end = position + count;
-    for (QTextBlock block = document()->findBlock(int(position)); block.isValid() && block.position() < end;
-         block = block.next()) {
-        const qsizetype from = qMax<qsizetype>(position - block.position(), 0);
-        range += QStringView(block.text()).mid(from, end - block.position() - from);
-        // Every block but the last ends in a line break, which counts as one character.
-        const qsizetype lineBreak = block.position() + block.length() - 1;
-        if (block.next().isValid() && lineBreak < end)
-            range += cr;
-    }
-    return range;
+    return sequencetext::range(*document(), position, count);
 }
 
 void SequenceEditor::appendLine(const QString &line)
