@@ -40,6 +40,28 @@ QString range(const QTextDocument &document, qsizetype position, qsizetype count
     return range;
 }
 
+QString whole(const QTextDocument &document)
+{
+    // The raw text in one go: a long sequence is not walked block by block, and
+    // no-break spaces stay (toPlainText() would turn them into blanks).
+    QString text = document.toRawText();
+    text.replace(QChar::ParagraphSeparator, cr);
+    return text;
+}
+
+qsizetype appendLine(QTextDocument &document, const QString &line)
+{
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    if (!cursor.block().text().isEmpty())
+        cursor.insertText(QStringLiteral("\n"));
+    const qsizetype start = cursor.position();
+    cursor.insertText(withLineBreaks(line));
+    cursor.endEditBlock();
+    return start;
+}
+
 } // namespace sequencetext
 
 using sequencetext::withLineBreaks;
@@ -74,11 +96,7 @@ SequenceDocument::~SequenceDocument()
 
 QString SequenceDocument::text() const
 {
-    // The raw text in one go: a long sequence is not walked block by block, and
-    // no-break spaces stay (toPlainText() would turn them into blanks).
-    QString text = m_document->toRawText();
-    text.replace(QChar::ParagraphSeparator, cr);
-    return text;
+    return sequencetext::whole(*m_document);
 }
 
 void SequenceDocument::setText(const QString &text)
@@ -145,7 +163,7 @@ int SequenceDocument::clamp(qsizetype position) const
     return int(position < 0 ? 0 : position > last ? last : position);
 }
 
-void SequenceDocument::edit(qsizetype position, qsizetype length, const QString &text)
+void SequenceDocument::replace(qsizetype position, qsizetype length, const QString &text)
 {
     ProgramEdit edit(*this);
     QTextCursor cursor(m_document);
@@ -156,37 +174,24 @@ void SequenceDocument::edit(qsizetype position, qsizetype length, const QString 
     cursor.insertText(withLineBreaks(text));
 }
 
-void SequenceDocument::replace(qsizetype position, qsizetype length, const QString &text)
-{
-    edit(position, length, text);
-}
-
 qsizetype SequenceDocument::appendLine(const QString &line)
 {
     ProgramEdit edit(*this);
-    QTextCursor cursor(m_document);
-    cursor.beginEditBlock();
-    cursor.movePosition(QTextCursor::End);
-    if (!cursor.block().text().isEmpty())
-        cursor.insertText(QStringLiteral("\n"));
-    const qsizetype start = cursor.position();
-    cursor.insertText(withLineBreaks(line));
-    cursor.endEditBlock();
-    return start;
+    return sequencetext::appendLine(*m_document, line);
 }
 
 void SequenceDocument::replaceLine(qsizetype line, const QString &text)
 {
     const qsizetype start = lineStart(line);
     if (start >= 0)
-        edit(start, lineLengthAt(start), text);
+        replace(start, lineLengthAt(start), text);
 }
 
 void SequenceDocument::insertLine(qsizetype line, const QString &text)
 {
     const qsizetype start = lineStart(line);
     if (start >= 0)
-        edit(start, 0, text + cr);
+        replace(start, 0, text + cr);
     else
         appendLine(text);
 }
@@ -198,12 +203,12 @@ void SequenceDocument::removeLine(qsizetype line)
         return;
     const qsizetype next = lineStart(line + 1);
     if (next >= 0) {
-        edit(start, next - start, QString());
+        replace(start, next - start, QString());
     } else if (start > 0) {
         // The last line goes with the line break before it.
-        edit(start - 1, lineLengthAt(start) + 1, QString());
+        replace(start - 1, lineLengthAt(start) + 1, QString());
     } else {
-        edit(0, length(), QString());
+        replace(0, length(), QString());
     }
 }
 

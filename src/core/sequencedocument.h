@@ -13,6 +13,11 @@ namespace sequencetext {
 QString withLineBreaks(const QString &text);
 // Up to `count` characters of `document` from `position`, line breaks as CR.
 QString range(const QTextDocument &document, qsizetype position, qsizetype count);
+// The whole text of `document`, line breaks as CR.
+QString whole(const QTextDocument &document);
+// Appends `line` to `document` as its new last line (see
+// SequenceDocument::appendLine) in one undo step; the position of its start.
+qsizetype appendLine(QTextDocument &document, const QString &line);
 } // namespace sequencetext
 
 // The action sequence: its lines, every change made to them, and the one undo
@@ -104,7 +109,6 @@ Q_SIGNALS:
 private:
     void onContentsChange(int position, int removed, int added);
     int clamp(qsizetype position) const;
-    void edit(qsizetype position, qsizetype length, const QString &text);
 
     QTextDocument *m_document;
     qsizetype m_lineCount = 1;

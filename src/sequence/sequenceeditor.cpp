@@ -64,11 +64,7 @@ SequenceEditor::SequenceEditor(QWidget *parent) : QPlainTextEdit(parent)
 
 QString SequenceEditor::text() const
 {
-    // The document's raw text in one go: a long sequence is not walked block by
-    // block, and no-break spaces stay (toPlainText() would turn them into blanks).
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, cr);
-    return text;
+    return sequencetext::whole(*document());
 }
 
 void SequenceEditor::setText(const QString &text)
@@ -188,15 +184,9 @@ QString SequenceEditor::textRange(qsizetype position, qsizetype count) const
 void SequenceEditor::appendLine(const QString &line)
 {
     ProgramEdit edit(*this);
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    cursor.movePosition(QTextCursor::End);
-    if (!cursor.block().text().isEmpty())
-        cursor.insertText(QStringLiteral("\n"));
-    const int lineStart = cursor.position();
-    cursor.insertText(withLineBreaks(line));
-    cursor.endEditBlock();
-    cursor.setPosition(lineStart);
+    const qsizetype lineStart = sequencetext::appendLine(*document(), line);
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(int(lineStart));
     setTextCursor(cursor);
     edit.textChanged();
 }
