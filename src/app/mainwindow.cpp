@@ -13,6 +13,7 @@
 #include "sequence/inputdialog.h"
 #include "sequence/linehighlighter.h"
 #include "sequence/playback.h"
+#include "sequence/playbackview.h"
 #include "sequence/sequencecommands.h"
 #include "sequence/sequenceeditor.h"
 #include "sequence/sequenceline.h"
@@ -90,6 +91,7 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     buildSequenceGroups();
     m_playbackTimer = new QTimer(this);
     m_playbackTimer->setObjectName(QStringLiteral("Timer1"));
+    m_timer1 = std::make_unique<QtPlaybackTimer>(*m_playbackTimer);
     wire();
     buildMenus();
     fitToScreen();
@@ -197,7 +199,7 @@ void MainWindow::buildSequenceGroups()
 {
     QGroupBox *library = makeFrame(QStringLiteral("指令库"), QStringLiteral("Frame4"), m_client);
     uilook::place(*library, 3360, 6600, 10095, 2310);
-    m_editor = new SequenceEditor(library);
+    m_editor = new SequenceEditor(m_sequence, library);
     m_editor->setObjectName(QStringLiteral("RichTextBox1"));
     m_editor->setFont(uilook::sequenceFont());
     new LineHighlighter(*m_editor); // display only: marks lines that will not play as they read
@@ -300,14 +302,19 @@ void MainWindow::wire()
     connect(m_deleteButton, &QPushButton::clicked, m_commands.get(), &SequenceCommands::remove);
     connect(m_insertButton, &QPushButton::clicked, this, &MainWindow::openInput);
 
-    m_playback = std::make_unique<Playback>(*m_editor, *m_playbackTimer, *m_writer, m_notifier, this);
+    m_playback = std::make_unique<Playback>(m_sequence, *m_timer1, m_clock, *m_writer);
+    showPlaybackIn(*m_editor, *m_playback);
+    connect(m_playback.get(), &Playback::stopped, this, [this](Playback::Ending ending) {
+        if (ending == Playback::Ending::EndOfSequence)
+            m_notifier.show(this, {Message::Icon::None, {}, QStringLiteral("ok")});
+    });
     connect(m_runButton, &QPushButton::clicked, m_playback.get(), &Playback::run);
     // A device that is gone ends playback at once: its next tick would only add
     // "端口未打开" to the warning about the lost device.
     connect(m_connection.get(), &Connection::deviceLost, m_playback.get(), &Playback::stopForLostDevice);
     connect(m_sendButton, &QPushButton::clicked, this, &MainWindow::send);
     connect(m_manualCommand, &QLineEdit::returnPressed, this, &MainWindow::send);
-    connect(m_editor->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
+    connect(&m_sequence, &SequenceDocument::modificationChanged, this, &QWidget::setWindowModified);
 
     connect(m_exitButton, &QPushButton::clicked, this, &MainWindow::exitWithoutSaving);
 }
@@ -322,7 +329,7 @@ void MainWindow::startUp()
                                QStringLiteral("无法读取动作序列文件 %1：\n%2\n\n本次运行不会覆盖该文件。")
                                    .arg(m_sequenceFile->path(), error)});
     }
-    m_editor->document()->setModified(false);
+    m_sequence.setModified(false);
     m_recovery = new RecoveryCopy(
         m_sequenceFile->path(),
         [this]() -> std::optional<QString> {
@@ -333,7 +340,7 @@ void MainWindow::startUp()
         },
         RecoveryCopy::defaultDelay, this);
     restoreRecoveryCopy();
-    connect(m_editor, &SequenceEditor::changed, m_recovery, &RecoveryCopy::textChanged);
+    connect(&m_sequence, &SequenceDocument::changed, m_recovery, &RecoveryCopy::textChanged);
     connect(m_recovery, &RecoveryCopy::writeFailed, this, [this](const QString &reason) {
         m_notifier.show(this, {Message::Icon::Warning, {},
                                QStringLiteral("无法写入恢复副本 %1：\n%2\n\n程序意外退出时，未保存的修改将无法恢复。")
@@ -455,7 +462,7 @@ void MainWindow::saveNow()
         }
     }
     m_recovery->discard();
-    m_editor->document()->setModified(false);
+    m_sequence.setModified(false);
 }
 
 bool MainWindow::saveSequence()

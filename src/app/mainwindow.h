@@ -3,8 +3,10 @@
 // The main window Form1 and how the parts meet.
 //
 //   channel panel --channelMoved--> move command --PortWriter (Silent)--> SerialPort
-//   channel panel + speed + interval --Add/Modify--> SequenceEditor
-//   SequenceEditor --Playback (Timer1)--> PortWriter (Report) --> SerialPort
+//   channel panel + speed + interval --Add/Modify--> SequenceDocument, shown
+//     by SequenceEditor
+//   SequenceDocument --Playback (Timer1)--> PortWriter (Report) --> SerialPort;
+//     the editor marks each line played
 //   Text3 --Send--> PortWriter (Report) --> SerialPort
 //   Connection: Connect/Disconnect from the port's open state; the port box, the
 //     Settings button and the settings dialog's port row follow its stateChanged;
@@ -24,7 +26,9 @@
 // refer to the controllers or cmd.txt (the menus with their actions, the status
 // line, the recovery copy) are deleted first, in the destructor.
 
+#include "core/sequencedocument.h"
 #include "link/portdiscovery.h"
+#include "sequence/playbackclock.h"
 #include "sequencefilemenu.h"
 
 #include <QMainWindow>
@@ -106,6 +110,9 @@ private:
     const std::unique_ptr<SerialPort> m_port;
     const std::unique_ptr<SequenceFile> m_sequenceFile;
     const SequenceFileMenu::Chooser m_chooseFile;
+    // The sequence the editor shows and playback plays.
+    SequenceDocument m_sequence;
+    SteadyPlaybackClock m_clock;
     int m_defaultPulse = 0;
     bool m_exiting = false;
     bool m_unattended = false;
@@ -140,5 +147,6 @@ private:
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<PortWriter> m_writer;
     std::unique_ptr<SequenceCommands> m_commands;
+    std::unique_ptr<QtPlaybackTimer> m_timer1;
     std::unique_ptr<Playback> m_playback;
 };

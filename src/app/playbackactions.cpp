@@ -35,7 +35,17 @@ PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMe
         else
             playback.pause();
     });
-    connect(m_step, &QAction::triggered, &playback, &Playback::step);
+    connect(m_step, &QAction::triggered, &playback, [&playback, &editor] {
+        if (playback.state() == Playback::State::Paused) {
+            playback.step();
+            return;
+        }
+        // The line under the caret; the caret then moves to the next line.
+        const qsizetype line = GetCaretPosition(editor).line;
+        if (playback.stepLine(line))
+            if (const qsizetype next = editor.lineStart(line + 1); next >= 0)
+                editor.setSelectionStart(next);
+    });
     connect(m_loop, &QAction::toggled, &playback, &Playback::setLooping);
 
     connect(&playback, &Playback::statusChanged, this, &PlaybackActions::follow);

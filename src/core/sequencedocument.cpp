@@ -2,6 +2,7 @@
 
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextCharFormat>
 #include <QTextDocument>
 
 namespace {
@@ -163,15 +164,15 @@ int SequenceDocument::clamp(qsizetype position) const
     return int(position < 0 ? 0 : position > last ? last : position);
 }
 
-void SequenceDocument::replace(qsizetype position, qsizetype length, const QString &text)
+qsizetype SequenceDocument::replace(qsizetype position, qsizetype length, const QString &text)
 {
     ProgramEdit edit(*this);
     QTextCursor cursor(m_document);
     cursor.setPosition(clamp(position));
     cursor.setPosition(clamp(position + qMax<qsizetype>(length, 0)), QTextCursor::KeepAnchor);
-    if (!cursor.hasSelection() && text.isEmpty())
-        return;
-    cursor.insertText(withLineBreaks(text));
+    if (cursor.hasSelection() || !text.isEmpty())
+        cursor.insertText(withLineBreaks(text));
+    return cursor.position();
 }
 
 qsizetype SequenceDocument::appendLine(const QString &line)
@@ -210,6 +211,18 @@ void SequenceDocument::removeLine(qsizetype line)
     } else {
         replace(0, length(), QString());
     }
+}
+
+void SequenceDocument::setColor(qsizetype position, qsizetype length, const QColor &color)
+{
+    QTextCursor cursor(m_document);
+    cursor.setPosition(clamp(position));
+    cursor.setPosition(clamp(position + qMax<qsizetype>(length, 0)), QTextCursor::KeepAnchor);
+    QTextCharFormat format;
+    format.setForeground(color);
+    const bool wasColouring = std::exchange(m_colouring, true);
+    cursor.mergeCharFormat(format);
+    m_colouring = wasColouring;
 }
 
 bool SequenceDocument::isModified() const
@@ -251,7 +264,7 @@ void SequenceDocument::onContentsChange(int position, int removed, int added)
     const qsizetype last = m_document->findBlock(position + added).blockNumber();
     const qsizetype addedLines = (last < 0 ? count - 1 : last) - first + 1;
     const qsizetype removedLines = addedLines - (count - std::exchange(m_lineCount, count));
-    if (removed == 0 && added == 0)
+    if ((removed == 0 && added == 0) || m_colouring)
         return; // a change of format only
     if (m_programDepth > 0)
         m_programChanged = true;

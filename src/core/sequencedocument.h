@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class QColor;
 class QTextDocument;
 
 namespace sequencetext {
@@ -63,8 +64,9 @@ public:
     qsizetype length() const;
 
     // Each of these is one step of the undo history.
-    // Replaces `length` characters from `position` with `text`.
-    void replace(qsizetype position, qsizetype length, const QString &text);
+    // Replaces `length` characters from `position` with `text`; the position
+    // after the new text.
+    qsizetype replace(qsizetype position, qsizetype length, const QString &text);
     // Appends `line` (which carries its own line break, if any) as the new last
     // line; a last line that does not end with a line break is ended first, so
     // the two stay apart. Returns the position of the new line's start.
@@ -72,6 +74,10 @@ public:
     void replaceLine(qsizetype line, const QString &text);
     void insertLine(qsizetype line, const QString &text);
     void removeLine(qsizetype line);
+
+    // Colours `length` characters from `position`; not a change of the text,
+    // so neither changed() nor linesChanged() is raised.
+    void setColor(qsizetype position, qsizetype length, const QColor &color);
 
     bool isModified() const;
     void setModified(bool modified);
@@ -113,5 +119,6 @@ private:
     QTextDocument *m_document;
     qsizetype m_lineCount = 1;
     int m_programDepth = 0;
+    bool m_colouring = false;
     bool m_programChanged = false;
 };

@@ -12,8 +12,8 @@ SequenceCommands::SequenceCommands(SequenceEditor &editor, Notifier &notifier,
       m_messageParent(messageParent)
 {
     connect(&m_editor, &SequenceEditor::clicked, this, [this] { SelectCaretLine(m_editor); });
-    connect(&m_editor, &SequenceEditor::changed, this, [this](SequenceEditor::ChangeSource source) {
-        if (source == SequenceEditor::ChangeSource::Program)
+    connect(&m_editor.sequence(), &SequenceDocument::changed, this, [this](SequenceDocument::ChangeSource source) {
+        if (source == SequenceDocument::ChangeSource::Program)
             SelectCaretLine(m_editor);
     });
 }

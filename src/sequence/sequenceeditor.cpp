@@ -25,33 +25,21 @@ constexpr int autoScrollMs = 50;
 
 } // namespace
 
-// Marks the edits the program itself makes: they raise changed(Program) once,
-// after the edit, instead of the document's own notifications.
-class SequenceEditor::ProgramEdit
+SequenceEditor::SequenceEditor(QWidget *parent) : SequenceEditor(*new SequenceDocument, parent)
 {
-public:
-    explicit ProgramEdit(SequenceEditor &editor) : m_editor(editor), m_outer(!editor.m_programEdit)
-    {
-        m_editor.m_programEdit = true;
-    }
-    ~ProgramEdit()
-    {
-        if (!m_outer)
-            return;
-        m_editor.m_programEdit = false;
-        if (m_textChanged)
-            Q_EMIT m_editor.changed(ChangeSource::Program);
-    }
-    void textChanged() { m_textChanged = true; }
+    m_ownDocument.reset(&m_sequence);
+}
 
-private:
-    SequenceEditor &m_editor;
-    bool m_outer;
-    bool m_textChanged = false;
-};
-
-SequenceEditor::SequenceEditor(QWidget *parent) : QPlainTextEdit(parent)
+SequenceEditor::SequenceEditor(SequenceDocument &document, QWidget *parent)
+    : QPlainTextEdit(parent), m_sequence(document)
 {
+    // The text document goes right after this signal, and the widget may still
+    // paint or lose the focus afterwards.
+    m_documentGone = connect(&document, &QObject::destroyed, this, &SequenceEditor::releaseDocument);
+    QTextDocument &shown = document.textDocument();
+    // The editor lays the text out line by line, as it does its own document.
+    shown.setDocumentLayout(new QPlainTextDocumentLayout(&shown));
+    setDocument(&shown);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     // Lines are shown black on white whatever the desktop theme: "black" is the
     // colour of a played line.
@@ -59,19 +47,31 @@ SequenceEditor::SequenceEditor(QWidget *parent) : QPlainTextEdit(parent)
     colors.setColor(QPalette::Text, Qt::black);
     colors.setColor(QPalette::Base, Qt::white);
     setPalette(colors);
-    connect(document(), &QTextDocument::contentsChange, this, &SequenceEditor::onContentsChange);
+}
+
+SequenceEditor::~SequenceEditor()
+{
+    releaseDocument();
+}
+
+void SequenceEditor::releaseDocument()
+{
+    if (!m_documentGone)
+        return;
+    disconnect(m_documentGone);
+    setDocument(nullptr);
 }
 
 QString SequenceEditor::text() const
 {
-    return sequencetext::whole(*document());
+    return m_sequence.text();
 }
 
 void SequenceEditor::setText(const QString &text)
 {
-    ProgramEdit edit(*this);
-    setPlainText(withLineBreaks(text));
-    edit.textChanged();
+    SequenceDocument::ProgramEdit edit(m_sequence);
+    m_sequence.setText(text);
+    setTextCursor(QTextCursor(document()));
 }
 
 int SequenceEditor::clampToDocument(qsizetype position) const
@@ -114,10 +114,10 @@ void SequenceEditor::setSelectedText(const QString &text)
     QTextCursor cursor = textCursor();
     if (!cursor.hasSelection() && text.isEmpty())
         return;
-    ProgramEdit edit(*this);
-    cursor.insertText(withLineBreaks(text));
+    SequenceDocument::ProgramEdit edit(m_sequence);
+    const qsizetype start = cursor.selectionStart();
+    cursor.setPosition(int(m_sequence.replace(start, cursor.selectionEnd() - start, text)));
     setTextCursor(cursor);
-    edit.textChanged();
 }
 
 void SequenceEditor::setSelectionColor(const QColor &color)
@@ -125,12 +125,7 @@ void SequenceEditor::setSelectionColor(const QColor &color)
     const QTextCursor selection = textCursor();
     if (!selection.hasSelection() || hasOnlyColor(selection, color))
         return;
-    // Not a change of the text: keep it out of changed().
-    const bool wasProgramEdit = std::exchange(m_programEdit, true);
-    QTextCharFormat format;
-    format.setForeground(color);
-    QTextCursor(selection).mergeCharFormat(format);
-    m_programEdit = wasProgramEdit;
+    m_sequence.setColor(selection.selectionStart(), selection.selectionEnd() - selection.selectionStart(), color);
 }
 
 bool SequenceEditor::hasOnlyColor(const QTextCursor &selection, const QColor &color) const
@@ -156,39 +151,36 @@ bool SequenceEditor::hasOnlyColor(const QTextCursor &selection, const QColor &co
 
 qsizetype SequenceEditor::lineCount() const
 {
-    return document()->blockCount();
+    return m_sequence.lineCount();
 }
 
 qsizetype SequenceEditor::lineFromPosition(qsizetype position) const
 {
-    return document()->findBlock(int(position)).blockNumber();
+    return m_sequence.lineAt(position);
 }
 
 qsizetype SequenceEditor::lineStart(qsizetype line) const
 {
-    const QTextBlock block = document()->findBlockByNumber(int(line));
-    return block.isValid() ? block.position() : -1;
+    return m_sequence.lineStart(line);
 }
 
 qsizetype SequenceEditor::lineLength(qsizetype position) const
 {
-    const QTextBlock block = document()->findBlock(int(position));
-    return block.isValid() ? block.length() - 1 : 0;
+    return m_sequence.lineLengthAt(position);
 }
 
 QString SequenceEditor::textRange(qsizetype position, qsizetype count) const
 {
-    return sequencetext::range(*document(), position, count);
+    return m_sequence.textRange(position, count);
 }
 
 void SequenceEditor::appendLine(const QString &line)
 {
-    ProgramEdit edit(*this);
-    const qsizetype lineStart = sequencetext::appendLine(*document(), line);
+    SequenceDocument::ProgramEdit edit(m_sequence);
+    const qsizetype lineStart = m_sequence.appendLine(line);
     QTextCursor cursor = textCursor();
     cursor.setPosition(int(lineStart));
     setTextCursor(cursor);
-    edit.textChanged();
 }
 
 void SequenceEditor::keyPressEvent(QKeyEvent *event)
@@ -345,10 +337,4 @@ void SequenceEditor::dragSelection()
     if (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction) == Qt::MoveAction
         && drag->target() != viewport())
         textCursor().removeSelectedText();
-}
-
-void SequenceEditor::onContentsChange(int, int removed, int added)
-{
-    if (!m_programEdit && (removed != 0 || added != 0))
-        Q_EMIT changed(ChangeSource::Operator);
 }

@@ -1,25 +1,35 @@
 #pragma once
 
+#include "core/sequencedocument.h"
+
 #include <QBasicTimer>
 #include <QPlainTextEdit>
 
-// The editor that holds the action sequence.
+#include <memory>
+
+// The editor of the action sequence: a view of a SequenceDocument, which holds
+// the text, its changes and their undo history.
 //
 // Its text, as the rest of the program sees it, ends every line with one CR, and
 // positions count a line break as one character (the document's own block
 // positions, so no lookup walks the whole text). Every operation below costs in
 // proportion to the lines it touches, not to the length of the sequence.
 //
-// changed() is raised after every change of the text, at once, inside the call
-// that made it; a change of colour is not a change of the text.
+// The document's changed() is raised after every change of the text, at once,
+// inside the call that made it; a change of colour is not a change of the text.
 class SequenceEditor final : public QPlainTextEdit
 {
     Q_OBJECT
 
 public:
-    enum class ChangeSource { Program, Operator };
-
+    // Shows `document`. A document destroyed first leaves the editor empty and
+    // to be destroyed itself.
+    explicit SequenceEditor(SequenceDocument &document, QWidget *parent = nullptr);
+    // Shows a document of its own.
     explicit SequenceEditor(QWidget *parent = nullptr);
+    ~SequenceEditor() override;
+
+    SequenceDocument &sequence() const { return m_sequence; }
 
     // The whole text with CR line ends; setting it replaces the content (and its
     // undo history). CR, LF and CR LF are all taken as one line break.
@@ -53,7 +63,6 @@ public:
     void appendLine(const QString &line);
 
 Q_SIGNALS:
-    void changed(SequenceEditor::ChangeSource source);
     void clicked();
 
 protected:
@@ -67,8 +76,6 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    class ProgramEdit;
-
     // What the left mouse button does from its press to its release.
     enum class Gesture {
         None,
@@ -77,13 +84,17 @@ private:
         Qt,        // left to QPlainTextEdit (double-click word selection, input method)
     };
 
-    void onContentsChange(int position, int removed, int added);
+    // Lets go of the document, whose text the widget still shows; it stays on
+    // screen, if at all, with an empty text of its own.
+    void releaseDocument();
     int clampToDocument(qsizetype position) const;
     bool hasOnlyColor(const QTextCursor &selection, const QColor &color) const;
     void extendSelectionTo(QPoint point);
     void dragSelection();
 
-    bool m_programEdit = false;
+    std::unique_ptr<SequenceDocument> m_ownDocument;
+    SequenceDocument &m_sequence;
+    QMetaObject::Connection m_documentGone;
     Gesture m_gesture = Gesture::None;
     QPoint m_pressPoint;
     QPoint m_mousePoint;     // where the mouse was last seen during a Select gesture

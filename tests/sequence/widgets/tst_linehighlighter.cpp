@@ -108,8 +108,8 @@ private Q_SLOTS:
             editor->document()->setModified(false);
         }
         QVERIFY(!marks(e.marked, 1).isEmpty());
-        QSignalSpy plainChanges(&e.plain, &SequenceEditor::changed);
-        QSignalSpy markedChanges(&e.marked, &SequenceEditor::changed);
+        QSignalSpy plainChanges(&e.plain.sequence(), &SequenceDocument::changed);
+        QSignalSpy markedChanges(&e.marked.sequence(), &SequenceDocument::changed);
         QSignalSpy plainContents(e.plain.document(), &QTextDocument::contentsChanged);
         QSignalSpy markedContents(e.marked.document(), &QTextDocument::contentsChanged);
 

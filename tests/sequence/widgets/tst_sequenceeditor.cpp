@@ -112,8 +112,8 @@ private Q_SLOTS:
         editor.setSelectionStart(1);
         editor.setSelectionLength(1);
         QStringList seen;
-        connect(&editor, &SequenceEditor::changed, &editor, [&](SequenceEditor::ChangeSource source) {
-            QCOMPARE(source, SequenceEditor::ChangeSource::Program);
+        connect(&editor.sequence(), &SequenceDocument::changed, &editor, [&](SequenceDocument::ChangeSource source) {
+            QCOMPARE(source, SequenceDocument::ChangeSource::Program);
             seen.append(editor.text());
         });
         switch (change) {
@@ -157,7 +157,7 @@ private Q_SLOTS:
         editor.setText(QStringLiteral("ab\rcd\r"));
         editor.setSelectionStart(1);
         editor.setSelectionLength(selectionLength);
-        QSignalSpy spy(&editor, &SequenceEditor::changed);
+        QSignalSpy spy(&editor.sequence(), &SequenceDocument::changed);
         // One change per key typed, one per break or paste.
         qsizetype changes = 1;
         if (action == u"keys") {
@@ -175,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(GetLineText(editor, 0), expected.section(u'\r', 0, 0) + u'\r');
         QCOMPARE(spy.size(), changes);
         for (const QList<QVariant> &change : std::as_const(spy))
-            QCOMPARE(change.at(0).value<SequenceEditor::ChangeSource>(), SequenceEditor::ChangeSource::Operator);
+            QCOMPARE(change.at(0).value<SequenceDocument::ChangeSource>(), SequenceDocument::ChangeSource::Operator);
     }
 
     void lineQueries()

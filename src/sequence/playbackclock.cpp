@@ -1,0 +1,70 @@
+#include "playbackclock.h"
+
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// The last stretch before a due time is spent watching the clock.
+constexpr qint64 watchNs = 500'000;
+
+} // namespace
+
+SteadyPlaybackClock::SteadyPlaybackClock()
+{
+    m_clock.start();
+}
+
+qint64 SteadyPlaybackClock::nowNs() const
+{
+    return m_clock.nsecsElapsed();
+}
+
+void SteadyPlaybackClock::waitUntil(qint64 dueNs)
+{
+    // The processor is busy for watchNs at most.
+    const qint64 early = dueNs - nowNs();
+    if (early > watchNs)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(early - watchNs));
+    while (nowNs() < dueNs) {
+        // watch the clock
+    }
+}
+
+QtPlaybackTimer::QtPlaybackTimer(QTimer &timer) : m_timer(timer)
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setSingleShot(true);
+    m_timeout = QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+        if (m_tick)
+            m_tick();
+    });
+}
+
+QtPlaybackTimer::~QtPlaybackTimer()
+{
+    m_timer.stop();
+    QObject::disconnect(m_timeout);
+}
+
+void QtPlaybackTimer::setTick(std::function<void()> tick)
+{
+    m_tick = std::move(tick);
+}
+
+void QtPlaybackTimer::start(int ms)
+{
+    m_timer.start(ms);
+}
+
+void QtPlaybackTimer::stop()
+{
+    m_timer.stop();
+}
+
+bool QtPlaybackTimer::isActive() const
+{
+    return m_timer.isActive();
+}

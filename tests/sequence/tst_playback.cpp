@@ -1,0 +1,290 @@
+#include "core/sequencedocument.h"
+#include "link/writerule.h"
+#include "sequence/playback.h"
+#include "support/fakeserialport.h"
+#include "support/recordingnotifier.h"
+#include "support/virtualtime.h"
+
+#include <QTest>
+
+#include "support/testmain.h"
+
+namespace {
+
+const QByteArray one("#1P1500S300\r"), two("#2P1500S300\r"), three("#3P1500S300\r");
+
+QString lines(int interval, int count)
+{
+    QString text;
+    for (int channel = 1; channel <= count; ++channel)
+        text += QStringLiteral("Time%1 #%2P1500S300\r").arg(interval, -5).arg(channel);
+    return text;
+}
+
+// A write as the far end sees it: what, and when in test time.
+struct Departure {
+    QByteArray bytes;
+    qint64 atMs;
+    bool operator==(const Departure &) const = default;
+};
+
+// Playback on a document, in test time, writing to a fake port.
+struct Bench {
+    explicit Bench(const QString &text, bool open = true)
+    {
+        document.setText(text);
+        if (open && !(port.setCommPort(1).ok() && port.setPortOpen(true).ok()))
+            qFatal("the fake port did not open");
+        QObject::connect(&playback, &Playback::linePlayed, &playback,
+                         [this](qsizetype line) { announced.append(line); });
+        QObject::connect(&playback, &Playback::stopped, &playback,
+                         [this](Playback::Ending ending) {
+                             endings.append(ending);
+                             stoppedAtMs = time.nowMs();
+                         });
+    }
+    // Lets `ms` pass, noting each write with the time it left.
+    void advance(qint64 ms)
+    {
+        time.advance(ms, [this] { note(); });
+    }
+    void note()
+    {
+        while (departures.size() < port.writes.size())
+            departures.append({port.writes[departures.size()], time.nowMs()});
+    }
+    QByteArrayList written() const { return port.writes; }
+
+    SequenceDocument document;
+    FakeSerialPort port;
+    RecordingNotifier notifier;
+    PortWriter writer{port, notifier, nullptr};
+    VirtualTime time;
+    Playback playback{document, time, time, writer};
+    QList<qsizetype> announced;
+    QList<Playback::Ending> endings;
+    QList<Departure> departures;
+    qint64 stoppedAtMs = -1;
+};
+
+constexpr qint64 longEnough = 1'000'000; // ms: every sequence here has ended by then
+
+} // namespace
+
+namespace QTest {
+template <> char *toString(const Departure &departure)
+{
+    return qstrdup(QByteArray(departure.bytes.toPercentEncoding() + " at " + QByteArray::number(departure.atMs))
+                       .constData());
+}
+} // namespace QTest
+
+Q_DECLARE_METATYPE(QList<Departure>)
+Q_DECLARE_METATYPE(Playback::Ending)
+
+class TestPlayback : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void plays_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<Departure>>("departures");
+        QTest::addColumn<QList<qsizetype>>("announced");
+        QTest::addColumn<Playback::Ending>("ending");
+        QTest::addColumn<qint64>("endsAtMs");
+
+        using E = Playback::Ending;
+        QTest::newRow("empty text") << "" << QList<Departure>{} << QList<qsizetype>{} << E::EndOfSequence << 100LL;
+        // The first line 100 ms after run(), each next one the interval of the
+        // line before later, the end one interval after the last line.
+        QTest::newRow("lines in order")
+            << "Time100   #1P1500S300\rTime300   #2P1500S300\rTime200   #3P1500S300\r"
+            << QList<Departure>{{one, 100}, {two, 200}, {three, 500}} << QList<qsizetype>{0, 1, 2}
+            << E::EndOfSequence << 700LL;
+        QTest::newRow("last line without CR")
+            << "Time100   #1P1500S300\rTime200   #2P1500S300" << QList<Departure>{{one, 100}, {two, 200}}
+            << QList<qsizetype>{0, 1} << E::EndOfSequence << 400LL;
+        // Only the end of the text ends playback: an empty line in the middle
+        // is a line too short to send.
+        QTest::newRow("empty middle line")
+            << "Time200   #1P1500S300\r\rTime100   #2P1500S300\r" << QList<Departure>{{one, 100}, {two, 500}}
+            << QList<qsizetype>{0, 1, 2} << E::EndOfSequence << 600LL;
+        // A line that cannot be read is announced, sends nothing, and keeps
+        // the period in force.
+        QTest::newRow("line shorter than 10")
+            << "Time200   #1P1500S300\rTime5#1\rTime100   #2P1500S300\r"
+            << QList<Departure>{{one, 100}, {two, 500}} << QList<qsizetype>{0, 1, 2} << E::EndOfSequence << 600LL;
+        QTest::newRow("interval over 32767")
+            << "Time200   #1P1500S300\rTime99999 #2P1500S300\rTime100   #3P1500S300\r"
+            << QList<Departure>{{one, 100}, {three, 500}} << QList<qsizetype>{0, 1, 2} << E::EndOfSequence
+            << 600LL;
+        QTest::newRow("negative interval keeps the period")
+            << "Time200   #1P1500S300\rTime-200  #2P1500S300\rTime100   #3P1500S300\r"
+            << QList<Departure>{{one, 100}, {two, 300}, {three, 500}} << QList<qsizetype>{0, 1, 2}
+            << E::EndOfSequence << 600LL;
+        QTest::newRow("zero interval halts after its line")
+            << "Time100   #1P1500S300\rTime0     #2P1500S300\rTime100   #3P1500S300\r"
+            << QList<Departure>{{one, 100}, {two, 200}} << QList<qsizetype>{0, 1} << E::ZeroInterval << 200LL;
+        QTest::newRow("letters halt") << "Timeabcd  #1P1500S300\rTime100   #2P1500S300\r"
+                                      << QList<Departure>{{one, 100}} << QList<qsizetype>{0} << E::ZeroInterval
+                                      << 100LL;
+        QTest::newRow("time prefix alone") << "Time100   \r" << QList<Departure>{{"\r", 100}}
+                                           << QList<qsizetype>{0} << E::EndOfSequence << 200LL;
+        const QString comment(40'000, u'x');
+        QTest::newRow("text beyond 32767")
+            << "Time100   " + comment + "\rTime100   #2P1500S300\r"
+            << QList<Departure>{{comment.toLatin1() + '\r', 100}, {two, 200}} << QList<qsizetype>{0, 1}
+            << E::EndOfSequence << 300LL;
+    }
+    void plays()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<Departure>, departures);
+        QFETCH(QList<qsizetype>, announced);
+        QFETCH(Playback::Ending, ending);
+        QFETCH(qint64, endsAtMs);
+        Bench b(text);
+        b.playback.run();
+        b.advance(longEnough);
+        QVERIFY(!b.time.isActive());
+        QCOMPARE(b.stoppedAtMs, endsAtMs);
+        QCOMPARE(b.departures, departures);
+        QCOMPARE(b.announced, announced);
+        QCOMPARE(b.endings, QList<Playback::Ending>{ending});
+    }
+
+    void pauseKeepsTheRemainingWaitExactly()
+    {
+        Bench b(lines(1000, 3));
+        b.playback.run();
+        b.advance(500); // line 1 left at 100; 600 ms of its interval are left
+        b.playback.pause();
+        b.advance(700);
+        QCOMPARE(b.written(), QByteArrayList{one});
+        b.playback.resume();
+        b.advance(1000);
+        QCOMPARE(b.departures, (QList<Departure>{{one, 100}, {two, 1800}}));
+    }
+
+    void stepSendsOneLine()
+    {
+        Bench b(lines(1000, 3));
+        // Stopped: the line asked for, and nothing after it.
+        QVERIFY(b.playback.stepLine(1));
+        QVERIFY(!b.time.isActive());
+        QVERIFY(!b.playback.stepLine(7));
+        b.advance(longEnough);
+        QCOMPARE(b.written(), QByteArrayList{two});
+
+        // Paused: the run's next line, and the run goes on after it.
+        b.port.writes.clear();
+        b.departures.clear();
+        b.playback.run();
+        b.advance(100);
+        b.playback.pause();
+        b.playback.step();
+        b.note();
+        b.playback.resume();
+        b.advance(longEnough);
+        QCOMPARE(b.written(), (QByteArrayList{one, two, three}));
+    }
+
+    void loopsPlayTheTextAgain()
+    {
+        Bench b(lines(100, 3));
+        b.playback.setLooping(true);
+        b.playback.run();
+        b.advance(700);
+        QCOMPARE(b.playback.loopsCompleted(), 2);
+        QCOMPARE(b.written(), (QByteArrayList{one, two, three, one, two, three, one}));
+        QCOMPARE(b.departures.last().atMs, 700);
+        QVERIFY(b.endings.isEmpty());
+    }
+
+    void stopSendsNothingMore()
+    {
+        Bench b(lines(100, 3));
+        b.playback.run();
+        b.advance(200);
+        b.playback.stop();
+        QVERIFY(!b.time.isActive());
+        b.advance(longEnough);
+        QCOMPARE(b.written(), (QByteArrayList{one, two}));
+        QCOMPARE(b.endings, QList<Playback::Ending>{Playback::Ending::Stopped});
+        QCOMPARE(b.playback.lastPlayedLine(), 1);
+    }
+
+    void runFromStartsAtItsLine()
+    {
+        Bench b(lines(100, 3));
+        b.playback.runFrom(1);
+        b.advance(longEnough);
+        QCOMPARE(b.departures, (QList<Departure>{{two, 100}, {three, 200}}));
+    }
+
+    void runWhilePlayingRestarts()
+    {
+        Bench b(lines(100, 2));
+        b.playback.run();
+        b.advance(150);
+        b.playback.run();
+        b.advance(longEnough);
+        QCOMPARE(b.departures, (QList<Departure>{{one, 100}, {one, 250}, {two, 350}}));
+    }
+
+    void aLateTickDoesNotBurst()
+    {
+        Bench b(lines(100, 3));
+        b.playback.run();
+        b.advance(100);
+        b.time.stall(250); // line 2 was due at 200
+        b.advance(longEnough);
+        QCOMPARE(b.departures, (QList<Departure>{{one, 100}, {two, 350}, {three, 450}}));
+    }
+
+    void portNotOpenStopsBeforeTheMessage()
+    {
+        Bench b(lines(100, 2), false);
+        QList<bool> runningWhileShown;
+        b.notifier.onShow = [&](const Message &) {
+            runningWhileShown.append(b.playback.isRunning() || b.time.isActive());
+        };
+        b.playback.run();
+        b.advance(longEnough);
+        const Message notOpen{Message::Icon::Critical, QStringLiteral("错误"), QStringLiteral("端口未打开")};
+        QCOMPARE(b.notifier.shown, QList<Message>{notOpen});
+        QCOMPARE(runningWhileShown, QList<bool>{false});
+        QCOMPARE(b.endings, QList<Playback::Ending>{Playback::Ending::PortNotOpen});
+        QVERIFY(b.written().isEmpty());
+    }
+
+    void otherWriteFailuresAreSkippedSilently()
+    {
+        Bench b(QStringLiteral("Time200   #1P1500S300\rTime300   #2P1500S300\r"));
+        b.port.writeFailure = SerialResult::failure(SerialResult::WriteFailed);
+        b.playback.run();
+        b.advance(300);
+        // A line that did not go out does not set the period.
+        QCOMPARE(b.announced, (QList<qsizetype>{0, 1}));
+        QCOMPARE(b.endings, QList<Playback::Ending>{Playback::Ending::EndOfSequence});
+        QVERIFY(b.notifier.shown.isEmpty());
+        QCOMPARE(b.playback.period(), 100);
+    }
+
+    void anEditAboveDoesNotShiftTheLinePlayed()
+    {
+        Bench b(lines(100, 3));
+        b.playback.run();
+        b.advance(100);
+        b.document.insertLine(0, QStringLiteral("Time100   #12P2500S300#13P500S10"));
+        b.advance(longEnough);
+        // Each line announced is the one that went out.
+        QCOMPARE(b.announced, (QList<qsizetype>{0, 1, 2, 3}));
+        QCOMPARE(b.written(), (QByteArrayList{one, one, two, three}));
+    }
+};
+
+SERVO_TEST_MAIN(TestPlayback)
+#include "tst_playback.moc"
