@@ -28,7 +28,8 @@ private Q_SLOTS:
                 m_files.append(source.relativeFilePath(files.next()));
         }
         m_files.append(QStringLiteral("CMakeLists.txt"));
-        const QStringList scripts = QDir(source.filePath(QStringLiteral("tools"))).entryList({QStringLiteral("*.sh")}, QDir::Files);
+        const QStringList scripts =
+            QDir(source.filePath(QStringLiteral("tools"))).entryList({QStringLiteral("*.sh")}, QDir::Files);
         for (const QString &script : scripts)
             m_files.append(QStringLiteral("tools/") + script);
         m_files.sort();
