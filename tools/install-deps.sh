@@ -11,6 +11,7 @@ packages=(
     xvfb xauth       # a display for screenshots and GUI checks
     dpkg-dev file    # the Debian package: dpkg-shlibdeps finds its library dependencies
     desktop-file-utils libxcb1-dev  # the package test: menu entry check, closing windows on Xvfb
+    lintian appstream  # the package test: Debian's package checks, the AppStream metadata check
     x11vnc           # serves a display-less run over VNC on localhost only
 )
 

@@ -2,25 +2,40 @@
 #include "app/sequencelocation.h"
 #include "app/terminationsignals.h"
 #include "app/translations.h"
+#include "common/commandline.h"
 #include "common/notifier.h"
 #include "link/qtserialport.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <memory>
+
+namespace {
+
+void describeOptions(QCommandLineParser &options)
+{
+    options.setApplicationDescription(QStringLiteral("舵机控制台：通过 32 路舵机控制板调整和编排机械臂的动作。"));
+    options.addHelpOption();
+    options.addVersionOption();
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    translations::installChinese(app);
+    // The help and the version are only text: they need no window system.
+    const std::unique_ptr<QCoreApplication> app = commandline::asksOnlyForText(argc, argv, describeOptions)
+                                                      ? std::make_unique<QCoreApplication>(argc, argv)
+                                                      : std::make_unique<QApplication>(argc, argv);
+    translations::installChinese(*app);
     QApplication::setApplicationName(QStringLiteral("servo-console"));
     QApplication::setApplicationDisplayName(QStringLiteral("舵机控制台"));
     QApplication::setApplicationVersion(QStringLiteral(SERVO_CONSOLE_VERSION));
 
     QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral("舵机控制台：通过 32 路舵机控制板调整和编排机械臂的动作。"));
-    options.addHelpOption();
-    options.addVersionOption();
-    options.process(app);
+    describeOptions(options);
+    options.process(*app);
 
     MessageBoxNotifier notifier;
     MainWindow window({std::make_unique<QtSerialPort>(), &notifier, systemPortEnumerator(),

@@ -3,6 +3,7 @@
 
 #include "boardsession.h"
 #include "boardwindow.h"
+#include "common/commandline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -11,34 +12,46 @@
 #include <cstring>
 #include <memory>
 
-int main(int argc, char *argv[])
-{
-    // The window needs a display; headless runs must not.
-    bool headless = false;
-    for (int i = 1; i < argc; ++i)
-        headless = headless || std::strcmp(argv[i], "--headless") == 0;
-    std::unique_ptr<QCoreApplication> app;
-    if (headless)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("servo-board"));
+namespace {
 
-    QCommandLineParser parser;
+const QString headlessOption = QStringLiteral("headless");
+const QString traceOption = QStringLiteral("trace");
+const QString noPacingOption = QStringLiteral("no-pacing");
+const QString frameRateOption = QStringLiteral("frame-rate");
+
+void describeOptions(QCommandLineParser &parser)
+{
     parser.setApplicationDescription(QStringLiteral(
         "A virtual servo board on a pseudo-terminal. Prints its port name and device on its first line,\n"
         "e.g. \"COM1003 /dev/pts/3\"; servo-console lists it as \"COM1003 (虚拟舵机板)\"."));
     parser.addHelpOption();
-    const QCommandLineOption headlessOption(QStringLiteral("headless"), QStringLiteral("Run without a window."));
-    const QCommandLineOption traceOption(QStringLiteral("trace"),
-                                         QStringLiteral("Write one JSON line per received command to <file>."),
-                                         QStringLiteral("file"));
-    const QCommandLineOption noPacingOption(
-        QStringLiteral("no-pacing"), QStringLiteral("Read as fast as bytes come instead of at the line's baud rate."));
-    const QCommandLineOption frameRateOption(
-        QStringLiteral("frame-rate"),
-        QStringLiteral("On exit, print the window's frames per second while commands were arriving."));
-    parser.addOptions({headlessOption, traceOption, noPacingOption, frameRateOption});
+    parser.addVersionOption();
+    parser.addOptions({
+        {headlessOption, QStringLiteral("Run without a window.")},
+        {traceOption, QStringLiteral("Write one JSON line per received command to <file>."), QStringLiteral("file")},
+        {noPacingOption, QStringLiteral("Read as fast as bytes come instead of at the line's baud rate.")},
+        {frameRateOption, QStringLiteral("On exit, print the window's frames per second while commands were arriving.")},
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The window needs a display; headless runs, the help and the version must not.
+    bool headless = false;
+    for (int i = 1; i < argc; ++i)
+        headless = headless || std::strcmp(argv[i], "--headless") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (headless || commandline::asksOnlyForText(argc, argv, describeOptions))
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("servo-board"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SERVO_CONSOLE_VERSION));
+
+    QCommandLineParser parser;
+    describeOptions(parser);
     parser.process(*app);
 
     BoardSession session({!parser.isSet(noPacingOption), parser.value(traceOption)});

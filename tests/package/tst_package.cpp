@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,6 +59,37 @@ class TestPackage : public QObject
     {
         return QString::fromUtf8(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_package, name}).out)
             .trimmed();
+    }
+
+    // The AppStream metadata, named after its component's id (which its validator checks).
+    QString metainfo() const
+    {
+        const QStringList files = QDir(installed(QStringLiteral("usr/share/metainfo")))
+                                      .entryList({QStringLiteral("*.metainfo.xml")}, QDir::Files);
+        return QStringLiteral("usr/share/metainfo/")
+               + (files.size() == 1 ? files.first() : QStringLiteral("(not one file)"));
+    }
+
+    // A value of an installed menu entry, "" when it has no such key.
+    QString desktopValue(const QString &entry, const QString &key) const
+    {
+        const QByteArray prefix = key.toUtf8() + '=';
+        const QString file = installed(QStringLiteral("usr/share/applications/%1.desktop").arg(entry));
+        for (const QByteArray &line : readAll(file).split('\n')) {
+            if (line.startsWith(prefix))
+                return QString::fromUtf8(line.mid(prefix.size()));
+        }
+        return {};
+    }
+
+    // A terminal without any window system: DISPLAY empty, no Wayland, no Qt platform chosen.
+    static QProcessEnvironment windowless()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), QString());
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        return environment;
     }
 
     // The installed program as a desktop starts it: on an X screen, as the
@@ -132,6 +164,15 @@ private Q_SLOTS:
             QTest::newRow("virtual board") << "usr/bin/servo-board" << true;
         QTest::newRow("menu entry") << "usr/share/applications/servo-console.desktop" << false;
         QTest::newRow("icon") << "usr/share/icons/hicolor/scalable/apps/servo-console.svg" << false;
+        QTest::newRow("manual page") << "usr/share/man/man1/servo-console.1.gz" << false;
+        if (SERVO_BOARD_PACKAGED) {
+            QTest::newRow("board menu entry") << "usr/share/applications/servo-board.desktop" << false;
+            QTest::newRow("board icon") << "usr/share/icons/hicolor/scalable/apps/servo-board.svg" << false;
+            QTest::newRow("board manual page") << "usr/share/man/man1/servo-board.1.gz" << false;
+        }
+        QTest::newRow("AppStream metadata") << metainfo() << false;
+        QTest::newRow("copyright") << "usr/share/doc/servo-console/copyright" << false;
+        QTest::newRow("changelog") << "usr/share/doc/servo-console/changelog.gz" << false;
     }
     void files()
     {
@@ -170,49 +211,189 @@ private Q_SLOTS:
 
     void menuEntry_data()
     {
+        QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("installedAs"); // %1: the key's value
 
-        QTest::newRow("command") << "Exec" << "usr/bin/%1";
-        QTest::newRow("icon") << "Icon" << "usr/share/icons/hicolor/scalable/apps/%1.svg";
+        QStringList programs{QStringLiteral("servo-console")};
+        if (SERVO_BOARD_PACKAGED)
+            programs.append(QStringLiteral("servo-board"));
+        for (const QString &program : programs) {
+            QTest::addRow("%s command", qPrintable(program)) << program << "Exec" << "usr/bin/%1";
+            QTest::addRow("%s icon", qPrintable(program))
+                << program << "Icon" << "usr/share/icons/hicolor/scalable/apps/%1.svg";
+        }
     }
     void menuEntry()
     {
+        QFETCH(QString, entry);
         QFETCH(QString, key);
         QFETCH(QString, installedAs);
-        const QString entry = installed(QStringLiteral("usr/share/applications/servo-console.desktop"));
-        QString value;
-        for (const QByteArray &line : readAll(entry).split('\n')) {
-            if (line.startsWith(key.toLatin1() + '='))
-                value = QString::fromUtf8(line.mid(key.size() + 1)).section(u' ', 0, 0);
-        }
+        const QString value = desktopValue(entry, key).section(u' ', 0, 0);
         QVERIFY2(QFileInfo::exists(installed(installedAs.arg(value))), qPrintable(key + u'=' + value));
+        QCOMPARE(value, entry); // each program starts its own, with its own icon
+    }
 
-        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-        if (validator.isEmpty())
-            QSKIP("desktop-file-validate not found (tools/install-deps.sh installs desktop-file-utils)");
-        const Run validated = run(validator, {entry});
-        QVERIFY2(validated.exitCode == 0 && validated.out.isEmpty(), validated.out.constData());
+    void boardMenuEntry_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+
+        QTest::newRow("Chinese name") << "Name[zh_CN]" << "虚拟舵机板";
+        QTest::newRow("English name") << "Name" << "Virtual Servo Board";
+        QTest::newRow("categories") << "Categories" << "Development;Electronics;";
+    }
+    void boardMenuEntry()
+    {
+        if (!SERVO_BOARD_PACKAGED)
+            QSKIP("servo-board is not built here");
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QCOMPARE(desktopValue(QStringLiteral("servo-board"), key), value);
+    }
+
+    // The checks a distribution runs: the menu entries, the AppStream metadata
+    // and Debian's own. lintian fails on errors and warnings alike; a warning to
+    // be accepted goes, with its reason, into an overrides file that the package
+    // installs as usr/share/lintian/overrides/servo-console.
+    void validators_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("arguments"); // installed files under the root: "pkg:" first
+        QTest::addColumn<QString>("package");       // Debian package that has the tool
+
+        QTest::newRow("servo-console menu entry")
+            << "desktop-file-validate" << QStringList{"pkg:usr/share/applications/servo-console.desktop"}
+            << "desktop-file-utils";
+        if (SERVO_BOARD_PACKAGED)
+            QTest::newRow("servo-board menu entry")
+                << "desktop-file-validate" << QStringList{"pkg:usr/share/applications/servo-board.desktop"}
+                << "desktop-file-utils";
+        QTest::newRow("AppStream metadata")
+            << "appstreamcli"
+            << QStringList{"validate", "--no-net", "--pedantic", QStringLiteral("pkg:") + metainfo()}
+            << "appstream";
+        QTest::newRow("lintian") << "lintian" << QStringList{"--fail-on", "error,warning", "--info", "package"} << "lintian";
+    }
+    void validators()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, package);
+        const QString program = QStandardPaths::findExecutable(tool);
+        if (program.isEmpty())
+            QSKIP(qPrintable(tool + QStringLiteral(" not found (tools/install-deps.sh installs ") + package + u')'));
+        for (QString &argument : arguments) {
+            if (argument.startsWith(QStringLiteral("pkg:")))
+                argument = installed(argument.mid(4));
+            else if (argument == QStringLiteral("package"))
+                argument = m_package;
+        }
+        const Run validated = run(program, arguments);
+        QVERIFY2(validated.exitCode == 0, validated.out + validated.err);
+        if (tool == QStringLiteral("desktop-file-validate"))
+            QVERIFY2(validated.out.isEmpty(), validated.out.constData()); // its hints too
+    }
+
+    // Every option that --help shows is in the manual page, which has the
+    // sections a user looks for.
+    void manualPage_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("servo-console") << "servo-console";
+        if (SERVO_BOARD_PACKAGED)
+            QTest::newRow("servo-board") << "servo-board";
+    }
+    void manualPage()
+    {
+        QFETCH(QString, program);
+        const Run help = run(installed(QStringLiteral("usr/bin/") + program), {QStringLiteral("--help")}, windowless());
+        QCOMPARE(help.exitCode, 0);
+        const Run page = run(QStringLiteral("gzip"),
+                             {QStringLiteral("-dc"), installed(QStringLiteral("usr/share/man/man1/%1.1.gz").arg(program))});
+        QCOMPARE(page.exitCode, 0);
+        const QString roff = QString::fromUtf8(page.out).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+        QVERIFY(roff.startsWith(QStringLiteral(".TH %1 1 ").arg(program.toUpper())));
+        QVERIFY2(roff.contains(PROJECT_VERSION), "the page names the package's version");
+        const QRegularExpression option(QStringLiteral("--[a-z][a-z-]*"));
+        int options = 0;
+        for (const QRegularExpressionMatch &shown : option.globalMatch(QString::fromUtf8(help.out))) {
+            QVERIFY2(roff.contains(shown.captured()), qPrintable(shown.captured()));
+            ++options;
+        }
+        QVERIFY(options >= 3); // --help, --help-all, --version
+        for (const char *section : {"OPTIONS", "FILES", "ENVIRONMENT", "EXIT STATUS", "EXAMPLE"})
+            QVERIFY2(roff.contains(QStringLiteral(".SH ") + QLatin1String(section)), section);
+    }
+
+    // A machine-readable copyright file (DEP-5) whose licence is the project's.
+    void copyright()
+    {
+        const QString copyright = QString::fromUtf8(readAll(installed(QStringLiteral("usr/share/doc/servo-console/copyright"))));
+        QVERIFY(copyright.startsWith(
+            QStringLiteral("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n")));
+        QVERIFY(copyright.contains(QStringLiteral("\nFiles: *\n")));
+        const QString licence = QString::fromUtf8(readAll(QStringLiteral(SOURCE_DIR "/LICENSE")));
+        QVERIFY(licence.startsWith(QStringLiteral("MIT License\n")));
+        // The licence's text from its first sentence, as a DEP-5 paragraph body.
+        QString body = licence.mid(licence.indexOf(QStringLiteral("Permission is hereby granted"))).trimmed();
+        body.replace(QStringLiteral("\n\n"), QStringLiteral("\n.\n")).replace(u'\n', QStringLiteral("\n "));
+        QVERIFY2(copyright.contains(QStringLiteral("License: MIT\n ") + body), qPrintable(copyright));
+        QVERIFY(copyright.contains(QStringLiteral("Upstream-Contact: ") + field(QStringLiteral("Maintainer"))));
+    }
+
+    // The changelog of a native package: the package's version, signed by its maintainer.
+    void changelog()
+    {
+        const Run changelog = run(QStringLiteral("gzip"),
+                                  {QStringLiteral("-dc"), installed(QStringLiteral("usr/share/doc/servo-console/changelog.gz"))});
+        QCOMPARE(changelog.exitCode, 0);
+        const QStringList lines = QString::fromUtf8(changelog.out).trimmed().split(u'\n');
+        QVERIFY(lines.first().startsWith(QStringLiteral("servo-console (%1) ").arg(PROJECT_VERSION)));
+        QVERIFY2(lines.last().startsWith(QStringLiteral(" -- ") + field(QStringLiteral("Maintainer")) + QStringLiteral("  ")),
+                 qPrintable(lines.last()));
+    }
+
+    void maintainer()
+    {
+        const QString maintainer = field(QStringLiteral("Maintainer"));
+        QVERIFY2(maintainer.contains(QStringLiteral("servo-console")) && maintainer.contains(u'<'), qPrintable(maintainer));
     }
 
     void commandLine_data()
     {
+        QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("display"); // else no window system at all
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says"); // on stdout when it succeeds, else on stderr
 
-        QTest::newRow("--version") << QStringList{"--version"} << 0 << QStringLiteral("servo-console %1").arg(PROJECT_VERSION);
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << "--version";
-        QTest::newRow("unknown option") << QStringList{"--no-such-option"} << 1 << "no-such-option";
+        QStringList programs{QStringLiteral("servo-console")};
+        if (SERVO_BOARD_PACKAGED)
+            programs.append(QStringLiteral("servo-board"));
+        for (const QString &program : programs) {
+            const QByteArray name = program.toUtf8();
+            QTest::addRow("%s --version", name.constData())
+                << program << QStringList{"--version"} << false << 0 << QStringLiteral("%1 %2").arg(program, PROJECT_VERSION);
+            QTest::addRow("%s --help", name.constData()) << program << QStringList{"--help"} << false << 0 << "--version";
+            QTest::addRow("%s unknown option", name.constData())
+                << program << QStringList{"--no-such-option"} << true << 1 << "no-such-option";
+        }
+        QTest::newRow("window-system option and --version")
+            << "servo-console" << QStringList{"-platform", "offscreen", "--version"} << true << 0
+            << QStringLiteral("servo-console %1").arg(PROJECT_VERSION);
     }
     void commandLine()
     {
+        QFETCH(QString, program);
         QFETCH(QStringList, arguments);
+        QFETCH(bool, display);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        const Run ran = run(installed(QStringLiteral("usr/bin/servo-console")), arguments, environment);
+        QProcessEnvironment environment = windowless();
+        if (display)
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const Run ran = run(installed(QStringLiteral("usr/bin/") + program), arguments, environment);
         QCOMPARE(ran.exitCode, exitCode);
         QVERIFY2(QString::fromUtf8(exitCode == 0 ? ran.out : ran.err).contains(says), ran.out + ran.err);
     }
