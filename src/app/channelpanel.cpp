@@ -2,7 +2,6 @@
 
 #include "common/numbers.h"
 #include "common/uilook.h"
-#include "startvalues.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -31,7 +30,8 @@ constexpr int sliderPageStep(int channel) { return channel == 5 ? 12 : 1; }
 
 } // namespace
 
-ChannelPanel::ChannelPanel(QWidget *parent) : QGroupBox(QStringLiteral("通道控制"), parent)
+ChannelPanel::ChannelPanel(const ChannelSetup &setup, QWidget *parent)
+    : QGroupBox(QStringLiteral("通道控制"), parent), m_setup(setup)
 {
     setObjectName(QStringLiteral("Frame2"));
     for (int position = 0; position < channelCount; ++position)
@@ -40,7 +40,8 @@ ChannelPanel::ChannelPanel(QWidget *parent) : QGroupBox(QStringLiteral("通道�
 
 void ChannelPanel::buildColumn(int position)
 {
-    const int channel = columnChannels[position];
+    const int channel = m_setup.channelAt(position);
+    const ChannelSetup::Channel &range = m_setup.channel(channel);
     const RowGeometry &row = rows[position / 16];
     const int left = firstColumn + (position % 16) * columnPitch;
     const int boxTop = row.labelTop + 240;
@@ -62,10 +63,10 @@ void ChannelPanel::buildColumn(int position)
 
     column.slider = new QScrollBar(Qt::Vertical, this);
     column.slider->setObjectName(QStringLiteral("VScroll1_%1").arg(channel));
-    column.slider->setRange(minimumPulse, maximumPulse);
+    column.slider->setRange(range.minimumPulse, range.maximumPulse);
     column.slider->setSingleStep(1);
     column.slider->setPageStep(sliderPageStep(channel));
-    column.slider->setValue(startvalues::homePulse);
+    column.slider->setValue(range.homePulse);
     uilook::place(*column.slider, sliderLeft, sliderTop, sliderWidth, row.sliderHeight);
 
     column.checkBox = new QCheckBox(this);
@@ -133,6 +134,6 @@ void ChannelPanel::onSliderChanged(int channel)
 void ChannelPanel::onValueBoxEdited(int channel)
 {
     const auto value = numbers::lenientInt16(m_columns[channel].valueBox->text());
-    if (value && *value >= minimumPulse && *value <= maximumPulse)
+    if (value && m_setup.accepts(channel, *value))
         m_columns[channel].slider->setValue(*value);
 }

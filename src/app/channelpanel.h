@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/channelsetup.h"
 #include "sequence/sequenceline.h"
 
 #include <QGroupBox>
@@ -13,7 +14,7 @@ class QScrollBar;
 
 // The 32 servo channels: for each channel index k a value box Text1_k, a slider
 // VScroll1_k (the channel's pulse width) and a check box Check1_k, in two rows of
-// 16 columns whose captions 1..32 do not follow k (see columnChannels).
+// 16 columns whose captions 1..32 do not follow k (the setup's channelAt).
 //
 // Slider and value box follow each other in one pass: a slider change rewrites
 // the box and raises channelMoved(k); a box edit that reads as a valid pulse
@@ -23,16 +24,10 @@ class ChannelPanel final : public QGroupBox
     Q_OBJECT
 
 public:
-    static constexpr int channelCount = 32;
-    static constexpr int minimumPulse = 500;
-    static constexpr int maximumPulse = 2500;
-    // The channel index under each column caption 1..32, left to right.
-    static constexpr std::array<int, channelCount> columnChannels = {
-        5,  6,  4,  3,  2,  1,  0,  7,  15, 14, 13, 12, 11, 10, 9,  8,
-        23, 22, 21, 20, 19, 18, 17, 16, 24, 31, 30, 29, 28, 27, 26, 25,
-    };
+    static constexpr int channelCount = ChannelSetup::count;
 
-    explicit ChannelPanel(QWidget *parent = nullptr);
+    // `setup` outlives the panel.
+    explicit ChannelPanel(const ChannelSetup &setup, QWidget *parent = nullptr);
 
     int pulse(int channel) const;
     // Ticked channels in index order, with their pulse widths.
@@ -63,5 +58,6 @@ private:
     void onSliderChanged(int channel);
     void onValueBoxEdited(int channel);
 
+    const ChannelSetup &m_setup;
     std::array<Column, channelCount> m_columns;
 };

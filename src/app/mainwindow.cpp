@@ -86,7 +86,7 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     buildPortGroup();
     buildOperationsGroup();
     buildSpeedAndInterval();
-    m_channels = new ChannelPanel(m_client);
+    m_channels = new ChannelPanel(m_channelSetup, m_client);
     uilook::place(*m_channels, 3360, 120, 10095, 6375);
     buildSequenceGroups();
     m_playbackTimer = new QTimer(this);

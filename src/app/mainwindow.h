@@ -26,6 +26,7 @@
 // refer to the controllers or cmd.txt (the menus with their actions, the status
 // line, the recovery copy) are deleted first, in the destructor.
 
+#include "core/channelsetup.h"
 #include "core/sequencedocument.h"
 #include "link/portdiscovery.h"
 #include "sequence/playbackclock.h"
@@ -112,6 +113,7 @@ private:
     const SequenceFileMenu::Chooser m_chooseFile;
     // The sequence the editor shows and playback plays.
     SequenceDocument m_sequence;
+    const ChannelSetup m_channelSetup;
     SteadyPlaybackClock m_clock;
     int m_defaultPulse = 0;
     bool m_exiting = false;
