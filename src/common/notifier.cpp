@@ -41,7 +41,7 @@ bool MessageBoxNotifier::confirm(QWidget *parent, const Message &message, const 
     box.setObjectName(QStringLiteral("MessageBox"));
     QPushButton *acceptButton = box.addButton(accept, QMessageBox::AcceptRole);
     QPushButton *rejectButton = box.addButton(reject, QMessageBox::RejectRole);
-    box.setDefaultButton(rejectButton);
+    box.setDefaultButton(message.acceptIsDefault ? acceptButton : rejectButton);
     box.setEscapeButton(rejectButton);
     box.exec();
     return box.clickedButton() == acceptButton;

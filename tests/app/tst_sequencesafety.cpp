@@ -1,5 +1,6 @@
 #include "app/recoverycopy.h"
 #include "app/terminationsignals.h"
+#include "core/sequencestore.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 
@@ -83,6 +84,10 @@ private Q_SLOTS:
         second.show();
         auto *secondEditor = second.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
         QCOMPARE(secondEditor->text(), QStringLiteral("Time4800  #5P2000S300\r"));
+        // Told at once that another copy has the file open.
+        QCOMPARE(notifier.shown.size(), 1);
+        QVERIFY(notifier.shown[0].text.contains(first.sequencePath()));
+        notifier.shown.clear();
 
         first.editor().setText(QStringLiteral("Time100   #0P500S300\r"));
         first.window().close();
@@ -204,7 +209,7 @@ private Q_SLOTS:
         const QByteArray edited = onDisk(harness.editor().text());
 
         TerminationSignals endRequests;
-        connect(&endRequests, &TerminationSignals::received, &harness.window(), &MainWindow::closeWithoutQuestions);
+        connect(&endRequests, &TerminationSignals::received, &harness.window().store(), &SequenceStore::endUnattended);
         QCOMPARE(std::raise(signal), 0);
         QTRY_VERIFY(!harness.window().isVisible());
         // No question that would hold up the end.

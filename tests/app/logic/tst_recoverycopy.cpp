@@ -40,7 +40,8 @@ class TestRecoveryCopy : public QObject
 
     std::unique_ptr<RecoveryCopy> makeCopy()
     {
-        return std::make_unique<RecoveryCopy>(sequencePath(), [this] { return m_unsaved; }, delay);
+        return std::make_unique<RecoveryCopy>(recoverycopies::name(sequencePath(), 1), [this] { return m_unsaved; },
+                                              delay);
     }
 
     QStringList entries() const
@@ -63,12 +64,12 @@ private Q_SLOTS:
         copy->textChanged();
         QVERIFY(!QFile::exists(copy->path())); // not at once: a few moments after the last change
         QTRY_VERIFY(QFile::exists(copy->path()));
-        QCOMPARE(copy->newerThanSequence(), m_unsaved);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()), m_unsaved);
         QCOMPARE(entries(), QStringList{"cmd.txt.recovery"}); // written whole, nothing left beside it
 
         m_unsaved = QStringLiteral("Time200   \r");
         QCOMPARE(copy->writeNow(), std::nullopt);
-        QCOMPARE(copy->newerThanSequence(), m_unsaved);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()), m_unsaved);
 
         // The editor came back to what the file holds.
         m_unsaved.reset();
@@ -119,7 +120,7 @@ private Q_SLOTS:
             QVERIFY(writeAll(sequencePath(), "Time100   \r\n", now.addSecs(-sequenceAgeSeconds)));
         if (copyAgeSeconds >= 0)
             QVERIFY(writeAll(copy->path(), "Time200   \r\n", now.addSecs(-copyAgeSeconds)));
-        QCOMPARE(copy->newerThanSequence(), offered ? std::optional(QStringLiteral("Time200   \r")) : std::nullopt);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()), offered ? std::optional(QStringLiteral("Time200   \r")) : std::nullopt);
     }
 };
 
