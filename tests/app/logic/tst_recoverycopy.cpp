@@ -122,6 +122,45 @@ private Q_SLOTS:
             QVERIFY(writeAll(copy->path(), "Time200   \r\n", now.addSecs(-copyAgeSeconds)));
         QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()), offered ? std::optional(QStringLiteral("Time200   \r")) : std::nullopt);
     }
+
+    // The copy holds what the operator has not saved: nobody else may read it,
+    // and a link planted in its place is replaced, its target left alone.
+    void theCopyIsPrivateAndNeverWrittenThroughALink_data()
+    {
+        QTest::addColumn<bool>("plantedLink");
+        QTest::addColumn<bool>("earlierCopy"); // a copy of mode 0644 from before
+        QTest::newRow("new copy") << false << false;
+        QTest::newRow("earlier copy") << false << true;
+        QTest::newRow("planted link") << true << false;
+    }
+    void theCopyIsPrivateAndNeverWrittenThroughALink()
+    {
+        QFETCH(bool, plantedLink);
+        QFETCH(bool, earlierCopy);
+        QVERIFY(writeAll(sequencePath(), "Time100   \r\n", QDateTime::currentDateTime().addSecs(-60)));
+        QVERIFY(QFile::setPermissions(sequencePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const QString target = m_dir->filePath(QStringLiteral("someone-elses.txt"));
+        QVERIFY(writeAll(target, "theirs", QDateTime::currentDateTime()));
+        const auto copy = makeCopy();
+        if (plantedLink)
+            QVERIFY(QFile::link(target, copy->path()));
+        if (earlierCopy) {
+            QVERIFY(writeAll(copy->path(), "old", QDateTime::currentDateTime()));
+            QVERIFY(QFile::setPermissions(copy->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                            | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        }
+        m_unsaved = QStringLiteral("Time200   \r");
+        const std::optional<QString> failure = copy->writeNow();
+        QCOMPARE(failure, std::nullopt);
+        const QFileInfo written(copy->path());
+        QVERIFY(!written.isSymLink());
+        QCOMPARE(written.permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()).value_or(QString()), *m_unsaved);
+        QFile theirs(target);
+        QVERIFY(theirs.open(QIODevice::ReadOnly));
+        QCOMPARE(theirs.readAll(), QByteArray("theirs"));
+    }
 };
 
 SERVO_TEST_MAIN(TestRecoveryCopy)
