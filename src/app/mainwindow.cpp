@@ -330,7 +330,11 @@ void MainWindow::wire()
 void MainWindow::startUp()
 {
     m_store->startUp({[this] { return m_editor->text(); }, [this](const QString &text) { m_editor->setText(text); },
-                      [this] { m_editor->document()->setModified(false); }},
+                      [this] {
+                          m_editor->document()->setModified(false);
+                          // Replacing an empty text reports a change it then takes back unreported.
+                          setWindowModified(false);
+                      }},
                      *m_storeQuestions);
     connect(m_editor, &SequenceEditor::changed, m_store.get(), &SequenceStore::textChanged);
 

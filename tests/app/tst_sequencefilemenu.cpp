@@ -1,3 +1,4 @@
+#include "app/sequencefilemenu.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 
@@ -114,6 +115,67 @@ private Q_SLOTS:
         QCOMPARE(h.notifier.shown.size(), 1);
         QVERIFY(h.notifier.shown[0].text.contains(QStringLiteral("odd.txt")));
         QCOMPARE(h.editor().text(), QStringLiteral("Time100   #1P1500S300\r"));
+    }
+
+    void saveAsWritesANameThatOpenLists_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no suffix") << "walk" << "walk.txt";
+        QTest::newRow(".txt") << "walk.txt" << "walk.txt";
+        QTest::newRow(".TXT") << "walk.TXT" << "walk.TXT";
+        QTest::newRow(".rtf") << "walk.rtf" << "walk.rtf";
+        QTest::newRow("another suffix") << "walk.v2" << "walk.v2.txt";
+    }
+    void saveAsWritesANameThatOpenLists()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        WindowHarness h(startingWith("Time100   #1P1500S300\r\n"));
+        h.chosenFile = m_dir.filePath(chosen);
+        action(h, "saveAsAction").trigger();
+        QVERIFY(h.notifier.shown.isEmpty());
+        QCOMPARE(readAll(m_dir.filePath(written)), QByteArray("Time100   #1P1500S300\r\n"));
+        QVERIFY(QDir::match(SequenceFileMenu::sequencePatterns(), written));
+        QFile::remove(m_dir.filePath(written));
+    }
+
+    // The title names the sequence file, a file opened into it, and marks
+    // changes not yet saved.
+    void theTitleFollowsTheSequence_data()
+    {
+        QTest::addColumn<QByteArray>("cmdTxt"); // empty: no cmd.txt
+        QTest::addColumn<QString>("steps");      // e: edit, o: open walk.txt, s: save
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("first start") << QByteArray() << "" << "cmd.txt[*]" << false;
+        QTest::newRow("start") << QByteArray("Time100   #1P1500S300\r\n") << "" << "cmd.txt[*]" << false;
+        QTest::newRow("edited") << QByteArray() << "e" << "cmd.txt[*]" << true;
+        QTest::newRow("edited, saved") << QByteArray() << "es" << "cmd.txt[*]" << false;
+        QTest::newRow("opened") << QByteArray() << "o" << "cmd.txt ← walk.txt[*]" << true;
+        QTest::newRow("opened, saved") << QByteArray() << "os" << "cmd.txt[*]" << false;
+    }
+    void theTitleFollowsTheSequence()
+    {
+        QFETCH(QByteArray, cmdTxt);
+        QFETCH(QString, steps);
+        QFETCH(QString, title);
+        QFETCH(bool, modified);
+        WindowHarness::Options options;
+        if (!cmdTxt.isEmpty())
+            options.sequenceFile = cmdTxt;
+        WindowHarness h(std::move(options));
+        h.chosenFile = writeFile(QStringLiteral("walk.txt"), "Time200   #2P1500S300\r\n");
+        for (const QChar step : steps) {
+            if (step == u'e')
+                h.button("Command2").click();
+            else if (step == u'o')
+                action(h, "openAction").trigger();
+            else
+                action(h, "saveAction").trigger();
+        }
+        QCOMPARE(h.window().windowTitle(), title);
+        QCOMPARE(h.window().isWindowModified(), modified);
     }
 
 private:
