@@ -3,13 +3,25 @@
 #include "support/windowharness.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTextDocument>
 #include "support/filebytes.h"
 #include "support/testmain.h"
+
+namespace {
+
+bool setModified(const QString &path, const QDateTime &modified)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
+} // namespace
 
 // The file menu: save now, open another file's lines, save as, recent files.
 class TestSequenceFileMenu : public QObject
@@ -176,6 +188,26 @@ private Q_SLOTS:
         }
         QCOMPARE(h.window().windowTitle(), title);
         QCOMPARE(h.window().isWindowModified(), modified);
+    }
+
+    // Enter on the start-up question about a recovery copy keeps the work.
+    void enterRestoresTheRecoveryCopy()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("cmd.txt"));
+        const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(writeAll(path, "Time4800  #5P2000S300\r\n") && setModified(path, now.addSecs(-60)));
+        QVERIFY(writeAll(path + QStringLiteral(".recovery"), "Time100   \r\n"));
+        QTimer pressEnter;
+        connect(&pressEnter, &QTimer::timeout, this, [] {
+            if (QWidget *question = QApplication::activeModalWidget())
+                QTest::keyClick(question, Qt::Key_Return);
+        });
+        pressEnter.start(10);
+        MessageBoxNotifier notifier;
+        MainWindow window({std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); }, path});
+        QCOMPARE(window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"))->text(),
+                 QStringLiteral("Time100   \r"));
     }
 
 private:
