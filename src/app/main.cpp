@@ -4,6 +4,7 @@
 #include "app/translations.h"
 #include "common/commandline.h"
 #include "common/notifier.h"
+#include "core/sequencestore.h"
 #include "link/qtserialport.h"
 
 #include <QApplication>
@@ -37,12 +38,14 @@ int main(int argc, char *argv[])
     describeOptions(options);
     options.process(*app);
 
+    // kill, logout and Ctrl+C end the program the way closing the window does,
+    // from here on: a start-up question open at the signal counts as its safe answer.
+    TerminationSignals endRequests;
     MessageBoxNotifier notifier;
     MainWindow window({std::make_unique<QtSerialPort>(), &notifier, systemPortEnumerator(),
-                       sequencelocation::atStartUp()});
+                       sequencelocation::atStartUp(), SequenceFileMenu::fileDialogs(), &endRequests});
+    if (window.store().endRequested())
+        return 0;
     window.show();
-    // kill, logout and Ctrl+C end the program the way closing the window does.
-    TerminationSignals endRequests;
-    QObject::connect(&endRequests, &TerminationSignals::received, &window, &MainWindow::closeWithoutQuestions);
     return QApplication::exec();
 }

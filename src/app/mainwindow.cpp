@@ -9,6 +9,7 @@
 #include "link/portsettingsdialog.h"
 #include "link/serialport.h"
 #include "link/writerule.h"
+#include "core/sequencestore.h"
 #include "recoverycopy.h"
 #include "sequence/inputdialog.h"
 #include "sequence/linehighlighter.h"
@@ -17,10 +18,11 @@
 #include "sequence/sequencecommands.h"
 #include "sequence/sequenceeditor.h"
 #include "sequence/sequenceline.h"
-#include "sequencefile.h"
+#include "sequencestoreui.h"
 #include "playbackactions.h"
 #include "startvalues.h"
 #include "statusline.h"
+#include "terminationsignals.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -35,7 +37,6 @@
 #include <QTextDocument>
 #include <QTimer>
 
-#include <cstdio>
 
 namespace {
 
@@ -68,11 +69,23 @@ MainWindow::MainWindow(Services services, QWidget *parent)
       m_notifier(*services.notifier),
       m_enumeratePorts(std::move(services.enumeratePorts)),
       m_port(std::move(services.port)),
-      m_sequenceFile(std::make_unique<SequenceFile>(services.sequencePath)),
+      m_store(std::make_unique<SequenceStore>(services.sequencePath, RecoveryCopy::defaultDelay)),
+      m_storeQuestions(std::make_unique<SequenceStoreQuestions>(m_notifier, *this)),
       m_chooseFile(std::move(services.chooseFile))
 {
+    if (services.endRequests)
+        connect(services.endRequests, &TerminationSignals::received, m_store.get(), &SequenceStore::endUnattended);
+    // A question open at the signal ends as its safe answer; the window closes
+    // as soon as it stands.
+    connect(m_store.get(), &SequenceStore::endRequestedNow, this, [this] {
+        sequencestoreui::closeOpenQuestions();
+        if (m_started)
+            close();
+    });
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("舵机控制台[*]"));
+    setWindowTitle(sequencestoreui::windowTitle(*m_store));
+    connect(m_store.get(), &SequenceStore::namesChanged, this,
+            [this] { setWindowTitle(sequencestoreui::windowTitle(*m_store)); });
     setFont(uilook::captionFont());
 
     m_client = new QWidget;
@@ -96,6 +109,9 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     buildMenus();
     fitToScreen();
     startUp();
+    m_started = true;
+    if (m_store->endRequested())
+        close();
 }
 
 MainWindow::~MainWindow()
@@ -106,7 +122,6 @@ MainWindow::~MainWindow()
     // before them; the widgets they leave refer to nothing of the window's.
     delete menuBar();
     delete m_statusLine;
-    delete m_recovery;
 }
 
 bool MainWindow::portIsOpen() const
@@ -219,7 +234,7 @@ void MainWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    new SequenceFileMenu(*file, *m_editor, *m_sequenceFile, m_notifier, m_chooseFile, [this] { saveNow(); }, this);
+    new SequenceFileMenu(*file, *m_editor, *m_store, m_notifier, m_chooseFile, this);
 
     QMenu *sequence = menuBar()->addMenu(QStringLiteral("序列(&Q)"));
     sequence->setObjectName(QStringLiteral("sequenceMenu"));
@@ -321,31 +336,14 @@ void MainWindow::wire()
 
 void MainWindow::startUp()
 {
-    QString error;
-    if (const std::optional<QString> text = m_sequenceFile->load(&error)) {
-        m_editor->setText(*text);
-    } else {
-        m_notifier.show(this, {Message::Icon::Warning, {},
-                               QStringLiteral("无法读取动作序列文件 %1：\n%2\n\n本次运行不会覆盖该文件。")
-                                   .arg(m_sequenceFile->path(), error)});
-    }
-    m_sequence.setModified(false);
-    m_recovery = new RecoveryCopy(
-        m_sequenceFile->path(),
-        [this]() -> std::optional<QString> {
-            QString text = m_editor->text();
-            if (m_sequenceFile->holds(text))
-                return std::nullopt;
-            return text;
-        },
-        RecoveryCopy::defaultDelay, this);
-    restoreRecoveryCopy();
-    connect(&m_sequence, &SequenceDocument::changed, m_recovery, &RecoveryCopy::textChanged);
-    connect(m_recovery, &RecoveryCopy::writeFailed, this, [this](const QString &reason) {
-        m_notifier.show(this, {Message::Icon::Warning, {},
-                               QStringLiteral("无法写入恢复副本 %1：\n%2\n\n程序意外退出时，未保存的修改将无法恢复。")
-                                   .arg(m_recovery->path(), reason)});
-    });
+    m_store->startUp({[this] { return m_editor->text(); }, [this](const QString &text) { m_editor->setText(text); },
+                      [this] {
+                          m_sequence.setModified(false);
+                          // Replacing an empty text reports a change it then takes back unreported.
+                          setWindowModified(false);
+                      }},
+                     *m_storeQuestions);
+    connect(&m_sequence, &SequenceDocument::changed, m_store.get(), &SequenceStore::textChanged);
 
     m_defaultPulse = startvalues::homePulse;
     // portIsOpen starts false: the connection starts disconnected.
@@ -405,112 +403,17 @@ QString MainWindow::makeSequenceLine() const
 void MainWindow::exitWithoutSaving()
 {
     // cmd.txt stays as it was; the edit stays in the recovery copy, for the next start.
-    m_recovery->writeNow();
+    m_store->keepForNextStart();
     m_exiting = true;
     close();
     QCoreApplication::exit(0);
-}
-
-void MainWindow::restoreRecoveryCopy()
-{
-    const std::optional<QString> copy = m_recovery->newerThanSequence();
-    if (!copy)
-        return;
-    if (m_notifier.confirm(this,
-                           {Message::Icon::Warning, {},
-                            QStringLiteral("上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。\n\n"
-                                           "要恢复这些修改吗？不恢复则删除该副本。")
-                                .arg(m_recovery->path(), m_sequenceFile->path())},
-                           QStringLiteral("恢复"), QStringLiteral("不恢复"))) {
-        m_editor->setText(*copy);
-    } else {
-        m_recovery->discard();
-    }
-}
-
-void MainWindow::keepInRecoveryCopy(const QString &reason)
-{
-    QString report = QStringLiteral("动作序列未保存到 %1：%2\n").arg(m_sequenceFile->path(), reason);
-    if (const std::optional<QString> error = m_recovery->writeNow())
-        report += QStringLiteral("恢复副本 %1 也未能写入：%2\n").arg(m_recovery->path(), *error);
-    else
-        report += QStringLiteral("未保存的动作序列留在 %1 中，下次启动时可以恢复。\n").arg(m_recovery->path());
-    std::fputs(qPrintable(report), stderr);
-}
-
-void MainWindow::closeWithoutQuestions()
-{
-    m_unattended = true;
-    close();
-}
-
-void MainWindow::saveNow()
-{
-    const QString text = m_editor->text();
-    if (!m_sequenceFile->holds(text)) {
-        if (m_sequenceFile->mayOverwrite() && m_sequenceFile->changedOnDisk()
-            && !m_notifier.confirm(this,
-                                   {Message::Icon::Warning, {},
-                                    QStringLiteral("%1 在本程序读入之后已被修改（可能是另一个程序）。\n\n要用本窗口中的动作序列覆盖它吗？")
-                                        .arg(m_sequenceFile->path())},
-                                   QStringLiteral("覆盖"), QStringLiteral("取消")))
-            return;
-        if (const std::optional<QString> error = m_sequenceFile->save(text)) {
-            m_notifier.show(this, {Message::Icon::Warning, {},
-                                   QStringLiteral("动作序列未能保存到 %1：\n%2").arg(m_sequenceFile->path(), *error)});
-            return;
-        }
-    }
-    m_recovery->discard();
-    m_sequence.setModified(false);
-}
-
-bool MainWindow::saveSequence()
-{
-    // Nothing changed since the file was read (or could not be read): the file is
-    // left alone, whatever happened to it meanwhile.
-    const QString text = m_editor->text();
-    if (m_sequenceFile->holds(text)) {
-        m_recovery->discard();
-        return true;
-    }
-    if (m_sequenceFile->mayOverwrite() && m_sequenceFile->changedOnDisk()) {
-        const QString changed = QStringLiteral("%1 在本程序读入之后已被修改（可能是另一个程序）。").arg(m_sequenceFile->path());
-        if (m_unattended) {
-            keepInRecoveryCopy(changed);
-            return true;
-        }
-        if (!m_notifier.confirm(this,
-                                {Message::Icon::Warning, {},
-                                 changed + QStringLiteral("\n\n要用本窗口中的动作序列覆盖它吗？")},
-                                QStringLiteral("覆盖"), QStringLiteral("不关闭窗口")))
-            return false;
-    }
-    const std::optional<QString> error = m_sequenceFile->save(text);
-    if (!error) {
-        m_recovery->discard();
-        return true;
-    }
-    if (m_unattended) {
-        keepInRecoveryCopy(*error);
-        return true;
-    }
-    const bool closeAnyway = m_notifier.confirm(this,
-                              {Message::Icon::Warning, {},
-                               QStringLiteral("动作序列未能保存到 %1：\n%2\n\n仍要关闭吗？关闭后未保存的动作序列将丢失。")
-                                   .arg(m_sequenceFile->path(), *error)},
-                              QStringLiteral("关闭"), QStringLiteral("取消"));
-    // Kept for the next start all the same, if it can be.
-    if (closeAnyway)
-        m_recovery->writeNow();
-    return closeAnyway;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Before any question is asked: nothing more goes out while the window closes.
     m_playback->stop();
-    if (!m_exiting && !saveSequence()) {
+    if (!m_exiting && !m_store->saveOnClose()) {
         event->ignore();
         return;
     }

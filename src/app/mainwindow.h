@@ -11,7 +11,8 @@
 //   Connection: Connect/Disconnect from the port's open state; the port box, the
 //     Settings button and the settings dialog's port row follow its stateChanged;
 //     a lost device stops playback before the operator is told
-//   cmd.txt: loaded at start-up, saved when the window is closed
+//   cmd.txt: SequenceStore loads it at start-up and saves it when the window is
+//     closed, on 保存 and on a signal; SequenceStoreQuestions asks the operator
 //
 // Everything runs on the GUI thread. Setting a control's value from code runs
 // its handler at once; the slider/box mirrors and the line picking rely on it.
@@ -24,7 +25,8 @@
 // destroyed before what it refers to. The widgets, Timer1 and the two dialogs
 // are Qt children of the window and outlive the controllers; the children that
 // refer to the controllers or cmd.txt (the menus with their actions, the status
-// line, the recovery copy) are deleted first, in the destructor.
+// line) are deleted first, in the destructor. The sequence store refers only to
+// the editor, through the window, and to nothing that it outlives.
 
 #include "core/channelsetup.h"
 #include "core/sequencedocument.h"
@@ -50,11 +52,12 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class QTimer;
-class RecoveryCopy;
 class SequenceCommands;
 class SequenceEditor;
-class SequenceFile;
+class SequenceStore;
+class SequenceStoreQuestions;
 class SerialPort;
+class TerminationSignals;
 
 class MainWindow final : public QMainWindow
 {
@@ -67,6 +70,9 @@ public:
         PortEnumerator enumeratePorts;
         QString sequencePath; // cmd.txt
         SequenceFileMenu::Chooser chooseFile = SequenceFileMenu::fileDialogs();
+        // kill, logout, Ctrl+C: handled from the window's first moment, its
+        // start-up questions included. May be null.
+        TerminationSignals *endRequests = nullptr;
     };
 
     // Builds the window and runs its start-up.
@@ -76,12 +82,9 @@ public:
     bool portIsOpen() const;
     int defaultPulse() const { return m_defaultPulse; }
 
-    // Closes the window for a program that is asked to end (a signal): the
-    // sequence is saved without questions, and what cannot be saved is kept in
-    // the recovery copy and reported on standard error.
-    void closeWithoutQuestions();
-    // Writes the sequence to cmd.txt now (the file menu's 保存); says why not when it fails.
-    void saveNow();
+    // cmd.txt and the recovery copy. After endRequested() the window has closed,
+    // or closes as soon as its start-up is done.
+    SequenceStore &store() { return *m_store; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -101,15 +104,13 @@ private:
     void openPortSettings();
     void openInput();
     void exitWithoutSaving();
-    bool saveSequence();
-    void restoreRecoveryCopy();
-    void keepInRecoveryCopy(const QString &reason);
     QString makeSequenceLine() const;
 
     Notifier &m_notifier;
     const PortEnumerator m_enumeratePorts;
     const std::unique_ptr<SerialPort> m_port;
-    const std::unique_ptr<SequenceFile> m_sequenceFile;
+    const std::unique_ptr<SequenceStore> m_store;
+    const std::unique_ptr<SequenceStoreQuestions> m_storeQuestions;
     const SequenceFileMenu::Chooser m_chooseFile;
     // The sequence the editor shows and playback plays.
     SequenceDocument m_sequence;
@@ -117,8 +118,7 @@ private:
     SteadyPlaybackClock m_clock;
     int m_defaultPulse = 0;
     bool m_exiting = false;
-    bool m_unattended = false;
-    RecoveryCopy *m_recovery = nullptr;
+    bool m_started = false;
 
     // Controls (children of the window). m_client holds the controls in their
     // fixed layout; the menu bar and the status line are around it.

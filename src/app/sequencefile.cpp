@@ -7,10 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringEncoder>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -306,16 +309,20 @@ std::optional<QString> SequenceFile::save(const QString &text)
     if (m_unreadable)
         return QStringLiteral("启动时无法读取该文件，为免覆盖其原有内容，本次未保存。");
     const QFileInfo existing(m_path);
-    if (existing.exists() && !existing.isFile())
+    // A link is replaced whatever it points to; only a file of its own is checked.
+    if (!existing.isSymLink() && existing.exists() && !existing.isFile())
         return QStringLiteral("这不是一个普通文件。");
-    if (existing.exists() && isReadOnly(existing))
+    if (!existing.isSymLink() && existing.exists() && isReadOnly(existing))
         return QStringLiteral("文件是只读的。");
 
     const QString folder = existing.absolutePath();
     if (!QDir().mkpath(folder))
         return QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder));
 
-    const auto mode = existing.exists() ? std::optional(modeOf(existing)) : std::nullopt;
+    constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const auto mode = m_ownerOnly          ? std::optional(ownerOnly)
+                      : existing.exists() ? std::optional(modeOf(existing))
+                                          : std::nullopt;
     bool unencodable = false;
     std::optional<QString> failure = writeWhole(text, m_encoding, mode, &unencodable);
     // Better a file in another encoding than a character lost.
@@ -327,7 +334,14 @@ std::optional<QString> SequenceFile::save(const QString &text)
 std::optional<QString> SequenceFile::writeWhole(const QString &text, Encoding encoding,
                                                 std::optional<QFileDevice::Permissions> mode, bool *unencodable)
 {
-    QSaveFile file(m_path);
+    // QSaveFile writes through a symbolic link to its target. A link is instead
+    // replaced: the new file is made under a name of its own beside it, then
+    // renamed over the link.
+    const bool replacesLink = QFileInfo(m_path).isSymLink();
+    const QString target =
+        replacesLink ? m_path + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+                     : m_path;
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
     // Every step is checked: commit() may report success after failed writes
@@ -351,6 +365,15 @@ std::optional<QString> SequenceFile::writeWhole(const QString &text, Encoding en
     }
     if (!file.commit())
         return file.errorString();
+    if (replacesLink) {
+        std::error_code failure;
+        std::filesystem::rename(std::filesystem::path(target.toStdU16String()),
+                                std::filesystem::path(m_path.toStdU16String()), failure);
+        if (failure) {
+            QFile::remove(target);
+            return QString::fromLocal8Bit(failure.message());
+        }
+    }
     remember(digest.value(), text);
     return std::nullopt;
 }

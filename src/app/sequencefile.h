@@ -61,9 +61,14 @@ public:
 
     // Replaces the file whole, atomically, keeping its permissions: a failure
     // (a full disk, a read-only file, even for root) leaves the old file as it
-    // was. Makes the file's folder when it is missing. Returns the reason on
-    // failure.
+    // was. Makes the file's folder when it is missing. A symbolic link at the
+    // path is replaced by a regular file, never written through. Returns the
+    // reason on failure.
     std::optional<QString> save(const QString &text);
+
+    // Every save writes the file readable and writable by its owner alone,
+    // whatever the umask and the file's earlier mode.
+    void setOwnerOnly() { m_ownerOnly = true; }
 
     bool mayOverwrite() const { return !m_unreadable; }
 
@@ -87,6 +92,7 @@ private:
     QString m_path;
     Encoding m_encoding = Encoding::Utf8;
     bool m_unreadable = false;
+    bool m_ownerOnly = false;
     DiskState m_disk;
     qsizetype m_textSize = 0;
     size_t m_textHash = 0;

@@ -2,6 +2,7 @@
 
 #include "common/notifier.h"
 #include "sequence/sequenceeditor.h"
+#include "core/sequencestore.h"
 #include "sequencefile.h"
 
 #include <QAction>
@@ -14,7 +15,12 @@ namespace {
 
 constexpr qsizetype recentCount = 8;
 const QString recentKey = QStringLiteral("recentSequenceFiles");
-const QString fileFilter = QStringLiteral("动作序列 (*.txt *.rtf);;所有文件 (*)");
+const QStringList sequenceSuffixes = {QStringLiteral("txt"), QStringLiteral("rtf")};
+
+QString fileFilter()
+{
+    return SequenceFileMenu::tr("动作序列 (%1);;所有文件 (*)").arg(SequenceFileMenu::sequencePatterns().join(u' '));
+}
 
 QSettings settings()
 {
@@ -27,18 +33,36 @@ QSettings settings()
 SequenceFileMenu::Chooser SequenceFileMenu::fileDialogs()
 {
     return [](Choice choice, QWidget *parent) {
-        return choice == Choice::Open
-                   ? QFileDialog::getOpenFileName(parent, QStringLiteral("打开序列"), {}, fileFilter)
-                   : QFileDialog::getSaveFileName(parent, QStringLiteral("另存为"), {}, fileFilter);
+        if (choice == Choice::Open)
+            return QFileDialog::getOpenFileName(parent, QStringLiteral("打开序列"), {}, fileFilter());
+        // The dialog adds the suffix itself, so that it asks before replacing that file.
+        QFileDialog dialog(parent, QStringLiteral("另存为"), {}, fileFilter());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(sequenceSuffixes.first());
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                        : QString();
     };
 }
 
-SequenceFileMenu::SequenceFileMenu(QMenu &menu, SequenceEditor &editor, const SequenceFile &workingFile,
-                                   Notifier &notifier, Chooser choose, std::function<void()> saveNow,
-                                   QWidget *parent)
+QStringList SequenceFileMenu::sequencePatterns()
+{
+    QStringList patterns;
+    for (const QString &suffix : sequenceSuffixes)
+        patterns.append(QStringLiteral("*.") + suffix);
+    return patterns;
+}
+
+QString SequenceFileMenu::savedName(const QString &chosen)
+{
+    const bool listed = sequenceSuffixes.contains(QFileInfo(chosen).suffix(), Qt::CaseInsensitive);
+    return listed ? chosen : chosen + QStringLiteral(".txt");
+}
+
+SequenceFileMenu::SequenceFileMenu(QMenu &menu, SequenceEditor &editor, SequenceStore &store, Notifier &notifier,
+                                   Chooser choose, QWidget *parent)
     : QObject(&menu),
       m_editor(editor),
-      m_workingFile(workingFile),
+      m_store(store),
       m_notifier(notifier),
       m_choose(std::move(choose)),
       m_parent(parent)
@@ -46,7 +70,7 @@ SequenceFileMenu::SequenceFileMenu(QMenu &menu, SequenceEditor &editor, const Se
     QAction *save = menu.addAction(QStringLiteral("保存"));
     save->setObjectName(QStringLiteral("saveAction"));
     save->setShortcut(QKeySequence::Save);
-    connect(save, &QAction::triggered, this, std::move(saveNow));
+    connect(save, &QAction::triggered, this, [this] { m_store.saveNow(); });
 
     QAction *openAction = menu.addAction(QStringLiteral("打开序列…"));
     openAction->setObjectName(QStringLiteral("openAction"));
@@ -83,17 +107,19 @@ void SequenceFileMenu::openFile(const QString &path)
     m_editor.setSelectionStart(0);
     m_editor.setSelectionLength(m_editor.document()->characterCount());
     m_editor.setSelectedText(*text);
+    m_store.openedInto(path);
     remember(path);
 }
 
 void SequenceFileMenu::saveAs()
 {
-    const QString path = m_choose(Choice::SaveAs, m_parent);
-    if (path.isEmpty())
+    const QString chosen = m_choose(Choice::SaveAs, m_parent);
+    if (chosen.isEmpty())
         return;
+    const QString path = savedName(chosen);
     SequenceFile target(path);
     // Old tools read GBK; everything else is written as UTF-8.
-    target.setEncoding(m_workingFile.encoding() == SequenceFile::Encoding::Gbk ? SequenceFile::Encoding::Gbk
+    target.setEncoding(m_store.file().encoding() == SequenceFile::Encoding::Gbk ? SequenceFile::Encoding::Gbk
                                                                                : SequenceFile::Encoding::Utf8);
     if (const std::optional<QString> failure = target.save(m_editor.text())) {
         m_notifier.show(m_parent, {Message::Icon::Warning, QStringLiteral("另存为"),

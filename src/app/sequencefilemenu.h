@@ -9,15 +9,16 @@ class Notifier;
 class QMenu;
 class QWidget;
 class SequenceEditor;
-class SequenceFile;
+class SequenceStore;
 
 // The 文件 (file) menu. cmd.txt stays the working sequence, loaded at start and
 // saved at close; this menu saves it now, brings in the lines of another file,
 // and writes the sequence to a file the operator names:
-//   保存 (Ctrl+S)     cmd.txt now, through the window's own safe save
+//   保存 (Ctrl+S)     cmd.txt now, by the store's one save rule
 //   打开序列… (Ctrl+O) replaces the editor's text with a file's lines, read as
 //                    cmd.txt is (line ends, UTF-8, GBK, RTF); one undo step
-//   另存为…           CR LF, in GBK when cmd.txt came in GBK, otherwise UTF-8
+//   另存为…           CR LF, in GBK when cmd.txt came in GBK, otherwise UTF-8;
+//                    ".txt" is added to a name that 打开序列… would not list
 //   最近的文件         the files opened or saved here lately
 class SequenceFileMenu final : public QObject
 {
@@ -29,8 +30,8 @@ public:
     using Chooser = std::function<QString(Choice, QWidget *parent)>;
     static Chooser fileDialogs();
 
-    SequenceFileMenu(QMenu &menu, SequenceEditor &editor, const SequenceFile &workingFile, Notifier &notifier,
-                     Chooser choose, std::function<void()> saveNow, QWidget *parent);
+    SequenceFileMenu(QMenu &menu, SequenceEditor &editor, SequenceStore &store, Notifier &notifier, Chooser choose,
+                     QWidget *parent);
 
     void open();
     void openFile(const QString &path);
@@ -39,12 +40,17 @@ public:
     // Most recent first.
     QStringList recentFiles() const;
 
+    // The name 另存为… writes for the name the operator chose.
+    static QString savedName(const QString &chosen);
+    // The file name patterns that 打开序列… lists as sequences.
+    static QStringList sequencePatterns();
+
 private:
     void remember(const QString &path);
     void fillRecentMenu();
 
     SequenceEditor &m_editor;
-    const SequenceFile &m_workingFile;
+    SequenceStore &m_store;
     Notifier &m_notifier;
     Chooser m_choose;
     QWidget *m_parent;

@@ -41,7 +41,10 @@ bool MessageBoxNotifier::confirm(QWidget *parent, const Message &message, const 
     box.setObjectName(QStringLiteral("MessageBox"));
     QPushButton *acceptButton = box.addButton(accept, QMessageBox::AcceptRole);
     QPushButton *rejectButton = box.addButton(reject, QMessageBox::RejectRole);
-    box.setDefaultButton(rejectButton);
+    QPushButton *defaultButton = message.acceptIsDefault ? acceptButton : rejectButton;
+    box.setDefaultButton(defaultButton);
+    // Enter presses the button with the focus: the default one, whatever the style's order.
+    defaultButton->setFocus();
     box.setEscapeButton(rejectButton);
     box.exec();
     return box.clickedButton() == acceptButton;

@@ -11,6 +11,8 @@ struct Message {
     Icon icon = Icon::None;
     QString title; // empty: the application's title
     QString text;
+    // In a confirm(): Enter chooses `accept` rather than `reject`.
+    bool acceptIsDefault = false;
 
     friend bool operator==(const Message &, const Message &) = default;
 };

@@ -1,14 +1,27 @@
+#include "app/sequencefilemenu.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTextDocument>
 #include "support/filebytes.h"
 #include "support/testmain.h"
+
+namespace {
+
+bool setModified(const QString &path, const QDateTime &modified)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
+} // namespace
 
 // The file menu: save now, open another file's lines, save as, recent files.
 class TestSequenceFileMenu : public QObject
@@ -114,6 +127,87 @@ private Q_SLOTS:
         QCOMPARE(h.notifier.shown.size(), 1);
         QVERIFY(h.notifier.shown[0].text.contains(QStringLiteral("odd.txt")));
         QCOMPARE(h.editor().text(), QStringLiteral("Time100   #1P1500S300\r"));
+    }
+
+    void saveAsWritesANameThatOpenLists_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no suffix") << "walk" << "walk.txt";
+        QTest::newRow(".txt") << "walk.txt" << "walk.txt";
+        QTest::newRow(".TXT") << "walk.TXT" << "walk.TXT";
+        QTest::newRow(".rtf") << "walk.rtf" << "walk.rtf";
+        QTest::newRow("another suffix") << "walk.v2" << "walk.v2.txt";
+    }
+    void saveAsWritesANameThatOpenLists()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        WindowHarness h(startingWith("Time100   #1P1500S300\r\n"));
+        h.chosenFile = m_dir.filePath(chosen);
+        action(h, "saveAsAction").trigger();
+        QVERIFY(h.notifier.shown.isEmpty());
+        QCOMPARE(readAll(m_dir.filePath(written)), QByteArray("Time100   #1P1500S300\r\n"));
+        QVERIFY(QDir::match(SequenceFileMenu::sequencePatterns(), written));
+        QFile::remove(m_dir.filePath(written));
+    }
+
+    // The title names the sequence file, a file opened into it, and marks
+    // changes not yet saved.
+    void theTitleFollowsTheSequence_data()
+    {
+        QTest::addColumn<QByteArray>("cmdTxt"); // empty: no cmd.txt
+        QTest::addColumn<QString>("steps");      // e: edit, o: open walk.txt, s: save
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("first start") << QByteArray() << "" << "cmd.txt[*]" << false;
+        QTest::newRow("start") << QByteArray("Time100   #1P1500S300\r\n") << "" << "cmd.txt[*]" << false;
+        QTest::newRow("edited") << QByteArray() << "e" << "cmd.txt[*]" << true;
+        QTest::newRow("edited, saved") << QByteArray() << "es" << "cmd.txt[*]" << false;
+        QTest::newRow("opened") << QByteArray() << "o" << "cmd.txt ← walk.txt[*]" << true;
+        QTest::newRow("opened, saved") << QByteArray() << "os" << "cmd.txt[*]" << false;
+    }
+    void theTitleFollowsTheSequence()
+    {
+        QFETCH(QByteArray, cmdTxt);
+        QFETCH(QString, steps);
+        QFETCH(QString, title);
+        QFETCH(bool, modified);
+        WindowHarness::Options options;
+        if (!cmdTxt.isEmpty())
+            options.sequenceFile = cmdTxt;
+        WindowHarness h(std::move(options));
+        h.chosenFile = writeFile(QStringLiteral("walk.txt"), "Time200   #2P1500S300\r\n");
+        for (const QChar step : steps) {
+            if (step == u'e')
+                h.button("Command2").click();
+            else if (step == u'o')
+                action(h, "openAction").trigger();
+            else
+                action(h, "saveAction").trigger();
+        }
+        QCOMPARE(h.window().windowTitle(), title);
+        QCOMPARE(h.window().isWindowModified(), modified);
+    }
+
+    // Enter on the start-up question about a recovery copy keeps the work.
+    void enterRestoresTheRecoveryCopy()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("cmd.txt"));
+        const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(writeAll(path, "Time4800  #5P2000S300\r\n") && setModified(path, now.addSecs(-60)));
+        QVERIFY(writeAll(path + QStringLiteral(".recovery"), "Time100   \r\n"));
+        QTimer pressEnter;
+        connect(&pressEnter, &QTimer::timeout, this, [] {
+            if (QWidget *question = QApplication::activeModalWidget())
+                QTest::keyClick(question, Qt::Key_Return);
+        });
+        pressEnter.start(10);
+        MessageBoxNotifier notifier;
+        MainWindow window({std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); }, path});
+        QCOMPARE(window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"))->text(),
+                 QStringLiteral("Time100   \r"));
     }
 
 private:

@@ -1,8 +1,10 @@
 #include "app/recoverycopy.h"
 #include "app/terminationsignals.h"
+#include "core/sequencestore.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -54,6 +56,17 @@ std::optional<bool> catchesSignal(qint64 pid, int signal)
     return std::nullopt;
 }
 
+// The program's own environment for a child process: no display, and a home
+// and settings of its own in `dir`.
+QProcessEnvironment childEnvironment(const QString &dir)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        environment.insert(QString::fromLatin1(name), dir);
+    return environment;
+}
+
 } // namespace
 
 // cmd.txt between two copies of the program, after a crash, and at a polite end.
@@ -83,6 +96,10 @@ private Q_SLOTS:
         second.show();
         auto *secondEditor = second.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
         QCOMPARE(secondEditor->text(), QStringLiteral("Time4800  #5P2000S300\r"));
+        // Told at once that another copy has the file open.
+        QCOMPARE(notifier.shown.size(), 1);
+        QVERIFY(notifier.shown[0].text.contains(first.sequencePath()));
+        notifier.shown.clear();
 
         first.editor().setText(QStringLiteral("Time100   #0P500S300\r"));
         first.window().close();
@@ -204,7 +221,7 @@ private Q_SLOTS:
         const QByteArray edited = onDisk(harness.editor().text());
 
         TerminationSignals endRequests;
-        connect(&endRequests, &TerminationSignals::received, &harness.window(), &MainWindow::closeWithoutQuestions);
+        connect(&endRequests, &TerminationSignals::received, &harness.window().store(), &SequenceStore::endUnattended);
         QCOMPARE(std::raise(signal), 0);
         QTRY_VERIFY(!harness.window().isVisible());
         // No question that would hold up the end.
@@ -213,15 +230,70 @@ private Q_SLOTS:
         QCOMPARE(readAll(recoveryPath(harness)), readOnly ? edited : QByteArray());
     }
 
+    // Two processes on one folder: a copy killed with its edit unsaved loses
+    // nothing to the other copy's 保存 or close, and its edit is offered next time.
+    void aKilledCopysEditSurvivesTheOtherCopy()
+    {
+        Options options;
+        options.sequenceFile = loaded;
+        WindowHarness first(std::move(options));
+        QProcess second;
+        second.setProcessEnvironment(childEnvironment(QFileInfo(first.sequencePath()).absolutePath()));
+        const QString secondsEdit = QStringLiteral("Time900   #1P900S300\r");
+        second.start(QStringLiteral(SECOND_COPY_PROGRAM), {first.sequencePath(), secondsEdit});
+        QVERIFY(second.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT((second.waitForReadyRead(100), second.canReadLine() && second.bytesAvailable() > 2
+                                                                   && second.peek(4096).count('\n') >= 2),
+                                 20000);
+        const int told = second.readLine().trimmed().toInt();
+        const QString secondsCopy = QString::fromLocal8Bit(second.readLine().trimmed());
+        QCOMPARE(told, 1); // that the sequence is in use by another copy
+        QVERIFY(secondsCopy != recoveryPath(first));
+
+        first.window().findChild<QAction *>(QStringLiteral("saveAction"))->trigger();
+        second.kill();
+        QVERIFY(second.waitForFinished());
+        QCOMPARE(readAll(secondsCopy), onDisk(secondsEdit));
+
+        first.notifier.confirmAnswer = true;
+        first.restart();
+        QCOMPARE(first.notifier.shown.size(), 1);
+        QVERIFY(first.notifier.shown[0].text.contains(secondsCopy));
+        QCOMPARE(first.editor().text(), secondsEdit);
+    }
+
+    // A signal while the start-up question is open ends the program as a close
+    // does, the question answered safely: the recovery copy stays as it was.
+    void aSignalDuringAStartUpQuestionKeepsTheCopy()
+    {
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("servo-console"));
+        QVERIFY(QFile::copy(QStringLiteral(SERVO_CONSOLE_PROGRAM), program));
+        const QString path = dir.filePath(QStringLiteral("cmd.txt"));
+        const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(writeAll(path, loaded, now.addSecs(-60)));
+        QVERIFY(writeAll(path + QStringLiteral(".recovery"), "Time100   \r\n", now));
+        QProcess process;
+        process.setProcessEnvironment(childEnvironment(dir.path()));
+        process.start(program, {});
+        QVERIFY(process.waitForStarted());
+        // The copy is locked while its question is open.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path + QStringLiteral(".recovery.lock")), 20000);
+        process.terminate();
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(readAll(path), loaded);
+        QCOMPARE(readAll(path + QStringLiteral(".recovery")), QByteArray("Time100   \r\n"));
+    }
+
     void theProgramEndsNormallyOnSigterm()
     {
         QTemporaryDir dir;
         const QString program = dir.filePath(QStringLiteral("servo-console"));
         QVERIFY(QFile::copy(QStringLiteral(SERVO_CONSOLE_PROGRAM), program));
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(childEnvironment(dir.path()));
         process.start(program, {});
         QVERIFY(process.waitForStarted());
         if (!catchesSignal(process.processId(), SIGTERM).has_value()) {

@@ -40,7 +40,8 @@ class TestRecoveryCopy : public QObject
 
     std::unique_ptr<RecoveryCopy> makeCopy()
     {
-        return std::make_unique<RecoveryCopy>(sequencePath(), [this] { return m_unsaved; }, delay);
+        return std::make_unique<RecoveryCopy>(recoverycopies::name(sequencePath(), 1), [this] { return m_unsaved; },
+                                              delay);
     }
 
     QStringList entries() const
@@ -63,12 +64,12 @@ private Q_SLOTS:
         copy->textChanged();
         QVERIFY(!QFile::exists(copy->path())); // not at once: a few moments after the last change
         QTRY_VERIFY(QFile::exists(copy->path()));
-        QCOMPARE(copy->newerThanSequence(), m_unsaved);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()), m_unsaved);
         QCOMPARE(entries(), QStringList{"cmd.txt.recovery"}); // written whole, nothing left beside it
 
         m_unsaved = QStringLiteral("Time200   \r");
         QCOMPARE(copy->writeNow(), std::nullopt);
-        QCOMPARE(copy->newerThanSequence(), m_unsaved);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()), m_unsaved);
 
         // The editor came back to what the file holds.
         m_unsaved.reset();
@@ -119,7 +120,46 @@ private Q_SLOTS:
             QVERIFY(writeAll(sequencePath(), "Time100   \r\n", now.addSecs(-sequenceAgeSeconds)));
         if (copyAgeSeconds >= 0)
             QVERIFY(writeAll(copy->path(), "Time200   \r\n", now.addSecs(-copyAgeSeconds)));
-        QCOMPARE(copy->newerThanSequence(), offered ? std::optional(QStringLiteral("Time200   \r")) : std::nullopt);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()), offered ? std::optional(QStringLiteral("Time200   \r")) : std::nullopt);
+    }
+
+    // The copy holds what the operator has not saved: nobody else may read it,
+    // and a link planted in its place is replaced, its target left alone.
+    void theCopyIsPrivateAndNeverWrittenThroughALink_data()
+    {
+        QTest::addColumn<bool>("plantedLink");
+        QTest::addColumn<bool>("earlierCopy"); // a copy of mode 0644 from before
+        QTest::newRow("new copy") << false << false;
+        QTest::newRow("earlier copy") << false << true;
+        QTest::newRow("planted link") << true << false;
+    }
+    void theCopyIsPrivateAndNeverWrittenThroughALink()
+    {
+        QFETCH(bool, plantedLink);
+        QFETCH(bool, earlierCopy);
+        QVERIFY(writeAll(sequencePath(), "Time100   \r\n", QDateTime::currentDateTime().addSecs(-60)));
+        QVERIFY(QFile::setPermissions(sequencePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const QString target = m_dir->filePath(QStringLiteral("someone-elses.txt"));
+        QVERIFY(writeAll(target, "theirs", QDateTime::currentDateTime()));
+        const auto copy = makeCopy();
+        if (plantedLink)
+            QVERIFY(QFile::link(target, copy->path()));
+        if (earlierCopy) {
+            QVERIFY(writeAll(copy->path(), "old", QDateTime::currentDateTime()));
+            QVERIFY(QFile::setPermissions(copy->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                            | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        }
+        m_unsaved = QStringLiteral("Time200   \r");
+        const std::optional<QString> failure = copy->writeNow();
+        QCOMPARE(failure, std::nullopt);
+        const QFileInfo written(copy->path());
+        QVERIFY(!written.isSymLink());
+        QCOMPARE(written.permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()).value_or(QString()), *m_unsaved);
+        QFile theirs(target);
+        QVERIFY(theirs.open(QIODevice::ReadOnly));
+        QCOMPARE(theirs.readAll(), QByteArray("theirs"));
     }
 };
 

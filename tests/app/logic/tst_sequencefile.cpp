@@ -228,6 +228,23 @@ private Q_SLOTS:
         QCOMPARE(entries(m_dir->path()), QStringList{"cmd.txt"});
     }
 
+    // A cmd.txt that is a symbolic link becomes a regular file of its own when
+    // saved; the file it pointed to keeps its content.
+    void aLinkIsReplacedNotWrittenThrough()
+    {
+        const QString target = m_dir->filePath(QStringLiteral("elsewhere.txt"));
+        QVERIFY(writeAll(target, "Time100   \r\n"));
+        QVERIFY(QFile::link(target, path()));
+        SequenceFile file(path());
+        QString error;
+        QCOMPARE(file.load(&error), QStringLiteral("Time100   \r"));
+        QCOMPARE(file.save(QStringLiteral("Time200   \r")), std::nullopt);
+        QVERIFY(!QFileInfo(path()).isSymLink());
+        QCOMPARE(readAll(path()), QByteArray("Time200   \r\n"));
+        QCOMPARE(readAll(target), QByteArray("Time100   \r\n"));
+        QCOMPARE(entries(m_dir->path()), (QStringList{"cmd.txt", "elsewhere.txt"}));
+    }
+
     void aFailedWriteKeepsTheOldFile_data()
     {
         QTest::addColumn<bool>("fullFileSystem");
