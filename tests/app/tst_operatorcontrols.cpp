@@ -144,7 +144,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("taken");
         QTest::newRow("9600") << "9600,n,8,1" << true;
         QTest::newRow("12345, two stop bits") << "12345,n,8,2" << true;
-        QTest::newRow("300, 7 data bits") << "300,n,7,1" << true;
+        QTest::newRow("300") << "300,n,8,1" << true;
         QTest::newRow("refused") << "9600,x,8,1" << false;
     }
     void statusShowsTheSettingsInForce()
