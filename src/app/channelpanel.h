@@ -26,6 +26,10 @@ public:
     static constexpr int channelCount = 32;
     static constexpr int minimumPulse = 500;
     static constexpr int maximumPulse = 2500;
+    // What the speed box takes, in characters. Every channel group carries the
+    // speed text, so a line of all 32 channels then stays under 9 KB, far from
+    // the 64 KB that no line Add or Modify builds may pass.
+    static constexpr int speedLimit = 256;
     // The channel index under each column caption 1..32, left to right.
     static constexpr std::array<int, channelCount> columnChannels = {
         5,  6,  4,  3,  2,  1,  0,  7,  15, 14, 13, 12, 11, 10, 9,  8,
