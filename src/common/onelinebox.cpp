@@ -20,7 +20,7 @@ bool isControl(QChar c)
 class OneLineValidator final : public QValidator
 {
 public:
-    explicit OneLineValidator(QLineEdit &box) : QValidator(&box)
+    explicit OneLineValidator(QLineEdit &box) : QValidator(&box), m_shownSize(box.text().size())
     {
         connect(&box, &QLineEdit::textChanged, this, [this](const QString &text) { m_shownSize = text.size(); });
     }
@@ -43,7 +43,7 @@ public:
     }
 
 private:
-    qsizetype m_shownSize = 0;
+    qsizetype m_shownSize;
 };
 
 const char *const markName = "inputRefusedMark";

@@ -18,5 +18,6 @@ void configureOneLineBox(QLineEdit &box);
 // that would make the text longer is refused whole: the text stays as it was,
 // and a warning mark in the box carries `reason` (shown at once as a tool tip)
 // until the next accepted edit. A text already longer (after the bound was
-// lowered) can still be shortened. Texts set from code are not bounded.
+// lowered) can still be shortened. A text set from code past the bound is taken
+// as it is.
 void limitOneLineBox(QLineEdit &box, qsizetype characters, const QString &reason);
