@@ -274,7 +274,7 @@ int main(int argc, char *argv[])
                 &window,
                 [&] {
                     stop.keyNs = monotonicNs();
-                    stop.bytesHandedAtKey = serial.traffic().bytes;
+                    stop.bytesHandedAtKey = serial.traffic().accepted;
                     QWidget *target = QApplication::activeWindow() ? QApplication::activeWindow() : &window;
                     QTest::keyClick(target, Qt::Key_Escape);
                     stop.stoppedNs = monotonicNs();
@@ -287,7 +287,7 @@ int main(int argc, char *argv[])
         input.join();
         if (!stop.stopped)
             qFatal("stop %d: Esc did not stop playback", i + 1);
-        handedAfter.append(double(serial.traffic().bytes - stop.bytesHandedAtKey));
+        handedAfter.append(double(serial.traffic().accepted - stop.bytesHandedAtKey));
         const Outcome outcome = evaluate(stop, far.take());
         reference.append(double(stop.referenceNs - stop.postedNs) / 1e3);
         keyWait.append(double(stop.keyNs - stop.postedNs) / 1e3);

@@ -25,6 +25,10 @@ class ChannelPanel final : public QGroupBox
 
 public:
     static constexpr int channelCount = ChannelSetup::count;
+    // What the speed box takes, in characters. Every channel group carries the
+    // speed text, so a line of all 32 channels then stays under 9 KB, far from
+    // the 64 KB that no line Add or Modify builds may pass.
+    static constexpr int speedLimit = 256;
 
     // `setup` outlives the panel.
     explicit ChannelPanel(const ChannelSetup &setup, QWidget *parent = nullptr);

@@ -184,6 +184,8 @@ void MainWindow::buildSpeedAndInterval()
     m_speed = new QLineEdit(QString::fromUtf16(startvalues::speed), m_client);
     m_speed->setObjectName(QStringLiteral("speedinput"));
     configureOneLineBox(*m_speed);
+    limitOneLineBox(*m_speed, ChannelPanel::speedLimit,
+                    tr("速度调节最多 %1 个字符，多出的输入没有被接受。").arg(ChannelPanel::speedLimit));
     uilook::place(*m_speed, 1440, 5820, 1800, 360);
 
     auto *intervalLabel = new QLabel(QStringLiteral("间隔时间"), m_client);
@@ -328,6 +330,16 @@ void MainWindow::wire()
     // "端口未打开" to the warning about the lost device.
     connect(m_connection.get(), &Connection::deviceLost, m_playback.get(), &Playback::stopForLostDevice);
     connect(m_sendButton, &QPushButton::clicked, this, &MainWindow::send);
+    // A manual command and its CR fit the port's queue at the settings in force,
+    // and stay within the 64 KB that bounds every line the program makes.
+    const auto limitManualCommand = [this] {
+        const qsizetype limit = std::min(m_port->queueLimit(), qint64(64 * 1024)) - 1;
+        limitOneLineBox(*m_manualCommand, limit,
+                        tr("手输指令最多 %1 个字符（串口在当前设置下能排队等待发送的量），多出的输入没有被接受。")
+                            .arg(limit));
+    };
+    limitManualCommand();
+    connect(m_port.get(), &SerialPort::settingsChanged, this, limitManualCommand);
     connect(m_manualCommand, &QLineEdit::returnPressed, this, &MainWindow::send);
     connect(&m_sequence, &SequenceDocument::modificationChanged, this, &QWidget::setWindowModified);
 

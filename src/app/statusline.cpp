@@ -62,6 +62,8 @@ StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget
     auto *refresh = new QTimer(this);
     connect(refresh, &QTimer::timeout, this, &StatusLine::showTraffic);
     refresh->start(250);
+    // A settings dialog left open across Connect changes the open port's line.
+    connect(&m_port, &SerialPort::settingsChanged, this, [this] { m_connection->setText(connectionText()); });
 
     showConnection(false);
     showPlayback();

@@ -7,9 +7,9 @@ class QLabel;
 class SerialPort;
 class SerialResult;
 
-// The status line below the window: the connection (and why the last Connect
-// failed, which the window itself keeps silent about), playback, and what has
-// been sent since Connect. Display only.
+// The status line below the window: the connection with the settings in force
+// (and why the last Connect failed, which the window itself keeps silent
+// about), playback, and what has reached the device since Connect. Display only.
 class StatusLine final : public QStatusBar
 {
     Q_OBJECT

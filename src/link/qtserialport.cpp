@@ -53,7 +53,6 @@ settingsstring::LineSettings lineSettings(const QString &settings)
     return std::get<settingsstring::LineSettings>(settingsstring::parse(settings));
 }
 
-constexpr double queueSeconds = 2.0;
 constexpr int drainMs = 3000;
 
 QString seconds(double value)
@@ -87,7 +86,7 @@ SerialResult QtSerialPort::setPortOpen(bool open)
             Q_EMIT notice(QStringLiteral("关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，"
                                          "已被丢弃，没有送到舵机板。")
                               .arg(unsent)
-                              .arg(seconds(double(unsent) / m_bytesPerSecond))
+                              .arg(seconds(double(unsent) / settingsstring::bytesPerSecond(lineSettings(settings()))))
                               .arg(seconds(drainMs / 1000.0)));
         }
         return {};
@@ -116,7 +115,6 @@ SerialResult QtSerialPort::setPortOpen(bool open)
         m_port.close();
         return SerialResult::failure(SerialResult::SettingsRefused, reason);
     }
-    useLimitFor(settings());
     m_refusing = false;
     return {};
 }
@@ -125,10 +123,8 @@ SerialResult QtSerialPort::applySettings(const QString &settings)
 {
     if (!m_port.isOpen())
         return {};
-    if (configure(m_port, lineSettings(settings))) {
-        useLimitFor(settings);
+    if (configure(m_port, lineSettings(settings)))
         return {};
-    }
     const QString reason = m_port.errorString();
     m_port.clearError();
     // Put back what was in force, field by field.
@@ -141,15 +137,15 @@ SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
     const qint64 queued = m_port.bytesToWrite();
     // The episode of refusing ends once the queue is back to half the bound,
     // whether the line said so (bytesWritten) or not yet.
-    if (m_refusing && queued <= m_queueLimit / 2)
+    if (m_refusing && queued <= queueLimit() / 2)
         m_refusing = false;
-    if (queued > 0 && queued + bytes.size() > m_queueLimit) {
+    if (queued + bytes.size() > queueLimit()) {
         if (!m_refusing) {
             m_refusing = true;
             Q_EMIT notice(QStringLiteral("串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。"
                                          "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。")
                               .arg(seconds(queueSeconds))
-                              .arg(m_queueLimit));
+                              .arg(queueLimit()));
         }
         return SerialResult::failure(SerialResult::QueueFull);
     }
@@ -182,15 +178,18 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     }
     // The device or the far end is gone. Close at once: Qt repeats the error in
     // a tight loop otherwise.
+    const qint64 unsent = m_port.bytesToWrite();
     m_port.close();
     m_port.clearError();
     m_refusing = false;
+    portClosed(unsent);
     Q_EMIT lost();
 }
 
-void QtSerialPort::onBytesWritten()
+void QtSerialPort::onBytesWritten(qint64 bytes)
 {
-    if (m_refusing && m_port.bytesToWrite() <= m_queueLimit / 2)
+    reportWritten(bytes);
+    if (m_refusing && m_port.bytesToWrite() <= queueLimit() / 2)
         m_refusing = false;
 }
 
@@ -210,11 +209,6 @@ qint64 QtSerialPort::drainAndClose()
     m_port.close();
     m_port.clearError();
     m_refusing = false;
+    portClosed(unsent);
     return unsent;
-}
-
-void QtSerialPort::useLimitFor(const QString &settings)
-{
-    m_bytesPerSecond = settingsstring::bytesPerSecond(lineSettings(settings));
-    m_queueLimit = qint64(queueSeconds * m_bytesPerSecond);
 }

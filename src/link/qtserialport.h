@@ -12,14 +12,14 @@
 // cannot take yet waits in the port's queue and goes out in order as the line
 // makes room; a full driver buffer (EAGAIN) is a slow line, not a lost device.
 //
-// The queue is bounded in wire time: two seconds of what the line carries at
-// its current settings (23,040 bytes at 115200 8N1, 480 at 2400 8N1). That is
-// enough to ride out a burst or a board that stops reading for a moment, and
-// short enough that a move still means something when it reaches the servo.
-// A command that would go past the bound is refused whole (QueueFull), never
-// cut, so what is sent keeps its order. notice() tells the operator once when
+// The queue is bounded in wire time (SerialPort::queueLimit: 23,040 bytes at
+// 115200 8N1, 512 at 2400 8N1). That is enough to ride out a burst or a board
+// that stops reading for a moment, and short enough that a move still means
+// something when it reaches the servo. A command that would go past the bound
+// is refused whole (QueueFull), never cut, so what is sent keeps its order,
+// whether or not anything is queued. notice() tells the operator once when
 // refusing begins; the episode ends when the queue is back to half the bound.
-// A single command longer than the bound is taken when the queue is empty.
+// What reaches the device is counted as the driver takes it (bytesWritten).
 //
 // Closing gives the queue up to 3 seconds to drain (a full queue, and a second
 // for the driver's own buffer to make room); the window waits meanwhile. What
@@ -34,9 +34,8 @@ public:
     bool portOpen() const override;
     SerialResult setPortOpen(bool open) override;
 
-    // Bytes accepted but not yet handed to the driver, and the bound on them.
+    // Bytes accepted but not yet handed to the driver.
     qint64 queuedBytes() const override { return m_port.bytesToWrite(); }
-    qint64 queueLimit() const { return m_queueLimit; }
 
 protected:
     SerialResult applySettings(const QString &settings) override;
@@ -44,13 +43,10 @@ protected:
 
 private:
     void onError(QSerialPort::SerialPortError error);
-    void onBytesWritten();
+    void onBytesWritten(qint64 bytes);
     // Closes after the bounded drain; returns the bytes discarded.
     qint64 drainAndClose();
-    void useLimitFor(const QString &settings);
 
     QSerialPort m_port;
-    qint64 m_queueLimit = 0;
-    double m_bytesPerSecond = 0;
     bool m_refusing = false;
 };

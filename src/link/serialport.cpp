@@ -3,6 +3,24 @@
 #include "common/textcodec.h"
 #include "settingsstring.h"
 
+#include <algorithm>
+
+namespace {
+
+qint64 queueLimitFor(const settingsstring::LineSettings &line)
+{
+    return std::max(SerialPort::smallestQueueLimit,
+                    qint64(SerialPort::queueSeconds * settingsstring::bytesPerSecond(line)));
+}
+
+} // namespace
+
+SerialPort::SerialPort(QObject *parent)
+    : QObject(parent), m_settings(QString::fromLatin1(settingsstring::initial))
+{
+    m_queueLimit = queueLimitFor(std::get<settingsstring::LineSettings>(settingsstring::parse(m_settings)));
+}
+
 SerialResult SerialPort::setCommPort(int number)
 {
     if (number < 1)
@@ -19,6 +37,8 @@ SerialResult SerialPort::setSettings(const QString &settings)
     if (const SerialResult applied = applySettings(settings); !applied.ok())
         return applied;
     m_settings = settings;
+    m_queueLimit = queueLimitFor(std::get<settingsstring::LineSettings>(parsed));
+    Q_EMIT settingsChanged(m_settings);
     return {};
 }
 
@@ -27,10 +47,48 @@ SerialResult SerialPort::output(const QString &text)
     if (!portOpen())
         return SerialResult::failure(SerialResult::PortNotOpen);
     const QByteArray bytes = textcodec::encodeForWire(text);
-    SerialResult written = writeBytes(bytes);
-    if (written.ok()) {
-        m_traffic.bytes += bytes.size();
-        ++m_traffic.commands;
+    if (bytes.size() > m_queueLimit) {
+        Q_EMIT notice(tr("这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），"
+                         "整条被拒绝、没有发送。")
+                          .arg(bytes.size())
+                          .arg(queueSeconds, 0, 'f', 1)
+                          .arg(m_queueLimit));
+        return SerialResult::failure(SerialResult::QueueFull);
+    }
+    // Known before the write: the implementation may report bytes written
+    // from inside it.
+    const qint64 end = m_traffic.accepted + bytes.size();
+    m_commandEnds.push_back(end);
+    m_traffic.accepted = end;
+    const SerialResult written = writeBytes(bytes);
+    if (!written.ok() && !m_commandEnds.empty() && m_commandEnds.back() == end) {
+        m_commandEnds.pop_back();
+        m_traffic.accepted -= bytes.size();
     }
     return written;
+}
+
+void SerialPort::resetTraffic()
+{
+    m_traffic = {};
+    m_commandEnds.clear();
+    m_dropped = 0;
+}
+
+void SerialPort::reportWritten(qint64 bytes)
+{
+    m_traffic.bytes += bytes;
+    while (!m_commandEnds.empty() && m_commandEnds.front() <= m_traffic.bytes + m_dropped) {
+        m_commandEnds.pop_front();
+        ++m_traffic.commands;
+    }
+}
+
+void SerialPort::portClosed(qint64 unsent)
+{
+    // The driver took everything but `unsent`, whether or not it has said so yet.
+    if (const qint64 taken = m_traffic.accepted - m_dropped - unsent - m_traffic.bytes; taken > 0)
+        reportWritten(taken);
+    m_commandEnds.clear();
+    m_dropped = m_traffic.accepted - m_traffic.bytes;
 }

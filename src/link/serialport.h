@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
+
 #include "settingsstring.h"
 
 // Result of an operation on the serial port. Codes 8005 and 8018 are the two
@@ -45,16 +47,26 @@ class SerialPort : public QObject
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    explicit SerialPort(QObject *parent = nullptr);
 
     // Number n of the port to open: the system's COMn (see portnames.h).
     int commPort() const { return m_commPort; }
     [[nodiscard]] SerialResult setCommPort(int number);
 
     // The settings string, such as "115200,n,8,1". A refused string leaves the
-    // previous one in force; on an open port a new one applies at once.
+    // previous one in force; on an open port a new one applies at once, and
+    // settingsChanged() announces every new string in force.
     QString settings() const { return m_settings; }
     [[nodiscard]] SerialResult setSettings(const QString &settings);
+
+    // The bound on the bytes waiting for the line, in wire time: two seconds of
+    // what the line carries at the current settings (23,040 bytes at 115200
+    // 8N1), and never less than 512 bytes, so that even a very slow line takes
+    // a line of all 32 channels. A command longer than the bound can never be
+    // sent: output() refuses it whole, every time, and says so in notice().
+    static constexpr double queueSeconds = 2.0;
+    static constexpr qint64 smallestQueueLimit = 512;
+    qint64 queueLimit() const { return m_queueLimit; }
 
     virtual bool portOpen() const = 0;
     // true opens port commPort() with settings(); false closes it.
@@ -62,16 +74,20 @@ public:
 
     // Hands the text to the port in one write and returns without waiting. A
     // text that the line cannot take yet waits in the port's queue, in order;
-    // when that queue is full the text is refused whole with QueueFull.
+    // when that queue is full, or the text alone is longer than queueLimit(),
+    // the text is refused whole with QueueFull.
     [[nodiscard]] SerialResult output(const QString &text);
 
-    // What output() has handed to the port since resetTraffic().
+    // What has reached the device since resetTraffic(): its bytes and the
+    // commands whose last byte has; and the bytes output() accepted, which
+    // include those still queued or discarded at a close.
     struct Traffic {
         qint64 bytes = 0;
         qint64 commands = 0;
+        qint64 accepted = 0;
     };
     const Traffic &traffic() const { return m_traffic; }
-    void resetTraffic() { m_traffic = {}; }
+    void resetTraffic();
     // Bytes accepted but still waiting for the line.
     virtual qint64 queuedBytes() const { return 0; }
 
@@ -87,14 +103,28 @@ Q_SIGNALS:
     // were discarded. The text is in the operator's language.
     void notice(const QString &text);
 
+    // A new settings string is in force (see setSettings).
+    void settingsChanged(const QString &settings);
+
 protected:
     // The settings have been checked; an implementation applies them to an open
     // port, or refuses them with a reason.
     virtual SerialResult applySettings(const QString &settings) = 0;
     virtual SerialResult writeBytes(const QByteArray &bytes) = 0;
 
+    // An implementation reports the bytes that have reached the device, in the
+    // order written, and, when the port has closed (by itself or not), how
+    // many accepted bytes never did.
+    void reportWritten(qint64 bytes);
+    void portClosed(qint64 unsent);
+
 private:
     Traffic m_traffic;
+    // Where each accepted command not yet wholly written ends, counted in
+    // accepted bytes.
+    std::deque<qint64> m_commandEnds;
+    qint64 m_dropped = 0; // accepted bytes that never reached the device
+    qint64 m_queueLimit = 0;
     int m_commPort = 1;
-    QString m_settings = QString::fromLatin1(settingsstring::initial);
+    QString m_settings;
 };

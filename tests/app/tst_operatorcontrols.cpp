@@ -40,6 +40,7 @@ private Q_SLOTS:
         QVERIFY(m_pty->isValid());
         Options options;
         options.port = std::make_unique<QtSerialPort>();
+        m_port = options.port.get();
         m_h = std::make_unique<WindowHarness>(std::move(options));
         m_h->connectTo(m_pty->portBoxText());
         QVERIFY(m_h->window().portIsOpen());
@@ -106,6 +107,26 @@ private Q_SLOTS:
                  QStringLiteral("已连接 COM3 (ttyS2) 115200,n,8,1"));
     }
 
+    void statusShowsTheSettingsInForce_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("9600") << "9600,n,8,1" << true;
+        QTest::newRow("12345, two stop bits") << "12345,n,8,2" << true;
+        QTest::newRow("300") << "300,n,8,1" << true;
+        QTest::newRow("refused") << "9600,x,8,1" << false;
+    }
+    void statusShowsTheSettingsInForce()
+    {
+        // As a settings dialog left open across Connect does it.
+        QFETCH(QString, settings);
+        QFETCH(bool, taken);
+        QCOMPARE(m_port->setSettings(settings).ok(), taken);
+        const QString inForce = taken ? settings : QStringLiteral("115200,n,8,1");
+        QCOMPARE(statusText("connectionStatus"),
+                 QStringLiteral("已连接 %1 (%2) %3").arg(m_pty->portBoxText(), m_pty->devicePath().mid(5), inForce));
+    }
+
 private:
     QAction &action(const char *name)
     {
@@ -118,6 +139,7 @@ private:
 
     std::unique_ptr<PseudoTerminal> m_pty;
     std::unique_ptr<WindowHarness> m_h;
+    SerialPort *m_port = nullptr; // the window's
 };
 
 SERVO_TEST_MAIN(TestOperatorControls)

@@ -137,6 +137,51 @@ private Q_SLOTS:
             QCOMPARE(refused, 0);
     }
 
+    void queueBoundHoldsForEveryCommand_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("2.1 MB into an empty queue") << 2'100'001 << false;
+        QTest::newRow("one byte past the bound") << 2 * lineRate + 1 << false;
+        QTest::newRow("the bound") << 2 * lineRate << true;
+    }
+    void queueBoundHoldsForEveryCommand()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, taken);
+        // A far end that has stopped reading: nothing drains.
+        m_pty->startReader(lineRate);
+        m_pty->setReaderPaused(true);
+        const QString text = QString::fromLatin1(command(0, size));
+        if (!taken) {
+            // Refused whole, and told with the bound, each time.
+            for (int attempt = 1; attempt <= 2; ++attempt) {
+                QCOMPARE(m_port->output(text).code(), SerialResult::QueueFull);
+                QCOMPARE(m_notices->count(), attempt);
+                const QString told = m_notices->last().first().toString();
+                QVERIFY2(told.contains(QString::number(m_port->queueLimit())), qPrintable(told));
+            }
+            QCOMPARE(m_port->queuedBytes(), 0);
+            QCOMPARE(m_port->traffic().bytes, 0);
+            QCOMPARE(m_port->traffic().commands, 0);
+            m_pty->setReaderPaused(false);
+            QTest::qWait(200);
+            QCOMPARE(m_pty->received(), QByteArray());
+            return;
+        }
+        QVERIFY(m_port->output(text).ok());
+        QCOMPARE(m_notices->count(), 0);
+        // Only what the driver took counts as sent (Qt tells it a write late);
+        // the command does not, until its last byte is.
+        QTest::qWait(200);
+        QVERIFY(m_port->queuedBytes() > 0);
+        QVERIFY(m_port->traffic().bytes + m_port->queuedBytes() <= qint64(size));
+        QCOMPARE(m_port->traffic().commands, 0);
+        m_pty->setReaderPaused(false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_port->traffic().commands, 1, 5000);
+        QCOMPARE(m_port->traffic().bytes, qint64(size));
+    }
+
     void hangUpMidStreamIsLostOnce()
     {
         m_pty->startReader(lineRate);
@@ -183,10 +228,17 @@ private Q_SLOTS:
         QVERIFY(m_port->setPortOpen(false).ok());
         QVERIFY(!m_port->portOpen());
         m_pty->setReaderPaused(false);
+        // Counted as sent: what reached the device, never what was dropped.
+        const SerialPort::Traffic sent = m_port->traffic();
+        QCOMPARE(sent.accepted, qint64(accepted.size()));
         if (!readerStops) {
             QTRY_COMPARE(m_pty->received(), accepted);
             QCOMPARE(m_notices->count(), 0);
+            QCOMPARE(sent.bytes, qint64(accepted.size()));
+            QCOMPARE(sent.commands, qint64(accepted.count('\r')));
         } else {
+            QVERIFY(sent.bytes < accepted.size());
+            QVERIFY(sent.commands < accepted.count('\r'));
             // What could not go out is said, with how much it was.
             QCOMPARE(m_notices->count(), 1);
             const QString told = m_notices->first().first().toString();
@@ -194,6 +246,9 @@ private Q_SLOTS:
             QTRY_VERIFY(m_pty->received().size() > 0);
             QVERIFY(accepted.startsWith(m_pty->received()));
             QVERIFY(m_pty->received().size() < accepted.size());
+            QVERIFY(m_pty->received().size() <= sent.bytes);
+            // Sent and discarded make up what was accepted.
+            QVERIFY2(told.contains(QString::number(accepted.size() - sent.bytes)), qPrintable(told));
         }
         QCOMPARE(m_lost->count(), 0);
     }

@@ -6,6 +6,8 @@ SerialResult FakeSerialPort::setPortOpen(bool open)
         if (openFailure)
             return *openFailure;
         openedPorts.append(commPort());
+    } else if (m_open) {
+        portClosed(0);
     }
     m_open = open;
     return {};
@@ -14,6 +16,7 @@ SerialResult FakeSerialPort::setPortOpen(bool open)
 void FakeSerialPort::pullOut()
 {
     m_open = false;
+    portClosed(0);
     Q_EMIT lost();
 }
 
@@ -29,5 +32,7 @@ SerialResult FakeSerialPort::writeBytes(const QByteArray &bytes)
     if (writeFailure)
         return *writeFailure;
     writes.append(bytes);
+    // An ideal line: every byte reaches the device at once.
+    reportWritten(bytes.size());
     return {};
 }

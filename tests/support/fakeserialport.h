@@ -7,7 +7,8 @@
 
 #include <optional>
 
-// A serial port with scripted faults that records what is written to it.
+// A serial port with scripted faults that records what is written to it; what
+// it takes reaches the device at once.
 class FakeSerialPort final : public SerialPort
 {
     Q_OBJECT
