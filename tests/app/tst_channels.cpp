@@ -384,7 +384,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    testsupport::pinLocale();
+    testsupport::prepare();
     QApplication app(argc, argv);
     TestChannels channels;
     TestChannelEvents events;
