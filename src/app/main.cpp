@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/screenfit.h"
 #include "app/sequencelocation.h"
 #include "app/terminationsignals.h"
 #include "app/translations.h"
@@ -25,6 +26,9 @@ int main(int argc, char *argv[])
     MessageBoxNotifier notifier;
     MainWindow window({std::make_unique<QtSerialPort>(), &notifier, systemPortEnumerator(),
                        sequencelocation::atStartUp()});
+    // On a screen too small for it (1280x720 with a title bar) the framed
+    // window is fitted in, the Send row kept in view.
+    keepFrameOnScreen(window, window.findChild<QWidget *>(QStringLiteral("Command8")));
     window.show();
     // kill, logout and Ctrl+C end the program the way closing the window does.
     TerminationSignals endRequests;
