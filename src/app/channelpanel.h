@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/channelsetup.h"
+#include "shared/channelsetup.h"
 #include "sequence/sequenceline.h"
 
 #include <QGroupBox>

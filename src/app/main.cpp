@@ -3,7 +3,7 @@
 #include "app/sequencelocation.h"
 #include "app/terminationsignals.h"
 #include "app/translations.h"
-#include "common/commandline.h"
+#include "shared/commandline.h"
 #include "common/notifier.h"
 #include "core/sequencestore.h"
 #include "link/qtserialport.h"
