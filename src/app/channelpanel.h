@@ -1,7 +1,7 @@
 #pragma once
 
 #include "shared/channelsetup.h"
-#include "sequence/sequenceline.h"
+#include "core/sequenceline.h"
 
 #include <QGroupBox>
 

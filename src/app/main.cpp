@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/screenfit.h"
-#include "app/sequencelocation.h"
+#include "core/sequencelocation.h"
 #include "app/terminationsignals.h"
 #include "app/translations.h"
 #include "shared/commandline.h"

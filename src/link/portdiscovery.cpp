@@ -1,6 +1,6 @@
 #include "portdiscovery.h"
 
-#include "portnames.h"
+#include "core/portnames.h"
 #include "shared/virtualboards.h"
 
 #include <QAbstractItemView>
