@@ -13,6 +13,7 @@ packages=(
     desktop-file-utils libxcb1-dev  # the package test: menu entry check, closing windows on Xvfb
     lintian appstream  # the package test: Debian's package checks, the AppStream metadata check
     x11vnc           # serves a display-less run over VNC on localhost only
+    clang-format git # the test command checks the sources' format
 )
 
 # One query for them all; a package never installed is not listed.
