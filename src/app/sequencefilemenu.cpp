@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
+#include <QFile>
 #include <QSettings>
 
 namespace {
@@ -141,7 +142,11 @@ void SequenceFileMenu::remember(const QString &path)
     const QString absolute = QFileInfo(path).absoluteFilePath();
     recent.removeAll(absolute);
     recent.prepend(absolute);
-    settings().setValue(recentKey, recent.mid(0, recentCount));
+    QSettings stored = settings();
+    stored.setValue(recentKey, recent.mid(0, recentCount));
+    stored.sync();
+    // The names of the operator's files are the operator's alone.
+    QFile::setPermissions(stored.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void SequenceFileMenu::fillRecentMenu()

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -95,6 +96,14 @@ private Q_SLOTS:
         QCOMPARE(recent->actions().at(0)->text(), QDir::toNativeSeparators(first));
         recent->actions().at(1)->trigger();
         QCOMPARE(h.editor().text(), QStringLiteral("b\r"));
+        // The list of the operator's files is readable by the operator alone.
+        const QSettings stored(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("servo-console"),
+                               QStringLiteral("servo-console"));
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                                                | QFileDevice::ReadOther | QFileDevice::WriteOther
+                                                | QFileDevice::ExeOther;
+        QVERIFY(QFile::exists(stored.fileName()));
+        QCOMPARE(QFile::permissions(stored.fileName()) & others, QFileDevice::Permissions());
     }
 
     void saveWritesCmdTxtNow()
