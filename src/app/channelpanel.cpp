@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace {
 
 // Geometry in twips.
@@ -27,6 +29,38 @@ struct RowGeometry {
 constexpr RowGeometry rows[] = {{240, 2295}, {3360, 2175}};
 
 constexpr int sliderPageStep(int channel) { return channel == 5 ? 12 : 1; }
+
+// Every control of a column names the board channel it drives.
+QString boardChannel(int channel)
+{
+    return QStringLiteral("板上通道 #%1").arg(channel);
+}
+
+// How a value box's text stands to the pulse its slider holds.
+enum class BoxText {
+    Agrees,     // it reads as the slider's value ("1500", "1 500", "1500.4")
+    Empty,
+    NoNumber,   // "abc": reads as nothing
+    OutOfRange, // "3000", "0", "99999": a number the slider cannot take
+};
+
+BoxText compare(const QString &text, int pulse)
+{
+    if (text.isEmpty())
+        return BoxText::Empty;
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return BoxText::NoNumber;
+    const auto value = numbers::lenientInt16(text);
+    return value && *value == pulse ? BoxText::Agrees : BoxText::OutOfRange;
+}
+
+// A box whose text is not what the slider holds (and so what goes to the board).
+QPalette disagreeing(QPalette palette)
+{
+    palette.setColor(QPalette::Base, QColor(255, 214, 214));
+    palette.setColor(QPalette::Text, QColor(160, 0, 0));
+    return palette;
+}
 
 } // namespace
 
@@ -88,9 +122,34 @@ void ChannelPanel::buildColumn(int position)
 
     // The captions do not follow the board's numbering: every control of the
     // column names the channel it drives, as it goes out after "#".
-    const QString boardChannel = QStringLiteral("板上通道 #%1").arg(channel);
     for (QWidget *widget : std::initializer_list<QWidget *>{label, column.valueBox, column.slider, column.checkBox})
-        widget->setToolTip(boardChannel);
+        widget->setToolTip(boardChannel(channel));
+}
+
+void ChannelPanel::showAgreement(int channel)
+{
+    Column &column = m_columns[channel];
+    const QString text = column.valueBox->text();
+    const int held = column.slider->value();
+    QString why;
+    switch (compare(text, held)) {
+    case BoxText::Agrees:
+        column.valueBox->setPalette(QPalette());
+        column.valueBox->setToolTip(boardChannel(channel));
+        return;
+    case BoxText::Empty:
+        why = tr("框是空的");
+        break;
+    case BoxText::NoNumber:
+        why = tr("“%1”不是数字").arg(text);
+        break;
+    case BoxText::OutOfRange:
+        why = tr("“%1”不在 %2 到 %3 之间").arg(text).arg(m_setup.channel(channel).minimumPulse).arg(m_setup.channel(channel).maximumPulse);
+        break;
+    }
+    column.valueBox->setPalette(disagreeing(palette()));
+    column.valueBox->setToolTip(boardChannel(channel) + u'\n' +
+                                tr("%1，没有发送；滑块仍在 %2，连接时发送的是 %2").arg(why).arg(held));
 }
 
 int ChannelPanel::pulse(int channel) const
@@ -128,6 +187,7 @@ void ChannelPanel::onSliderChanged(int channel)
 {
     Column &column = m_columns[channel];
     column.valueBox->setText(QString::number(column.slider->value()));
+    showAgreement(channel);
     Q_EMIT channelMoved(channel);
 }
 
@@ -136,4 +196,5 @@ void ChannelPanel::onValueBoxEdited(int channel)
     const auto value = numbers::lenientInt16(m_columns[channel].valueBox->text());
     if (value && m_setup.accepts(channel, *value))
         m_columns[channel].slider->setValue(*value);
+    showAgreement(channel);
 }

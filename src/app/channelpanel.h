@@ -19,6 +19,10 @@ class QScrollBar;
 // Slider and value box follow each other in one pass: a slider change rewrites
 // the box and raises channelMoved(k); a box edit that reads as a valid pulse
 // width moves the slider. A check box enables or disables its slider only.
+//
+// A box whose text is not the pulse its slider holds (a number out of range, no
+// number, nothing) is tinted, and its tooltip says what the slider holds and why
+// the text was not taken; the tint goes when the two agree again. Display only.
 class ChannelPanel final : public QGroupBox
 {
     Q_OBJECT
@@ -61,6 +65,7 @@ private:
     void buildColumn(int position);
     void onSliderChanged(int channel);
     void onValueBoxEdited(int channel);
+    void showAgreement(int channel);
 
     const ChannelSetup &m_setup;
     std::array<Column, channelCount> m_columns;

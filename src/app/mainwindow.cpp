@@ -270,6 +270,11 @@ void MainWindow::buildMenus()
     connect(m_connection.get(), &Connection::stateChanged, m_statusLine, &StatusLine::showConnection);
     connect(m_connection.get(), &Connection::connectFailed, m_statusLine, &StatusLine::showConnectFailure);
     connect(m_playback.get(), &Playback::statusChanged, m_statusLine, &StatusLine::showPlayback);
+    m_statusLine->followEdits(*m_editor);
+    connect(m_addButton, &QPushButton::clicked, m_statusLine, [this] {
+        if (m_channels->tickedChannels().isEmpty())
+            m_statusLine->showNothingTicked();
+    });
 }
 
 void MainWindow::fitToScreen()

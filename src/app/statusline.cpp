@@ -2,7 +2,10 @@
 
 #include "link/portnames.h"
 #include "link/serialport.h"
+#include "sequence/editorlines.h"
+#include "sequence/linecheck.h"
 #include "sequence/playback.h"
+#include "sequence/sequenceeditor.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -45,6 +48,7 @@ StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget
       m_port(port),
       m_playback(playback),
       m_connection(new QLabel(this)),
+      m_sequenceNote(new QLabel(this)),
       m_playbackLabel(new QLabel(this)),
       m_traffic(new QLabel(this))
 {
@@ -53,7 +57,12 @@ StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget
     m_connection->setObjectName(QStringLiteral("connectionStatus"));
     m_playbackLabel->setObjectName(QStringLiteral("playbackStatus"));
     m_traffic->setObjectName(QStringLiteral("trafficStatus"));
-    addWidget(m_connection, 1);
+    m_sequenceNote->setObjectName(QStringLiteral("sequenceNote"));
+    // A long note is cut at the window's edge rather than widening the window;
+    // its tooltip holds the whole of it.
+    m_sequenceNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    addWidget(m_connection);
+    addWidget(m_sequenceNote, 1);
     addPermanentWidget(m_playbackLabel);
     addPermanentWidget(m_traffic);
 
@@ -86,6 +95,59 @@ void StatusLine::showConnectFailure(const SerialResult &failure)
 void StatusLine::showPlayback()
 {
     m_playbackLabel->setText(playbackText());
+}
+
+void StatusLine::followEdits(const SequenceEditor &editor)
+{
+    connect(&editor, &SequenceEditor::changed, this, [this, &editor] {
+        const qsizetype line = GetCaretPosition(editor).line;
+        const QString text = GetLineText(editor, line).value_or(QString());
+        if (linecheck::playsAsWritten(QStringView(text).chopped(text.endsWith(u'\r') ? 1 : 0)))
+            clearSequenceNote();
+        else
+            showLineWontPlay(line, linecheck::readLine(text));
+    });
+}
+
+void StatusLine::showLineWontPlay(qsizetype line, const linecheck::Reading &reading)
+{
+    QString read;
+    switch (reading.skipped) {
+    case linecheck::Reading::Skip::TooShort:
+        read = tr("不足 10 个字符，不发送，沿用上一行的间隔");
+        break;
+    case linecheck::Reading::Skip::IntervalUnreadable:
+        read = tr("第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔");
+        break;
+    case linecheck::Reading::Skip::None:
+        read = tr("发送 %1").arg(linecheck::escaped(reading.bytes));
+        if (reading.interval > 0)
+            read += tr("，之后等 %1 毫秒").arg(reading.interval);
+        else if (reading.interval == 0)
+            read += tr("，之后播放停止");
+        else
+            read += tr("，间隔 %1 无效，沿用上一行的间隔").arg(reading.interval);
+        break;
+    }
+    m_sequenceNote->setText(tr("第 %1 行不会照所写的播放：%2").arg(line + 1).arg(read));
+    m_sequenceNote->setToolTip(m_sequenceNote->text());
+}
+
+void StatusLine::showNothingTicked()
+{
+    m_sequenceNote->setText(tr("没有勾选任何通道：添加的行只有间隔时间"));
+    m_sequenceNote->setToolTip(m_sequenceNote->text());
+}
+
+void StatusLine::clearSequenceNote()
+{
+    m_sequenceNote->clear();
+    m_sequenceNote->setToolTip({});
+}
+
+QString StatusLine::sequenceNoteText() const
+{
+    return m_sequenceNote->text();
 }
 
 void StatusLine::showTraffic()

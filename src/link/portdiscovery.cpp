@@ -3,6 +3,8 @@
 #include "portnames.h"
 #include "virtualboards.h"
 
+#include <QAbstractItemView>
+#include <QScrollBar>
 #include <QSerialPortInfo>
 
 PortEnumerator systemPortEnumerator()
@@ -36,6 +38,9 @@ PortComboBox::PortComboBox(PortEnumerator enumerate, QWidget *parent)
     setEditable(true);
     // A typed name is used as it is; it does not join the list.
     setInsertPolicy(QComboBox::NoInsert);
+    // The box is narrower than a long name ("COM1000 (虚拟舵机板)"): the pointer
+    // held over it shows the whole text.
+    connect(this, &QComboBox::currentTextChanged, this, &QWidget::setToolTip);
 }
 
 void PortComboBox::refresh()
@@ -48,5 +53,9 @@ void PortComboBox::refresh()
 void PortComboBox::showPopup()
 {
     refresh();
+    // The list opens as wide as its longest entry, whatever the box's own width.
+    QAbstractItemView &list = *view();
+    list.setMinimumWidth(list.sizeHintForColumn(0) + 2 * list.frameWidth() +
+                         list.verticalScrollBar()->sizeHint().width());
     QComboBox::showPopup();
 }

@@ -17,7 +17,8 @@ PortEnumerator systemPortEnumerator();
 void ListSerialPorts(QComboBox &target, const PortEnumerator &enumerate);
 
 // An editable port box that refills its list from the system each time the
-// operator opens it.
+// operator opens it. The list opens wide enough for every entry whole, and the
+// box's tooltip is its whole text.
 class PortComboBox final : public QComboBox
 {
     Q_OBJECT

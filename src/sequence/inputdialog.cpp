@@ -18,6 +18,8 @@ InputDialog::InputDialog(std::function<void(const QString &)> append, QWidget *p
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("Text1"));
     configureOneLineBox(*m_text);
+    // The form the recorder writes: "Time", the interval in five characters, a blank, the channels.
+    m_text->setPlaceholderText(tr("例如 Time1000  #5P1500S300"));
     uilook::place(*m_text, 360, 240, 6135, 975);
 
     auto *ok = new QPushButton(QStringLiteral("确定"), this);

@@ -47,24 +47,36 @@ bool playsAsWritten(QStringView line)
     return interval && *interval > 0;
 }
 
-QString describePlayback(const QString &line)
+Reading readLine(const QString &line)
 {
     const sequenceline::Playback read = sequenceline::readForPlayback(line);
     // Playback sends a line only when it can read both its command and its
     // interval; otherwise the period of the line before stays.
     if (!read.command)
-        return QStringLiteral("发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔");
+        return {Reading::Skip::TooShort, {}, 0};
     if (!read.interval)
-        return QStringLiteral("发送：无（第 5 到 9 个字符读出的间隔超出范围）\n间隔：沿用上一行的间隔");
+        return {Reading::Skip::IntervalUnreadable, {}, 0};
+    return {Reading::Skip::None, textcodec::encodeForWire(*read.command), *read.interval};
+}
 
-    const QByteArray bytes = textcodec::encodeForWire(*read.command);
-    const QString sent = bytes.isEmpty() ? QStringLiteral("发送：无字节") : QStringLiteral("发送：") + escaped(bytes);
-    const qint16 interval = *read.interval;
-    if (interval > 0)
-        return sent + QStringLiteral("\n间隔：%1 毫秒").arg(interval);
-    if (interval == 0)
+QString describePlayback(const QString &line)
+{
+    const Reading read = readLine(line);
+    switch (read.skipped) {
+    case Reading::Skip::TooShort:
+        return QStringLiteral("发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔");
+    case Reading::Skip::IntervalUnreadable:
+        return QStringLiteral("发送：无（第 5 到 9 个字符读出的间隔超出范围）\n间隔：沿用上一行的间隔");
+    case Reading::Skip::None:
+        break;
+    }
+    const QString sent =
+        read.bytes.isEmpty() ? QStringLiteral("发送：无字节") : QStringLiteral("发送：") + escaped(read.bytes);
+    if (read.interval > 0)
+        return sent + QStringLiteral("\n间隔：%1 毫秒").arg(read.interval);
+    if (read.interval == 0)
         return sent + QStringLiteral("\n间隔：0，播放在此行之后停止");
-    return sent + QStringLiteral("\n间隔：%1 无效，沿用上一行的间隔").arg(interval);
+    return sent + QStringLiteral("\n间隔：%1 无效，沿用上一行的间隔").arg(read.interval);
 }
 
 QString escaped(const QByteArray &bytes)

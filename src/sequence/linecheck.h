@@ -21,9 +21,26 @@ namespace linecheck {
 // and playback waits its interval.
 bool playsAsWritten(QStringView line);
 
-// What playback does with `line` as it fetches it (with its CR where it has
-// one): the bytes it sends, escaped, and the interval it then waits; two lines
-// of text.
+// What playback does with a line as it fetches it: sends nothing (and keeps
+// the interval of the line before), or sends `bytes` and then waits `interval`
+// ms when it is more than 0, halts after it at 0, keeps the interval before
+// when it is less.
+struct Reading {
+    enum class Skip {
+        None,
+        TooShort,           // fewer than 10 characters
+        IntervalUnreadable, // characters 5 to 9 give no 16-bit number
+    };
+    Skip skipped = Skip::None;
+    QByteArray bytes;
+    qint16 interval = 0;
+};
+
+// `line` with its CR where it has one.
+Reading readLine(const QString &line);
+
+// readLine's result in words: the bytes sent, escaped, and the interval waited;
+// two lines of text.
 QString describePlayback(const QString &line);
 
 // Bytes as readable text: printable ASCII as it is, a backslash doubled, CR as

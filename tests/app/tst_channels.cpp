@@ -287,6 +287,47 @@ private Q_SLOTS:
         }
     }
 
+    // A box whose text is not what its slider holds is tinted, its tooltip says
+    // what the slider holds and why; the tint goes once they agree again.
+    void valueBoxShowsWhenItIsNotWhatIsSent_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("held");
+        QTest::addColumn<QString>("why"); // empty: not marked
+        QTest::newRow("out of range") << QStringLiteral("3000") << 1500 << QStringLiteral("“3000”不在 500 到 2500 之间");
+        QTest::newRow("zero") << QStringLiteral("0") << 1500 << QStringLiteral("“0”不在 500 到 2500 之间");
+        QTest::newRow("beyond 16 bits") << QStringLiteral("99999") << 1500 << QStringLiteral("“99999”不在 500 到 2500 之间");
+        QTest::newRow("letters") << QStringLiteral("abc") << 1500 << QStringLiteral("“abc”不是数字");
+        QTest::newRow("empty") << QString() << 1500 << QStringLiteral("框是空的");
+        QTest::newRow("reads as the slider") << QStringLiteral("1500.4") << 1500 << QString();
+        QTest::newRow("blanks inside") << QStringLiteral("1 500") << 1500 << QString();
+        QTest::newRow("a new pulse") << QStringLiteral("2000") << 2000 << QString();
+    }
+    void valueBoxShowsWhenItIsNotWhatIsSent()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, held);
+        QFETCH(QString, why);
+        WindowHarness h;
+        QLineEdit &box = h.valueBox(5);
+        const QColor plain = h.valueBox(6).palette().color(QPalette::Base);
+
+        box.setText(typed);
+        QCOMPARE(h.slider(5).value(), held);
+        QCOMPARE(box.palette().color(QPalette::Base) != plain, !why.isEmpty());
+        if (why.isEmpty()) {
+            QCOMPARE(box.toolTip(), QStringLiteral("板上通道 #5"));
+            return;
+        }
+        QCOMPARE(box.toolTip(),
+                 QStringLiteral("板上通道 #5\n%1，没有发送；滑块仍在 1500，连接时发送的是 1500").arg(why));
+
+        h.slider(5).setValue(1700);
+        QCOMPARE(box.text(), QStringLiteral("1700"));
+        QCOMPARE(box.palette().color(QPalette::Base), plain);
+        QCOMPARE(box.toolTip(), QStringLiteral("板上通道 #5"));
+    }
+
     // The column is found by where its controls stand under the caption, and
     // the channel by what its slider and box send.
     void tooltipsNameTheChannelTheColumnDrives_data()
@@ -343,7 +384,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    testsupport::pinLocale();
+    testsupport::prepare();
     QApplication app(argc, argv);
     TestChannels channels;
     TestChannelEvents events;

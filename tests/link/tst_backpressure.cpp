@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+#include "support/testmain.h"
+
 // The real serial port object against a far end that reads at a real line's
 // rate, stops, and hangs up: a slow board is not an unplugged one.
 namespace {
@@ -327,6 +329,7 @@ private Q_SLOTS:
 
 int main(int argc, char *argv[])
 {
+    testsupport::prepare();
     QApplication app(argc, argv);
     TestBackPressure port;
     TestBackPressureWindow window;
