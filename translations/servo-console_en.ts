@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>ChannelPanel</name>
+    <message>
+        <source>板上通道 #%1</source>
+        <translation>Board channel #%1</translation>
+    </message>
+    <message>
+        <source>通道控制</source>
+        <translation>Channels</translation>
+    </message>
+    <message>
+        <source>框是空的</source>
+        <translation>the box is empty</translation>
+    </message>
+    <message>
+        <source>“%1”不是数字</source>
+        <translation>“%1” is not a number</translation>
+    </message>
+    <message>
+        <source>“%1”不在 %2 到 %3 之间</source>
+        <translation>“%1” is not between %2 and %3</translation>
+    </message>
+    <message>
+        <source>%1，没有发送；滑块仍在 %2，连接时发送的是 %2</source>
+        <translation>%1; nothing was sent. The slider stays at %2, and %2 is what is sent on connecting</translation>
+    </message>
+</context>
+<context>
     <name>Connection</name>
     <message>
         <source>断开</source>
@@ -18,6 +45,21 @@
     <message>
         <source>串口连接已中断（设备已拔出或不再响应），程序已回到未连接状态。</source>
         <translation>The serial connection was lost (the device was unplugged or stopped responding). The program is disconnected again.</translation>
+    </message>
+</context>
+<context>
+    <name>InputDialog</name>
+    <message>
+        <source>例如 Time1000  #5P1500S300</source>
+        <translation>for example Time1000  #5P1500S300</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -490,10 +532,166 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
 </context>
 <context>
+    <name>StatusLine</name>
+    <message>
+        <source>端口号无效：端口框应为 COM 加端口号，例如 COM3</source>
+        <translation>Invalid port number: the port box takes COM and a port number, for example COM3</translation>
+    </message>
+    <message>
+        <source>端口已被占用</source>
+        <translation>The port is in use</translation>
+    </message>
+    <message>
+        <source>找不到设备 %1</source>
+        <translation>Device %1 not found</translation>
+    </message>
+    <message>
+        <source>没有权限打开 %1（请把用户加入 dialout 组，重新登录后再试）</source>
+        <translation>No permission to open %1 (add the user to the dialout group, log in again and retry)</translation>
+    </message>
+    <message>
+        <source>设备不接受设置 %1：%2</source>
+        <translation>The device does not accept the settings %1: %2</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：%2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>不足 10 个字符，不发送，沿用上一行的间隔</source>
+        <translation>shorter than 10 characters: nothing is sent and the previous line&apos;s interval is kept</translation>
+    </message>
+    <message>
+        <source>第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔</source>
+        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line&apos;s interval is kept</translation>
+    </message>
+    <message>
+        <source>发送 %1</source>
+        <translation>sends %1</translation>
+    </message>
+    <message>
+        <source>，之后等 %1 毫秒</source>
+        <translation>, then waits %1 ms</translation>
+    </message>
+    <message>
+        <source>，之后播放停止</source>
+        <translation>, then playback stops</translation>
+    </message>
+    <message>
+        <source>，间隔 %1 无效，沿用上一行的间隔</source>
+        <translation>, the interval %1 is not valid and the previous line&apos;s interval is kept</translation>
+    </message>
+    <message>
+        <source>第 %1 行不会照所写的播放：%2</source>
+        <translation>Line %1 will not play as written: %2</translation>
+    </message>
+    <message>
+        <source>没有勾选任何通道：添加的行只有间隔时间</source>
+        <translation>No channel is ticked: the added line holds only the interval</translation>
+    </message>
+    <message>
+        <source>已连接 %1 %2</source>
+        <translation>Connected %1 %2</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>未连接 · 连接失败：%1</source>
+        <translation>Not connected · connecting failed: %1</translation>
+    </message>
+    <message>
+        <source> · 循环第 %1 遍</source>
+        <translation> · loop %1</translation>
+    </message>
+    <message>
+        <source>播放中 第 %1/%2 行</source>
+        <translation>Playing line %1/%2</translation>
+    </message>
+    <message>
+        <source>已暂停 第 %1/%2 行</source>
+        <translation>Paused at line %1/%2</translation>
+    </message>
+    <message>
+        <source>未播放</source>
+        <translation>Not playing</translation>
+    </message>
+    <message>
+        <source>播放结束：已到序列末尾</source>
+        <translation>Playback finished: end of the sequence</translation>
+    </message>
+    <message>
+        <source>播放停止：第 %1 行的间隔为 0</source>
+        <translation>Playback stopped: line %1 has an interval of 0</translation>
+    </message>
+    <message>
+        <source>播放停止：端口未打开</source>
+        <translation>Playback stopped: the port is not open</translation>
+    </message>
+    <message>
+        <source>播放停止：串口连接已中断</source>
+        <translation>Playback stopped: the serial connection was lost</translation>
+    </message>
+    <message>
+        <source>播放已停止（第 %1 行）</source>
+        <translation>Playback stopped (line %1)</translation>
+    </message>
+    <message>
+        <source>已发送 %1 字节，%2 条指令</source>
+        <translation>Sent %1 bytes, %2 commands</translation>
+    </message>
+    <message>
+        <source>，待发送 %1 字节</source>
+        <translation>, %1 bytes waiting</translation>
+    </message>
+</context>
+<context>
     <name>VirtualBoards</name>
     <message>
         <source>COM%1 (虚拟舵机板)</source>
         <translation>COM%1 (virtual servo board)</translation>
+    </message>
+</context>
+<context>
+    <name>linecheck</name>
+    <message>
+        <source>发送：无（此行不足 10 个字符）
+间隔：沿用上一行的间隔</source>
+        <translation>Sends: nothing (the line is shorter than 10 characters)
+Interval: the previous line&apos;s</translation>
+    </message>
+    <message>
+        <source>发送：无（第 5 到 9 个字符读出的间隔超出范围）
+间隔：沿用上一行的间隔</source>
+        <translation>Sends: nothing (the interval in characters 5 to 9 is out of range)
+Interval: the previous line&apos;s</translation>
+    </message>
+    <message>
+        <source>发送：无字节</source>
+        <translation>Sends: no bytes</translation>
+    </message>
+    <message>
+        <source>发送：</source>
+        <translation>Sends: </translation>
+    </message>
+    <message>
+        <source>
+间隔：%1 毫秒</source>
+        <translation>
+Interval: %1 ms</translation>
+    </message>
+    <message>
+        <source>
+间隔：0，播放在此行之后停止</source>
+        <translation>
+Interval: 0, playback stops after this line</translation>
+    </message>
+    <message>
+        <source>
+间隔：%1 无效，沿用上一行的间隔</source>
+        <translation>
+Interval: %1 is not valid, the previous line&apos;s is kept</translation>
     </message>
 </context>
 <context>
