@@ -16,9 +16,11 @@ packages=(
     x11vnc           # serves a display-less run over VNC on localhost only
 )
 
+# One query for them all; a package never installed is not listed.
+installed=$'\n'$(dpkg-query -W -f='${db:Status-Status} ${Package}\n' "${packages[@]}" 2>/dev/null || true)$'\n'
 missing=()
 for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    [[ $installed == *$'\n'"installed $package"$'\n'* ]] || missing+=("$package")
 done
 
 if ((${#missing[@]})); then

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts servo-console.
+# Installs what is missing, builds what is stale and starts servo-console.
 # With no servo board plugged in (no USB or ACM serial device) the virtual board
 # servo-board starts beside it and stops when the program ends; `--no-board`
 # or SERVO_BOARD=0 runs the program alone, SERVO_BOARD=1 starts the virtual
 # board even when a device is there.
-# Without a display both windows are served over VNC on localhost only; the
-# SSH tunnel line to reach them is printed.
+# Without a display both windows are served over VNC on localhost only, with a
+# password made for the run; the SSH tunnel line to reach them is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 want_board=${SERVO_BOARD:-auto}
@@ -13,15 +13,15 @@ if [[ ${1:-} == --no-board ]]; then
     want_board=0
 fi
 bash tools/install-deps.sh
-bash tools/build.sh build
+# Configured once; after that the build itself notices a changed CMakeLists.txt.
+[[ -f build/CMakeCache.txt ]] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)" --target servo-console servo-board >/dev/null
 
 program=build/src/servo-console
 board=build/src/board/servo-board
-# Where a running board registers itself, the same for both programs.
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -un)}
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 children=()
+made_runtime=
 stop_children() {
     for pid in "${children[@]}"; do
         kill "$pid" 2>/dev/null || true
@@ -29,30 +29,31 @@ stop_children() {
     for pid in "${children[@]}"; do
         wait "$pid" 2>/dev/null || true
     done
+    [[ -z $made_runtime ]] || rm -rf "$made_runtime"
 }
 trap stop_children EXIT
 trap 'exit 130' INT TERM
 
-board_geometry=()
+# Where a running board registers itself, the same for both programs: the
+# user's runtime folder when it is theirs alone, else a private one for this run.
+private_folder() {
+    [[ -d $1 && ! -L $1 && $(stat -c '%u %a' "$1") == "$(id -u) 700" ]]
+}
+if [[ -n ${XDG_RUNTIME_DIR:-} ]] && ! private_folder "$XDG_RUNTIME_DIR"; then
+    echo "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR is not a folder of $(id -un)'s alone (mode 700); using a private one for this run."
+fi
+if [[ -z ${XDG_RUNTIME_DIR:-} ]] || ! private_folder "$XDG_RUNTIME_DIR"; then
+    made_runtime=$(mktemp -d)
+    export XDG_RUNTIME_DIR=$made_runtime
+fi
+
+# The main window at the screen's top left, the board's window to its right.
+program_geometry=(-geometry +0+0)
+board_geometry=(-geometry +930+0)
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
-    display=99
-    while [[ -e /tmp/.X$display-lock ]]; do
-        display=$((display + 1))
-    done
-    Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    children+=($!)
-    for _ in $(seq 50); do
-        [[ -S /tmp/.X11-unix/X$display ]] && break
-        sleep 0.1
-    done
-    export DISPLAY=":$display"
-    port=${VNC_PORT:-5900}
-    x11vnc -display "$DISPLAY" -localhost -rfbport "$port" -forever -shared -nopw -quiet >/dev/null 2>&1 &
-    children+=($!)
-    echo "No display here: both windows are served over VNC on localhost:$port only (Ctrl+C ends it)."
-    echo "From your machine: ssh -N -L $port:localhost:$port $(id -un)@$(hostname -f 2>/dev/null || hostname), then open a VNC viewer on localhost:$port."
-    # Side by side on the virtual screen, beside the main window.
-    board_geometry=(-geometry 1000x680+915+0)
+    source tools/vncdisplay.sh
+    serve_display_over_vnc "$XDG_RUNTIME_DIR"
+    board_geometry=(-geometry 980x680+930+0)
 fi
 
 has_device() {
@@ -64,16 +65,25 @@ case $want_board in
     auto) has_device || start_board=1 ;;
 esac
 if ((start_board)); then
-    board_out=$(mktemp)
-    "$board" "${board_geometry[@]}" >"$board_out" &
-    children+=($!)
+    board_out=$XDG_RUNTIME_DIR/servo-board.out
+    board_err=$XDG_RUNTIME_DIR/servo-board.err
+    "$board" "${board_geometry[@]}" >"$board_out" 2> >(tee "$board_err" >&2) &
+    board_pid=$!
     for _ in $(seq 50); do
         [[ -s $board_out ]] && break
+        kill -0 "$board_pid" 2>/dev/null || break
         sleep 0.1
     done
-    read -r board_port board_device <"$board_out" || true
+    if read -r board_port board_device <"$board_out"; then
+        children+=("$board_pid")
+        echo "No servo board found: started the virtual board on $board_port ($board_device); pick \"$board_port (虚拟舵机板)\" and Connect."
+    else
+        kill "$board_pid" 2>/dev/null || true
+        wait "$board_pid" 2>/dev/null || true
+        reason=$(tr '\n' ' ' <"$board_err")
+        echo "The virtual board did not start (${reason:-no port line within 5 s}); going on without it."
+    fi
     rm -f "$board_out"
-    echo "No servo board found: started the virtual board on $board_port ($board_device); pick \"$board_port (虚拟舵机板)\" and Connect."
 fi
 
-"$program"
+"$program" "${program_geometry[@]}"

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/screenfit.h"
 #include "app/sequencelocation.h"
 #include "app/terminationsignals.h"
 #include "app/translations.h"
@@ -71,6 +72,9 @@ int main(int argc, char *argv[])
                        sequencelocation::atStartUp(), SequenceFileMenu::fileDialogs(), &endRequests});
     if (window.store().endRequested())
         return 0;
+    // On a screen too small for it (1280x720 with a title bar) the framed
+    // window is fitted in, the Send row kept in view.
+    keepFrameOnScreen(window, window.findChild<QWidget *>(QStringLiteral("Command8")));
     window.show();
     return QApplication::exec();
 }

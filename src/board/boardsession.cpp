@@ -3,6 +3,7 @@
 #include "link/virtualboards.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 BoardSession::BoardSession(Options options, QObject *parent) : QObject(parent), m_options(std::move(options))
 {
@@ -22,6 +23,14 @@ bool BoardSession::start()
     }
     if (!m_options.tracePath.isEmpty() && !m_trace.open(m_options.tracePath)) {
         m_error = QStringLiteral("cannot write the trace %1: %2").arg(m_options.tracePath, m_trace.errorString());
+        return false;
+    }
+    // Another user must not see, plant or take the registrations.
+    const QString runtime = QFileInfo(virtualboards::registrationFolder()).path();
+    if (runtime == QStringLiteral("/") || !isUsersOwnFolder(runtime)) {
+        m_error = tr("运行目录“%1”不是当前用户独有的（须属于当前用户、权限 700），舵机板不在其中登记；"
+                     "请把 XDG_RUNTIME_DIR 设为这样的目录。")
+                      .arg(runtime == QStringLiteral("/") ? qEnvironmentVariable("XDG_RUNTIME_DIR") : runtime);
         return false;
     }
     QDir().mkpath(virtualboards::registrationFolder());
@@ -44,8 +53,12 @@ void BoardSession::receive(const QByteArray &bytes, qint64 arrivalUs)
         if (command.flags)
             ++m_flagged;
         m_motion.apply(command, arrivalUs);
-        if (m_trace.isOpen() && !m_trace.write(command, arrivalUs))
-            qWarning("servo-board: the trace could not be written: %s", qPrintable(m_trace.errorString()));
+        if (m_trace.isOpen() && !m_trace.write(command, arrivalUs)) {
+            const QString reason = m_trace.errorString();
+            m_trace.close();
+            Q_EMIT traceFailed(tr("轨迹文件“%1”写入失败：%2。轨迹到此为止，此前的记录完整。")
+                                   .arg(m_options.tracePath, reason));
+        }
         Q_EMIT commandReceived(command, arrivalUs);
     });
 }

@@ -47,6 +47,9 @@ public:
 
 Q_SIGNALS:
     void commandReceived(const boardcommand::Command &command, qint64 arrivalUs);
+    // The trace could not be written; it is closed, holding the commands
+    // before this one. Emitted once.
+    void traceFailed(const QString &message);
 
 private:
     void receive(const QByteArray &bytes, qint64 arrivalUs);

@@ -52,5 +52,9 @@ private:
 // Call once, after the application object exists.
 void onTerminationSignal(void (*onSignal)());
 
+// True when `path` is a folder that only the user running this process can
+// read or change: theirs, not a link, with no rights for group or others.
+bool isUsersOwnFolder(const QString &path);
+
 // Now on the system's monotonic clock, in µs; the same clock in every process.
 qint64 monotonicMicros();

@@ -1,6 +1,7 @@
 #include "boardterminal.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -132,6 +133,15 @@ void onTerminationSignal(void (*onSignal)())
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+bool isUsersOwnFolder(const QString &path)
+{
+    const QFileInfo folder(path);
+    constexpr QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    return folder.isDir() && !folder.isSymLink() && folder.ownerId() == ::geteuid()
+        && !(folder.permissions() & others);
 }
 
 qint64 monotonicMicros()

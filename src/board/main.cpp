@@ -65,6 +65,13 @@ int main(int argc, char *argv[])
     // SIGTERM, SIGINT, SIGHUP: leave the event loop, so the trace is closed and
     // the registration removed on the way out.
     onTerminationSignal([] { QCoreApplication::quit(); });
+    // A trace that cannot be written is told once; without a window nobody
+    // watches, so the board ends with a failure status.
+    QObject::connect(&session, &BoardSession::traceFailed, [headless](const QString &message) {
+        std::fprintf(stderr, "servo-board: %s\n", qPrintable(message));
+        if (headless)
+            QCoreApplication::exit(2);
+    });
 
     std::unique_ptr<BoardWindow> window;
     if (!headless) {

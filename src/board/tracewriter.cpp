@@ -13,7 +13,12 @@ bool TraceWriter::open(const QString &path)
 bool TraceWriter::write(const boardcommand::Command &command, qint64 arrivalUs)
 {
     const QByteArray text = line(command, arrivalUs) + '\n';
-    return m_file.write(text) == text.size();
+    const qint64 end = m_file.pos();
+    if (m_file.write(text) == text.size())
+        return true;
+    // A line cut short (a full disk) is taken back: the trace stays whole lines.
+    m_file.resize(end);
+    return false;
 }
 
 QByteArray TraceWriter::line(const boardcommand::Command &command, qint64 arrivalUs)

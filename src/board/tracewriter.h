@@ -15,6 +15,7 @@ public:
     // Opens (truncates) `path`; `errorString()` tells why when it fails.
     bool open(const QString &path);
     QString errorString() const { return m_file.errorString(); }
+    // Appends the command's line; on failure nothing of it stays in the file.
     bool write(const boardcommand::Command &command, qint64 arrivalUs);
     void close() { m_file.close(); }
     bool isOpen() const { return m_file.isOpen(); }
