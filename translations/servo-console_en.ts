@@ -519,16 +519,16 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <translation>Data bits “%1” is not valid: it must be 5, 6, 7 or 8.</translation>
     </message>
     <message>
-        <source>停止位“1.5”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。</source>
-        <translation>Stop bits “1.5” cannot be used: serial ports on this system do not support 1.5 stop bits; it must be 1 or 2.</translation>
-    </message>
-    <message>
         <source>停止位“%1”无效：应为 1、1.5 或 2。</source>
         <translation>Stop bits “%1” is not valid: it must be 1, 1.5 or 2.</translation>
     </message>
     <message>
         <source>停止位“%1”无效：应为 1 或 2。</source>
         <translation>Stop bits “%1” is not valid: it must be 1 or 2.</translation>
+    </message>
+    <message>
+        <source>停止位“%1”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。</source>
+        <translation>Stop bits “%1” cannot be used: serial ports on this system do not support 1.5 stop bits; it must be 1 or 2.</translation>
     </message>
 </context>
 <context>

@@ -32,8 +32,8 @@ SerialResult SerialPort::setCommPort(int number)
 SerialResult SerialPort::setSettings(const QString &settings)
 {
     const auto parsed = settingsstring::parse(settings);
-    if (const QString *reason = std::get_if<QString>(&parsed))
-        return SerialResult::failure(SerialResult::SettingsRefused, *reason);
+    if (const settingsstring::Problem *problem = std::get_if<settingsstring::Problem>(&parsed))
+        return SerialResult::failure(SerialResult::SettingsRefused, settingsstring::describe(*problem));
     if (const SerialResult applied = applySettings(settings); !applied.ok())
         return applied;
     m_settings = settings;
