@@ -285,17 +285,6 @@
     </message>
 </context>
 <context>
-    <name>QtSerialPort</name>
-    <message>
-        <source>关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，已被丢弃，没有送到舵机板。</source>
-        <translation>When the serial port was closed, %1 bytes (about %2 seconds of sending) could not be sent within %3 seconds. They were discarded and never reached the servo board.</translation>
-    </message>
-    <message>
-        <source>串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。</source>
-        <translation>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 bytes). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</translation>
-    </message>
-</context>
-<context>
     <name>SequenceCommands</name>
     <message>
         <source>请选择指令</source>
@@ -406,7 +395,7 @@ This run will not overwrite the file.</translation>
 本窗口的未保存修改另存一份恢复副本，互不删除；保存时若文件已被另一个窗口改写，会先询问。</source>
         <translation>Another running Servo Console also has %1 open.
 
-This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other&apos;s; when saving, you are asked first if the other window has rewritten the file.</translation>
+This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other's; when saving, you are asked first if the other window has rewritten the file.</translation>
     </message>
     <message>
         <source>上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。
@@ -422,7 +411,7 @@ Restore these changes? If not, the copy is deleted.</translation>
     </message>
     <message>
         <source>不恢复</source>
-        <translation>Don&apos;t restore</translation>
+        <translation>Don't restore</translation>
     </message>
     <message>
         <source>
@@ -503,6 +492,14 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），整条被拒绝、没有发送。</source>
         <translation>This command has %1 bytes, more than the limit of data waiting to be sent (about %2 seconds of sending, %3 bytes); the whole command was refused and not sent.</translation>
     </message>
+    <message>
+        <source>串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。</source>
+        <translation>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 bytes). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</translation>
+    </message>
+    <message>
+        <source>关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，已被丢弃，没有送到舵机板。</source>
+        <translation>When the serial port was closed, %1 bytes (about %2 seconds of sending) could not be sent within %3 seconds. They were discarded and never reached the servo board.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsString</name>
@@ -559,11 +556,11 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>不足 10 个字符，不发送，沿用上一行的间隔</source>
-        <translation>shorter than 10 characters: nothing is sent and the previous line&apos;s interval is kept</translation>
+        <translation>shorter than 10 characters: nothing is sent and the previous line's interval is kept</translation>
     </message>
     <message>
         <source>第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔</source>
-        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line&apos;s interval is kept</translation>
+        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line's interval is kept</translation>
     </message>
     <message>
         <source>发送 %1</source>
@@ -579,7 +576,7 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>，间隔 %1 无效，沿用上一行的间隔</source>
-        <translation>, the interval %1 is not valid and the previous line&apos;s interval is kept</translation>
+        <translation>, the interval %1 is not valid and the previous line's interval is kept</translation>
     </message>
     <message>
         <source>第 %1 行不会照所写的播放：%2</source>
@@ -659,13 +656,13 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>发送：无（此行不足 10 个字符）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the line is shorter than 10 characters)
-Interval: the previous line&apos;s</translation>
+Interval: the previous line's</translation>
     </message>
     <message>
         <source>发送：无（第 5 到 9 个字符读出的间隔超出范围）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the interval in characters 5 to 9 is out of range)
-Interval: the previous line&apos;s</translation>
+Interval: the previous line's</translation>
     </message>
     <message>
         <source>发送：无字节</source>
@@ -691,7 +688,7 @@ Interval: 0, playback stops after this line</translation>
         <source>
 间隔：%1 无效，沿用上一行的间隔</source>
         <translation>
-Interval: %1 is not valid, the previous line&apos;s is kept</translation>
+Interval: %1 is not valid, the previous line's is kept</translation>
     </message>
 </context>
 <context>

@@ -305,8 +305,8 @@ void MainWindow::wire()
                                                 *m_settingsButton, this);
     m_writer = std::make_unique<PortWriter>(*m_port, m_notifier, this);
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openPortSettings);
-    connect(m_port.get(), &SerialPort::notice, this, [this](const QString &text) {
-        m_notifier.show(this, {Message::Icon::Warning, tr("串口"), text});
+    connect(m_port.get(), &SerialPort::notice, this, [this](const PortNotice &notice) {
+        m_notifier.show(this, {Message::Icon::Warning, tr("串口"), notice.describe()});
     });
 
     connect(m_channels, &ChannelPanel::channelMoved, this, &MainWindow::sendMove);
