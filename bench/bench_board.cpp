@@ -7,7 +7,7 @@
 
 #include "board/boardterminal.h"
 #include "link/qtserialport.h"
-#include "link/virtualboards.h"
+#include "shared/virtualboards.h"
 #include "support/windowharness.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 
 #include "app/mainwindow.h"
 #include "link/qtserialport.h"
-#include "sequence/linecheck.h"
+#include "core/linecheck.h"
 #include "sequence/linehighlighter.h"
 #include "sequence/sequenceeditor.h"
 #include "support/recordingnotifier.h"

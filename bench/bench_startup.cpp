@@ -6,7 +6,7 @@
 #include "benchutil.h"
 
 #include "app/mainwindow.h"
-#include "app/sequencefile.h"
+#include "core/sequencefile.h"
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"
 #include "support/recordingnotifier.h"

@@ -1,6 +1,6 @@
 #include "channelpanel.h"
 
-#include "common/numbers.h"
+#include "core/numbers.h"
 #include "common/uilook.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/channelsetup.h"
-#include "sequence/sequenceline.h"
+#include "shared/channelsetup.h"
+#include "core/sequenceline.h"
 
 #include <QGroupBox>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/language.h"
+#include "core/language.h"
 
 #include <QObject>
 

@@ -28,7 +28,7 @@
 // line) are deleted first, in the destructor. The sequence store refers only to
 // the editor, through the window, and to nothing that it outlives.
 
-#include "core/channelsetup.h"
+#include "shared/channelsetup.h"
 #include "core/sequencedocument.h"
 #include "link/portdiscovery.h"
 #include "sequence/playbackclock.h"

@@ -3,7 +3,7 @@
 #include "common/notifier.h"
 #include "sequence/sequenceeditor.h"
 #include "core/sequencestore.h"
-#include "sequencefile.h"
+#include "core/sequencefile.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "statusline.h"
 
-#include "link/portnames.h"
+#include "core/portnames.h"
 #include "link/serialport.h"
 #include "sequence/editorlines.h"
-#include "sequence/linecheck.h"
+#include "core/linecheck.h"
 #include "sequence/playback.h"
 #include "sequence/sequenceeditor.h"
 

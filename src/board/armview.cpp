@@ -1,6 +1,6 @@
 #include "armview.h"
 
-#include "motion.h"
+#include "shared/motion.h"
 
 #include <QPainter>
 #include <QPainterPath>

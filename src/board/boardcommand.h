@@ -10,6 +10,8 @@
 // Blanks between groups are allowed. What the board cannot use is flagged and
 // left out; the usable groups of the same line still move.
 
+#include "shared/motion.h"
+
 #include <QByteArray>
 #include <QFlags>
 #include <QList>
@@ -19,7 +21,7 @@
 
 namespace boardcommand {
 
-constexpr int channelCount = 32;
+constexpr int channelCount = motion::channelCount;
 constexpr int minPulse = 500;
 constexpr int maxPulse = 2500;
 // A line that has not ended after this many bytes is dropped.
@@ -38,12 +40,8 @@ enum class Flag {
 };
 Q_DECLARE_FLAGS(Flags, Flag)
 
-struct Group {
-    int channel = 0;
-    int pulse = 0;
-    std::optional<int> speed; // none: no speed limit
-    friend bool operator==(const Group &, const Group &) = default;
-};
+// A group is what the motion model carries out for one channel.
+using Group = motion::Target;
 
 struct Command {
     QByteArray raw; // the line without its end

@@ -1,6 +1,6 @@
 #include "boardsession.h"
 
-#include "link/virtualboards.h"
+#include "shared/virtualboards.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -52,7 +52,7 @@ void BoardSession::receive(const QByteArray &bytes, qint64 arrivalUs)
         ++m_commands;
         if (command.flags)
             ++m_flagged;
-        m_motion.apply(command, arrivalUs);
+        m_motion.apply(command.groups, command.timeMs, arrivalUs);
         if (m_trace.isOpen() && !m_trace.write(command, arrivalUs)) {
             const QString reason = m_trace.errorString();
             m_trace.close();

@@ -6,7 +6,7 @@
 
 #include "boardcommand.h"
 #include "boardterminal.h"
-#include "motion.h"
+#include "shared/motion.h"
 #include "pacedreader.h"
 #include "tracewriter.h"
 

@@ -1,6 +1,7 @@
 #include "boardwindow.h"
 
 #include "boardsession.h"
+#include "shared/channelsetup.h"
 #include "common/uilook.h"
 #include "gaugestrip.h"
 
@@ -81,11 +82,14 @@ BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(paren
     m_arm = new ArmView(armBox);
     armLayout->addWidget(m_arm, 1);
     auto *mapping = new QGridLayout;
+    // Base turn, shoulder, elbow, wrist, wrist turn and gripper are driven by
+    // default from the channels under servo-console's first six columns.
+    const ChannelSetup columns;
     for (int joint = 0; joint < ArmView::jointCount; ++joint) {
         auto *spin = new QSpinBox(armBox);
         spin->setObjectName(QStringLiteral("jointChannel_%1").arg(joint));
         spin->setRange(0, boardcommand::channelCount - 1);
-        spin->setValue(defaultJointChannels[size_t(joint)]);
+        spin->setValue(columns.channelAt(joint));
         spin->setPrefix(QStringLiteral("#"));
         m_jointChannels[size_t(joint)] = spin;
         mapping->addWidget(new QLabel(ArmView::jointName(joint), armBox), joint / 3, (joint % 3) * 2);

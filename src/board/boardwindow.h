@@ -23,10 +23,6 @@ class BoardWindow final : public QWidget
     Q_OBJECT
 
 public:
-    // Channels driving base turn, shoulder, elbow, wrist, wrist turn, gripper
-    // by default: those under the first six columns of servo-console's panel
-    // (captions 1 to 6).
-    static constexpr std::array<int, ArmView::jointCount> defaultJointChannels{5, 6, 4, 3, 2, 1};
     static constexpr int logLength = 200;
 
     explicit BoardWindow(BoardSession &session, QWidget *parent = nullptr);

@@ -3,7 +3,7 @@
 
 #include "boardsession.h"
 #include "boardwindow.h"
-#include "common/commandline.h"
+#include "shared/commandline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "sequencestore.h"
 
-#include "app/recoverycopy.h"
+#include "core/recoverycopy.h"
 
 #include <QFile>
 #include <QFileInfo>

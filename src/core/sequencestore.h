@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/sequencefile.h"
+#include "core/sequencefile.h"
 
 #include <QObject>
 #include <QString>

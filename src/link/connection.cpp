@@ -1,7 +1,7 @@
 #include "connection.h"
 
 #include "common/notifier.h"
-#include "portnumber.h"
+#include "core/portnumber.h"
 #include "serialport.h"
 
 #include <QComboBox>

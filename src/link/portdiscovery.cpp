@@ -1,7 +1,7 @@
 #include "portdiscovery.h"
 
-#include "portnames.h"
-#include "virtualboards.h"
+#include "core/portnames.h"
+#include "shared/virtualboards.h"
 
 #include <QAbstractItemView>
 #include <QScrollBar>

@@ -2,7 +2,7 @@
 
 #include "common/notifier.h"
 #include "common/uilook.h"
-#include "settingsstring.h"
+#include "core/settingsstring.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "qtserialport.h"
 
-#include "portnames.h"
+#include "core/portnames.h"
 
 #include <QDeadlineTimer>
 

@@ -1,7 +1,7 @@
 #include "serialport.h"
 
-#include "common/textcodec.h"
-#include "settingsstring.h"
+#include "core/textcodec.h"
+#include "core/settingsstring.h"
 
 #include <algorithm>
 

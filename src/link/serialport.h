@@ -5,7 +5,7 @@
 
 #include <deque>
 
-#include "settingsstring.h"
+#include "core/settingsstring.h"
 
 // Result of an operation on the serial port. Codes 8005 and 8018 are the two
 // that the program reacts to; every other failure has a code of its own so that

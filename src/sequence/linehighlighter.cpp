@@ -1,7 +1,7 @@
 #include "linehighlighter.h"
 
 #include "editorlines.h"
-#include "linecheck.h"
+#include "core/linecheck.h"
 #include "sequenceeditor.h"
 
 #include <QHelpEvent>

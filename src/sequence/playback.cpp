@@ -1,9 +1,9 @@
 #include "playback.h"
 
 #include "core/sequencedocument.h"
-#include "link/writerule.h"
+#include "link/portwriter.h"
 #include "playbackclock.h"
-#include "sequenceline.h"
+#include "core/sequenceline.h"
 
 namespace {
 

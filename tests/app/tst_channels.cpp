@@ -1,6 +1,6 @@
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"
-#include "sequence/sequenceline.h"
+#include "core/sequenceline.h"
 #include "support/pseudoterminal.h"
 #include "support/windowharness.h"
 

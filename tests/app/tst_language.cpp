@@ -1,5 +1,5 @@
 #include "app/translations.h"
-#include "common/language.h"
+#include "core/language.h"
 #include "support/testmain.h"
 #include "support/windowharness.h"
 

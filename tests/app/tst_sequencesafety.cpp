@@ -1,4 +1,4 @@
-#include "app/recoverycopy.h"
+#include "core/recoverycopy.h"
 #include "app/terminationsignals.h"
 #include "core/sequencestore.h"
 #include "sequence/sequenceeditor.h"

@@ -3,7 +3,7 @@
 
 #include "link/portdiscovery.h"
 #include "link/qtserialport.h"
-#include "link/virtualboards.h"
+#include "shared/virtualboards.h"
 #include "support/windowharness.h"
 
 #include <QFile>

@@ -1,5 +1,4 @@
 #include "board/boardcommand.h"
-#include "board/motion.h"
 #include "board/pacedreader.h"
 #include "board/tracewriter.h"
 
@@ -139,57 +138,6 @@ private Q_SLOTS:
             QVERIFY(splitter.pending() <= boardcommand::maxLineLength);
         }
         QCOMPARE(reported, 1);
-    }
-
-    // One command at time 0 from rest (1500), or two commands, the second at
-    // `retargetMs`; the channel's position is checked at `atMs`.
-    void motion_data()
-    {
-        QTest::addColumn<QByteArray>("first");
-        QTest::addColumn<QByteArray>("second");
-        QTest::addColumn<int>("retargetMs");
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<int>("atMs");
-        QTest::addColumn<double>("pulse");
-
-        const double top = motion::defaultTopRate;
-        QTest::newRow("at rest before any command") << QByteArray("#1P2000") << QByteArray() << 0 << 7 << 50 << 1500.0;
-        QTest::newRow("speed: halfway") << QByteArray("#1P2000S500") << QByteArray() << 0 << 1 << 500 << 1750.0;
-        QTest::newRow("speed: arrived") << QByteArray("#1P2000S500") << QByteArray() << 0 << 1 << 1000 << 2000.0;
-        QTest::newRow("speed above the top rate is capped")
-            << QByteArray("#1P2000S100000") << QByteArray() << 0 << 1 << 30 << 1500.0 + top * 0.030;
-        QTest::newRow("no speed: top rate") << QByteArray("#1P500") << QByteArray() << 0 << 1 << 60 << 1500.0 - top * 0.060;
-        QTest::newRow("top rate is 60 degrees in 0.1 s")
-            << QByteArray("#1P2500") << QByteArray() << 0 << 1 << 100 << 1500.0 + 60 * motion::pulsePerDegree;
-        QTest::newRow("time: halfway") << QByteArray("#1P2000T1000") << QByteArray() << 0 << 1 << 500 << 1750.0;
-        QTest::newRow("time: channels arrive together")
-            << QByteArray("#1P2000#2P1600T1000") << QByteArray() << 0 << 2 << 500 << 1550.0;
-        QTest::newRow("time shorter than the speed allows: the speed wins")
-            << QByteArray("#1P2000S250#2P1600T1000") << QByteArray() << 0 << 2 << 1000 << 1550.0;
-        QTest::newRow("retarget mid-move from where it is")
-            << QByteArray("#1P2000S500") << QByteArray("#1P1500S500") << 500 << 1 << 750 << 1625.0;
-        QTest::newRow("retarget mid-move, arrived back")
-            << QByteArray("#1P2000S500") << QByteArray("#1P1500S500") << 500 << 1 << 1000 << 1500.0;
-        QTest::newRow("other channels keep moving")
-            << QByteArray("#1P2000S500") << QByteArray("#2P1000S500") << 500 << 1 << 750 << 1875.0;
-        QTest::newRow("flagged groups do not move") << QByteArray("#1P2600") << QByteArray() << 0 << 1 << 500 << 1500.0;
-    }
-    void motion()
-    {
-        QFETCH(QByteArray, first);
-        QFETCH(QByteArray, second);
-        QFETCH(int, retargetMs);
-        QFETCH(int, channel);
-        QFETCH(int, atMs);
-        QFETCH(double, pulse);
-
-        constexpr qint64 start = 5'000'000; // any instant on the board's clock
-        motion::MotionModel model;
-        model.apply(boardcommand::parse(first), start);
-        if (!second.isEmpty())
-            model.apply(boardcommand::parse(second), start + retargetMs * 1000);
-        QVERIFY2(std::abs(model.position(channel, start + atMs * 1000) - pulse) < 0.5,
-                 qPrintable(QString::number(model.position(channel, start + atMs * 1000))));
     }
 
     // Reading as fast as allowed for `seconds` at a baud rate and frame size.

@@ -1,5 +1,5 @@
 #include "core/sequencedocument.h"
-#include "link/writerule.h"
+#include "link/portwriter.h"
 #include "sequence/playback.h"
 #include "support/fakeserialport.h"
 #include "support/recordingnotifier.h"

@@ -1,6 +1,6 @@
 #include "portnumber.h"
 
-#include "common/numbers.h"
+#include "core/numbers.h"
 
 std::optional<int> portNumberFromText(const QString &text)
 {

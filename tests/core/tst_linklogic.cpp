@@ -1,6 +1,6 @@
-#include "link/portnames.h"
-#include "link/portnumber.h"
-#include "link/settingsstring.h"
+#include "core/portnames.h"
+#include "core/portnumber.h"
+#include "core/settingsstring.h"
 
 #include <QRegularExpression>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "sequence/sequenceline.h"
+#include "core/sequenceline.h"
 
 #include <QTest>
 #include "support/testmain.h"

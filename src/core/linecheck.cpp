@@ -1,6 +1,6 @@
 #include "linecheck.h"
 
-#include "common/textcodec.h"
+#include "core/textcodec.h"
 #include "core/lineformat.h"
 #include "sequenceline.h"
 

@@ -15,12 +15,12 @@ qint64 durationAt(double distance, double rate)
 
 } // namespace
 
-void MotionModel::apply(const boardcommand::Command &command, qint64 arrivalUs)
+void MotionModel::apply(const QList<Target> &targets, std::optional<int> timeMs, qint64 arrivalUs)
 {
     // Each channel's shortest move under its own speed and the top rate.
     QList<qint64> durations;
-    qint64 slowest = command.timeMs ? qint64(*command.timeMs) * 1000 : 0;
-    for (const boardcommand::Group &group : command.groups) {
+    qint64 slowest = timeMs ? qint64(*timeMs) * 1000 : 0;
+    for (const Target &group : targets) {
         const double distance = std::abs(group.pulse - position(group.channel, arrivalUs));
         qint64 duration = durationAt(distance, m_topRate);
         if (group.speed)
@@ -28,13 +28,13 @@ void MotionModel::apply(const boardcommand::Command &command, qint64 arrivalUs)
         durations.append(duration);
         slowest = std::max(slowest, duration);
     }
-    for (qsizetype i = 0; i < command.groups.size(); ++i) {
-        const boardcommand::Group &group = command.groups[i];
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        const Target &group = targets[i];
         Move &move = m_moves[size_t(group.channel)];
         move.from = position(group.channel, arrivalUs);
         move.to = group.pulse;
         move.startUs = arrivalUs;
-        move.durationUs = command.timeMs ? slowest : durations[i];
+        move.durationUs = timeMs ? slowest : durations[i];
         move.commanded = true;
     }
 }

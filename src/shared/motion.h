@@ -13,11 +13,22 @@
 // Positions depend only on the commands and their arrival times (µs on one
 // monotonic clock), so they can be computed for any later instant.
 
-#include "boardcommand.h"
+#include <QList>
 
 #include <array>
+#include <optional>
 
 namespace motion {
+
+constexpr int channelCount = 32;
+
+// One channel's part of a command: where to, and at what speed.
+struct Target {
+    int channel = 0;
+    int pulse = 0;
+    std::optional<int> speed; // none: no speed limit
+    friend bool operator==(const Target &, const Target &) = default;
+};
 
 constexpr double pulsePerDegree = 2000.0 / 180.0;
 constexpr double defaultTopRate = 60.0 * pulsePerDegree / 0.1; // µs of pulse per second
@@ -28,9 +39,9 @@ class MotionModel
 public:
     explicit MotionModel(double topRate = defaultTopRate) : m_topRate(topRate) {}
 
-    // Carries out a command that arrived at `arrivalUs`; commands come in
-    // arrival order.
-    void apply(const boardcommand::Command &command, qint64 arrivalUs);
+    // Carries out a command (its targets, with T<time> when it has one) that
+    // arrived at `arrivalUs`; commands come in arrival order.
+    void apply(const QList<Target> &targets, std::optional<int> timeMs, qint64 arrivalUs);
 
     // Pulse width of `channel` at `timeUs` (not before the last command).
     double position(int channel, qint64 timeUs) const;
@@ -48,7 +59,7 @@ private:
         qint64 durationUs = 0;
         bool commanded = false;
     };
-    std::array<Move, boardcommand::channelCount> m_moves;
+    std::array<Move, channelCount> m_moves;
     double m_topRate;
 };
 

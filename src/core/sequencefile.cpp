@@ -1,6 +1,6 @@
 #include "sequencefile.h"
 
-#include "common/textcodec.h"
+#include "core/textcodec.h"
 #include "rtftext.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "sequenceline.h"
 
-#include "common/numbers.h"
+#include "core/numbers.h"
 #include "core/lineformat.h"
 
 namespace sequenceline {

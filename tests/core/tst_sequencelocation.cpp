@@ -1,5 +1,5 @@
-#include "app/sequencefile.h"
-#include "app/sequencelocation.h"
+#include "core/sequencefile.h"
+#include "core/sequencelocation.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/recoverycopy.h"
+#include "core/recoverycopy.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "sequence/linecheck.h"
-#include "sequence/sequenceline.h"
+#include "core/linecheck.h"
+#include "core/sequenceline.h"
 
 #include <QTest>
 #include "support/testmain.h"

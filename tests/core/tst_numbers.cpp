@@ -1,5 +1,5 @@
-#include "common/numbers.h"
-#include "common/textcodec.h"
+#include "core/numbers.h"
+#include "core/textcodec.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "core/channelsetup.h"
+#include "shared/channelsetup.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "writerule.h"
+#include "link/portwriter.h"
 
 #include "common/notifier.h"
 #include "serialport.h"

@@ -1,5 +1,5 @@
-#include "app/rtftext.h"
-#include "app/sequencefile.h"
+#include "core/rtftext.h"
+#include "core/sequencefile.h"
 #include "filefaults.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "common/commandline.h"
+#include "shared/commandline.h"
 
 #include <QCommandLineParser>
 #include <QTest>
