@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
     fonts-noto-cjk   # a CJK font for the Chinese captions
     qt6-translations-l10n  # Qt's own buttons, menus and dialogs in Chinese
+    qt6-l10n-tools qt6-tools-dev  # lupdate, lrelease and Qt6LinguistTools for our own catalogue
     xvfb xauth       # a display for screenshots and GUI checks
     dpkg-dev file    # the Debian package: dpkg-shlibdeps finds its library dependencies
     desktop-file-utils libxcb1-dev  # the package test: menu entry check, closing windows on Xvfb

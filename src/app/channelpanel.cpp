@@ -33,7 +33,7 @@ constexpr int sliderPageStep(int channel) { return channel == 5 ? 12 : 1; }
 // Every control of a column names the board channel it drives.
 QString boardChannel(int channel)
 {
-    return QStringLiteral("板上通道 #%1").arg(channel);
+    return ChannelPanel::tr("板上通道 #%1").arg(channel);
 }
 
 // How a value box's text stands to the pulse its slider holds.
@@ -65,7 +65,7 @@ QPalette disagreeing(QPalette palette)
 } // namespace
 
 ChannelPanel::ChannelPanel(const ChannelSetup &setup, QWidget *parent)
-    : QGroupBox(QStringLiteral("通道控制"), parent), m_setup(setup)
+    : QGroupBox(ChannelPanel::tr("通道控制"), parent), m_setup(setup)
 {
     setObjectName(QStringLiteral("Frame2"));
     for (int position = 0; position < channelCount; ++position)

@@ -18,7 +18,9 @@
 #include "sequence/sequencecommands.h"
 #include "sequence/sequenceeditor.h"
 #include "core/sequenceline.h"
+#include "languagemenu.h"
 #include "sequencestoreui.h"
+#include "translations.h"
 #include "playbackactions.h"
 #include "startvalues.h"
 #include "statusline.h"
@@ -131,7 +133,7 @@ bool MainWindow::portIsOpen() const
 
 void MainWindow::buildPortGroup()
 {
-    QGroupBox *frame = makeFrame(QStringLiteral("端口"), QStringLiteral("Frame1"), m_client);
+    QGroupBox *frame = makeFrame(tr("端口"), QStringLiteral("Frame1"), m_client);
     uilook::place(*frame, 120, 120, 3120, 1260);
 
     m_portBox = new PortComboBox(m_enumeratePorts, frame);
@@ -141,29 +143,29 @@ void MainWindow::buildPortGroup()
     // The caption is the connection's: Connection sets it.
     m_connectButton = makeButton({}, QStringLiteral("Command3"), frame);
     uilook::place(*m_connectButton, 2040, 300, 960, 405);
-    m_settingsButton = makeButton(QStringLiteral("设置"), QStringLiteral("Command4"), frame);
+    m_settingsButton = makeButton(tr("设置"), QStringLiteral("Command4"), frame);
     uilook::place(*m_settingsButton, 2040, 765, 960, 405);
 }
 
 void MainWindow::buildOperationsGroup()
 {
-    QGroupBox *frame = makeFrame(QStringLiteral("操作"), QStringLiteral("Frame3"), m_client);
+    QGroupBox *frame = makeFrame(tr("操作"), QStringLiteral("Frame3"), m_client);
     uilook::place(*frame, 120, 1500, 3120, 4200);
 
     struct Button {
-        const char16_t *caption;
+        const char *caption;
         const char *name;
         QPushButton *MainWindow::*member;
     };
     const Button buttons[] = {
-        {u"复位", "Command1", &MainWindow::m_resetButton},  {u"添加", "Command2", &MainWindow::m_addButton},
-        {u"修改", "Command5", &MainWindow::m_modifyButton}, {u"插入", "Command9", &MainWindow::m_insertButton},
-        {u"删除", "Command6", &MainWindow::m_deleteButton}, {u"设置", "Command7", nullptr},
-        {u"退出", "ExitCommand", &MainWindow::m_exitButton},
+        {QT_TR_NOOP("复位"), "Command1", &MainWindow::m_resetButton},  {QT_TR_NOOP("添加"), "Command2", &MainWindow::m_addButton},
+        {QT_TR_NOOP("修改"), "Command5", &MainWindow::m_modifyButton}, {QT_TR_NOOP("插入"), "Command9", &MainWindow::m_insertButton},
+        {QT_TR_NOOP("删除"), "Command6", &MainWindow::m_deleteButton}, {QT_TR_NOOP("设置"), "Command7", nullptr},
+        {QT_TR_NOOP("退出"), "ExitCommand", &MainWindow::m_exitButton},
     };
     int top = 360;
     for (const Button &entry : buttons) {
-        QPushButton *button = makeButton(QString::fromUtf16(entry.caption), QString::fromLatin1(entry.name), frame);
+        QPushButton *button = makeButton(tr(entry.caption), QString::fromLatin1(entry.name), frame);
         if (!entry.member) {
             // A second "设置" with no behaviour of its own: kept, but hidden, and
             // the column closes up over it.
@@ -178,7 +180,7 @@ void MainWindow::buildOperationsGroup()
 
 void MainWindow::buildSpeedAndInterval()
 {
-    auto *speedLabel = new QLabel(QStringLiteral("速度调节"), m_client);
+    auto *speedLabel = new QLabel(tr("速度调节"), m_client);
     speedLabel->setObjectName(QStringLiteral("Label4"));
     uilook::place(*speedLabel, 120, 5880, 1200, 300);
     m_speed = new QLineEdit(QString::fromUtf16(startvalues::speed), m_client);
@@ -188,7 +190,7 @@ void MainWindow::buildSpeedAndInterval()
                     tr("速度调节最多 %1 个字符，多出的输入没有被接受。").arg(ChannelPanel::speedLimit));
     uilook::place(*m_speed, 1440, 5820, 1800, 360);
 
-    auto *intervalLabel = new QLabel(QStringLiteral("间隔时间"), m_client);
+    auto *intervalLabel = new QLabel(tr("间隔时间"), m_client);
     intervalLabel->setObjectName(QStringLiteral("Label2"));
     uilook::place(*intervalLabel, 120, 6420, 1200, 300);
     m_interval = new QLineEdit(m_client);
@@ -204,9 +206,9 @@ void MainWindow::buildSpeedAndInterval()
     m_intervalSlider->setValue(startvalues::intervalMinimum);
     uilook::place(*m_intervalSlider, 120, 6840, 3120, 285);
 
-    m_runButton = makeButton(QStringLiteral("运行"), QStringLiteral("RunCommand"), m_client);
+    m_runButton = makeButton(tr("运行"), QStringLiteral("RunCommand"), m_client);
     uilook::place(*m_runButton, 120, 7380, 1500, 495);
-    QPushButton *save = makeButton(QStringLiteral("保存"), QStringLiteral("SaveCommand"), m_client);
+    QPushButton *save = makeButton(tr("保存"), QStringLiteral("SaveCommand"), m_client);
     uilook::place(*save, 1740, 7380, 1500, 495);
     // The sequence is saved when the window is closed; this button does nothing.
     save->setEnabled(false);
@@ -214,7 +216,7 @@ void MainWindow::buildSpeedAndInterval()
 
 void MainWindow::buildSequenceGroups()
 {
-    QGroupBox *library = makeFrame(QStringLiteral("指令库"), QStringLiteral("Frame4"), m_client);
+    QGroupBox *library = makeFrame(tr("指令库"), QStringLiteral("Frame4"), m_client);
     uilook::place(*library, 3360, 6600, 10095, 2310);
     m_editor = new SequenceEditor(m_sequence, library);
     m_editor->setObjectName(QStringLiteral("RichTextBox1"));
@@ -222,45 +224,46 @@ void MainWindow::buildSequenceGroups()
     new LineHighlighter(*m_editor); // display only: marks lines that will not play as they read
     uilook::place(*m_editor, 120, 300, 9855, 1890);
 
-    QGroupBox *manual = makeFrame(QStringLiteral("手输指令"), QStringLiteral("Frame5"), m_client);
+    QGroupBox *manual = makeFrame(tr("手输指令"), QStringLiteral("Frame5"), m_client);
     uilook::place(*manual, 3360, 9000, 10095, 1200);
     m_manualCommand = new QLineEdit(manual);
     m_manualCommand->setObjectName(QStringLiteral("Text3"));
     configureOneLineBox(*m_manualCommand);
     uilook::place(*m_manualCommand, 120, 420, 8400, 375);
-    m_sendButton = makeButton(QStringLiteral("发送"), QStringLiteral("Command8"), manual);
+    m_sendButton = makeButton(tr("发送"), QStringLiteral("Command8"), manual);
     uilook::place(*m_sendButton, 8700, 360, 1215, 495);
 }
 
 void MainWindow::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QMenu *file = menuBar()->addMenu(tr("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
     new SequenceFileMenu(*file, *m_editor, *m_store, m_notifier, m_chooseFile, this);
 
-    QMenu *sequence = menuBar()->addMenu(QStringLiteral("序列(&Q)"));
+    QMenu *sequence = menuBar()->addMenu(tr("序列(&Q)"));
     sequence->setObjectName(QStringLiteral("sequenceMenu"));
     const struct {
-        const char16_t *text;
+        const char *text;
         QKeySequence shortcut;
         QPushButton *button;
     } sequenceActions[] = {
-        {u"添加", QKeySequence(Qt::CTRL | Qt::Key_Return), m_addButton},
-        {u"修改", QKeySequence(Qt::CTRL | Qt::Key_E), m_modifyButton},
-        {u"删除", QKeySequence(Qt::CTRL | Qt::Key_D), m_deleteButton},
-        {u"插入…", QKeySequence(Qt::CTRL | Qt::Key_I), m_insertButton},
-        {u"复位", QKeySequence(), m_resetButton},
+        {QT_TR_NOOP("添加"), QKeySequence(Qt::CTRL | Qt::Key_Return), m_addButton},
+        {QT_TR_NOOP("修改"), QKeySequence(Qt::CTRL | Qt::Key_E), m_modifyButton},
+        {QT_TR_NOOP("删除"), QKeySequence(Qt::CTRL | Qt::Key_D), m_deleteButton},
+        {QT_TR_NOOP("插入…"), QKeySequence(Qt::CTRL | Qt::Key_I), m_insertButton},
+        {QT_TR_NOOP("复位"), QKeySequence(), m_resetButton},
     };
     for (const auto &entry : sequenceActions) {
-        QAction *action = sequence->addAction(QString::fromUtf16(entry.text));
+        QAction *action = sequence->addAction(tr(entry.text));
         action->setShortcut(entry.shortcut);
         // The same path as the button's own click.
         connect(action, &QAction::triggered, entry.button, &QPushButton::clicked);
     }
 
-    QMenu *playback = menuBar()->addMenu(QStringLiteral("播放(&P)"));
+    QMenu *playback = menuBar()->addMenu(tr("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
     new PlaybackActions(*m_playback, *m_editor, *playback);
+    new LanguageMenu(*menuBar(), translations::installed(), m_notifier, this);
 
     m_statusLine = new StatusLine(*m_port, *m_playback, this);
     setStatusBar(m_statusLine);
@@ -302,8 +305,8 @@ void MainWindow::wire()
                                                 *m_settingsButton, this);
     m_writer = std::make_unique<PortWriter>(*m_port, m_notifier, this);
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openPortSettings);
-    connect(m_port.get(), &SerialPort::notice, this, [this](const QString &text) {
-        m_notifier.show(this, {Message::Icon::Warning, QStringLiteral("串口"), text});
+    connect(m_port.get(), &SerialPort::notice, this, [this](const PortNotice &notice) {
+        m_notifier.show(this, {Message::Icon::Warning, tr("串口"), notice.describe()});
     });
 
     connect(m_channels, &ChannelPanel::channelMoved, this, &MainWindow::sendMove);

@@ -16,13 +16,13 @@ PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMe
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    m_run = add(QStringLiteral("运行"), QKeySequence(Qt::Key_F5), "runAction");
-    m_runFromCaret = add(QStringLiteral("从选中行运行"), QKeySequence(Qt::SHIFT | Qt::Key_F5), "runFromCaretAction");
-    m_stop = add(QStringLiteral("停止"), QKeySequence(Qt::Key_Escape), "stopAction");
-    m_pause = add(QStringLiteral("暂停"), QKeySequence(Qt::Key_F6), "pauseAction");
-    m_step = add(QStringLiteral("单步"), QKeySequence(Qt::Key_F10), "stepAction");
+    m_run = add(tr("运行"), QKeySequence(Qt::Key_F5), "runAction");
+    m_runFromCaret = add(tr("从选中行运行"), QKeySequence(Qt::SHIFT | Qt::Key_F5), "runFromCaretAction");
+    m_stop = add(tr("停止"), QKeySequence(Qt::Key_Escape), "stopAction");
+    m_pause = add(tr("暂停"), QKeySequence(Qt::Key_F6), "pauseAction");
+    m_step = add(tr("单步"), QKeySequence(Qt::Key_F10), "stepAction");
     menu.addSeparator();
-    m_loop = add(QStringLiteral("循环播放"), {}, "loopAction");
+    m_loop = add(tr("循环播放"), {}, "loopAction");
     m_loop->setCheckable(true);
 
     connect(m_run, &QAction::triggered, &playback, &Playback::run);
@@ -57,6 +57,6 @@ void PlaybackActions::follow()
     const Playback::State state = m_playback.state();
     m_stop->setEnabled(state != Playback::State::Stopped);
     m_pause->setEnabled(state != Playback::State::Stopped);
-    m_pause->setText(state == Playback::State::Paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
+    m_pause->setText(state == Playback::State::Paused ? tr("继续") : tr("暂停"));
     m_step->setEnabled(state != Playback::State::Running);
 }

@@ -35,9 +35,9 @@ SequenceFileMenu::Chooser SequenceFileMenu::fileDialogs()
 {
     return [](Choice choice, QWidget *parent) {
         if (choice == Choice::Open)
-            return QFileDialog::getOpenFileName(parent, QStringLiteral("打开序列"), {}, fileFilter());
+            return QFileDialog::getOpenFileName(parent, tr("打开序列"), {}, fileFilter());
         // The dialog adds the suffix itself, so that it asks before replacing that file.
-        QFileDialog dialog(parent, QStringLiteral("另存为"), {}, fileFilter());
+        QFileDialog dialog(parent, tr("另存为"), {}, fileFilter());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(sequenceSuffixes.first());
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
@@ -68,22 +68,22 @@ SequenceFileMenu::SequenceFileMenu(QMenu &menu, SequenceEditor &editor, Sequence
       m_choose(std::move(choose)),
       m_parent(parent)
 {
-    QAction *save = menu.addAction(QStringLiteral("保存"));
+    QAction *save = menu.addAction(tr("保存"));
     save->setObjectName(QStringLiteral("saveAction"));
     save->setShortcut(QKeySequence::Save);
     connect(save, &QAction::triggered, this, [this] { m_store.saveNow(); });
 
-    QAction *openAction = menu.addAction(QStringLiteral("打开序列…"));
+    QAction *openAction = menu.addAction(tr("打开序列…"));
     openAction->setObjectName(QStringLiteral("openAction"));
     openAction->setShortcut(QKeySequence::Open);
     connect(openAction, &QAction::triggered, this, &SequenceFileMenu::open);
 
-    QAction *saveAsAction = menu.addAction(QStringLiteral("另存为…"));
+    QAction *saveAsAction = menu.addAction(tr("另存为…"));
     saveAsAction->setObjectName(QStringLiteral("saveAsAction"));
     saveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     connect(saveAsAction, &QAction::triggered, this, &SequenceFileMenu::saveAs);
 
-    m_recent = menu.addMenu(QStringLiteral("最近的文件"));
+    m_recent = menu.addMenu(tr("最近的文件"));
     m_recent->setObjectName(QStringLiteral("recentMenu"));
     connect(m_recent, &QMenu::aboutToShow, this, &SequenceFileMenu::fillRecentMenu);
 }
@@ -100,8 +100,8 @@ void SequenceFileMenu::openFile(const QString &path)
     QString error;
     const std::optional<QString> text = source.load(&error);
     if (!text) {
-        m_notifier.show(m_parent, {Message::Icon::Warning, QStringLiteral("打开序列"),
-                                   QStringLiteral("无法读取 %1：\n%2").arg(QDir::toNativeSeparators(path), error)});
+        m_notifier.show(m_parent, {Message::Icon::Warning, tr("打开序列"),
+                                   tr("无法读取 %1：\n%2").arg(QDir::toNativeSeparators(path), error)});
         return;
     }
     // The whole text replaced in one edit, so that one undo brings the old one back.
@@ -123,8 +123,8 @@ void SequenceFileMenu::saveAs()
     target.setEncoding(m_store.file().encoding() == SequenceFile::Encoding::Gbk ? SequenceFile::Encoding::Gbk
                                                                                : SequenceFile::Encoding::Utf8);
     if (const std::optional<QString> failure = target.save(m_editor.text())) {
-        m_notifier.show(m_parent, {Message::Icon::Warning, QStringLiteral("另存为"),
-                                   QStringLiteral("动作序列未能保存到 %1：\n%2")
+        m_notifier.show(m_parent, {Message::Icon::Warning, tr("另存为"),
+                                   tr("动作序列未能保存到 %1：\n%2")
                                        .arg(QDir::toNativeSeparators(path), *failure)});
         return;
     }
@@ -158,5 +158,5 @@ void SequenceFileMenu::fillRecentMenu()
         connect(action, &QAction::triggered, this, [this, path] { openFile(path); });
     }
     if (recent.isEmpty())
-        m_recent->addAction(QStringLiteral("（无）"))->setEnabled(false);
+        m_recent->addAction(tr("（无）"))->setEnabled(false);
 }

@@ -27,17 +27,17 @@ QString failureText(const SerialResult &failure, const SerialPort &port)
     const QString device = portnames::deviceForPort(port.commPort());
     switch (failure.code()) {
     case SerialResult::InvalidPortNumber:
-        return QStringLiteral("端口号无效：端口框应为 COM 加端口号，例如 COM3");
+        return StatusLine::tr("端口号无效：端口框应为 COM 加端口号，例如 COM3");
     case SerialResult::PortInUse:
-        return QStringLiteral("端口已被占用");
+        return StatusLine::tr("端口已被占用");
     case SerialResult::NoSuchPort:
-        return QStringLiteral("找不到设备 %1").arg(device);
+        return StatusLine::tr("找不到设备 %1").arg(device);
     case SerialResult::NoPermission:
-        return QStringLiteral("没有权限打开 %1（请把用户加入 dialout 组，重新登录后再试）").arg(device);
+        return StatusLine::tr("没有权限打开 %1（请把用户加入 dialout 组，重新登录后再试）").arg(device);
     case SerialResult::SettingsRefused:
-        return QStringLiteral("设备不接受设置 %1：%2").arg(port.settings(), failure.reason());
+        return StatusLine::tr("设备不接受设置 %1：%2").arg(port.settings(), failure.reason());
     default:
-        return QStringLiteral("无法打开 %1：%2").arg(portDescription(port.commPort()), failure.reason());
+        return StatusLine::tr("无法打开 %1：%2").arg(portDescription(port.commPort()), failure.reason());
     }
 }
 
@@ -160,37 +160,37 @@ void StatusLine::showTraffic()
 QString StatusLine::connectionText() const
 {
     if (m_port.portOpen())
-        return QStringLiteral("已连接 %1 %2").arg(portDescription(m_port.commPort()), m_port.settings());
-    return m_failure.isEmpty() ? QStringLiteral("未连接") : QStringLiteral("未连接 · 连接失败：%1").arg(m_failure);
+        return StatusLine::tr("已连接 %1 %2").arg(portDescription(m_port.commPort()), m_port.settings());
+    return m_failure.isEmpty() ? StatusLine::tr("未连接") : StatusLine::tr("未连接 · 连接失败：%1").arg(m_failure);
 }
 
 QString StatusLine::playbackText() const
 {
     const qsizetype line = m_playback.lastPlayedLine() + 1;
     const QString loops = m_playback.isLooping() && m_playback.loopsCompleted() > 0
-                              ? QStringLiteral(" · 循环第 %1 遍").arg(m_playback.loopsCompleted() + 1)
+                              ? StatusLine::tr(" · 循环第 %1 遍").arg(m_playback.loopsCompleted() + 1)
                               : QString();
     switch (m_playback.state()) {
     case Playback::State::Running:
-        return QStringLiteral("播放中 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops;
+        return StatusLine::tr("播放中 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops;
     case Playback::State::Paused:
-        return QStringLiteral("已暂停 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops;
+        return StatusLine::tr("已暂停 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops;
     case Playback::State::Stopped:
         break;
     }
     switch (m_playback.ending()) {
     case Playback::Ending::None:
-        return QStringLiteral("未播放");
+        return StatusLine::tr("未播放");
     case Playback::Ending::EndOfSequence:
-        return QStringLiteral("播放结束：已到序列末尾");
+        return StatusLine::tr("播放结束：已到序列末尾");
     case Playback::Ending::ZeroInterval:
-        return QStringLiteral("播放停止：第 %1 行的间隔为 0").arg(line);
+        return StatusLine::tr("播放停止：第 %1 行的间隔为 0").arg(line);
     case Playback::Ending::PortNotOpen:
-        return QStringLiteral("播放停止：端口未打开");
+        return StatusLine::tr("播放停止：端口未打开");
     case Playback::Ending::DeviceLost:
-        return QStringLiteral("播放停止：串口连接已中断");
+        return StatusLine::tr("播放停止：串口连接已中断");
     case Playback::Ending::Stopped:
-        return QStringLiteral("播放已停止（第 %1 行）").arg(line);
+        return StatusLine::tr("播放已停止（第 %1 行）").arg(line);
     }
     return {};
 }
@@ -198,8 +198,8 @@ QString StatusLine::playbackText() const
 QString StatusLine::trafficText() const
 {
     const SerialPort::Traffic &sent = m_port.traffic();
-    QString text = QStringLiteral("已发送 %1 字节，%2 条指令").arg(sent.bytes).arg(sent.commands);
+    QString text = StatusLine::tr("已发送 %1 字节，%2 条指令").arg(sent.bytes).arg(sent.commands);
     if (const qint64 queued = m_port.queuedBytes(); queued > 0)
-        text += QStringLiteral("，待发送 %1 字节").arg(queued);
+        text += StatusLine::tr("，待发送 %1 字节").arg(queued);
     return text;
 }

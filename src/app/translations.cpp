@@ -12,6 +12,21 @@ namespace {
 // the serial port's error reasons.
 constexpr const char *catalogues[] = {"qtbase_zh_CN", "qtserialport_zh_CN"};
 
+// Built into the program as a resource (src/CMakeLists.txt).
+constexpr const char *english = "servo-console_en";
+const QString englishFolder = QStringLiteral(":/i18n");
+
+Language current = Language::Chinese;
+
+bool load(QCoreApplication &app, const QString &name, const QString &folder)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(name, folder) && QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
+}
+
 } // namespace
 
 QString qtFolder()
@@ -23,14 +38,25 @@ QStringList installChinese(QCoreApplication &app, const QString &folder)
 {
     QStringList loaded;
     for (const char *name : catalogues) {
-        auto *translator = new QTranslator(&app);
-        if (translator->load(QString::fromLatin1(name), folder) && QCoreApplication::installTranslator(translator)) {
+        if (load(app, QString::fromLatin1(name), folder))
             loaded.append(QString::fromLatin1(name));
-        } else {
-            delete translator;
-        }
     }
     return loaded;
+}
+
+QStringList install(QCoreApplication &app, Language language, const QString &folder)
+{
+    current = language;
+    if (language == Language::Chinese)
+        return installChinese(app, folder);
+    if (load(app, QString::fromLatin1(english), englishFolder))
+        return {QString::fromLatin1(english)};
+    return {};
+}
+
+Language installed()
+{
+    return current;
 }
 
 } // namespace translations

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "core/language.h"
+
 #include <QString>
 #include <QStringList>
 
 class QCoreApplication;
 
-// Qt's own texts (standard buttons, context menus, file dialogs, command-line
-// help) in Simplified Chinese, whatever the machine's language: the catalogues
-// that Qt ships, on Debian in the package qt6-translations-l10n.
+// The interface's language. Our texts are written in Simplified Chinese; Qt's own
+// (standard buttons, context menus, file dialogs, command-line help) follow them
+// through the catalogues that Qt ships, on Debian in qt6-translations-l10n,
+// whatever the machine's language. English comes from our own catalogue.
 namespace translations {
 
 // Qt's translations folder.
@@ -17,5 +20,13 @@ QString qtFolder();
 // returns the names of those loaded. Without them nothing is installed and Qt
 // speaks English, as without this call.
 QStringList installChinese(QCoreApplication &app, const QString &folder = qtFolder());
+
+// Installs the catalogues of `language` on `app` and returns the names of those
+// loaded: Qt's Chinese ones for Chinese (our texts are written in Chinese), our
+// English catalogue, built into the program, for English (Qt's texts are English).
+QStringList install(QCoreApplication &app, Language language, const QString &folder = qtFolder());
+
+// The language installed last; Chinese before any install().
+Language installed();
 
 } // namespace translations

@@ -24,8 +24,9 @@ double radians(double deg)
 
 QString ArmView::jointName(int joint)
 {
-    static const char16_t *const names[jointCount] = {u"底座旋转", u"肩部", u"肘部", u"腕部", u"腕部旋转", u"夹爪"};
-    return QString::fromUtf16(names[joint]);
+    static const char *const names[jointCount] = {QT_TR_NOOP("底座旋转"), QT_TR_NOOP("肩部"), QT_TR_NOOP("肘部"),
+                                                  QT_TR_NOOP("腕部"),     QT_TR_NOOP("腕部旋转"), QT_TR_NOOP("夹爪")};
+    return tr(names[joint]);
 }
 
 ArmView::ArmView(QWidget *parent) : QWidget(parent)

@@ -20,17 +20,17 @@ namespace {
 QString flagText(boardcommand::Flags flags)
 {
     using boardcommand::Flag;
-    static const std::pair<Flag, const char16_t *> texts[] = {
-        {Flag::UnknownChannel, u"未知通道"}, {Flag::PulseOutOfRange, u"脉宽超出500–2500"},
-        {Flag::MissingPulse, u"缺少P脉宽"},  {Flag::EmptySpeed, u"S后无速度（按不限速）"},
-        {Flag::EmptyTime, u"T后无时间"},     {Flag::Junk, u"无法识别的字符"},
-        {Flag::Overlong, u"行过长，已丢弃"}, {Flag::NulByte, u"含空字符"},
-        {Flag::NonAscii, u"含非ASCII字节"},
+    static const std::pair<Flag, const char *> texts[] = {
+        {Flag::UnknownChannel, QT_TRANSLATE_NOOP("BoardWindow", "未知通道")}, {Flag::PulseOutOfRange, QT_TRANSLATE_NOOP("BoardWindow", "脉宽超出500–2500")},
+        {Flag::MissingPulse, QT_TRANSLATE_NOOP("BoardWindow", "缺少P脉宽")},  {Flag::EmptySpeed, QT_TRANSLATE_NOOP("BoardWindow", "S后无速度（按不限速）")},
+        {Flag::EmptyTime, QT_TRANSLATE_NOOP("BoardWindow", "T后无时间")},     {Flag::Junk, QT_TRANSLATE_NOOP("BoardWindow", "无法识别的字符")},
+        {Flag::Overlong, QT_TRANSLATE_NOOP("BoardWindow", "行过长，已丢弃")}, {Flag::NulByte, QT_TRANSLATE_NOOP("BoardWindow", "含空字符")},
+        {Flag::NonAscii, QT_TRANSLATE_NOOP("BoardWindow", "含非ASCII字节")},
     };
     QStringList parts;
     for (const auto &[flag, text] : texts) {
         if (flags.testFlag(flag))
-            parts.append(QString::fromUtf16(text));
+            parts.append(BoardWindow::tr(text));
     }
     return parts.join(u'，');
 }
@@ -55,11 +55,11 @@ QString printable(const QByteArray &raw)
 BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(parent), m_session(session)
 {
     setObjectName(QStringLiteral("BoardWindow"));
-    setWindowTitle(QStringLiteral("虚拟舵机板 %1").arg(session.portName()));
+    setWindowTitle(tr("虚拟舵机板 %1").arg(session.portName()));
     setFont(uilook::captionFont());
 
     auto *layout = new QVBoxLayout(this);
-    auto *port = new QLabel(QStringLiteral("端口：%1（虚拟舵机板）").arg(session.portName()), this);
+    auto *port = new QLabel(tr("端口：%1（虚拟舵机板）").arg(session.portName()), this);
     port->setObjectName(QStringLiteral("portName"));
     QFont big = font();
     big.setPointSize(14);
@@ -77,7 +77,7 @@ BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(paren
     layout->addLayout(header);
 
     auto *middle = new QHBoxLayout;
-    auto *armBox = new QGroupBox(QStringLiteral("机械臂（侧视）"), this);
+    auto *armBox = new QGroupBox(tr("机械臂（侧视）"), this);
     auto *armLayout = new QVBoxLayout(armBox);
     m_arm = new ArmView(armBox);
     armLayout->addWidget(m_arm, 1);
@@ -99,7 +99,7 @@ BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(paren
     armLayout->addLayout(mapping);
     middle->addWidget(armBox, 3);
 
-    auto *logBox = new QGroupBox(QStringLiteral("收到的指令（到达时间，红色为有问题的行）"), this);
+    auto *logBox = new QGroupBox(tr("收到的指令（到达时间，红色为有问题的行）"), this);
     auto *logLayout = new QVBoxLayout(logBox);
     m_log = new QListWidget(logBox);
     m_log->setObjectName(QStringLiteral("commandLog"));
@@ -109,7 +109,7 @@ BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(paren
     middle->addWidget(logBox, 2);
     layout->addLayout(middle, 1);
 
-    auto *gaugeBox = new QGroupBox(QStringLiteral("通道 0–31（蓝色：当前位置，红线：目标）"), this);
+    auto *gaugeBox = new QGroupBox(tr("通道 0–31（蓝色：当前位置，红线：目标）"), this);
     auto *gaugeLayout = new QVBoxLayout(gaugeBox);
     m_gauges = new GaugeStrip(gaugeBox);
     gaugeLayout->addWidget(m_gauges);
@@ -163,7 +163,7 @@ void BoardWindow::frame()
     m_arm->setChannels(jointChannels);
     m_arm->setPulses(pulses);
 
-    m_counters->setText(QStringLiteral("字节 %1　指令 %2　有问题 %3")
+    m_counters->setText(tr("字节 %1　指令 %2　有问题 %3")
                             .arg(m_session.bytes())
                             .arg(m_session.commands())
                             .arg(m_session.flagged()));
@@ -192,11 +192,11 @@ void BoardWindow::appendToLog(const Received &received)
 void BoardWindow::showLine()
 {
     const LineRate rate = m_session.lineRate();
-    const QString text = QStringLiteral("%1　%2 波特，每字符 %3 位%4")
+    const QString text = tr("%1　%2 波特，每字符 %3 位%4")
                              .arg(m_session.device())
                              .arg(rate.baud)
                              .arg(rate.bitsPerCharacter)
-                             .arg(m_session.pacing() ? QStringLiteral("，按波特率读取") : QStringLiteral("，不限速读取"));
+                             .arg(m_session.pacing() ? tr("，按波特率读取") : tr("，不限速读取"));
     if (text != m_lineText) {
         m_lineText = text;
         m_line->setText(text);

@@ -1,5 +1,6 @@
 #include "notifier.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -54,12 +55,12 @@ namespace messages {
 
 Message portInUse()
 {
-    return {Message::Icon::Critical, QStringLiteral("错误"), QStringLiteral("端口已被占用")};
+    return {Message::Icon::Critical, QCoreApplication::translate("Notifier", "错误"), QCoreApplication::translate("Notifier", "端口已被占用")};
 }
 
 Message portNotOpen()
 {
-    return {Message::Icon::Critical, QStringLiteral("错误"), QStringLiteral("端口未打开")};
+    return {Message::Icon::Critical, QCoreApplication::translate("Notifier", "错误"), QCoreApplication::translate("Notifier", "端口未打开")};
 }
 
 } // namespace messages

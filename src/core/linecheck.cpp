@@ -4,6 +4,8 @@
 #include "core/lineformat.h"
 #include "sequenceline.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace linecheck {
@@ -64,19 +66,19 @@ QString describePlayback(const QString &line)
     const Reading read = readLine(line);
     switch (read.skipped) {
     case Reading::Skip::TooShort:
-        return QStringLiteral("发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔");
+        return QCoreApplication::translate("linecheck", "发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔");
     case Reading::Skip::IntervalUnreadable:
-        return QStringLiteral("发送：无（第 5 到 9 个字符读出的间隔超出范围）\n间隔：沿用上一行的间隔");
+        return QCoreApplication::translate("linecheck", "发送：无（第 5 到 9 个字符读出的间隔超出范围）\n间隔：沿用上一行的间隔");
     case Reading::Skip::None:
         break;
     }
     const QString sent =
-        read.bytes.isEmpty() ? QStringLiteral("发送：无字节") : QStringLiteral("发送：") + escaped(read.bytes);
+        read.bytes.isEmpty() ? QCoreApplication::translate("linecheck", "发送：无字节") : QCoreApplication::translate("linecheck", "发送：") + escaped(read.bytes);
     if (read.interval > 0)
-        return sent + QStringLiteral("\n间隔：%1 毫秒").arg(read.interval);
+        return sent + QCoreApplication::translate("linecheck", "\n间隔：%1 毫秒").arg(read.interval);
     if (read.interval == 0)
-        return sent + QStringLiteral("\n间隔：0，播放在此行之后停止");
-    return sent + QStringLiteral("\n间隔：%1 无效，沿用上一行的间隔").arg(read.interval);
+        return sent + QCoreApplication::translate("linecheck", "\n间隔：0，播放在此行之后停止");
+    return sent + QCoreApplication::translate("linecheck", "\n间隔：%1 无效，沿用上一行的间隔").arg(read.interval);
 }
 
 QString escaped(const QByteArray &bytes)

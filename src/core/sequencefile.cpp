@@ -165,10 +165,10 @@ std::optional<QByteArray> readRegularFile(const QString &path, QString *error)
 {
     const QFileInfo info(path);
     if (!info.isFile()) {
-        *error = QStringLiteral("这不是一个普通文件。");
+        *error = QCoreApplication::translate("SequenceFile", "这不是一个普通文件。");
         return std::nullopt;
     }
-    const QString tooLarge = QStringLiteral("文件大于 %1 MB，不是动作序列文件。").arg(SequenceFile::maximumSize >> 20);
+    const QString tooLarge = QCoreApplication::translate("SequenceFile", "文件大于 %1 MB，不是动作序列文件。").arg(SequenceFile::maximumSize >> 20);
     if (info.size() > SequenceFile::maximumSize) {
         *error = tooLarge;
         return std::nullopt;
@@ -255,7 +255,7 @@ std::optional<QString> SequenceFile::load(QString *error)
     if (bytes) {
         content = decode(*bytes);
         if (!content)
-            *error = QStringLiteral("文件内容不是 UTF-8、GBK 或带字节顺序标记的 UTF-16 文本，无法原样读取。");
+            *error = QCoreApplication::translate("SequenceFile", "文件内容不是 UTF-8、GBK 或带字节顺序标记的 UTF-16 文本，无法原样读取。");
     }
     if (!content) {
         m_unreadable = true;
@@ -307,17 +307,17 @@ bool SequenceFile::changedOnDisk() const
 std::optional<QString> SequenceFile::save(const QString &text)
 {
     if (m_unreadable)
-        return QStringLiteral("启动时无法读取该文件，为免覆盖其原有内容，本次未保存。");
+        return QCoreApplication::translate("SequenceFile", "启动时无法读取该文件，为免覆盖其原有内容，本次未保存。");
     const QFileInfo existing(m_path);
     // A link is replaced whatever it points to; only a file of its own is checked.
     if (!existing.isSymLink() && existing.exists() && !existing.isFile())
-        return QStringLiteral("这不是一个普通文件。");
+        return QCoreApplication::translate("SequenceFile", "这不是一个普通文件。");
     if (!existing.isSymLink() && existing.exists() && isReadOnly(existing))
-        return QStringLiteral("文件是只读的。");
+        return QCoreApplication::translate("SequenceFile", "文件是只读的。");
 
     const QString folder = existing.absolutePath();
     if (!QDir().mkpath(folder))
-        return QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder));
+        return QCoreApplication::translate("SequenceFile", "无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder));
 
     constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     const auto mode = m_ownerOnly          ? std::optional(ownerOnly)
@@ -355,13 +355,13 @@ std::optional<QString> SequenceFile::writeWhole(const QString &text, Encoding en
     if (!encoded) {
         file.cancelWriting();
         *unencodable = true;
-        return QStringLiteral("编码无法容纳文本中的字符。");
+        return QCoreApplication::translate("SequenceFile", "编码无法容纳文本中的字符。");
     }
     written = written && file.flush() && (!mode || file.setPermissions(*mode));
     if (!written) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return reason.isEmpty() ? QStringLiteral("写入失败。") : reason;
+        return reason.isEmpty() ? QCoreApplication::translate("SequenceFile", "写入失败。") : reason;
     }
     if (!file.commit())
         return file.errorString();

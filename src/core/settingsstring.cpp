@@ -1,5 +1,7 @@
 #include "settingsstring.h"
 
+#include <QCoreApplication>
+
 namespace settingsstring {
 
 Fields split(const QString &settings)
@@ -51,7 +53,7 @@ double bytesPerSecond(const LineSettings &line)
     return line.baudRate / (1 + line.dataBits + parityBits + stopBits);
 }
 
-std::variant<LineSettings, QString> parse(const QString &settings, bool oneAndHalfStopBits)
+std::variant<LineSettings, Problem> parse(const QString &settings, bool oneAndHalfStopBits)
 {
     const Fields fields = split(settings);
     LineSettings line;
@@ -59,7 +61,7 @@ std::variant<LineSettings, QString> parse(const QString &settings, bool oneAndHa
     bool ok = false;
     const qint64 baud = fields.baudRate.toLongLong(&ok);
     if (!allDigits(fields.baudRate) || !ok || baud < 1 || baud > 4'000'000)
-        return QStringLiteral("比特率“%1”无效：应为 1 到 4000000 之间的整数。").arg(fields.baudRate);
+        return Problem{Problem::Field::BaudRate, fields.baudRate};
     line.baudRate = static_cast<qint32>(baud);
 
     const QString parity = fields.parity.toLower();
@@ -74,10 +76,10 @@ std::variant<LineSettings, QString> parse(const QString &settings, bool oneAndHa
     else if (parity == u"s")
         line.parity = LineSettings::Parity::Space;
     else
-        return QStringLiteral("校验位“%1”无效：应为 n、e、o、m 或 s。").arg(fields.parity);
+        return Problem{Problem::Field::Parity, fields.parity};
 
     if (!allDigits(fields.dataBits) || fields.dataBits.toInt() < 5 || fields.dataBits.toInt() > 8)
-        return QStringLiteral("数据位“%1”无效：应为 5、6、7 或 8。").arg(fields.dataBits);
+        return Problem{Problem::Field::DataBits, fields.dataBits};
     line.dataBits = fields.dataBits.toInt();
 
     if (fields.stopBits == u"1")
@@ -85,15 +87,34 @@ std::variant<LineSettings, QString> parse(const QString &settings, bool oneAndHa
     else if (fields.stopBits == u"1.5" && oneAndHalfStopBits)
         line.stopBits = LineSettings::StopBits::OneAndHalf;
     else if (fields.stopBits == u"1.5")
-        return QStringLiteral("停止位“1.5”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。");
+        return Problem{Problem::Field::StopBits, fields.stopBits, true};
     else if (fields.stopBits == u"2")
         line.stopBits = LineSettings::StopBits::Two;
-    else if (oneAndHalfStopBits)
-        return QStringLiteral("停止位“%1”无效：应为 1、1.5 或 2。").arg(fields.stopBits);
     else
-        return QStringLiteral("停止位“%1”无效：应为 1 或 2。").arg(fields.stopBits);
+        return Problem{Problem::Field::StopBits, fields.stopBits};
 
     return line;
+}
+
+QString describe(const Problem &problem, bool oneAndHalfStopBits)
+{
+    const auto text = [&problem](const char *sentence) {
+        return QCoreApplication::translate("SettingsString", sentence).arg(problem.given);
+    };
+    switch (problem.field) {
+    case Problem::Field::BaudRate:
+        return text(QT_TRANSLATE_NOOP("SettingsString", "比特率“%1”无效：应为 1 到 4000000 之间的整数。"));
+    case Problem::Field::Parity:
+        return text(QT_TRANSLATE_NOOP("SettingsString", "校验位“%1”无效：应为 n、e、o、m 或 s。"));
+    case Problem::Field::DataBits:
+        return text(QT_TRANSLATE_NOOP("SettingsString", "数据位“%1”无效：应为 5、6、7 或 8。"));
+    case Problem::Field::StopBits:
+        break;
+    }
+    if (problem.unsupported)
+        return text(QT_TRANSLATE_NOOP("SettingsString", "停止位“%1”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。"));
+    return oneAndHalfStopBits ? text(QT_TRANSLATE_NOOP("SettingsString", "停止位“%1”无效：应为 1、1.5 或 2。"))
+                              : text(QT_TRANSLATE_NOOP("SettingsString", "停止位“%1”无效：应为 1 或 2。"));
 }
 
 } // namespace settingsstring

@@ -48,10 +48,24 @@ inline constexpr bool platformHasOneAndHalfStopBits = true;
 inline constexpr bool platformHasOneAndHalfStopBits = false;
 #endif
 
-// The settings a serial port can be given, or why the string is refused (in the
-// operator's language). 1.5 stop bits are refused where the ports cannot send
-// them rather than accepted and not honoured.
-std::variant<LineSettings, QString> parse(const QString &settings,
+// Why a settings string is refused: the first field that is wrong, as written.
+struct Problem {
+    enum class Field { BaudRate, Parity, DataBits, StopBits };
+    Field field = Field::BaudRate;
+    QString given;
+    // A valid value that this platform's ports cannot send (1.5 stop bits).
+    bool unsupported = false;
+
+    friend bool operator==(const Problem &, const Problem &) = default;
+};
+
+// The settings a serial port can be given, or why the string is refused. 1.5
+// stop bits are refused where the ports cannot send them rather than accepted
+// and not honoured.
+std::variant<LineSettings, Problem> parse(const QString &settings,
                                           bool oneAndHalfStopBits = platformHasOneAndHalfStopBits);
+
+// The problem in the operator's language, with the values the field takes.
+QString describe(const Problem &problem, bool oneAndHalfStopBits = platformHasOneAndHalfStopBits);
 
 } // namespace settingsstring

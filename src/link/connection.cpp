@@ -62,7 +62,7 @@ void Connection::disconnectPort()
 void Connection::showState()
 {
     const bool connected = portIsOpen();
-    m_connectButton.setText(connected ? QStringLiteral("断开") : QStringLiteral("连接"));
+    m_connectButton.setText(connected ? tr("断开") : tr("连接"));
     m_portBox.setEnabled(!connected);
     m_settingsButton.setEnabled(!connected);
     Q_EMIT stateChanged(connected);
@@ -74,6 +74,6 @@ void Connection::onLost()
     Q_EMIT deviceLost();
     showState();
     m_notifier.show(m_messageParent,
-                    {Message::Icon::Warning, QStringLiteral("错误"),
-                     QStringLiteral("串口连接已中断（设备已拔出或不再响应），程序已回到未连接状态。")});
+                    {Message::Icon::Warning, tr("错误"),
+                     tr("串口连接已中断（设备已拔出或不再响应），程序已回到未连接状态。")});
 }

@@ -12,7 +12,7 @@
 namespace {
 
 struct Row {
-    const char16_t *caption;
+    const char *caption;
     QStringList items;
     const char16_t *text;
 };
@@ -20,12 +20,12 @@ struct Row {
 // Port, bit rate, data bits, stop bits, parity, flow control. Parity and flow
 // control are shown for reference only: the line always runs without either.
 const Row rows[] = {
-    {u"端口", {}, u""},
-    {u"比特率", {QStringLiteral("2400"), QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")}, u"115200"},
-    {u"数据位", {QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")}, u"8"},
-    {u"停止位", {QStringLiteral("1"), QStringLiteral("2")}, u"1"},
-    {u"奇偶校验", {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"), QStringLiteral("Mark"), QStringLiteral("Space")}, u"None"},
-    {u"流控制", {QStringLiteral("Hardware"), QStringLiteral("Software"), QStringLiteral("None"), QStringLiteral("Custom")}, u"None"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "端口"), {}, u""},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "比特率"), {QStringLiteral("2400"), QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")}, u"115200"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "数据位"), {QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")}, u"8"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "停止位"), {QStringLiteral("1"), QStringLiteral("2")}, u"1"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "奇偶校验"), {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"), QStringLiteral("Mark"), QStringLiteral("Space")}, u"None"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "流控制"), {QStringLiteral("Hardware"), QStringLiteral("Software"), QStringLiteral("None"), QStringLiteral("Custom")}, u"None"},
 };
 
 enum RowIndex { PortRow, BaudRow, DataRow, StopRow };
@@ -38,18 +38,18 @@ PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, const QSt
     : QDialog(parent), m_apply(std::move(apply)), m_notifier(notifier)
 {
     setObjectName(QStringLiteral("Dialog"));
-    setWindowTitle(QStringLiteral("端口设置"));
+    setWindowTitle(tr("端口设置"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(uilook::captionFont());
     setFixedSize(uilook::px(4440), uilook::px(3840));
 
-    auto *frame = new QGroupBox(QStringLiteral("设置"), this);
+    auto *frame = new QGroupBox(tr("设置"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
     uilook::place(*frame, 120, 120, 4200, 3000);
 
     for (int i = 0; i < 6; ++i) {
         const Row &row = rows[i];
-        auto *label = new QLabel(QString::fromUtf16(row.caption), frame);
+        auto *label = new QLabel(tr(row.caption), frame);
         label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         uilook::place(*label, 240, 390 + i * 435, 1200, 300);
 
@@ -63,11 +63,11 @@ PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, const QSt
         m_combos[i] = combo;
     }
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    auto *ok = new QPushButton(tr("确定"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
     uilook::place(*ok, 600, 3300, 1215, 375);
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto *cancel = new QPushButton(tr("取消"), this);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     cancel->setAutoDefault(false);
     uilook::place(*cancel, 2640, 3300, 1215, 375);
@@ -111,8 +111,8 @@ void PortSettingsDialog::accept()
                               m_combos[StopRow]->currentText()),
     };
     if (const std::optional<QString> refused = m_apply(choice)) {
-        m_notifier.show(this, {Message::Icon::Warning, QStringLiteral("端口设置"),
-                               QStringLiteral("端口设置未被采用，原设置仍然有效。\n") + *refused});
+        m_notifier.show(this, {Message::Icon::Warning, tr("端口设置"),
+                               tr("端口设置未被采用，原设置仍然有效。\n") + *refused});
         return;
     }
     QDialog::accept();

@@ -55,11 +55,6 @@ settingsstring::LineSettings lineSettings(const QString &settings)
 
 constexpr int drainMs = 3000;
 
-QString seconds(double value)
-{
-    return QString::number(value, 'f', 1);
-}
-
 } // namespace
 
 QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
@@ -83,11 +78,9 @@ SerialResult QtSerialPort::setPortOpen(bool open)
         if (!m_port.isOpen())
             return {};
         if (const qint64 unsent = drainAndClose(); unsent > 0) {
-            Q_EMIT notice(QStringLiteral("关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，"
-                                         "已被丢弃，没有送到舵机板。")
-                              .arg(unsent)
-                              .arg(seconds(double(unsent) / settingsstring::bytesPerSecond(lineSettings(settings()))))
-                              .arg(seconds(drainMs / 1000.0)));
+            Q_EMIT notice({PortNotice::Kind::DiscardedOnClose, unsent, queueLimit(),
+                           double(unsent) / settingsstring::bytesPerSecond(lineSettings(settings())),
+                           drainMs / 1000.0});
         }
         return {};
     }
@@ -142,10 +135,7 @@ SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
     if (queued + bytes.size() > queueLimit()) {
         if (!m_refusing) {
             m_refusing = true;
-            Q_EMIT notice(QStringLiteral("串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。"
-                                         "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。")
-                              .arg(seconds(queueSeconds))
-                              .arg(queueLimit()));
+            Q_EMIT notice({PortNotice::Kind::Backlog, bytes.size(), queueLimit(), queueSeconds});
         }
         return SerialResult::failure(SerialResult::QueueFull);
     }

@@ -32,8 +32,8 @@ SerialResult SerialPort::setCommPort(int number)
 SerialResult SerialPort::setSettings(const QString &settings)
 {
     const auto parsed = settingsstring::parse(settings);
-    if (const QString *reason = std::get_if<QString>(&parsed))
-        return SerialResult::failure(SerialResult::SettingsRefused, *reason);
+    if (const settingsstring::Problem *problem = std::get_if<settingsstring::Problem>(&parsed))
+        return SerialResult::failure(SerialResult::SettingsRefused, settingsstring::describe(*problem));
     if (const SerialResult applied = applySettings(settings); !applied.ok())
         return applied;
     m_settings = settings;
@@ -48,11 +48,7 @@ SerialResult SerialPort::output(const QString &text)
         return SerialResult::failure(SerialResult::PortNotOpen);
     const QByteArray bytes = textcodec::encodeForWire(text);
     if (bytes.size() > m_queueLimit) {
-        Q_EMIT notice(tr("这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），"
-                         "整条被拒绝、没有发送。")
-                          .arg(bytes.size())
-                          .arg(queueSeconds, 0, 'f', 1)
-                          .arg(m_queueLimit));
+        Q_EMIT notice({PortNotice::Kind::CommandTooLong, bytes.size(), m_queueLimit, queueSeconds});
         return SerialResult::failure(SerialResult::QueueFull);
     }
     // Known before the write: the implementation may report bytes written
@@ -91,4 +87,29 @@ void SerialPort::portClosed(qint64 unsent)
         reportWritten(taken);
     m_commandEnds.clear();
     m_dropped = m_traffic.accepted - m_traffic.bytes;
+}
+
+QString PortNotice::describe() const
+{
+    const auto figure = [](double value) { return QString::number(value, 'f', 1); };
+    switch (kind) {
+    case Kind::CommandTooLong:
+        return SerialPort::tr("这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），"
+                              "整条被拒绝、没有发送。")
+            .arg(bytes)
+            .arg(figure(seconds))
+            .arg(queueLimit);
+    case Kind::Backlog:
+        return SerialPort::tr("串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。"
+                              "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。")
+            .arg(figure(seconds))
+            .arg(queueLimit);
+    case Kind::DiscardedOnClose:
+        break;
+    }
+    return SerialPort::tr("关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，"
+                          "已被丢弃，没有送到舵机板。")
+        .arg(bytes)
+        .arg(figure(seconds))
+        .arg(figure(waitedSeconds));
 }

@@ -42,6 +42,24 @@ private:
 
 // The serial port object: everything the program sends goes through one of
 // these. It only writes; it never waits for the board.
+// What the port tells the operator outside the result of one call, with its figures.
+struct PortNotice {
+    enum class Kind {
+        CommandTooLong,   // one command larger than the queue: refused whole
+        Backlog,          // the queue is full: commands are refused until it drains
+        DiscardedOnClose, // bytes still queued at closing were dropped
+    };
+    Kind kind = Kind::Backlog;
+    qint64 bytes = 0;          // the command's size, or the bytes dropped
+    qint64 queueLimit = 0;     // the bound of the queue, in bytes
+    double seconds = 0;        // sending time of the bound (or of the bytes dropped)
+    double waitedSeconds = 0;  // DiscardedOnClose: how long closing waited
+
+    // In the operator's language.
+    QString describe() const;
+};
+Q_DECLARE_METATYPE(PortNotice)
+
 class SerialPort : public QObject
 {
     Q_OBJECT
@@ -100,8 +118,8 @@ Q_SIGNALS:
     // Something the operator must be told that is not the failure of one call:
     // the port has begun refusing commands because the line cannot keep up
     // (once, when it begins), or bytes still queued when the port was closed
-    // were discarded. The text is in the operator's language.
-    void notice(const QString &text);
+    // were discarded. describe() words it.
+    void notice(const PortNotice &notice);
 
     // A new settings string is in force (see setSettings).
     void settingsChanged(const QString &settings);

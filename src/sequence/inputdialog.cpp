@@ -22,12 +22,12 @@ InputDialog::InputDialog(std::function<void(const QString &)> append, QWidget *p
     m_text->setPlaceholderText(tr("例如 Time1000  #5P1500S300"));
     uilook::place(*m_text, 360, 240, 6135, 975);
 
-    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    auto *ok = new QPushButton(tr("确定"), this);
     ok->setObjectName(QStringLiteral("Command1"));
     ok->setDefault(true);
     uilook::place(*ok, 1200, 1320, 1215, 375);
 
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto *cancel = new QPushButton(tr("取消"), this);
     cancel->setObjectName(QStringLiteral("Command2"));
     cancel->setAutoDefault(false);
     uilook::place(*cancel, 4080, 1320, 1215, 375);

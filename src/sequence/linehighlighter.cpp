@@ -72,7 +72,7 @@ QString LineHighlighter::toolTipFor(qsizetype line) const
     const std::optional<QString> played = GetLineText(m_editor, line);
     if (!played)
         return {};
-    return QStringLiteral("此行与录制的格式不同，播放时：\n") + linecheck::describePlayback(*played);
+    return tr("此行与录制的格式不同，播放时：\n") + linecheck::describePlayback(*played);
 }
 
 bool LineHighlighter::eventFilter(QObject *watched, QEvent *event)

@@ -26,7 +26,7 @@ void SequenceCommands::add()
 void SequenceCommands::modify()
 {
     if (m_editor.selectedText().isEmpty()) {
-        m_notifier.show(m_messageParent, {Message::Icon::None, {}, QStringLiteral("请选择指令")});
+        m_notifier.show(m_messageParent, {Message::Icon::None, {}, tr("请选择指令")});
         return;
     }
     m_editor.setSelectedText(m_makeLine() + u'\r');

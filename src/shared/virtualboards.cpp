@@ -1,5 +1,6 @@
 #include "virtualboards.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QRegularExpression>
@@ -45,7 +46,7 @@ QList<int> runningPorts()
 
 QString displayName(int portNumber)
 {
-    return QStringLiteral("COM%1 (虚拟舵机板)").arg(portNumber);
+    return QCoreApplication::translate("VirtualBoards", "COM%1 (虚拟舵机板)").arg(portNumber);
 }
 
 } // namespace virtualboards

@@ -160,8 +160,11 @@ private Q_SLOTS:
             for (int attempt = 1; attempt <= 2; ++attempt) {
                 QCOMPARE(m_port->output(text).code(), SerialResult::QueueFull);
                 QCOMPARE(m_notices->count(), attempt);
-                const QString told = m_notices->last().first().toString();
-                QVERIFY2(told.contains(QString::number(m_port->queueLimit())), qPrintable(told));
+                const auto told = m_notices->last().first().value<PortNotice>();
+                QCOMPARE(told.kind, PortNotice::Kind::CommandTooLong);
+                QCOMPARE(told.bytes, qint64(size));
+                QCOMPARE(told.queueLimit, m_port->queueLimit());
+                QVERIFY2(told.describe().contains(QString::number(m_port->queueLimit())), qPrintable(told.describe()));
             }
             QCOMPARE(m_port->queuedBytes(), 0);
             QCOMPARE(m_port->traffic().bytes, 0);
@@ -243,14 +246,15 @@ private Q_SLOTS:
             QVERIFY(sent.commands < accepted.count('\r'));
             // What could not go out is said, with how much it was.
             QCOMPARE(m_notices->count(), 1);
-            const QString told = m_notices->first().first().toString();
-            QVERIFY2(told.contains(u"字节") && told.contains(u"丢弃"), qPrintable(told));
+            const auto told = m_notices->first().first().value<PortNotice>();
+            QCOMPARE(told.kind, PortNotice::Kind::DiscardedOnClose);
+            QVERIFY2(told.describe().contains(u"字节") && told.describe().contains(u"丢弃"), qPrintable(told.describe()));
             QTRY_VERIFY(m_pty->received().size() > 0);
             QVERIFY(accepted.startsWith(m_pty->received()));
             QVERIFY(m_pty->received().size() < accepted.size());
             QVERIFY(m_pty->received().size() <= sent.bytes);
             // Sent and discarded make up what was accepted.
-            QVERIFY2(told.contains(QString::number(accepted.size() - sent.bytes)), qPrintable(told));
+            QCOMPARE(told.bytes, accepted.size() - sent.bytes);
         }
         QCOMPARE(m_lost->count(), 0);
     }

@@ -1,0 +1,83 @@
+#include "support/testmain.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+// The English catalogue is complete, and every Chinese text of the console's
+// sources goes through it.
+class TestCatalogue : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everySourceTextHasAFinishedTranslation()
+    {
+        QFile file(QStringLiteral(ENGLISH_TS));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+        QXmlStreamReader ts(&file);
+        QString context;
+        QString source;
+        QStringList lacking;
+        int messages = 0;
+        while (!ts.atEnd()) {
+            if (ts.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (ts.name() == u"name") {
+                context = ts.readElementText();
+            } else if (ts.name() == u"source") {
+                source = ts.readElementText();
+            } else if (ts.name() == u"translation") {
+                ++messages;
+                const bool unfinished = ts.attributes().hasAttribute(QStringLiteral("type"));
+                if (ts.readElementText().isEmpty() || unfinished)
+                    lacking.append(context + QStringLiteral(": ") + source);
+            }
+        }
+        QVERIFY2(!ts.hasError(), qPrintable(ts.errorString()));
+        QVERIFY(messages > 100);
+        QVERIFY2(lacking.isEmpty(), qPrintable(lacking.join(u'\n')));
+    }
+
+    // A Chinese string literal is the source text of tr(), QT_TR_NOOP(),
+    // QCoreApplication::translate() or QT_TRANSLATE_NOOP(), or continues one.
+    void noChineseTextOutsideTr()
+    {
+        static const QRegularExpression token(QStringLiteral("\"(?:[^\"\\\\\n]|\\\\.)*\"|//[^\n]*|/\\*.*?\\*/"),
+                                               QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression han(QStringLiteral("\\p{Han}"));
+        static const QRegularExpression opener(
+            QStringLiteral("(?:\\btr|QT_TR_NOOP)\\(\\s*$|(?:\\btranslate|QT_TRANSLATE_NOOP)\\(\\s*\"\\w+\",\\s*$"));
+        QStringList outside;
+        for (const char *folder : {"app", "common", "core", "link", "sequence", "shared"}) {
+            QDirIterator files(QStringLiteral(SOURCE_DIR "/") + QLatin1String(folder), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                               QDir::Files);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+                const QString text = QString::fromUtf8(file.readAll());
+                qsizetype end = 0;
+                bool previousTranslated = false;
+                for (auto match = token.globalMatch(text); match.hasNext();) {
+                    const QRegularExpressionMatch literal = match.next();
+                    if (!literal.captured().startsWith(u'"'))
+                        continue; // a comment
+                    const QString before = text.mid(end, literal.capturedStart() - end);
+                    const bool continues = previousTranslated && before.trimmed().isEmpty();
+                    const bool opens = opener.match(text.left(literal.capturedStart()).right(80)).hasMatch();
+                    previousTranslated = continues || opens;
+                    end = literal.capturedEnd();
+                    if (literal.captured().contains(han) && !previousTranslated) {
+                        const qsizetype line = text.left(literal.capturedStart()).count(u'\n') + 1;
+                        outside.append(QStringLiteral("%1:%2: %3").arg(file.fileName()).arg(line).arg(literal.captured()));
+                    }
+                }
+            }
+        }
+        QVERIFY2(outside.isEmpty(), qPrintable(outside.join(u'\n')));
+    }
+};
+
+SERVO_TEST_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"

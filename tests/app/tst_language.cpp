@@ -1,0 +1,109 @@
+#include "app/translations.h"
+#include "core/language.h"
+#include "support/testmain.h"
+#include "support/windowharness.h"
+
+#include <QGroupBox>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+#include <optional>
+
+// The interface's language at start: Chinese on an English-speaking machine
+// until the operator chooses English, in the menu (remembered) or with
+// --language (which wins). Qt's own texts follow.
+class TestLanguage : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QCOMPARE(QLocale::system().language(), QLocale::English); }
+
+    void init()
+    {
+        // The settings file lives in a folder of this test, never the user's
+        // (each WindowHarness moves it into a folder of its own).
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.path());
+    }
+
+    void cleanup()
+    {
+        // Removes the catalogues the row installed.
+        qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>());
+        QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("servo-console"),
+                                QStringLiteral("servo-console"))
+                          .fileName());
+    }
+
+    void startsIn_data()
+    {
+        QTest::addColumn<std::optional<Language>>("remembered");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<Language>("expected");
+
+        QTest::newRow("nothing chosen") << std::optional<Language>() << QString() << Language::Chinese;
+        QTest::newRow("English remembered") << std::optional(Language::English) << QString() << Language::English;
+        QTest::newRow("Chinese remembered") << std::optional(Language::Chinese) << QString() << Language::Chinese;
+        QTest::newRow("--language en") << std::optional<Language>() << u"en"_qs << Language::English;
+        QTest::newRow("--language zh over English remembered")
+            << std::optional(Language::English) << u"zh"_qs << Language::Chinese;
+        QTest::newRow("--language en over Chinese remembered")
+            << std::optional(Language::Chinese) << u"en"_qs << Language::English;
+    }
+
+    void startsIn()
+    {
+        QFETCH(std::optional<Language>, remembered);
+        QFETCH(QString, commandLine);
+        QFETCH(Language, expected);
+        if (remembered)
+            language::remember(*remembered);
+
+        const Language chosen = language::atStartUp(commandLine);
+        QCOMPARE(chosen, expected);
+        const QStringList loaded = translations::install(*QCoreApplication::instance(), chosen);
+        QVERIFY2(!loaded.isEmpty() || chosen == Language::Chinese, "the English catalogue is not built in");
+
+        WindowHarness h;
+        const bool english = expected == Language::English;
+        QCOMPARE(h.button("Command1").text(), english ? u"Reset"_qs : u"复位"_qs);
+        QCOMPARE(h.button("Command2").text(), english ? u"Add"_qs : u"添加"_qs);
+        QCOMPARE(h.child<QGroupBox>(u"Frame1"_qs).title(), english ? u"Port"_qs : u"端口"_qs);
+        QCOMPARE(h.child<QGroupBox>(u"Frame4"_qs).title(), english ? u"Command library"_qs : u"指令库"_qs);
+        QVERIFY(h.window().findChild<QMenu *>(u"languageMenu"_qs));
+        // Qt's own texts follow, where Qt's Chinese catalogue is installed.
+        if (!english && !loaded.contains(u"qtbase_zh_CN"_qs))
+            return;
+        QMessageBox box(QMessageBox::NoIcon, {}, {}, QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), english ? u"OK"_qs : u"确定"_qs);
+    }
+
+    // A choice in the menu is kept for the next start and said so; the running
+    // interface stays as it is.
+    void menuRemembersTheChoice()
+    {
+        translations::install(*QCoreApplication::instance(), Language::Chinese);
+        WindowHarness h; // with a settings folder of its own
+        auto *english = h.window().findChild<QAction *>(u"englishAction"_qs);
+        auto *chinese = h.window().findChild<QAction *>(u"chineseAction"_qs);
+        QVERIFY(english && chinese);
+        QVERIFY(chinese->isChecked() && !english->isChecked());
+        english->trigger();
+        QVERIFY(english->isChecked() && !chinese->isChecked());
+        QCOMPARE(language::remembered(), Language::English);
+        QCOMPARE(h.notifier.shown.size(), 1);
+        QCOMPARE(h.button("Command1").text(), u"复位"_qs);
+        chinese->trigger();
+        QCOMPARE(language::remembered(), Language::Chinese);
+        QCOMPARE(h.notifier.shown.size(), 1); // back to the running language: nothing to say
+    }
+
+private:
+    QTemporaryDir m_config;
+};
+
+SERVO_TEST_MAIN(TestLanguage)
+#include "tst_language.moc"

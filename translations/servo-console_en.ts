@@ -1,0 +1,713 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>ChannelPanel</name>
+    <message>
+        <source>板上通道 #%1</source>
+        <translation>Board channel #%1</translation>
+    </message>
+    <message>
+        <source>通道控制</source>
+        <translation>Channels</translation>
+    </message>
+    <message>
+        <source>框是空的</source>
+        <translation>the box is empty</translation>
+    </message>
+    <message>
+        <source>“%1”不是数字</source>
+        <translation>“%1” is not a number</translation>
+    </message>
+    <message>
+        <source>“%1”不在 %2 到 %3 之间</source>
+        <translation>“%1” is not between %2 and %3</translation>
+    </message>
+    <message>
+        <source>%1，没有发送；滑块仍在 %2，连接时发送的是 %2</source>
+        <translation>%1; nothing was sent. The slider stays at %2, and %2 is what is sent on connecting</translation>
+    </message>
+</context>
+<context>
+    <name>Connection</name>
+    <message>
+        <source>断开</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>连接</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>串口连接已中断（设备已拔出或不再响应），程序已回到未连接状态。</source>
+        <translation>The serial connection was lost (the device was unplugged or stopped responding). The program is disconnected again.</translation>
+    </message>
+</context>
+<context>
+    <name>InputDialog</name>
+    <message>
+        <source>例如 Time1000  #5P1500S300</source>
+        <translation>for example Time1000  #5P1500S300</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>LanguageMenu</name>
+    <message>
+        <source>语言 / Language</source>
+        <translation>Language / 语言</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>中文 (Chinese)</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>下次启动时界面将使用 English。</source>
+        <translation>The interface will be in English from the next start.</translation>
+    </message>
+    <message>
+        <source>下次启动时界面将使用中文。</source>
+        <translation>The interface will be in Chinese (中文) from the next start.</translation>
+    </message>
+</context>
+<context>
+    <name>LineHighlighter</name>
+    <message>
+        <source>此行与录制的格式不同，播放时：
+</source>
+        <translation>This line differs from the recorded format. When played:
+</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Operations</translation>
+    </message>
+    <message>
+        <source>复位</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>插入</source>
+        <translation>Insert</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>速度调节</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>速度调节最多 %1 个字符，多出的输入没有被接受。</source>
+        <translation>Speed takes at most %1 characters; the extra input was not accepted.</translation>
+    </message>
+    <message>
+        <source>间隔时间</source>
+        <translation>Interval</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>指令库</source>
+        <translation>Command library</translation>
+    </message>
+    <message>
+        <source>手输指令</source>
+        <translation>Manual command</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>序列(&amp;Q)</source>
+        <translation>Se&amp;quence</translation>
+    </message>
+    <message>
+        <source>插入…</source>
+        <translation>Insert…</translation>
+    </message>
+    <message>
+        <source>播放(&amp;P)</source>
+        <translation>&amp;Playback</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>手输指令最多 %1 个字符（串口在当前设置下能排队等待发送的量），多出的输入没有被接受。</source>
+        <translation>A manual command takes at most %1 characters (what the serial port can queue for sending at its current settings); the extra input was not accepted.</translation>
+    </message>
+</context>
+<context>
+    <name>Notifier</name>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>端口已被占用</source>
+        <translation>The port is in use</translation>
+    </message>
+    <message>
+        <source>端口未打开</source>
+        <translation>The port is not open</translation>
+    </message>
+</context>
+<context>
+    <name>PlaybackActions</name>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>从选中行运行</source>
+        <translation>Run from selected line</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>单步</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>循环播放</source>
+        <translation>Loop</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+</context>
+<context>
+    <name>PortSettingsDialog</name>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>比特率</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>数据位</source>
+        <translation>Data bits</translation>
+    </message>
+    <message>
+        <source>停止位</source>
+        <translation>Stop bits</translation>
+    </message>
+    <message>
+        <source>奇偶校验</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>流控制</source>
+        <translation>Flow control</translation>
+    </message>
+    <message>
+        <source>端口设置</source>
+        <translation>Port settings</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>端口设置未被采用，原设置仍然有效。
+</source>
+        <translation>The port settings were not applied; the previous settings remain in effect.
+</translation>
+    </message>
+</context>
+<context>
+    <name>SequenceCommands</name>
+    <message>
+        <source>请选择指令</source>
+        <translation>Please select a command</translation>
+    </message>
+</context>
+<context>
+    <name>SequenceFile</name>
+    <message>
+        <source>这不是一个普通文件。</source>
+        <translation>This is not a regular file.</translation>
+    </message>
+    <message>
+        <source>文件大于 %1 MB，不是动作序列文件。</source>
+        <translation>The file is larger than %1 MB; it is not a motion sequence file.</translation>
+    </message>
+    <message>
+        <source>文件内容不是 UTF-8、GBK 或带字节顺序标记的 UTF-16 文本，无法原样读取。</source>
+        <translation>The file is not UTF-8, GBK or UTF-16 text with a byte order mark, so it cannot be read as it is.</translation>
+    </message>
+    <message>
+        <source>启动时无法读取该文件，为免覆盖其原有内容，本次未保存。</source>
+        <translation>The file could not be read at start-up; to avoid overwriting its contents, nothing was saved this time.</translation>
+    </message>
+    <message>
+        <source>文件是只读的。</source>
+        <translation>The file is read-only.</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>编码无法容纳文本中的字符。</source>
+        <translation>The encoding cannot hold the characters in the text.</translation>
+    </message>
+    <message>
+        <source>写入失败。</source>
+        <translation>Writing failed.</translation>
+    </message>
+</context>
+<context>
+    <name>SequenceFileMenu</name>
+    <message>
+        <source>动作序列 (%1);;所有文件 (*)</source>
+        <translation>Motion sequences (%1);;All files (*)</translation>
+    </message>
+    <message>
+        <source>打开序列</source>
+        <translation>Open sequence</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>打开序列…</source>
+        <translation>Open sequence…</translation>
+    </message>
+    <message>
+        <source>另存为…</source>
+        <translation>Save as…</translation>
+    </message>
+    <message>
+        <source>最近的文件</source>
+        <translation>Recent files</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：
+%2</source>
+        <translation>Cannot read %1:
+%2</translation>
+    </message>
+    <message>
+        <source>动作序列未能保存到 %1：
+%2</source>
+        <translation>The motion sequence could not be saved to %1:
+%2</translation>
+    </message>
+    <message>
+        <source>（无）</source>
+        <translation>(none)</translation>
+    </message>
+</context>
+<context>
+    <name>SequenceStoreQuestions</name>
+    <message>
+        <source>%1 在本程序读入之后已被修改（可能是另一个程序）。</source>
+        <translation>%1 has been changed since this program read it (perhaps by another program).</translation>
+    </message>
+    <message>
+        <source>无法读取动作序列文件 %1：
+%2
+
+本次运行不会覆盖该文件。</source>
+        <translation>Cannot read the motion sequence file %1:
+%2
+
+This run will not overwrite the file.</translation>
+    </message>
+    <message>
+        <source>另一个正在运行的舵机控制台也打开了 %1。
+
+本窗口的未保存修改另存一份恢复副本，互不删除；保存时若文件已被另一个窗口改写，会先询问。</source>
+        <translation>Another running Servo Console also has %1 open.
+
+This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other's; when saving, you are asked first if the other window has rewritten the file.</translation>
+    </message>
+    <message>
+        <source>上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。
+
+要恢复这些修改吗？不恢复则删除该副本。</source>
+        <translation>The last run left unsaved changes to the motion sequence in the recovery copy %1, which is newer than %2.
+
+Restore these changes? If not, the copy is deleted.</translation>
+    </message>
+    <message>
+        <source>恢复</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>不恢复</source>
+        <translation>Don't restore</translation>
+    </message>
+    <message>
+        <source>
+
+要用本窗口中的动作序列覆盖它吗？</source>
+        <translation>
+
+Overwrite it with the motion sequence in this window?</translation>
+    </message>
+    <message>
+        <source>覆盖</source>
+        <translation>Overwrite</translation>
+    </message>
+    <message>
+        <source>不关闭窗口</source>
+        <translation>Keep the window open</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>动作序列未能保存到 %1：
+%2</source>
+        <translation>The motion sequence could not be saved to %1:
+%2</translation>
+    </message>
+    <message>
+        <source>动作序列未能保存到 %1：
+%2
+
+仍要关闭吗？关闭后未保存的动作序列将丢失。</source>
+        <translation>The motion sequence could not be saved to %1:
+%2
+
+Close anyway? The unsaved motion sequence will be lost.</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>无法写入恢复副本 %1：
+%2
+
+程序意外退出时，未保存的修改将无法恢复。</source>
+        <translation>Cannot write the recovery copy %1:
+%2
+
+If the program ends unexpectedly, unsaved changes cannot be recovered.</translation>
+    </message>
+    <message>
+        <source>动作序列未保存到 %1：%2
+</source>
+        <translation>The motion sequence was not saved to %1: %2
+</translation>
+    </message>
+    <message>
+        <source>恢复副本 %1 也未能写入：%2
+</source>
+        <translation>The recovery copy %1 could not be written either: %2
+</translation>
+    </message>
+    <message>
+        <source>未保存的动作序列留在 %1 中，下次启动时可以恢复。
+</source>
+        <translation>The unsaved motion sequence is kept in %1 and can be restored at the next start.
+</translation>
+    </message>
+    <message>
+        <source>%1 ← %2</source>
+        <translation>%1 ← %2</translation>
+    </message>
+</context>
+<context>
+    <name>SerialPort</name>
+    <message>
+        <source>这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），整条被拒绝、没有发送。</source>
+        <translation>This command has %1 bytes, more than the limit of data waiting to be sent (about %2 seconds of sending, %3 bytes); the whole command was refused and not sent.</translation>
+    </message>
+    <message>
+        <source>串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。</source>
+        <translation>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 bytes). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</translation>
+    </message>
+    <message>
+        <source>关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，已被丢弃，没有送到舵机板。</source>
+        <translation>When the serial port was closed, %1 bytes (about %2 seconds of sending) could not be sent within %3 seconds. They were discarded and never reached the servo board.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsString</name>
+    <message>
+        <source>比特率“%1”无效：应为 1 到 4000000 之间的整数。</source>
+        <translation>Baud rate “%1” is not valid: it must be a whole number from 1 to 4000000.</translation>
+    </message>
+    <message>
+        <source>校验位“%1”无效：应为 n、e、o、m 或 s。</source>
+        <translation>Parity “%1” is not valid: it must be n, e, o, m or s.</translation>
+    </message>
+    <message>
+        <source>数据位“%1”无效：应为 5、6、7 或 8。</source>
+        <translation>Data bits “%1” is not valid: it must be 5, 6, 7 or 8.</translation>
+    </message>
+    <message>
+        <source>停止位“%1”无效：应为 1、1.5 或 2。</source>
+        <translation>Stop bits “%1” is not valid: it must be 1, 1.5 or 2.</translation>
+    </message>
+    <message>
+        <source>停止位“%1”无效：应为 1 或 2。</source>
+        <translation>Stop bits “%1” is not valid: it must be 1 or 2.</translation>
+    </message>
+    <message>
+        <source>停止位“%1”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。</source>
+        <translation>Stop bits “%1” cannot be used: serial ports on this system do not support 1.5 stop bits; it must be 1 or 2.</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>端口号无效：端口框应为 COM 加端口号，例如 COM3</source>
+        <translation>Invalid port number: the port box takes COM and a port number, for example COM3</translation>
+    </message>
+    <message>
+        <source>端口已被占用</source>
+        <translation>The port is in use</translation>
+    </message>
+    <message>
+        <source>找不到设备 %1</source>
+        <translation>Device %1 not found</translation>
+    </message>
+    <message>
+        <source>没有权限打开 %1（请把用户加入 dialout 组，重新登录后再试）</source>
+        <translation>No permission to open %1 (add the user to the dialout group, log in again and retry)</translation>
+    </message>
+    <message>
+        <source>设备不接受设置 %1：%2</source>
+        <translation>The device does not accept the settings %1: %2</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：%2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>不足 10 个字符，不发送，沿用上一行的间隔</source>
+        <translation>shorter than 10 characters: nothing is sent and the previous line's interval is kept</translation>
+    </message>
+    <message>
+        <source>第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔</source>
+        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line's interval is kept</translation>
+    </message>
+    <message>
+        <source>发送 %1</source>
+        <translation>sends %1</translation>
+    </message>
+    <message>
+        <source>，之后等 %1 毫秒</source>
+        <translation>, then waits %1 ms</translation>
+    </message>
+    <message>
+        <source>，之后播放停止</source>
+        <translation>, then playback stops</translation>
+    </message>
+    <message>
+        <source>，间隔 %1 无效，沿用上一行的间隔</source>
+        <translation>, the interval %1 is not valid and the previous line's interval is kept</translation>
+    </message>
+    <message>
+        <source>第 %1 行不会照所写的播放：%2</source>
+        <translation>Line %1 will not play as written: %2</translation>
+    </message>
+    <message>
+        <source>没有勾选任何通道：添加的行只有间隔时间</source>
+        <translation>No channel is ticked: the added line holds only the interval</translation>
+    </message>
+    <message>
+        <source>已连接 %1 %2</source>
+        <translation>Connected %1 %2</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>未连接 · 连接失败：%1</source>
+        <translation>Not connected · connecting failed: %1</translation>
+    </message>
+    <message>
+        <source> · 循环第 %1 遍</source>
+        <translation> · loop %1</translation>
+    </message>
+    <message>
+        <source>播放中 第 %1/%2 行</source>
+        <translation>Playing line %1/%2</translation>
+    </message>
+    <message>
+        <source>已暂停 第 %1/%2 行</source>
+        <translation>Paused at line %1/%2</translation>
+    </message>
+    <message>
+        <source>未播放</source>
+        <translation>Not playing</translation>
+    </message>
+    <message>
+        <source>播放结束：已到序列末尾</source>
+        <translation>Playback finished: end of the sequence</translation>
+    </message>
+    <message>
+        <source>播放停止：第 %1 行的间隔为 0</source>
+        <translation>Playback stopped: line %1 has an interval of 0</translation>
+    </message>
+    <message>
+        <source>播放停止：端口未打开</source>
+        <translation>Playback stopped: the port is not open</translation>
+    </message>
+    <message>
+        <source>播放停止：串口连接已中断</source>
+        <translation>Playback stopped: the serial connection was lost</translation>
+    </message>
+    <message>
+        <source>播放已停止（第 %1 行）</source>
+        <translation>Playback stopped (line %1)</translation>
+    </message>
+    <message>
+        <source>已发送 %1 字节，%2 条指令</source>
+        <translation>Sent %1 bytes, %2 commands</translation>
+    </message>
+    <message>
+        <source>，待发送 %1 字节</source>
+        <translation>, %1 bytes waiting</translation>
+    </message>
+</context>
+<context>
+    <name>VirtualBoards</name>
+    <message>
+        <source>COM%1 (虚拟舵机板)</source>
+        <translation>COM%1 (virtual servo board)</translation>
+    </message>
+</context>
+<context>
+    <name>linecheck</name>
+    <message>
+        <source>发送：无（此行不足 10 个字符）
+间隔：沿用上一行的间隔</source>
+        <translation>Sends: nothing (the line is shorter than 10 characters)
+Interval: the previous line's</translation>
+    </message>
+    <message>
+        <source>发送：无（第 5 到 9 个字符读出的间隔超出范围）
+间隔：沿用上一行的间隔</source>
+        <translation>Sends: nothing (the interval in characters 5 to 9 is out of range)
+Interval: the previous line's</translation>
+    </message>
+    <message>
+        <source>发送：无字节</source>
+        <translation>Sends: no bytes</translation>
+    </message>
+    <message>
+        <source>发送：</source>
+        <translation>Sends: </translation>
+    </message>
+    <message>
+        <source>
+间隔：%1 毫秒</source>
+        <translation>
+Interval: %1 ms</translation>
+    </message>
+    <message>
+        <source>
+间隔：0，播放在此行之后停止</source>
+        <translation>
+Interval: 0, playback stops after this line</translation>
+    </message>
+    <message>
+        <source>
+间隔：%1 无效，沿用上一行的间隔</source>
+        <translation>
+Interval: %1 is not valid, the previous line's is kept</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>舵机控制台：通过 32 路舵机控制板调整和编排机械臂的动作。</source>
+        <translation>Servo Console: adjusts and sequences the motions of a robot arm through a 32-channel servo controller board.</translation>
+    </message>
+    <message>
+        <source>界面语言：zh（中文，默认）或 en（English）。</source>
+        <translation>Interface language: zh (Chinese, the default) or en (English).</translation>
+    </message>
+    <message>
+        <source>舵机控制台</source>
+        <translation>Servo Console</translation>
+    </message>
+    <message>
+        <source>--language 只接受 zh 或 en，而不是“%1”。</source>
+        <translation>--language takes zh or en, not “%1”.</translation>
+    </message>
+</context>
+</TS>
