@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program against the virtual board, measured where the board sees the
 // bytes arrive: slider change to arrival, playback departure timing (idle and
 // with two busy processes loading the machine), and the board window's frame

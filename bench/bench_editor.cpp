@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sequence editor on a short and a long sequence: its line routines, and a
 // click picking a line through real mouse events, must cost the same whatever
 // the length of the text; and the memory a line of six servos takes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the line marks cost when a long sequence is loaded: the editor's
 // setText of 100,000 lines up to the first paint, without marks (the
 // reference), with the marks of the lines in view (LineHighlighter), and with a

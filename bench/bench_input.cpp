@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A keystroke in the speed box, the manual command box and the sequence editor,
 // each holding the longest text the program lets it have: the speed box its 256
 // characters, the manual box 64 KB (its bound at the fastest line), the editor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Playback timing on the wire, against a plain clock_nanosleep(TIMER_ABSTIME)
 // loop writing to a second pseudo-terminal at the same time; the same with two
 // busy processes loading the machine; the processor time playback takes per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up and save on close with long sequences: from constructing the main
 // window (which loads cmd.txt) to the window shown and painted, and closing the
 // window after an edit (which saves cmd.txt). Both must grow in proportion to the

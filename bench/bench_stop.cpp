@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stop on Esc: the time from the key to the last byte that reaches the far end
 // of the line, while the main window plays a sequence on a QtSerialPort over a
 // pseudo-terminal. The key is posted to the window's thread from a thread of

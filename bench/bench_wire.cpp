@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A slider move on the wire: MainWindow on a real QtSerialPort whose far end is
 // a pseudo-terminal, read here in a tight loop; then the same against a far end
 // that reads at the line's rate, as a board on a real 115200-baud line does.

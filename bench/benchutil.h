@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Small helpers shared by the benchmark programs: timing, order statistics,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Install rules and the Debian package (CPack, DEB generator).
 #
 #   cmake --build build --target package   ->  build/servo-console_<version>_<arch>.deb

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds servo-console into ./build (or the folder given).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Formats the project's C++ sources with .clang-format; `--check` changes
 # nothing and fails, naming the files, when one is not formatted.
 set -euo pipefail

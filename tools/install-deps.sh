@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what building, running and testing servo-console need on Debian 12,
 # skipping what is already there. Run as root.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds what is stale and starts servo-console.
 # With no servo board plugged in (no USB or ACM serial device) the virtual board
 # servo-board starts beside it and stops when the program ends; `--no-board`

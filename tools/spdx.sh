@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Puts the licence line at the top of every source file of the project that
 # lacks it: "// SPDX-License-Identifier: MIT" in C++ sources and headers,
 # "# SPDX-License-Identifier: MIT" in CMake files and shell scripts (after the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by run.sh: a private X screen served over VNC, for a machine with no
 # display. Needs Xvfb and x11vnc (tools/install-deps.sh).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "channelpanel.h"
 
 #include "core/numbers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "languagemenu.h"
 
 #include "common/notifier.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/mainwindow.h"
 #include "app/screenfit.h"
 #include "core/sequencelocation.h"

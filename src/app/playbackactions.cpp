@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "playbackactions.h"
 
 #include "sequence/editorlines.h"

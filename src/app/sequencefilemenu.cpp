@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequencefilemenu.h"
 
 #include "common/notifier.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequencestoreui.h"
 
 #include "common/notifier.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "terminationsignals.h"
 
 // Windows ends a windowed program by closing its windows, which already goes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "translations.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "armview.h"
 
 #include "shared/motion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "boardcommand.h"
 
 namespace boardcommand {

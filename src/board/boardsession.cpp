@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "boardsession.h"
 
 #include "shared/virtualboards.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // One virtual board: a pseudo-terminal for the program to open, its lines

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The board's end of a pseudo-terminal: the program opens the device end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "boardwindow.h"
 
 #include "boardsession.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gaugestrip.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // servo-board: a virtual servo board on a pseudo-terminal, for servo-console
 // to connect to when no board is plugged in.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Takes bytes off the board's terminal no faster than the line the program set

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tracewriter.h"
 
 #include <QJsonArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "uilook.h"
 
 #include <QStringList>

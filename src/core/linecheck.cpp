@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "linecheck.h"
 
 #include "core/textcodec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "portnames.h"
 
 // Windows names its ports COM1, COM2, ...: the number is the port number.

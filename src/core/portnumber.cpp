@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "portnumber.h"
 
 #include "core/numbers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtftext.h"
 
 #include <QSet>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequencefile.h"
 
 #include "core/textcodec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequenceline.h"
 
 #include "core/numbers.h"

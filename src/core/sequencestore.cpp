@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequencestore.h"
 
 #include "core/recoverycopy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "portdiscovery.h"
 
 #include "core/portnames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "portsettingsdialog.h"
 
 #include "common/notifier.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/portwriter.h"
 
 #include "common/notifier.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qtserialport.h"
 
 #include "core/portnames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editorlines.h"
 
 #include "sequenceeditor.h"

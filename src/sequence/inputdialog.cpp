@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "inputdialog.h"
 
 #include "common/onelinebox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "linehighlighter.h"
 
 #include "editorlines.h"

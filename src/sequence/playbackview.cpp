@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "playbackview.h"
 
 #include "playback.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequencecommands.h"
 
 #include "common/notifier.h"

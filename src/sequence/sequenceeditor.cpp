@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequenceeditor.h"
 
 #include "core/sequencedocument.h"

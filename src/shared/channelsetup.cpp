@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "channelsetup.h"
 
 #include <algorithm>

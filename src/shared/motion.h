@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Servo motion in time. Every channel moves in a straight line from where it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtualboards.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Virtual boards (servo-board) that are running now. Each registers itself

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Another running copy of the program's window, for the tests that need two
 // processes on one cmd.txt: secondcopy <cmd.txt> <text> opens the window on
 // <cmd.txt>, replaces its sequence with <text>, and once its recovery copy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/channelpanel.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"

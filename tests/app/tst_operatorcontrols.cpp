@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/statusline.h"
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/sequencefilemenu.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"

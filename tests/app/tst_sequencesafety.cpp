@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/recoverycopy.h"
 #include "app/terminationsignals.h"
 #include "core/sequencestore.h"

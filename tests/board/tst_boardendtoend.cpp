@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // servo-board run as a separate process, found through the port list, and
 // driven by the real main window over a real serial port object.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // servo-board as its own process where its surroundings are hostile: a runtime
 // folder that belongs to someone else, a trace on a file system that fills up.
 

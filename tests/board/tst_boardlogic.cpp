@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "board/boardcommand.h"
 #include "board/pacedreader.h"
 #include "board/tracewriter.h"

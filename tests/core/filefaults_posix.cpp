@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "filefaults.h"
 
 #include <QFile>

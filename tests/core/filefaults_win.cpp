@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "filefaults.h"
 
 // None of these faults can be set up on Windows: the tests that need them skip.

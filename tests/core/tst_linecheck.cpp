@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/linecheck.h"
 #include "core/sequenceline.h"
 

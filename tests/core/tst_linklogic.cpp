@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/portnames.h"
 #include "core/portnumber.h"
 #include "core/settingsstring.h"

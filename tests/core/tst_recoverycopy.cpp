@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/recoverycopy.h"
 
 #include <QDir>

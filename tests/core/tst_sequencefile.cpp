@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/rtftext.h"
 #include "core/sequencefile.h"
 #include "filefaults.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/sequenceline.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/sequencefile.h"
 #include "core/sequencelocation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/sequencestore.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"
 #include "support/pseudoterminal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/uilook.h"
 #include "link/portdiscovery.h"
 

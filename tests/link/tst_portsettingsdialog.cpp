@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/qtserialport.h"
 #include "support/pseudoterminal.h"
 #include "support/windowharness.h"

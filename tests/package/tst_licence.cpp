@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every source file of the project names its licence on its first line (after
 // a "#!" line), as tools/spdx.sh writes it: the same files, the same line.
 

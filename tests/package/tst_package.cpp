@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Debian package as a user gets it: its files, its control fields and menu
 // entry, and the installed program started and closed by an unprivileged user
 // whose program folder is read-only, as under /usr/bin.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequence/linehighlighter.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/sequencedocument.h"
 #include "link/portwriter.h"
 #include "sequence/playback.h"

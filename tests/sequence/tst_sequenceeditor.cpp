@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sequence/editorlines.h"
 #include "sequence/inputdialog.h"
 #include "sequence/sequencecommands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shared/commandline.h"
 
 #include <QCommandLineParser>

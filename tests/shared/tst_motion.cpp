@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shared/motion.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fakeserialport.h"
 
 SerialResult FakeSerialPort::setPortOpen(bool open)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pseudoterminal.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake -DMODE=snapshot|compare -DSNAPSHOT=file -P usersettings.cmake
 #
 # The real user's settings before and after the suite: snapshot lists every

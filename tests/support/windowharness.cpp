@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windowharness.h"
 
 #include "sequence/sequenceeditor.h"

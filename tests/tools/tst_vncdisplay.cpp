@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display-less run's VNC server, started the way tools/run.sh starts it:
 // a viewer that connects is asked for the run's password.
 
