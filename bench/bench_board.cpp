@@ -146,7 +146,10 @@ void playback(bool loaded)
     constexpr int firstTickMs = 100;
     QByteArray file;
     for (int n = 0; n < lines; ++n)
-        file += QStringLiteral("Time%1 #1P%2S300\r\n").arg(QString::number(periodMs).leftJustified(5)).arg(1000 + n).toLatin1();
+        file += QStringLiteral("Time%1 #1P%2S300\r\n")
+                    .arg(QString::number(periodMs).leftJustified(5))
+                    .arg(1000 + n)
+                    .toLatin1();
 
     std::vector<std::unique_ptr<QProcess>> busy;
     if (loaded) {
@@ -189,7 +192,8 @@ void boardFrameRate()
     constexpr int moveEveryMs = 8; // a mouse reports about 125 moves per second
     QList<double> rates;
     for (int run = 0; run < runs; ++run) {
-        Board board({QStringLiteral("--frame-rate")}, {{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}});
+        Board board({QStringLiteral("--frame-rate")},
+                    {{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}});
         auto harness = connectedWindow(board.port());
         harness->checkBox(5).setChecked(true); // column "1": the arm's base turn
         QElapsedTimer clock;

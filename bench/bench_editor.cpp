@@ -39,7 +39,8 @@ struct Sequence {
     SequenceCommands *commands;
 
     explicit Sequence(int lines)
-        : commands(new SequenceCommands(editor, notifier, [lines] { return bench::sequenceLine(lines - 1); }, &editor))
+        : commands(new SequenceCommands(
+            editor, notifier, [lines] { return bench::sequenceLine(lines - 1); }, &editor))
     {
         editor.resize(650, 130);
         editor.setText(bench::sequenceText(lines));
@@ -78,7 +79,8 @@ Costs measure(int lines)
     Costs costs;
     volatile qsizetype sink = 0;
     const qsizetype middle = lines / 2;
-    costs.lineText = bench::median(bench::timeBatches(101, 1000, [&] { sink = sink + GetLineText(s.editor, middle)->size(); }));
+    costs.lineText =
+        bench::median(bench::timeBatches(101, 1000, [&] { sink = sink + GetLineText(s.editor, middle)->size(); }));
 
     // Each round leaves the text as it found it: Delete takes the last line, Add puts it back.
     const QString before = s.editor.text();
@@ -199,7 +201,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Memory first, while the heap is fresh.
     bench::heading(qPrintable(QStringLiteral("sequence editor: memory at %1 lines of six servos (76 characters), "
-                                             "min / median / max of %2 runs").arg(big).arg(repeats)));
+                                             "min / median / max of %2 runs")
+                                  .arg(big)
+                                  .arg(repeats)));
     QList<double> document, resized, peak, plainDocument;
     for (int run = 0; run < repeats; ++run) {
         const Memory m = memory<SequenceEditor>(big);
@@ -217,7 +221,8 @@ int main(int argc, char *argv[])
     bench::spread(QStringLiteral("reference: plain QPlainTextEdit, shown, text released"), plainDocument, "B");
     bench::note("the document keeps each line as UTF-16 (2 bytes a character, line break included)");
     bench::heading(qPrintable(QStringLiteral("sequence editor: cost against length of text "
-                                             "(medians; min / median / max of %1 runs)").arg(repeats)));
+                                             "(medians; min / median / max of %1 runs)")
+                                  .arg(repeats)));
     measure(small); // warm-up
     QList<Costs> smallRuns, bigRuns;
     for (int run = 0; run < repeats; ++run) {
@@ -231,8 +236,10 @@ int main(int argc, char *argv[])
         plainSmall.append(plainClick(small) / 1e3);
         plainBig.append(plainClick(big) / 1e3);
     }
-    bench::spread(QStringLiteral("reference: plain QPlainTextEdit click, last line, %1 lines").arg(small), plainSmall, "us");
-    bench::spread(QStringLiteral("reference: plain QPlainTextEdit click, last line, %1 lines").arg(big), plainBig, "us");
+    bench::spread(QStringLiteral("reference: plain QPlainTextEdit click, last line, %1 lines").arg(small), plainSmall,
+                  "us");
+    bench::spread(QStringLiteral("reference: plain QPlainTextEdit click, last line, %1 lines").arg(big), plainBig,
+                  "us");
     report("GetLineText on the middle line, per call", smallRuns, bigRuns, &Costs::lineText, 1, "ns");
     report("SelectCaretLine on the last line", smallRuns, bigRuns, &Costs::pick, 1e3, "us");
     report("Delete (SequenceCommands::remove) of the last line", smallRuns, bigRuns, &Costs::remove, 1e3, "us");

@@ -27,7 +27,6 @@ namespace {
 constexpr int lineCount = 100'000;
 constexpr int runs = 5;
 
-
 // The same marks made the way QSyntaxHighlighter makes them: every line, on
 // every load.
 class WholeDocumentHighlighter final : public QSyntaxHighlighter
@@ -113,8 +112,8 @@ double startWindowOnce(const QString &path)
                window.installEventFilter(&watch);
                window.show();
                waitForPaint(watch);
-           }) /
-           1e6;
+           })
+           / 1e6;
 }
 
 // Every line with a three-digit time and two blanks: its first '#' is not sent.

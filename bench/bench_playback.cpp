@@ -98,7 +98,7 @@ private:
 };
 
 struct Departures {
-    QList<double> errorMs;   // arrival minus due time on the fixed schedule, per line
+    QList<double> errorMs;    // arrival minus due time on the fixed schedule, per line
     QList<double> ownErrorMs; // the same against playback's own schedule, restarted after stalls
     int restarts = 0;         // stalls after which playback started counting afresh
     double cpuPerLineUs = 0;  // processor time of the sending thread
@@ -123,8 +123,7 @@ public:
             for (int n = 0; n < m_lines; ++n) {
                 const qint64 due = firstDueNs + qint64(n) * periodMs * 1'000'000;
                 const timespec at{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
-                while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-                }
+                while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) { }
                 const QByteArray bytes = command(n);
                 if (::write(m_fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
                     qFatal("reference write failed");
@@ -272,8 +271,12 @@ QList<double> ratios(const QList<double> &a, const QList<double> &b)
 
 void report(int lines, int periodMs, const char *load)
 {
-    bench::heading(qPrintable(QStringLiteral("playback departure, %1 lines of %2 ms, %3 (min / median / max of %4 runs)")
-                                  .arg(lines).arg(periodMs).arg(QString::fromLatin1(load)).arg(runs)));
+    bench::heading(
+        qPrintable(QStringLiteral("playback departure, %1 lines of %2 ms, %3 (min / median / max of %4 runs)")
+                       .arg(lines)
+                       .arg(periodMs)
+                       .arg(QString::fromLatin1(load))
+                       .arg(runs)));
     Statistics played, reference;
     QList<double> timerEarly;
     for (int run = 0; run < runs; ++run) {
@@ -286,10 +289,12 @@ void report(int lines, int periodMs, const char *load)
     bench::note("against playback's own schedule (restarted after each stall, as it must be):");
     bench::spread(QStringLiteral("playback: departure error, median"), played.ownMedian, "ms");
     bench::spread(QStringLiteral("reference clock_nanosleep loop: median"), reference.median, "ms");
-    bench::spread(QStringLiteral("ratio playback / reference, median"), ratios(played.ownMedian, reference.median), "x");
+    bench::spread(QStringLiteral("ratio playback / reference, median"), ratios(played.ownMedian, reference.median),
+                  "x");
     bench::spread(QStringLiteral("playback: departure error, 99th percentile"), played.ownP99, "ms");
     bench::spread(QStringLiteral("reference: 99th percentile"), reference.p99, "ms");
-    bench::spread(QStringLiteral("ratio playback / reference, 99th percentile"), ratios(played.ownP99, reference.p99), "x");
+    bench::spread(QStringLiteral("ratio playback / reference, 99th percentile"), ratios(played.ownP99, reference.p99),
+                  "x");
     bench::spread(QStringLiteral("playback: worst"), played.ownWorst, "ms");
     bench::spread(QStringLiteral("reference: worst"), reference.worst, "ms");
     bench::spread(QStringLiteral("Timer1 event against due time, median (negative: early)"), timerEarly, "ms");

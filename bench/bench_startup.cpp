@@ -28,20 +28,19 @@ namespace {
 constexpr int runs = 3;
 
 struct Costs {
-    double startUp = 0; // ms, constructor to shown and painted
-    double save = 0;    // ms, closing the window after an edit
+    double startUp = 0;  // ms, constructor to shown and painted
+    double save = 0;     // ms, closing the window after an edit
     double fileLoad = 0; // ms, SequenceFile::load alone (read, decode)
     double fileSave = 0; // ms, SequenceFile::save alone (encode, write, commit)
 };
-
 
 // A six-servo sequence line as the operator records them, about 76 bytes.
 QByteArray sixServoLine(int n)
 {
     QByteArray line = "Time" + QByteArray::number(100 + (n * 37) % 4900).leftJustified(6);
     for (int channel = 0; channel < 6; ++channel)
-        line += '#' + QByteArray::number(channel) + 'P' + QByteArray::number(500 + (n * 7 + channel * 331) % 2001)
-                + "S300";
+        line +=
+            '#' + QByteArray::number(channel) + 'P' + QByteArray::number(500 + (n * 7 + channel * 331) % 2001) + "S300";
     return line;
 }
 
@@ -82,7 +81,8 @@ Costs runOnce(const QByteArray &sequenceFile)
 
     editor->appendLine(QString::fromLatin1(sixServoLine(0)) + u'\r');
     costs.save = bench::timeOnce([&] { window->close(); }) / 1e6;
-    if (window->isVisible() || !notifier.shown.isEmpty() || QFileInfo(path).size() != sequenceFile.size() + sixServoLine(0).size() + 2)
+    if (window->isVisible() || !notifier.shown.isEmpty()
+        || QFileInfo(path).size() != sequenceFile.size() + sixServoLine(0).size() + 2)
         qFatal("the save did not go cleanly");
     window.reset();
 

@@ -39,10 +39,10 @@ namespace {
 
 constexpr int stops = 20;
 constexpr int periodMs = 20;
-constexpr int lines = 200;         // far more than any stop reaches
-constexpr int firstDelayMs = 100;  // Run to the first line
-constexpr int settleMs = 10 * periodMs; // after the key: ten lines' time in which nothing may arrive
-constexpr int basePulse = 1000;    // line n sends pulse basePulse + n
+constexpr int lines = 200;                   // far more than any stop reaches
+constexpr int firstDelayMs = 100;            // Run to the first line
+constexpr int settleMs = 10 * periodMs;      // after the key: ten lines' time in which nothing may arrive
+constexpr int basePulse = 1000;              // line n sends pulse basePulse + n
 constexpr double lineBytesPerSecond = 11520; // 115200 baud, 8N1
 
 qint64 monotonicNs()
@@ -55,8 +55,7 @@ qint64 monotonicNs()
 void sleepUntil(qint64 ns)
 {
     const timespec at{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-    }
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) { }
 }
 
 QByteArray command(int n)
@@ -173,17 +172,17 @@ private:
 };
 
 struct Stop {
-    qint64 postedNs = 0;    // the key and the reference were posted
-    qint64 referenceNs = 0; // the reference ran
-    qint64 keyNs = 0;       // the key reached the window
-    qint64 stoppedNs = 0;   // keyClick returned
-    bool stopped = false;   // playback had stopped by then
+    qint64 postedNs = 0;         // the key and the reference were posted
+    qint64 referenceNs = 0;      // the reference ran
+    qint64 keyNs = 0;            // the key reached the window
+    qint64 stoppedNs = 0;        // keyClick returned
+    bool stopped = false;        // playback had stopped by then
     qint64 bytesHandedAtKey = 0; // bytes playback had handed to the port when the key arrived
 };
 
 struct Outcome {
-    double keyToLastByteMs = 0;   // 0 when nothing arrived after the key was posted
-    double keyToWireEndMs = 0;    // the same at 115200 baud, 0 when the line was idle by then
+    double keyToLastByteMs = 0;           // 0 when nothing arrived after the key was posted
+    double keyToWireEndMs = 0;            // the same at 115200 baud, 0 when the line was idle by then
     double lastByteAfterKeyHandledMs = 0; // last byte minus the key reaching the window (negative: before)
     bool bytesAfterKey = false;
     qsizetype bytesAfter = 0;
@@ -265,8 +264,8 @@ int main(int argc, char *argv[])
         runAction->trigger();
         const qint64 started = monotonicNs();
         // Anywhere from the second line to the twentieth, at any phase of a period.
-        const qint64 at = started + (firstDelayMs + periodMs) * 1'000'000LL
-                          + qint64(random.bounded(19 * periodMs * 1'000'000));
+        const qint64 at =
+            started + (firstDelayMs + periodMs) * 1'000'000LL + qint64(random.bounded(19 * periodMs * 1'000'000));
         std::thread input([&] {
             sleepUntil(at);
             stop.postedNs = monotonicNs();
@@ -302,9 +301,10 @@ int main(int argc, char *argv[])
 
     const QList<double> delivery = probe.finish();
 
-    bench::heading(qPrintable(QStringLiteral("stop on Esc during playback, %1 ms a line (min / median / max of %2 stops)")
-                                  .arg(periodMs)
-                                  .arg(stops)));
+    bench::heading(
+        qPrintable(QStringLiteral("stop on Esc during playback, %1 ms a line (min / median / max of %2 stops)")
+                       .arg(periodMs)
+                       .arg(stops)));
     bench::note("MainWindow + QtSerialPort on a pty; Esc and the reference posted to the window's thread at the same "
                 "random instant; the far end read on a real-time thread");
     bench::spread(QStringLiteral("reference: singleShot(0) posted -> run (one event-loop turn)"), reference, "us");

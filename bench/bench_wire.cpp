@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int channel = 0;
-constexpr int commandBytes = 12; // "#0P1500S300\r"
+constexpr int commandBytes = 12;                           // "#0P1500S300\r"
 constexpr double lineLimit = 115200.0 / 10 / commandBytes; // 8N1: ten bits a byte
 
 QByteArray command(int pulse)
@@ -47,9 +47,12 @@ void latency(PseudoTerminal &pty, QScrollBar &slider, int changes)
         }
         QCoreApplication::processEvents();
     }
-    bench::figure(QStringLiteral("setValue to handler returned, median of %1").arg(changes), bench::median(handler), "us");
-    bench::figure(QStringLiteral("setValue to bytes at far end, median of %1").arg(changes), bench::median(arrival), "us");
-    bench::figure(QStringLiteral("setValue to bytes at far end, 99th percentile"), bench::percentile(arrival, 99), "us");
+    bench::figure(QStringLiteral("setValue to handler returned, median of %1").arg(changes), bench::median(handler),
+                  "us");
+    bench::figure(QStringLiteral("setValue to bytes at far end, median of %1").arg(changes), bench::median(arrival),
+                  "us");
+    bench::figure(QStringLiteral("setValue to bytes at far end, 99th percentile"), bench::percentile(arrival, 99),
+                  "us");
     bench::figure(QStringLiteral("setValue to bytes at far end, worst"), bench::percentile(arrival, 100), "us");
 }
 
@@ -81,7 +84,8 @@ void throughput(PseudoTerminal &pty, QScrollBar &slider)
     }
     bench::figure(QStringLiteral("drag: commands written per second"), double(sent) / seconds, "cmd/s");
     bench::figure(QStringLiteral("drag: complete commands at far end per second"), double(inWindow) / seconds, "cmd/s");
-    bench::figure(QStringLiteral("drag: bytes at far end per second"), double(inWindow) * commandBytes / seconds, "B/s");
+    bench::figure(QStringLiteral("drag: bytes at far end per second"), double(inWindow) * commandBytes / seconds,
+                  "B/s");
     bench::figure(QStringLiteral("drag: commands lost (written, never arrived)"), double(sent - arrived), "cmd");
     bench::figure(QStringLiteral("line limit at 115200 baud, 8N1, 12-byte command"), lineLimit, "cmd/s");
     bench::figure(QStringLiteral("pty rate / line limit"), double(inWindow) / seconds / lineLimit, "x");
@@ -98,8 +102,8 @@ qsizetype commandsIn(const QByteArray &bytes)
 
 // What one paced run measured.
 struct PacedRun {
-    double delivered = 0;  // complete commands at the far end per second
-    double offered = 0;    // commands the window tried to send per second
+    double delivered = 0; // complete commands at the far end per second
+    double offered = 0;   // commands the window tried to send per second
     double largestQueue = 0;
     double worstStall = 0; // longest turn of the event loop while the queue was full, ms
     double idleStall = 0;  // the same with nothing sent, just before: the reference
@@ -115,7 +119,8 @@ void report(const char *what, const QList<PacedRun> &results, double limit)
             values.append(run.*field);
         std::sort(values.begin(), values.end());
         bench::figure(QStringLiteral("%1: %2, min").arg(QLatin1StringView(what), label), values.first(), unit);
-        bench::figure(QStringLiteral("%1: %2, median").arg(QLatin1StringView(what), label), bench::median(values), unit);
+        bench::figure(QStringLiteral("%1: %2, median").arg(QLatin1StringView(what), label), bench::median(values),
+                      unit);
         bench::figure(QStringLiteral("%1: %2, max").arg(QLatin1StringView(what), label), values.last(), unit);
     };
     show(QStringLiteral("commands offered per second"), &PacedRun::offered, "cmd/s");
@@ -163,8 +168,8 @@ double idleWorstTurn()
 
 // Runs `turn` (one event-loop turn of work) until `done`, measuring the run.
 template <typename Turn, typename Done>
-PacedRun pacedRun(WindowHarness &harness, PseudoTerminal &pty, const QtSerialPort &port, int bytesPerCommand,
-                  Turn turn, Done done)
+PacedRun pacedRun(WindowHarness &harness, PseudoTerminal &pty, const QtSerialPort &port, int bytesPerCommand, Turn turn,
+                  Done done)
 {
     drain(pty, port);
     harness.notifier.shown.clear();
@@ -200,7 +205,11 @@ void pacedDrag(WindowHarness &harness, PseudoTerminal &pty, const QtSerialPort &
     for (int r = 0; r < runs; ++r) {
         int step = 0;
         results.append(pacedRun(
-            harness, pty, port, commandBytes, [&] { slider.setValue(1501 - (step++ & 1)); return 1; },
+            harness, pty, port, commandBytes,
+            [&] {
+                slider.setValue(1501 - (step++ & 1));
+                return 1;
+            },
             [](const QElapsedTimer &clock) { return clock.elapsed() >= 3000; }));
     }
     report("drag", results, lineLimit);

@@ -29,7 +29,10 @@ struct RowGeometry {
 };
 constexpr RowGeometry rows[] = {{240, 2295}, {3360, 2175}};
 
-constexpr int sliderPageStep(int channel) { return channel == 5 ? 12 : 1; }
+constexpr int sliderPageStep(int channel)
+{
+    return channel == 5 ? 12 : 1;
+}
 
 // Every control of a column names the board channel it drives.
 QString boardChannel(int channel)
@@ -39,7 +42,7 @@ QString boardChannel(int channel)
 
 // How a value box's text stands to the pulse its slider holds.
 enum class BoxText {
-    Agrees,     // it reads as the slider's value ("1500", "1 500", "1500.4")
+    Agrees, // it reads as the slider's value ("1500", "1 500", "1500.4")
     Empty,
     NoNumber,   // "abc": reads as nothing
     OutOfRange, // "3000", "0", "99999": a number the slider cannot take
@@ -145,12 +148,15 @@ void ChannelPanel::showAgreement(int channel)
         why = tr("“%1”不是数字").arg(text);
         break;
     case BoxText::OutOfRange:
-        why = tr("“%1”不在 %2 到 %3 之间").arg(text).arg(m_setup.channel(channel).minimumPulse).arg(m_setup.channel(channel).maximumPulse);
+        why = tr("“%1”不在 %2 到 %3 之间")
+                  .arg(text)
+                  .arg(m_setup.channel(channel).minimumPulse)
+                  .arg(m_setup.channel(channel).maximumPulse);
         break;
     }
     column.valueBox->setPalette(disagreeing(palette()));
-    column.valueBox->setToolTip(boardChannel(channel) + u'\n' +
-                                tr("%1，没有发送；滑块仍在 %2，连接时发送的是 %2").arg(why).arg(held));
+    column.valueBox->setToolTip(boardChannel(channel) + u'\n'
+                                + tr("%1，没有发送；滑块仍在 %2，连接时发送的是 %2").arg(why).arg(held));
 }
 
 int ChannelPanel::pulse(int channel) const

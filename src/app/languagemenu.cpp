@@ -18,9 +18,8 @@ LanguageMenu::LanguageMenu(QMenuBar &bar, Language running, Notifier &notifier, 
     menu->setObjectName(QStringLiteral("languageMenu"));
     auto *group = new QActionGroup(menu);
     const Language chosen = language::remembered();
-    for (const auto &[language, name, objectName] :
-         {std::tuple{Language::Chinese, tr("中文"), "chineseAction"},
-          std::tuple{Language::English, tr("English"), "englishAction"}}) {
+    for (const auto &[language, name, objectName] : {std::tuple{Language::Chinese, tr("中文"), "chineseAction"},
+                                                     std::tuple{Language::English, tr("English"), "englishAction"}}) {
         QAction *action = menu->addAction(name);
         action->setObjectName(QString::fromLatin1(objectName));
         action->setCheckable(true);
@@ -38,9 +37,8 @@ void LanguageMenu::choose(Language language)
     language::remember(language);
     if (language == m_running)
         return;
-    m_notifier.show(m_messageParent,
-                    {Message::Icon::None, {},
-                     language == Language::English
-                         ? tr("下次启动时界面将使用 English。")
-                         : tr("下次启动时界面将使用中文。")});
+    m_notifier.show(m_messageParent, {Message::Icon::None,
+                                      {},
+                                      language == Language::English ? tr("下次启动时界面将使用 English。")
+                                                                    : tr("下次启动时界面将使用中文。")});
 }

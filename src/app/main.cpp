@@ -60,7 +60,8 @@ int main(int argc, char *argv[])
     describeOptions(options);
     options.process(*app);
     if (!asked.isEmpty() && !language::fromCode(asked)) {
-        const QString refused = QCoreApplication::translate("main", "--language 只接受 zh 或 en，而不是“%1”。").arg(asked);
+        const QString refused =
+            QCoreApplication::translate("main", "--language 只接受 zh 或 en，而不是“%1”。").arg(asked);
         std::fputs(qPrintable(refused + u'\n'), stderr);
         return 1;
     }

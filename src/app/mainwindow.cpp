@@ -40,7 +40,6 @@
 #include <QTextDocument>
 #include <QTimer>
 
-
 namespace {
 
 QPushButton *makeButton(const QString &caption, const QString &name, QWidget *parent)
@@ -159,9 +158,12 @@ void MainWindow::buildOperationsGroup()
         QPushButton *MainWindow::*member;
     };
     const Button buttons[] = {
-        {QT_TR_NOOP("复位"), "Command1", &MainWindow::m_resetButton},  {QT_TR_NOOP("添加"), "Command2", &MainWindow::m_addButton},
-        {QT_TR_NOOP("修改"), "Command5", &MainWindow::m_modifyButton}, {QT_TR_NOOP("插入"), "Command9", &MainWindow::m_insertButton},
-        {QT_TR_NOOP("删除"), "Command6", &MainWindow::m_deleteButton}, {QT_TR_NOOP("设置"), "Command7", nullptr},
+        {QT_TR_NOOP("复位"), "Command1", &MainWindow::m_resetButton},
+        {QT_TR_NOOP("添加"), "Command2", &MainWindow::m_addButton},
+        {QT_TR_NOOP("修改"), "Command5", &MainWindow::m_modifyButton},
+        {QT_TR_NOOP("插入"), "Command9", &MainWindow::m_insertButton},
+        {QT_TR_NOOP("删除"), "Command6", &MainWindow::m_deleteButton},
+        {QT_TR_NOOP("设置"), "Command7", nullptr},
         {QT_TR_NOOP("退出"), "ExitCommand", &MainWindow::m_exitButton},
     };
     int top = 360;
@@ -302,8 +304,8 @@ void MainWindow::fitToScreen()
 
 void MainWindow::wire()
 {
-    m_connection = std::make_unique<Connection>(*m_port, m_notifier, *m_connectButton, *m_portBox,
-                                                *m_settingsButton, this);
+    m_connection =
+        std::make_unique<Connection>(*m_port, m_notifier, *m_connectButton, *m_portBox, *m_settingsButton, this);
     m_writer = std::make_unique<PortWriter>(*m_port, m_notifier, this);
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openPortSettings);
     connect(m_port.get(), &SerialPort::notice, this, [this](const PortNotice &notice) {
@@ -321,8 +323,8 @@ void MainWindow::wire()
             m_intervalSlider->setValue(*value);
     });
 
-    m_commands = std::make_unique<SequenceCommands>(*m_editor, m_notifier, [this] { return makeSequenceLine(); },
-                                                    this);
+    m_commands = std::make_unique<SequenceCommands>(
+        *m_editor, m_notifier, [this] { return makeSequenceLine(); }, this);
     connect(m_addButton, &QPushButton::clicked, m_commands.get(), &SequenceCommands::add);
     connect(m_modifyButton, &QPushButton::clicked, m_commands.get(), &SequenceCommands::modify);
     connect(m_deleteButton, &QPushButton::clicked, m_commands.get(), &SequenceCommands::remove);
@@ -343,9 +345,9 @@ void MainWindow::wire()
     // and stay within the 64 KB that bounds every line the program makes.
     const auto limitManualCommand = [this] {
         const qsizetype limit = std::min(m_port->queueLimit(), qint64(64 * 1024)) - 1;
-        limitOneLineBox(*m_manualCommand, limit,
-                        tr("手输指令最多 %1 个字符（串口在当前设置下能排队等待发送的量），多出的输入没有被接受。")
-                            .arg(limit));
+        limitOneLineBox(
+            *m_manualCommand, limit,
+            tr("手输指令最多 %1 个字符（串口在当前设置下能排队等待发送的量），多出的输入没有被接受。").arg(limit));
     };
     limitManualCommand();
     connect(m_port.get(), &SerialPort::settingsChanged, this, limitManualCommand);
@@ -398,8 +400,8 @@ void MainWindow::openPortSettings()
                 m_portBox->setEditText(*choice.portName);
             return std::nullopt;
         };
-        m_portSettings = new PortSettingsDialog(m_port->settings(), m_portBox->currentText(), m_enumeratePorts,
-                                                apply, m_notifier, this);
+        m_portSettings = new PortSettingsDialog(m_port->settings(), m_portBox->currentText(), m_enumeratePorts, apply,
+                                                m_notifier, this);
         // A dialog left open across Connect must not change the port under the
         // open connection: its port row shows the open port until Disconnect.
         connect(m_connection.get(), &Connection::stateChanged, m_portSettings, [this](bool connected) {

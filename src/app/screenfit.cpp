@@ -30,7 +30,7 @@ private:
         const QRect frame = m_window.frameGeometry();
         const QRect inner = m_window.geometry();
         if (m_done || frame == inner || !m_window.screen())
-            return; // not framed yet
+            return;    // not framed yet
         m_done = true; // once framed, the first look is the only one
         deleteLater();
         const QRect available = m_window.screen()->availableGeometry();

@@ -42,7 +42,7 @@ SequenceFileMenu::Chooser SequenceFileMenu::fileDialogs()
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(sequenceSuffixes.first());
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                        : QString();
+                                                                                       : QString();
     };
 }
 
@@ -122,11 +122,10 @@ void SequenceFileMenu::saveAs()
     SequenceFile target(path);
     // Old tools read GBK; everything else is written as UTF-8.
     target.setEncoding(m_store.file().encoding() == SequenceFile::Encoding::Gbk ? SequenceFile::Encoding::Gbk
-                                                                               : SequenceFile::Encoding::Utf8);
+                                                                                : SequenceFile::Encoding::Utf8);
     if (const std::optional<QString> failure = target.save(m_editor.text())) {
         m_notifier.show(m_parent, {Message::Icon::Warning, tr("另存为"),
-                                   tr("动作序列未能保存到 %1：\n%2")
-                                       .arg(QDir::toNativeSeparators(path), *failure)});
+                                   tr("动作序列未能保存到 %1：\n%2").arg(QDir::toNativeSeparators(path), *failure)});
         return;
     }
     remember(path);

@@ -26,14 +26,17 @@ QString changedOnDisk(const QString &path)
 
 void SequenceStoreQuestions::sequenceUnreadable(const QString &path, const QString &reason)
 {
-    m_notifier.show(&m_window, {Message::Icon::Warning, {},
-                                tr("无法读取动作序列文件 %1：\n%2\n\n本次运行不会覆盖该文件。").arg(native(path), reason)});
+    m_notifier.show(&m_window,
+                    {Message::Icon::Warning,
+                     {},
+                     tr("无法读取动作序列文件 %1：\n%2\n\n本次运行不会覆盖该文件。").arg(native(path), reason)});
 }
 
 void SequenceStoreQuestions::sequenceInUse(const QString &path)
 {
     m_notifier.show(&m_window,
-                    {Message::Icon::Warning, {},
+                    {Message::Icon::Warning,
+                     {},
                      tr("另一个正在运行的舵机控制台也打开了 %1。\n\n"
                         "本窗口的未保存修改另存一份恢复副本，互不删除；保存时若文件已被另一个窗口改写，会先询问。")
                          .arg(native(path))});
@@ -42,7 +45,8 @@ void SequenceStoreQuestions::sequenceInUse(const QString &path)
 SequenceStore::Operator::Recovery SequenceStoreQuestions::offerRecovery(const QString &copyPath,
                                                                         const QString &sequencePath)
 {
-    Message question{Message::Icon::Warning, {},
+    Message question{Message::Icon::Warning,
+                     {},
                      tr("上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。\n\n"
                         "要恢复这些修改吗？不恢复则删除该副本。")
                          .arg(native(copyPath), native(sequencePath))};
@@ -53,10 +57,9 @@ SequenceStore::Operator::Recovery SequenceStoreQuestions::offerRecovery(const QS
 
 bool SequenceStoreQuestions::overwriteChanged(const QString &path, SequenceStore::Occasion occasion)
 {
-    return m_notifier.confirm(&m_window,
-                              {Message::Icon::Warning, {}, changedOnDisk(path) + tr("\n\n要用本窗口中的动作序列覆盖它吗？")},
-                              tr("覆盖"),
-                              occasion == SequenceStore::Occasion::Close ? tr("不关闭窗口") : tr("取消"));
+    return m_notifier.confirm(
+        &m_window, {Message::Icon::Warning, {}, changedOnDisk(path) + tr("\n\n要用本窗口中的动作序列覆盖它吗？")},
+        tr("覆盖"), occasion == SequenceStore::Occasion::Close ? tr("不关闭窗口") : tr("取消"));
 }
 
 void SequenceStoreQuestions::saveFailed(const QString &path, const QString &reason)
@@ -69,16 +72,19 @@ bool SequenceStoreQuestions::closeDespiteFailure(const QString &path, const QStr
 {
     return m_notifier.confirm(
         &m_window,
-        {Message::Icon::Warning, {},
+        {Message::Icon::Warning,
+         {},
          tr("动作序列未能保存到 %1：\n%2\n\n仍要关闭吗？关闭后未保存的动作序列将丢失。").arg(native(path), reason)},
         tr("关闭"), tr("取消"));
 }
 
 void SequenceStoreQuestions::recoveryWriteFailed(const QString &copyPath, const QString &reason)
 {
-    m_notifier.show(&m_window,
-                    {Message::Icon::Warning, {},
-                     tr("无法写入恢复副本 %1：\n%2\n\n程序意外退出时，未保存的修改将无法恢复。").arg(native(copyPath), reason)});
+    m_notifier.show(
+        &m_window,
+        {Message::Icon::Warning,
+         {},
+         tr("无法写入恢复副本 %1：\n%2\n\n程序意外退出时，未保存的修改将无法恢复。").arg(native(copyPath), reason)});
 }
 
 void SequenceStoreQuestions::keptUnsaved(const QString &path, const std::optional<QString> &saveError,
@@ -97,9 +103,10 @@ namespace sequencestoreui {
 QString windowTitle(const SequenceStore &store)
 {
     const QString name = QFileInfo(store.path()).fileName();
-    const QString shown = store.openedFrom().isEmpty()
-                              ? name
-                              : SequenceStoreQuestions::tr("%1 ← %2").arg(name, QFileInfo(store.openedFrom()).fileName());
+    const QString shown =
+        store.openedFrom().isEmpty()
+            ? name
+            : SequenceStoreQuestions::tr("%1 ← %2").arg(name, QFileInfo(store.openedFrom()).fileName());
     return shown + QStringLiteral("[*]");
 }
 

@@ -15,7 +15,7 @@ class SequenceStoreQuestions final : public SequenceStore::Operator
     Q_DECLARE_TR_FUNCTIONS(SequenceStoreQuestions)
 
 public:
-    SequenceStoreQuestions(Notifier &notifier, QWidget &window) : m_notifier(notifier), m_window(window) {}
+    SequenceStoreQuestions(Notifier &notifier, QWidget &window) : m_notifier(notifier), m_window(window) { }
 
     void sequenceUnreadable(const QString &path, const QString &reason) override;
     void sequenceInUse(const QString &path) override;

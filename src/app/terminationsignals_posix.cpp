@@ -51,7 +51,8 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
             Q_EMIT received(byte);
     });
 
-    struct sigaction action {};
+    struct sigaction action {
+    };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

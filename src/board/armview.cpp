@@ -25,7 +25,7 @@ double radians(double deg)
 
 QString ArmView::jointName(int joint)
 {
-    static const char *const names[jointCount] = {QT_TR_NOOP("底座旋转"), QT_TR_NOOP("肩部"), QT_TR_NOOP("肘部"),
+    static const char *const names[jointCount] = {QT_TR_NOOP("底座旋转"), QT_TR_NOOP("肩部"),     QT_TR_NOOP("肘部"),
                                                   QT_TR_NOOP("腕部"),     QT_TR_NOOP("腕部旋转"), QT_TR_NOOP("夹爪")};
     return tr(names[joint]);
 }

@@ -108,10 +108,14 @@ Command overlong(const QByteArray &start)
 QStringList flagNames(Flags flags)
 {
     static const std::pair<Flag, const char *> names[] = {
-        {Flag::UnknownChannel, "unknown-channel"}, {Flag::PulseOutOfRange, "pulse-out-of-range"},
-        {Flag::MissingPulse, "missing-pulse"},     {Flag::EmptySpeed, "empty-speed"},
-        {Flag::EmptyTime, "empty-time"},           {Flag::Junk, "junk"},
-        {Flag::Overlong, "overlong"},              {Flag::NulByte, "nul"},
+        {Flag::UnknownChannel, "unknown-channel"},
+        {Flag::PulseOutOfRange, "pulse-out-of-range"},
+        {Flag::MissingPulse, "missing-pulse"},
+        {Flag::EmptySpeed, "empty-speed"},
+        {Flag::EmptyTime, "empty-time"},
+        {Flag::Junk, "junk"},
+        {Flag::Overlong, "overlong"},
+        {Flag::NulByte, "nul"},
         {Flag::NonAscii, "non-ascii"},
     };
     QStringList result;

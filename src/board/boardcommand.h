@@ -45,7 +45,7 @@ Q_DECLARE_FLAGS(Flags, Flag)
 using Group = motion::Target;
 
 struct Command {
-    QByteArray raw; // the line without its end
+    QByteArray raw;      // the line without its end
     QList<Group> groups; // the groups the board carries out
     std::optional<int> timeMs;
     Flags flags;

@@ -57,8 +57,8 @@ void BoardSession::receive(const QByteArray &bytes, qint64 arrivalUs)
         if (m_trace.isOpen() && !m_trace.write(command, arrivalUs)) {
             const QString reason = m_trace.errorString();
             m_trace.close();
-            Q_EMIT traceFailed(tr("轨迹文件“%1”写入失败：%2。轨迹到此为止，此前的记录完整。")
-                                   .arg(m_options.tracePath, reason));
+            Q_EMIT traceFailed(
+                tr("轨迹文件“%1”写入失败：%2。轨迹到此为止，此前的记录完整。").arg(m_options.tracePath, reason));
         }
         Q_EMIT commandReceived(command, arrivalUs);
     });

@@ -25,8 +25,8 @@ public:
 
     bool isOpen() const { return m_master >= 0; }
     QString errorString() const { return m_error; }
-    QString device() const { return m_device; }   // /dev/pts/N
-    int deviceIndex() const { return m_index; }   // N
+    QString device() const { return m_device; } // /dev/pts/N
+    int deviceIndex() const { return m_index; } // N
     int readFd() const { return m_master; }
 
     // The line settings the program last applied to the device end.

@@ -20,12 +20,11 @@ namespace {
 int baudOf(speed_t speed)
 {
     static const std::pair<speed_t, int> table[] = {
-        {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},       {B150, 150},
-        {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},     {B1800, 1800},
-        {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
-        {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B500000, 500000},
-        {B576000, 576000}, {B921600, 921600}, {B1000000, 1000000}, {B1500000, 1500000},
-        {B2000000, 2000000},
+        {B50, 50},         {B75, 75},         {B110, 110},         {B134, 134},         {B150, 150},
+        {B200, 200},       {B300, 300},       {B600, 600},         {B1200, 1200},       {B1800, 1800},
+        {B2400, 2400},     {B4800, 4800},     {B9600, 9600},       {B19200, 19200},     {B38400, 38400},
+        {B57600, 57600},   {B115200, 115200}, {B230400, 230400},   {B460800, 460800},   {B500000, 500000},
+        {B576000, 576000}, {B921600, 921600}, {B1000000, 1000000}, {B1500000, 1500000}, {B2000000, 2000000},
     };
     for (const auto &[constant, baud] : table) {
         if (constant == speed)
@@ -98,8 +97,8 @@ LineRate BoardTerminal::lineRate() const
         return {115200, 10};
     LineRate rate;
     rate.baud = baudOf(::cfgetospeed(&line));
-    rate.bitsPerCharacter = 1 + dataBitsOf(line.c_cflag) + ((line.c_cflag & PARENB) ? 1 : 0)
-        + ((line.c_cflag & CSTOPB) ? 2 : 1);
+    rate.bitsPerCharacter =
+        1 + dataBitsOf(line.c_cflag) + ((line.c_cflag & PARENB) ? 1 : 0) + ((line.c_cflag & CSTOPB) ? 2 : 1);
     return rate;
 }
 
@@ -124,11 +123,11 @@ void onTerminationSignal(void (*onSignal)())
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [onSignal] {
         char drain[16];
-        while (::read(signalPipe[0], drain, sizeof drain) > 0) {
-        }
+        while (::read(signalPipe[0], drain, sizeof drain) > 0) { }
         onSignal();
     });
-    struct sigaction action{};
+    struct sigaction action {
+    };
     action.sa_handler = writeToPipe;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -139,10 +138,9 @@ void onTerminationSignal(void (*onSignal)())
 bool isUsersOwnFolder(const QString &path)
 {
     const QFileInfo folder(path);
-    constexpr QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
-        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-    return folder.isDir() && !folder.isSymLink() && folder.ownerId() == ::geteuid()
-        && !(folder.permissions() & others);
+    constexpr QFile::Permissions others =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    return folder.isDir() && !folder.isSymLink() && folder.ownerId() == ::geteuid() && !(folder.permissions() & others);
 }
 
 qint64 monotonicMicros()

@@ -22,10 +22,14 @@ QString flagText(boardcommand::Flags flags)
 {
     using boardcommand::Flag;
     static const std::pair<Flag, const char *> texts[] = {
-        {Flag::UnknownChannel, QT_TRANSLATE_NOOP("BoardWindow", "未知通道")}, {Flag::PulseOutOfRange, QT_TRANSLATE_NOOP("BoardWindow", "脉宽超出500–2500")},
-        {Flag::MissingPulse, QT_TRANSLATE_NOOP("BoardWindow", "缺少P脉宽")},  {Flag::EmptySpeed, QT_TRANSLATE_NOOP("BoardWindow", "S后无速度（按不限速）")},
-        {Flag::EmptyTime, QT_TRANSLATE_NOOP("BoardWindow", "T后无时间")},     {Flag::Junk, QT_TRANSLATE_NOOP("BoardWindow", "无法识别的字符")},
-        {Flag::Overlong, QT_TRANSLATE_NOOP("BoardWindow", "行过长，已丢弃")}, {Flag::NulByte, QT_TRANSLATE_NOOP("BoardWindow", "含空字符")},
+        {Flag::UnknownChannel, QT_TRANSLATE_NOOP("BoardWindow", "未知通道")},
+        {Flag::PulseOutOfRange, QT_TRANSLATE_NOOP("BoardWindow", "脉宽超出500–2500")},
+        {Flag::MissingPulse, QT_TRANSLATE_NOOP("BoardWindow", "缺少P脉宽")},
+        {Flag::EmptySpeed, QT_TRANSLATE_NOOP("BoardWindow", "S后无速度（按不限速）")},
+        {Flag::EmptyTime, QT_TRANSLATE_NOOP("BoardWindow", "T后无时间")},
+        {Flag::Junk, QT_TRANSLATE_NOOP("BoardWindow", "无法识别的字符")},
+        {Flag::Overlong, QT_TRANSLATE_NOOP("BoardWindow", "行过长，已丢弃")},
+        {Flag::NulByte, QT_TRANSLATE_NOOP("BoardWindow", "含空字符")},
         {Flag::NonAscii, QT_TRANSLATE_NOOP("BoardWindow", "含非ASCII字节")},
     };
     QStringList parts;
@@ -117,7 +121,9 @@ BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(paren
     layout->addWidget(gaugeBox);
 
     connect(&session, &BoardSession::commandReceived, this,
-            [this](const boardcommand::Command &command, qint64 arrivalUs) { m_pending.append({command, arrivalUs}); });
+            [this](const boardcommand::Command &command, qint64 arrivalUs) {
+                m_pending.append({command, arrivalUs});
+            });
 
     // One frame per screen refresh; the commands of a frame are shown together.
     const QScreen *screen = this->screen();
@@ -164,10 +170,8 @@ void BoardWindow::frame()
     m_arm->setChannels(jointChannels);
     m_arm->setPulses(pulses);
 
-    m_counters->setText(tr("字节 %1　指令 %2　有问题 %3")
-                            .arg(m_session.bytes())
-                            .arg(m_session.commands())
-                            .arg(m_session.flagged()));
+    m_counters->setText(
+        tr("字节 %1　指令 %2　有问题 %3").arg(m_session.bytes()).arg(m_session.commands()).arg(m_session.flagged()));
     showLine();
 }
 

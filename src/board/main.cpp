@@ -31,7 +31,8 @@ void describeOptions(QCommandLineParser &parser)
         {headlessOption, QStringLiteral("Run without a window.")},
         {traceOption, QStringLiteral("Write one JSON line per received command to <file>."), QStringLiteral("file")},
         {noPacingOption, QStringLiteral("Read as fast as bytes come instead of at the line's baud rate.")},
-        {frameRateOption, QStringLiteral("On exit, print the window's frames per second while commands were arriving.")},
+        {frameRateOption,
+         QStringLiteral("On exit, print the window's frames per second while commands were arriving.")},
     });
 }
 

@@ -32,8 +32,7 @@ qint64 LinePacer::carriedAt(qsizetype bytes, double bytesPerSecond) const
 }
 
 PacedReader::PacedReader(BoardTerminal &terminal, bool pacing, QObject *parent)
-    : QObject(parent), m_terminal(terminal), m_pacing(pacing),
-      m_notifier(terminal.readFd(), QSocketNotifier::Read)
+    : QObject(parent), m_terminal(terminal), m_pacing(pacing), m_notifier(terminal.readFd(), QSocketNotifier::Read)
 {
     m_wake.setSingleShot(true);
     m_wake.setTimerType(Qt::PreciseTimer);

@@ -35,11 +35,9 @@ void MessageBoxNotifier::show(QWidget *parent, const Message &message)
     box.exec();
 }
 
-bool MessageBoxNotifier::confirm(QWidget *parent, const Message &message, const QString &accept,
-                                 const QString &reject)
+bool MessageBoxNotifier::confirm(QWidget *parent, const Message &message, const QString &accept, const QString &reject)
 {
-    QMessageBox box(boxIcon(message.icon), boxTitle(message), message.text, QMessageBox::NoButton,
-                    parent);
+    QMessageBox box(boxIcon(message.icon), boxTitle(message), message.text, QMessageBox::NoButton, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     QPushButton *acceptButton = box.addButton(accept, QMessageBox::AcceptRole);
     QPushButton *rejectButton = box.addButton(reject, QMessageBox::RejectRole);
@@ -56,12 +54,14 @@ namespace messages {
 
 Message portInUse()
 {
-    return {Message::Icon::Critical, QCoreApplication::translate("Notifier", "错误"), QCoreApplication::translate("Notifier", "端口已被占用")};
+    return {Message::Icon::Critical, QCoreApplication::translate("Notifier", "错误"),
+            QCoreApplication::translate("Notifier", "端口已被占用")};
 }
 
 Message portNotOpen()
 {
-    return {Message::Icon::Critical, QCoreApplication::translate("Notifier", "错误"), QCoreApplication::translate("Notifier", "端口未打开")};
+    return {Message::Icon::Critical, QCoreApplication::translate("Notifier", "错误"),
+            QCoreApplication::translate("Notifier", "端口未打开")};
 }
 
 } // namespace messages

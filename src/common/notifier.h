@@ -27,8 +27,7 @@ public:
     virtual void show(QWidget *parent, const Message &message) = 0;
 
     // A modal box with two buttons; true when the operator chose `accept`.
-    virtual bool confirm(QWidget *parent, const Message &message, const QString &accept,
-                         const QString &reject) = 0;
+    virtual bool confirm(QWidget *parent, const Message &message, const QString &accept, const QString &reject) = 0;
 };
 
 // The real thing: QMessageBox.
@@ -36,8 +35,7 @@ class MessageBoxNotifier final : public Notifier
 {
 public:
     void show(QWidget *parent, const Message &message) override;
-    bool confirm(QWidget *parent, const Message &message, const QString &accept,
-                 const QString &reject) override;
+    bool confirm(QWidget *parent, const Message &message, const QString &accept, const QString &reject) override;
 };
 
 // The messages that several parts of the program show.

@@ -18,7 +18,10 @@ QFont captionFont();
 QFont sequenceFont();
 
 // Window geometry is given in twips, 15 to a pixel.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
 constexpr QRect twips(int left, int top, int width, int height)
 {
     return {px(left), px(top), px(width), px(height)};

@@ -39,14 +39,13 @@ bool playsAsWritten(QStringView line)
 {
     if (line.isEmpty())
         return true;
-    if (line.size() < commandStart || !line.startsWith(timeWord) ||
-        !isPaddedNumber(line.mid(intervalStart, intervalField)) || line[commandStart - 1] != u' ')
+    if (line.size() < commandStart || !line.startsWith(timeWord)
+        || !isPaddedNumber(line.mid(intervalStart, intervalField)) || line[commandStart - 1] != u' ')
         return false;
     if (line.size() > commandStart && line[commandStart] != u'#')
         return false;
     // The interval as playback reads it (from the first ten characters).
-    const std::optional<qint16> interval =
-        sequenceline::readForPlayback(line.first(commandStart).toString()).interval;
+    const std::optional<qint16> interval = sequenceline::readForPlayback(line.first(commandStart).toString()).interval;
     return interval && *interval > 0;
 }
 
@@ -69,12 +68,14 @@ QString describePlayback(const QString &line)
     case Reading::Skip::TooShort:
         return QCoreApplication::translate("linecheck", "发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔");
     case Reading::Skip::IntervalUnreadable:
-        return QCoreApplication::translate("linecheck", "发送：无（第 5 到 9 个字符读出的间隔超出范围）\n间隔：沿用上一行的间隔");
+        return QCoreApplication::translate("linecheck",
+                                           "发送：无（第 5 到 9 个字符读出的间隔超出范围）\n间隔：沿用上一行的间隔");
     case Reading::Skip::None:
         break;
     }
-    const QString sent =
-        read.bytes.isEmpty() ? QCoreApplication::translate("linecheck", "发送：无字节") : QCoreApplication::translate("linecheck", "发送：") + escaped(read.bytes);
+    const QString sent = read.bytes.isEmpty()
+                             ? QCoreApplication::translate("linecheck", "发送：无字节")
+                             : QCoreApplication::translate("linecheck", "发送：") + escaped(read.bytes);
     if (read.interval > 0)
         return sent + QCoreApplication::translate("linecheck", "\n间隔：%1 毫秒").arg(read.interval);
     if (read.interval == 0)

@@ -25,7 +25,10 @@ std::optional<double> readStrict(QStringView text, const QLocale &locale = QLoca
 
 std::optional<qint16> toInt16(double value);
 
-inline std::optional<qint16> lenientInt16(QStringView text) { return toInt16(readLenient(text)); }
+inline std::optional<qint16> lenientInt16(QStringView text)
+{
+    return toInt16(readLenient(text));
+}
 inline std::optional<qint16> strictInt16(QStringView text, const QLocale &locale = QLocale())
 {
     const auto value = readStrict(text, locale);

@@ -14,9 +14,10 @@ namespace {
 const QSet<QByteArray> &skippedDestinations()
 {
     static const QSet<QByteArray> names = {
-        "fonttbl", "colortbl", "stylesheet", "info",     "pict",    "object",   "header",
-        "footer",  "headerl",  "headerr",    "footerl",  "footerr", "footnote", "listtable",
-        "listoverridetable", "rsidtbl", "generator", "themedata", "datastore", "latentstyles",
+        "fonttbl", "colortbl",  "stylesheet", "info",      "pict",
+        "object",  "header",    "footer",     "headerl",   "headerr",
+        "footerl", "footerr",   "footnote",   "listtable", "listoverridetable",
+        "rsidtbl", "generator", "themedata",  "datastore", "latentstyles",
     };
     return names;
 }
@@ -24,7 +25,7 @@ const QSet<QByteArray> &skippedDestinations()
 class RtfReader
 {
 public:
-    explicit RtfReader(const QByteArray &rtf) : m_rtf(rtf) {}
+    explicit RtfReader(const QByteArray &rtf) : m_rtf(rtf) { }
 
     QString read()
     {

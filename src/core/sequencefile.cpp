@@ -159,7 +159,6 @@ std::optional<SequenceFile::Content> decodeAs(std::optional<QString> text, Encod
     return SequenceFile::Content{withCarriageReturns(std::move(*text)), encoding};
 }
 
-
 // The whole content of the regular file at `path`, or why it cannot be read. Only
 // regular files are opened: a FIFO would block the open, a device never end.
 std::optional<QByteArray> readRegularFile(const QString &path, QString *error)
@@ -169,7 +168,8 @@ std::optional<QByteArray> readRegularFile(const QString &path, QString *error)
         *error = QCoreApplication::translate("SequenceFile", "这不是一个普通文件。");
         return std::nullopt;
     }
-    const QString tooLarge = QCoreApplication::translate("SequenceFile", "文件大于 %1 MB，不是动作序列文件。").arg(SequenceFile::maximumSize >> 20);
+    const QString tooLarge = QCoreApplication::translate("SequenceFile", "文件大于 %1 MB，不是动作序列文件。")
+                                 .arg(SequenceFile::maximumSize >> 20);
     if (info.size() > SequenceFile::maximumSize) {
         *error = tooLarge;
         return std::nullopt;
@@ -238,7 +238,7 @@ QByteArray SequenceFile::encode(const QString &text, Encoding encoding)
     return bytes;
 }
 
-SequenceFile::SequenceFile(QString path) : m_path(std::move(path)) {}
+SequenceFile::SequenceFile(QString path) : m_path(std::move(path)) { }
 
 QString SequenceFile::besideExecutable()
 {
@@ -256,7 +256,8 @@ std::optional<QString> SequenceFile::load(QString *error)
     if (bytes) {
         content = decode(*bytes);
         if (!content)
-            *error = QCoreApplication::translate("SequenceFile", "文件内容不是 UTF-8、GBK 或带字节顺序标记的 UTF-16 文本，无法原样读取。");
+            *error = QCoreApplication::translate(
+                "SequenceFile", "文件内容不是 UTF-8、GBK 或带字节顺序标记的 UTF-16 文本，无法原样读取。");
     }
     if (!content) {
         m_unreadable = true;
@@ -321,7 +322,7 @@ std::optional<QString> SequenceFile::save(const QString &text)
         return QCoreApplication::translate("SequenceFile", "无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder));
 
     constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    const auto mode = m_ownerOnly          ? std::optional(ownerOnly)
+    const auto mode = m_ownerOnly         ? std::optional(ownerOnly)
                       : existing.exists() ? std::optional(modeOf(existing))
                                           : std::nullopt;
     bool unencodable = false;
@@ -340,8 +341,9 @@ std::optional<QString> SequenceFile::writeWhole(const QString &text, Encoding en
     // renamed over the link.
     const bool replacesLink = QFileInfo(m_path).isSymLink();
     const QString target =
-        replacesLink ? m_path + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
-                     : m_path;
+        replacesLink
+            ? m_path + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+            : m_path;
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();

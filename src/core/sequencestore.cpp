@@ -33,8 +33,7 @@ LockResult lockName(const QString &copyPath, std::unique_ptr<QLockFile> *lock)
 
 SequenceStore::SequenceStore(QString sequencePath, std::chrono::milliseconds recoveryDelay, QObject *parent)
     : QObject(parent), m_file(std::move(sequencePath)), m_recoveryDelay(recoveryDelay)
-{
-}
+{ }
 
 SequenceStore::~SequenceStore() = default;
 

@@ -64,8 +64,8 @@ public:
         // At an unattended end: the text was not saved, because the save failed
         // for `saveError` or, without one, because the file changed on disk; it
         // is in the recovery copy unless `copyError` says why not.
-        virtual void keptUnsaved(const QString &path, const std::optional<QString> &saveError,
-                                 const QString &copyPath, const std::optional<QString> &copyError) = 0;
+        virtual void keptUnsaved(const QString &path, const std::optional<QString> &saveError, const QString &copyPath,
+                                 const std::optional<QString> &copyError) = 0;
     };
 
     SequenceStore(QString sequencePath, std::chrono::milliseconds recoveryDelay, QObject *parent = nullptr);

@@ -113,7 +113,8 @@ QString describe(const Problem &problem, bool oneAndHalfStopBits)
         break;
     }
     if (problem.unsupported)
-        return text(QT_TRANSLATE_NOOP("SettingsString", "停止位“%1”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。"));
+        return text(
+            QT_TRANSLATE_NOOP("SettingsString", "停止位“%1”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。"));
     return oneAndHalfStopBits ? text(QT_TRANSLATE_NOOP("SettingsString", "停止位“%1”无效：应为 1、1.5 或 2。"))
                               : text(QT_TRANSLATE_NOOP("SettingsString", "停止位“%1”无效：应为 1 或 2。"));
 }

@@ -8,8 +8,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
-Connection::Connection(SerialPort &port, Notifier &notifier, QPushButton &connectButton,
-                       QComboBox &portBox, QPushButton &settingsButton, QWidget *messageParent)
+Connection::Connection(SerialPort &port, Notifier &notifier, QPushButton &connectButton, QComboBox &portBox,
+                       QPushButton &settingsButton, QWidget *messageParent)
     : m_port(port),
       m_notifier(notifier),
       m_connectButton(connectButton),
@@ -74,7 +74,6 @@ void Connection::onLost()
     // The port has closed itself already.
     Q_EMIT deviceLost();
     showState();
-    m_notifier.show(m_messageParent,
-                    {Message::Icon::Warning, tr("错误"),
-                     tr("串口连接已中断（设备已拔出或不再响应），程序已回到未连接状态。")});
+    m_notifier.show(m_messageParent, {Message::Icon::Warning, tr("错误"),
+                                      tr("串口连接已中断（设备已拔出或不再响应），程序已回到未连接状态。")});
 }

@@ -56,7 +56,7 @@ void PortComboBox::showPopup()
     refresh();
     // The list opens as wide as its longest entry, whatever the box's own width.
     QAbstractItemView &list = *view();
-    list.setMinimumWidth(list.sizeHintForColumn(0) + 2 * list.frameWidth() +
-                         list.verticalScrollBar()->sizeHint().width());
+    list.setMinimumWidth(list.sizeHintForColumn(0) + 2 * list.frameWidth()
+                         + list.verticalScrollBar()->sizeHint().width());
     QComboBox::showPopup();
 }

@@ -22,11 +22,20 @@ struct Row {
 // control are shown for reference only: the line always runs without either.
 const Row rows[] = {
     {QT_TRANSLATE_NOOP("PortSettingsDialog", "端口"), {}, u""},
-    {QT_TRANSLATE_NOOP("PortSettingsDialog", "比特率"), {QStringLiteral("2400"), QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")}, u"115200"},
-    {QT_TRANSLATE_NOOP("PortSettingsDialog", "数据位"), {QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")}, u"8"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "比特率"),
+     {QStringLiteral("2400"), QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")},
+     u"115200"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "数据位"),
+     {QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")},
+     u"8"},
     {QT_TRANSLATE_NOOP("PortSettingsDialog", "停止位"), {QStringLiteral("1"), QStringLiteral("2")}, u"1"},
-    {QT_TRANSLATE_NOOP("PortSettingsDialog", "奇偶校验"), {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"), QStringLiteral("Mark"), QStringLiteral("Space")}, u"None"},
-    {QT_TRANSLATE_NOOP("PortSettingsDialog", "流控制"), {QStringLiteral("Hardware"), QStringLiteral("Software"), QStringLiteral("None"), QStringLiteral("Custom")}, u"None"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "奇偶校验"),
+     {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"), QStringLiteral("Mark"),
+      QStringLiteral("Space")},
+     u"None"},
+    {QT_TRANSLATE_NOOP("PortSettingsDialog", "流控制"),
+     {QStringLiteral("Hardware"), QStringLiteral("Software"), QStringLiteral("None"), QStringLiteral("Custom")},
+     u"None"},
 };
 
 enum RowIndex { PortRow, BaudRow, DataRow, StopRow };
@@ -112,8 +121,8 @@ void PortSettingsDialog::accept()
                               m_combos[StopRow]->currentText()),
     };
     if (const std::optional<QString> refused = m_apply(choice)) {
-        m_notifier.show(this, {Message::Icon::Warning, tr("端口设置"),
-                               tr("端口设置未被采用，原设置仍然有效。\n") + *refused});
+        m_notifier.show(
+            this, {Message::Icon::Warning, tr("端口设置"), tr("端口设置未被采用，原设置仍然有效。\n") + *refused});
         return;
     }
     QDialog::accept();

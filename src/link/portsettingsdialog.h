@@ -15,7 +15,7 @@ class QComboBox;
 // What the operator confirmed in the port settings dialog.
 struct PortChoice {
     std::optional<QString> portName; // as typed or picked, unchanged; none while the row is locked
-    QString settings; // baud,n,data,stop
+    QString settings;                // baud,n,data,stop
 };
 
 // The port settings dialog: the port and its baud rate, data bits and stop bits.
@@ -33,9 +33,8 @@ class PortSettingsDialog final : public QDialog
 public:
     using Apply = std::function<std::optional<QString>(const PortChoice &)>;
 
-    PortSettingsDialog(const QString &currentSettings, const QString &portBoxText,
-                       const PortEnumerator &enumerate, Apply apply, Notifier &notifier,
-                       QWidget *parent = nullptr);
+    PortSettingsDialog(const QString &currentSettings, const QString &portBoxText, const PortEnumerator &enumerate,
+                       Apply apply, Notifier &notifier, QWidget *parent = nullptr);
 
     // The open port's name locks the port row; none unlocks it.
     void showOpenPort(const std::optional<QString> &openPort);

@@ -6,11 +6,9 @@
 
 PortWriter::PortWriter(SerialPort &port, Notifier &notifier, QWidget *parent)
     : m_port(port), m_notifier(notifier), m_parent(parent)
-{
-}
+{ }
 
-bool PortWriter::write(const QString &text, WhenClosed whenClosed,
-                       const std::function<void()> &beforeReport) const
+bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::function<void()> &beforeReport) const
 {
     if (whenClosed == WhenClosed::Silent && !m_port.portOpen())
         return false;

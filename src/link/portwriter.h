@@ -28,8 +28,7 @@ public:
 
     // True when written. `beforeReport` runs before "端口未打开" is shown, so a
     // caller can stop what must not run while the box is open.
-    bool write(const QString &text, WhenClosed whenClosed,
-               const std::function<void()> &beforeReport = {}) const;
+    bool write(const QString &text, WhenClosed whenClosed, const std::function<void()> &beforeReport = {}) const;
 
 private:
     SerialPort &m_port;

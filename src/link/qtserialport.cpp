@@ -45,8 +45,8 @@ QSerialPort::StopBits toQt(settingsstring::LineSettings::StopBits stopBits)
 bool configure(QSerialPort &port, const settingsstring::LineSettings &line)
 {
     return port.setBaudRate(line.baudRate) && port.setParity(toQt(line.parity))
-        && port.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits))
-        && port.setStopBits(toQt(line.stopBits)) && port.setFlowControl(QSerialPort::NoFlowControl);
+           && port.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits))
+           && port.setStopBits(toQt(line.stopBits)) && port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
 settingsstring::LineSettings lineSettings(const QString &settings)
@@ -97,9 +97,8 @@ SerialResult QtSerialPort::setPortOpen(bool open)
         const QString reason = m_port.errorString();
         m_port.clearError();
         if (error == QSerialPort::PermissionError)
-            return SerialResult::failure(portnames::heldByAnotherProgram(device) ? SerialResult::PortInUse
-                                                                                 : SerialResult::NoPermission,
-                                         reason);
+            return SerialResult::failure(
+                portnames::heldByAnotherProgram(device) ? SerialResult::PortInUse : SerialResult::NoPermission, reason);
         if (error == QSerialPort::DeviceNotFoundError)
             return SerialResult::failure(SerialResult::NoSuchPort, reason);
         return SerialResult::failure(SerialResult::OpenFailed, reason);

@@ -16,8 +16,7 @@ qint64 queueLimitFor(const settingsstring::LineSettings &line)
 
 } // namespace
 
-SerialPort::SerialPort(QObject *parent)
-    : QObject(parent), m_settings(QString::fromLatin1(settingsstring::initial))
+SerialPort::SerialPort(QObject *parent) : QObject(parent), m_settings(QString::fromLatin1(settingsstring::initial))
 {
     m_queueLimit = queueLimitFor(std::get<settingsstring::LineSettings>(settingsstring::parse(m_settings)));
 }

@@ -35,7 +35,7 @@ public:
     const QString &reason() const { return m_reason; }
 
 private:
-    SerialResult(Code code, QString reason) : m_code(code), m_reason(std::move(reason)) {}
+    SerialResult(Code code, QString reason) : m_code(code), m_reason(std::move(reason)) { }
 
     Code m_code = Ok;
     QString m_reason;
@@ -51,10 +51,10 @@ struct PortNotice {
         DiscardedOnClose, // bytes still queued at closing were dropped
     };
     Kind kind = Kind::Backlog;
-    qint64 bytes = 0;          // the command's size, or the bytes dropped
-    qint64 queueLimit = 0;     // the bound of the queue, in bytes
-    double seconds = 0;        // sending time of the bound (or of the bytes dropped)
-    double waitedSeconds = 0;  // DiscardedOnClose: how long closing waited
+    qint64 bytes = 0;         // the command's size, or the bytes dropped
+    qint64 queueLimit = 0;    // the bound of the queue, in bytes
+    double seconds = 0;       // sending time of the bound (or of the bytes dropped)
+    double waitedSeconds = 0; // DiscardedOnClose: how long closing waited
 
     // In the operator's language.
     QString describe() const;

@@ -27,8 +27,8 @@ QTextCharFormat markFormat()
 bool sameRanges(const QList<QTextEdit::ExtraSelection> &a, const QList<QTextEdit::ExtraSelection> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
-        return x.cursor.selectionStart() == y.cursor.selectionStart() &&
-               x.cursor.selectionEnd() == y.cursor.selectionEnd();
+        return x.cursor.selectionStart() == y.cursor.selectionStart()
+               && x.cursor.selectionEnd() == y.cursor.selectionEnd();
     });
 }
 
@@ -49,8 +49,7 @@ void LineHighlighter::markLinesInView()
             selections.append(other);
     }
     const int bottom = m_editor.viewport()->height();
-    for (QTextBlock block = m_editor.cursorForPosition(QPoint(0, 0)).block(); block.isValid();
-         block = block.next()) {
+    for (QTextBlock block = m_editor.cursorForPosition(QPoint(0, 0)).block(); block.isValid(); block = block.next()) {
         QTextCursor line(block);
         if (m_editor.cursorRect(line).top() > bottom)
             break;

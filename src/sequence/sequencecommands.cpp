@@ -5,12 +5,9 @@
 #include "editorlines.h"
 #include "sequenceeditor.h"
 
-SequenceCommands::SequenceCommands(SequenceEditor &editor, Notifier &notifier,
-                                   std::function<QString()> makeLine, QWidget *messageParent)
-    : m_editor(editor),
-      m_notifier(notifier),
-      m_makeLine(std::move(makeLine)),
-      m_messageParent(messageParent)
+SequenceCommands::SequenceCommands(SequenceEditor &editor, Notifier &notifier, std::function<QString()> makeLine,
+                                   QWidget *messageParent)
+    : m_editor(editor), m_notifier(notifier), m_makeLine(std::move(makeLine)), m_messageParent(messageParent)
 {
     connect(&m_editor, &SequenceEditor::clicked, this, [this] { SelectCaretLine(m_editor); });
     connect(&m_editor.sequence(), &SequenceDocument::changed, this, [this](SequenceDocument::ChangeSource source) {

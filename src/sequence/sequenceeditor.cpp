@@ -140,9 +140,8 @@ bool SequenceEditor::hasOnlyColor(const QTextCursor &selection, const QColor &co
             if (fragment.position() + fragment.length() <= start || fragment.position() >= end)
                 continue;
             const QTextCharFormat format = fragment.charFormat();
-            const QColor shown = format.hasProperty(QTextFormat::ForegroundBrush)
-                                     ? format.foreground().color()
-                                     : palette().color(QPalette::Text);
+            const QColor shown = format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color()
+                                                                                  : palette().color(QPalette::Text);
             if (shown != color)
                 return false;
         }
@@ -335,7 +334,6 @@ void SequenceEditor::dragSelection()
     drag->setMimeData(createMimeDataFromSelection());
     // Dropped here, QPlainTextEdit moves the text itself; dropped elsewhere, it
     // is taken out here.
-    if (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction) == Qt::MoveAction
-        && drag->target() != viewport())
+    if (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction) == Qt::MoveAction && drag->target() != viewport())
         textCursor().removeSelectedText();
 }

@@ -98,6 +98,6 @@ private:
     QMetaObject::Connection m_documentGone;
     Gesture m_gesture = Gesture::None;
     QPoint m_pressPoint;
-    QPoint m_mousePoint;     // where the mouse was last seen during a Select gesture
+    QPoint m_mousePoint;      // where the mouse was last seen during a Select gesture
     QBasicTimer m_autoScroll; // runs while a Select gesture is outside the viewport
 };

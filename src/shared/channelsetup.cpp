@@ -14,7 +14,7 @@ constexpr std::array<int, ChannelSetup::count> boardColumns = {
 
 } // namespace
 
-ChannelSetup::ChannelSetup() : m_columnChannels(boardColumns) {}
+ChannelSetup::ChannelSetup() : m_columnChannels(boardColumns) { }
 
 int ChannelSetup::columnOf(int channel) const
 {

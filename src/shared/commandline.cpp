@@ -11,6 +11,5 @@ bool commandline::asksOnlyForText(int argc, char *argv[], const Options &options
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    return parser.parse(arguments)
-           && (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")));
+    return parser.parse(arguments) && (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")));
 }

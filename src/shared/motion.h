@@ -38,7 +38,7 @@ constexpr int restPulse = 1500;
 class MotionModel
 {
 public:
-    explicit MotionModel(double topRate = defaultTopRate) : m_topRate(topRate) {}
+    explicit MotionModel(double topRate = defaultTopRate) : m_topRate(topRate) { }
 
     // Carries out a command (its targets, with T<time> when it has one) that
     // arrived at `arrivalUs`; commands come in arrival order.

@@ -46,14 +46,14 @@ private Q_SLOTS:
     void noChineseTextOutsideTr()
     {
         static const QRegularExpression token(QStringLiteral("\"(?:[^\"\\\\\n]|\\\\.)*\"|//[^\n]*|/\\*.*?\\*/"),
-                                               QRegularExpression::DotMatchesEverythingOption);
+                                              QRegularExpression::DotMatchesEverythingOption);
         static const QRegularExpression han(QStringLiteral("\\p{Han}"));
         static const QRegularExpression opener(
             QStringLiteral("(?:\\btr|QT_TR_NOOP)\\(\\s*$|(?:\\btranslate|QT_TRANSLATE_NOOP)\\(\\s*\"\\w+\",\\s*$"));
         QStringList outside;
         for (const char *folder : {"app", "common", "core", "link", "sequence", "shared"}) {
-            QDirIterator files(QStringLiteral(SOURCE_DIR "/") + QLatin1String(folder), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
-                               QDir::Files);
+            QDirIterator files(QStringLiteral(SOURCE_DIR "/") + QLatin1String(folder),
+                               {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files);
             while (files.hasNext()) {
                 QFile file(files.next());
                 QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
@@ -71,7 +71,8 @@ private Q_SLOTS:
                     end = literal.capturedEnd();
                     if (literal.captured().contains(han) && !previousTranslated) {
                         const qsizetype line = text.left(literal.capturedStart()).count(u'\n') + 1;
-                        outside.append(QStringLiteral("%1:%2: %3").arg(file.fileName()).arg(line).arg(literal.captured()));
+                        outside.append(
+                            QStringLiteral("%1:%2: %3").arg(file.fileName()).arg(line).arg(literal.captured()));
                     }
                 }
             }

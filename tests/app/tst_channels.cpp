@@ -144,8 +144,8 @@ private Q_SLOTS:
         slider.setSliderDown(false);
         slider.triggerAction(QAbstractSlider::SliderSingleStepAdd);
         slider.triggerAction(QAbstractSlider::SliderPageStepSub);
-        QCOMPARE(h.fake().writes, (QByteArrayList{"#4P1510S300\r", "#4P1520S300\r", "#4P1520S300\r",
-                                                  "#4P1521S300\r", "#4P1520S300\r"}));
+        QCOMPARE(h.fake().writes,
+                 (QByteArrayList{"#4P1510S300\r", "#4P1520S300\r", "#4P1520S300\r", "#4P1521S300\r", "#4P1520S300\r"}));
     }
 
     void valueBoxReadsLeniently_data()
@@ -246,8 +246,8 @@ private Q_SLOTS:
         WindowHarness h;
         h.button("Command9").click();
         // "window/box": a box of the window named first (the Insert dialog's Text1).
-        const QWidget *window = box.contains(u'/') ? h.window().findChild<QWidget *>(box.section(u'/', 0, 0))
-                                                   : &h.window();
+        const QWidget *window =
+            box.contains(u'/') ? h.window().findChild<QWidget *>(box.section(u'/', 0, 0)) : &h.window();
         QVERIFY(window);
         auto *edit = window->findChild<QLineEdit *>(box.section(u'/', -1));
         QVERIFY(edit);
@@ -295,9 +295,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("held");
         QTest::addColumn<QString>("why"); // empty: not marked
-        QTest::newRow("out of range") << QStringLiteral("3000") << 1500 << QStringLiteral("“3000”不在 500 到 2500 之间");
+        QTest::newRow("out of range") << QStringLiteral("3000") << 1500
+                                      << QStringLiteral("“3000”不在 500 到 2500 之间");
         QTest::newRow("zero") << QStringLiteral("0") << 1500 << QStringLiteral("“0”不在 500 到 2500 之间");
-        QTest::newRow("beyond 16 bits") << QStringLiteral("99999") << 1500 << QStringLiteral("“99999”不在 500 到 2500 之间");
+        QTest::newRow("beyond 16 bits") << QStringLiteral("99999") << 1500
+                                        << QStringLiteral("“99999”不在 500 到 2500 之间");
         QTest::newRow("letters") << QStringLiteral("abc") << 1500 << QStringLiteral("“abc”不是数字");
         QTest::newRow("empty") << QString() << 1500 << QStringLiteral("框是空的");
         QTest::newRow("reads as the slider") << QStringLiteral("1500.4") << 1500 << QString();
@@ -367,7 +369,8 @@ private Q_SLOTS:
 
 private:
     // The control of type T that stands nearest below `caption` in its column.
-    template <typename T> static T &underCaption(const QLabel &caption)
+    template <typename T>
+    static T &underCaption(const QLabel &caption)
     {
         const QRect column = caption.geometry();
         T *found = nullptr;

@@ -21,12 +21,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("settings"); // in force before typing; empty: the initial ones
         QTest::addColumn<int>("fits");         // the most characters the box takes
-        QTest::newRow("speed") << "speedinput" << "" << 256;
+        QTest::newRow("speed") << "speedinput"
+                               << "" << 256;
         // The manual command and its CR fit the port's queue.
-        QTest::newRow("manual at 115200") << "Text3" << "" << 23'039;
-        QTest::newRow("manual at 9600") << "Text3" << "9600,n,8,1" << 1919;
-        QTest::newRow("manual at 300: the smallest queue") << "Text3" << "300,n,8,1" << 511;
-        QTest::newRow("manual at 4000000: 64 KB") << "Text3" << "4000000,n,8,1" << 65'535;
+        QTest::newRow("manual at 115200") << "Text3"
+                                          << "" << 23'039;
+        QTest::newRow("manual at 9600") << "Text3"
+                                        << "9600,n,8,1" << 1919;
+        QTest::newRow("manual at 300: the smallest queue") << "Text3"
+                                                           << "300,n,8,1" << 511;
+        QTest::newRow("manual at 4000000: 64 KB") << "Text3"
+                                                  << "4000000,n,8,1" << 65'535;
     }
     void boxesRefuseWhatPassesTheirBound()
     {

@@ -72,10 +72,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         const std::pair<const char *, const char16_t *> captions[] = {
-            {"Command1", u"复位"}, {"Command2", u"添加"},   {"Command3", u"连接"},   {"Command4", u"设置"},
-            {"Command5", u"修改"}, {"Command6", u"删除"},   {"Command7", u"设置"},   {"Command8", u"发送"},
-            {"Command9", u"插入"}, {"RunCommand", u"运行"}, {"SaveCommand", u"保存"}, {"ExitCommand", u"退出"},
-            {"Frame1", u"端口"},   {"Frame2", u"通道控制"}, {"Frame3", u"操作"},     {"Frame4", u"指令库"},
+            {"Command1", u"复位"},   {"Command2", u"添加"},   {"Command3", u"连接"},    {"Command4", u"设置"},
+            {"Command5", u"修改"},   {"Command6", u"删除"},   {"Command7", u"设置"},    {"Command8", u"发送"},
+            {"Command9", u"插入"},   {"RunCommand", u"运行"}, {"SaveCommand", u"保存"}, {"ExitCommand", u"退出"},
+            {"Frame1", u"端口"},     {"Frame2", u"通道控制"}, {"Frame3", u"操作"},      {"Frame4", u"指令库"},
             {"Frame5", u"手输指令"}, {"Label2", u"间隔时间"}, {"Label4", u"速度调节"},
         };
         for (const auto &[name, caption] : captions)

@@ -59,10 +59,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("cmdTxt");
         QTest::addColumn<QByteArray>("written");
-        QTest::newRow("UTF-8") << QByteArray("Time100   #1P1500S300 中\r\n") << QByteArray("Time100   #1P1500S300 中\r\n");
+        QTest::newRow("UTF-8") << QByteArray("Time100   #1P1500S300 中\r\n")
+                               << QByteArray("Time100   #1P1500S300 中\r\n");
         QTest::newRow("GBK stays GBK") << QByteArray("Time100   #1P1500S300 \xD6\xD0\r\n")
                                        << QByteArray("Time100   #1P1500S300 \xD6\xD0\r\n");
-        QTest::newRow("UTF-16 becomes UTF-8") << QByteArray("\xFF\xFE" "a\0\r\0\n\0", 8) << QByteArray("a\r\n");
+        QTest::newRow("UTF-16 becomes UTF-8") << QByteArray("\xFF\xFE"
+                                                            "a\0\r\0\n\0",
+                                                            8)
+                                              << QByteArray("a\r\n");
     }
     void saveAsRoundTrips()
     {
@@ -143,11 +147,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("written");
-        QTest::newRow("no suffix") << "walk" << "walk.txt";
-        QTest::newRow(".txt") << "walk.txt" << "walk.txt";
-        QTest::newRow(".TXT") << "walk.TXT" << "walk.TXT";
-        QTest::newRow(".rtf") << "walk.rtf" << "walk.rtf";
-        QTest::newRow("another suffix") << "walk.v2" << "walk.v2.txt";
+        QTest::newRow("no suffix") << "walk"
+                                   << "walk.txt";
+        QTest::newRow(".txt") << "walk.txt"
+                              << "walk.txt";
+        QTest::newRow(".TXT") << "walk.TXT"
+                              << "walk.TXT";
+        QTest::newRow(".rtf") << "walk.rtf"
+                              << "walk.rtf";
+        QTest::newRow("another suffix") << "walk.v2"
+                                        << "walk.v2.txt";
     }
     void saveAsWritesANameThatOpenLists()
     {
@@ -167,15 +176,21 @@ private Q_SLOTS:
     void theTitleFollowsTheSequence_data()
     {
         QTest::addColumn<QByteArray>("cmdTxt"); // empty: no cmd.txt
-        QTest::addColumn<QString>("steps");      // e: edit, o: open walk.txt, s: save
+        QTest::addColumn<QString>("steps");     // e: edit, o: open walk.txt, s: save
         QTest::addColumn<QString>("title");
         QTest::addColumn<bool>("modified");
-        QTest::newRow("first start") << QByteArray() << "" << "cmd.txt[*]" << false;
-        QTest::newRow("start") << QByteArray("Time100   #1P1500S300\r\n") << "" << "cmd.txt[*]" << false;
-        QTest::newRow("edited") << QByteArray() << "e" << "cmd.txt[*]" << true;
-        QTest::newRow("edited, saved") << QByteArray() << "es" << "cmd.txt[*]" << false;
-        QTest::newRow("opened") << QByteArray() << "o" << "cmd.txt ← walk.txt[*]" << true;
-        QTest::newRow("opened, saved") << QByteArray() << "os" << "cmd.txt[*]" << false;
+        QTest::newRow("first start") << QByteArray() << ""
+                                     << "cmd.txt[*]" << false;
+        QTest::newRow("start") << QByteArray("Time100   #1P1500S300\r\n") << ""
+                               << "cmd.txt[*]" << false;
+        QTest::newRow("edited") << QByteArray() << "e"
+                                << "cmd.txt[*]" << true;
+        QTest::newRow("edited, saved") << QByteArray() << "es"
+                                       << "cmd.txt[*]" << false;
+        QTest::newRow("opened") << QByteArray() << "o"
+                                << "cmd.txt ← walk.txt[*]" << true;
+        QTest::newRow("opened, saved") << QByteArray() << "os"
+                                       << "cmd.txt[*]" << false;
     }
     void theTitleFollowsTheSequence()
     {

@@ -92,8 +92,8 @@ private Q_SLOTS:
         options.sequenceFile = loaded;
         WindowHarness first(std::move(options));
         RecordingNotifier notifier;
-        MainWindow second({std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); },
-                           first.sequencePath()});
+        MainWindow second(
+            {std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); }, first.sequencePath()});
         second.show();
         auto *secondEditor = second.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
         QCOMPARE(secondEditor->text(), QStringLiteral("Time4800  #5P2000S300\r"));
@@ -122,7 +122,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("no-break space, tab") << "a\u00A0b\tc\r" << QByteArray("a\xC2\xA0" "b\tc\r\n");
+        QTest::newRow("no-break space, tab") << "a\u00A0b\tc\r"
+                                             << QByteArray("a\xC2\xA0"
+                                                           "b\tc\r\n");
         QTest::newRow("blank lines, no last break") << "\r\rTime100" << QByteArray("\r\n\r\nTime100");
         QTest::newRow("Chinese") << "中文\r" << QByteArray("中文\r\n");
         QTest::newRow("emptied") << "" << QByteArray();
@@ -183,8 +185,7 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(recoveryPath(harness)), restore);
 
         harness.window().close();
-        QCOMPARE(readAll(harness.sequencePath()),
-                 restore ? onDisk(edited) : loaded);
+        QCOMPARE(readAll(harness.sequencePath()), restore ? onDisk(edited) : loaded);
         QVERIFY(!QFile::exists(recoveryPath(harness)));
     }
 
@@ -244,7 +245,7 @@ private Q_SLOTS:
         second.start(QStringLiteral(SECOND_COPY_PROGRAM), {first.sequencePath(), secondsEdit});
         QVERIFY(second.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT((second.waitForReadyRead(100), second.canReadLine() && second.bytesAvailable() > 2
-                                                                   && second.peek(4096).count('\n') >= 2),
+                                                                    && second.peek(4096).count('\n') >= 2),
                                  20000);
         const int told = second.readLine().trimmed().toInt();
         const QString secondsCopy = QString::fromLocal8Bit(second.readLine().trimmed());

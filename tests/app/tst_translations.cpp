@@ -79,8 +79,8 @@ private Q_SLOTS:
 
         QTest::newRow("message box buttons") << TextsOf([] {
             QMessageBox box;
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No |
-                                   QMessageBox::Close);
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No
+                                   | QMessageBox::Close);
             QStringList texts;
             for (QAbstractButton *button : box.buttons())
                 texts.append(button->text());

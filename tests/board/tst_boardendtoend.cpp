@@ -25,7 +25,7 @@ namespace {
 struct Expected {
     QByteArray raw;
     QList<std::pair<int, int>> groups; // channel, pulse
-    QJsonValue speed;                   // of every group
+    QJsonValue speed;                  // of every group
     QStringList flags;
 };
 
@@ -182,7 +182,8 @@ private Q_SLOTS:
 
         QTRY_COMPARE_WITH_TIMEOUT(trace().size(), commands, 10000);
         const QList<QJsonObject> received = trace();
-        const double span = double(received.last()[u"arrival_us"].toInteger() - received.first()[u"arrival_us"].toInteger());
+        const double span =
+            double(received.last()[u"arrival_us"].toInteger() - received.first()[u"arrival_us"].toInteger());
         const double lineTime = double((commands - 1) * command.size()) * 1e6 / bytesPerSecond;
         QVERIFY2(span >= 0.9 * lineTime, qPrintable(QStringLiteral("%1 us for %2 us of line").arg(span).arg(lineTime)));
     }

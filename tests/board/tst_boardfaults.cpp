@@ -28,7 +28,7 @@ bool giveAway(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     return ::mkdir(name.constData(), 0777) == 0 && ::chmod(name.constData(), 0777) == 0
-        && ::chown(name.constData(), someoneElse, someoneElse) == 0;
+           && ::chown(name.constData(), someoneElse, someoneElse) == 0;
 }
 
 } // namespace
@@ -92,8 +92,8 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         board.setProcessEnvironment(environment);
-        board.start(QStringLiteral(SERVO_BOARD_PATH),
-                    {QStringLiteral("--headless"), QStringLiteral("--no-pacing"), QStringLiteral("--trace"), tracePath});
+        board.start(QStringLiteral(SERVO_BOARD_PATH), {QStringLiteral("--headless"), QStringLiteral("--no-pacing"),
+                                                       QStringLiteral("--trace"), tracePath});
         QVERIFY(board.waitForReadyRead(10000));
         const QByteArray device = board.readLine().trimmed().split(' ').value(1);
         const int fd = ::open(device.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK);

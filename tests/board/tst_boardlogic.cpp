@@ -56,30 +56,30 @@ private Q_SLOTS:
             << QByteArray("#0P1500S300#5P2500S300") << QList{g(0, 1500, 300), g(5, 2500, 300)} << none << 0;
         QTest::newRow("time for the whole move")
             << QByteArray("#1P900#2P2100T1000") << QList{g(1, 900), g(2, 2100)} << std::optional(1000) << 0;
-        QTest::newRow("blanks between groups") << QByteArray("#1P900 #2P2100\t T500")
-                                               << QList{g(1, 900), g(2, 2100)} << std::optional(500) << 0;
+        QTest::newRow("blanks between groups")
+            << QByteArray("#1P900 #2P2100\t T500") << QList{g(1, 900), g(2, 2100)} << std::optional(500) << 0;
         QTest::newRow("limits") << QByteArray("#0P500#31P2500") << QList{g(0, 500), g(31, 2500)} << none << 0;
         QTest::newRow("S0 is no limit") << QByteArray("#3P1000S0") << QList{g(3, 1000)} << none << 0;
         QTest::newRow("empty speed: no limit, flagged")
             << QByteArray("#5P2500S") << QList{g(5, 2500)} << none << int(Flag::EmptySpeed);
         QTest::newRow("unknown channel, the rest still moves")
             << QByteArray("#32P1500#4P1600") << QList{g(4, 1600)} << none << int(Flag::UnknownChannel);
-        QTest::newRow("# without a number") << QByteArray("#P1500") << QList<Group>{} << none
-                                            << int(Flag::UnknownChannel);
-        QTest::newRow("pulse below range") << QByteArray("#1P499") << QList<Group>{} << none
-                                           << int(Flag::PulseOutOfRange);
-        QTest::newRow("pulse above range") << QByteArray("#1P2501S100") << QList<Group>{} << none
-                                           << int(Flag::PulseOutOfRange);
-        QTest::newRow("huge numbers saturate") << QByteArray("#99999999999999P99999999999999") << QList<Group>{}
-                                               << none << int(Flag::UnknownChannel | Flag::PulseOutOfRange);
+        QTest::newRow("# without a number")
+            << QByteArray("#P1500") << QList<Group>{} << none << int(Flag::UnknownChannel);
+        QTest::newRow("pulse below range")
+            << QByteArray("#1P499") << QList<Group>{} << none << int(Flag::PulseOutOfRange);
+        QTest::newRow("pulse above range")
+            << QByteArray("#1P2501S100") << QList<Group>{} << none << int(Flag::PulseOutOfRange);
+        QTest::newRow("huge numbers saturate") << QByteArray("#99999999999999P99999999999999") << QList<Group>{} << none
+                                               << int(Flag::UnknownChannel | Flag::PulseOutOfRange);
         QTest::newRow("group without P") << QByteArray("#5S300#6P1000") << QList{g(6, 1000)} << none
                                          << int(Flag::MissingPulse | Flag::Junk);
         QTest::newRow("P without digits") << QByteArray("#5P") << QList<Group>{} << none << int(Flag::MissingPulse);
-        QTest::newRow("T without digits") << QByteArray("#5P1000T") << QList{g(5, 1000)} << none
-                                          << int(Flag::EmptyTime);
+        QTest::newRow("T without digits")
+            << QByteArray("#5P1000T") << QList{g(5, 1000)} << none << int(Flag::EmptyTime);
         QTest::newRow("junk") << QByteArray("hello #5P1000") << QList{g(5, 1000)} << none << int(Flag::Junk);
-        QTest::newRow("lower case is junk") << QByteArray("#5p1000") << QList<Group>{} << none
-                                            << int(Flag::MissingPulse | Flag::Junk);
+        QTest::newRow("lower case is junk")
+            << QByteArray("#5p1000") << QList<Group>{} << none << int(Flag::MissingPulse | Flag::Junk);
         QTest::newRow("NUL") << QByteArray("#5P1000\0", 8) << QList{g(5, 1000)} << none << int(Flag::NulByte);
         QTest::newRow("non-ASCII (GBK speed text)")
             << QByteArray("#0P1500S\xCB\xD9") << QList{g(0, 1500)} << none << int(Flag::EmptySpeed | Flag::NonAscii);
@@ -102,10 +102,10 @@ private Q_SLOTS:
 
         QTest::newRow("CR") << QByteArray("#1P1000\r#2P2000\r") << QList<QByteArray>{"#1P1000", "#2P2000"}
                             << QList{0, 0};
-        QTest::newRow("LF and CR LF") << QByteArray("#1P1000\n#2P2000\r\n")
-                                      << QList<QByteArray>{"#1P1000", "#2P2000"} << QList{0, 0};
-        QTest::newRow("empty lines are nothing") << QByteArray("\r\r\n\n#1P1000\r") << QList<QByteArray>{"#1P1000"}
-                                                 << QList{0};
+        QTest::newRow("LF and CR LF") << QByteArray("#1P1000\n#2P2000\r\n") << QList<QByteArray>{"#1P1000", "#2P2000"}
+                                      << QList{0, 0};
+        QTest::newRow("empty lines are nothing")
+            << QByteArray("\r\r\n\n#1P1000\r") << QList<QByteArray>{"#1P1000"} << QList{0};
         QTest::newRow("no end yet") << QByteArray("#1P1000") << QList<QByteArray>{} << QList<int>{};
         const QByteArray longest(boardcommand::maxLineLength, ' ');
         QTest::newRow("longest line kept") << longest + "\r" << QList<QByteArray>{longest} << QList{0};
@@ -188,10 +188,12 @@ private Q_SLOTS:
         const QJsonDocument json = QJsonDocument::fromJson(line, &error);
         QCOMPARE(error.error, QJsonParseError::NoError);
         QVERIFY(!line.contains('\n'));
-        const QJsonObject expected = QJsonDocument::fromJson(
-            "{\"arrival_us\":123456, \"raw\":\"#5P2500S#40P1000#1P900S200T700\\u0000\","
-            " \"groups\":[{\"channel\":5,\"pulse\":2500,\"speed\":null},{\"channel\":1,\"pulse\":900,\"speed\":200}],"
-            " \"time_ms\":700, \"flags\":[\"unknown-channel\",\"empty-speed\",\"nul\"]}").object();
+        const QJsonObject expected =
+            QJsonDocument::fromJson("{\"arrival_us\":123456, \"raw\":\"#5P2500S#40P1000#1P900S200T700\\u0000\","
+                                    " \"groups\":[{\"channel\":5,\"pulse\":2500,\"speed\":null},{\"channel\":1,"
+                                    "\"pulse\":900,\"speed\":200}],"
+                                    " \"time_ms\":700, \"flags\":[\"unknown-channel\",\"empty-speed\",\"nul\"]}")
+                .object();
         QCOMPARE(json.object(), expected);
     }
 };

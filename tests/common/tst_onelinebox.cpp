@@ -19,14 +19,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("entered");
         QTest::addColumn<QString>("kept");
 
-        QTest::newRow("CR starts a second command") << "300\r#0P2500S300" << "300#0P2500S300";
-        QTest::newRow("CR LF at the end") << "300\r\n" << "300";
-        QTest::newRow("tab") << "3\t00" << "300";
+        QTest::newRow("CR starts a second command") << "300\r#0P2500S300"
+                                                    << "300#0P2500S300";
+        QTest::newRow("CR LF at the end") << "300\r\n"
+                                          << "300";
+        QTest::newRow("tab") << "3\t00"
+                             << "300";
         QTest::newRow("NUL") << QString(QStringLiteral("30") + QChar(0) + u'0') << "300";
-        QTest::newRow("ESC and BEL") << "\x1b[2J\a300" << "[2J300";
-        QTest::newRow("DEL") << "30\x7f" "0" << "300";
-        QTest::newRow("Chinese and blanks kept") << " 速度 300 " << " 速度 300 ";
-        QTest::newRow("only controls") << "\r\n\t" << "";
+        QTest::newRow("ESC and BEL") << "\x1b[2J\a300"
+                                     << "[2J300";
+        QTest::newRow("DEL") << "30\x7f"
+                                "0"
+                             << "300";
+        QTest::newRow("Chinese and blanks kept") << " 速度 300 "
+                                                 << " 速度 300 ";
+        QTest::newRow("only controls") << "\r\n\t"
+                                       << "";
     }
     void controlsNeverEnter()
     {

@@ -14,9 +14,9 @@ QString mountTinyFileSystem(const QString &, qint64)
     return QStringLiteral("no tmpfs on Windows");
 }
 
-void unmount(const QString &) {}
+void unmount(const QString &) { }
 
-FileSizeLimit::FileSizeLimit(qint64) : m_unavailable(QStringLiteral("no file size limit on Windows")) {}
+FileSizeLimit::FileSizeLimit(qint64) : m_unavailable(QStringLiteral("no file size limit on Windows")) { }
 
 FileSizeLimit::~FileSizeLimit() = default;
 

@@ -52,18 +52,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("description");
 
-        QTest::newRow("recorded") << "Time4800  #5P1500S300\r" << "发送：#5P1500S300\\r\n间隔：4800 毫秒";
-        QTest::newRow("pause") << "Time4800  \r" << "发送：\\r\n间隔：4800 毫秒";
-        QTest::newRow("ten characters") << "Time4800 \r" << "发送：无字节\n间隔：4800 毫秒";
-        QTest::newRow("three digits, two blanks") << "Time480  #5P1500S300\r" << "发送：5P1500S300\\r\n间隔：480 毫秒";
-        QTest::newRow("control characters")
-            << "Time4800  #5P1500S300\t\x01\\\r" << "发送：#5P1500S300\\t\\x01\\\\\\r\n间隔：4800 毫秒";
-        QTest::newRow("zero") << "Time0     #5P1500S300\r" << "发送：#5P1500S300\\r\n间隔：0，播放在此行之后停止";
-        QTest::newRow("negative") << "Time-5    #5P1500S300\r" << "发送：#5P1500S300\\r\n间隔：-5 无效，沿用上一行的间隔";
-        QTest::newRow("beyond 16 bits")
-            << "Time40000 #5P1500S300\r" << "发送：无（第 5 到 9 个字符读出的间隔超出范围）\n间隔：沿用上一行的间隔";
-        QTest::newRow("short") << "abc\r" << "发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔";
-        QTest::newRow("empty middle line") << "\r" << "发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔";
+        QTest::newRow("recorded") << "Time4800  #5P1500S300\r"
+                                  << "发送：#5P1500S300\\r\n间隔：4800 毫秒";
+        QTest::newRow("pause") << "Time4800  \r"
+                               << "发送：\\r\n间隔：4800 毫秒";
+        QTest::newRow("ten characters") << "Time4800 \r"
+                                        << "发送：无字节\n间隔：4800 毫秒";
+        QTest::newRow("three digits, two blanks") << "Time480  #5P1500S300\r"
+                                                  << "发送：5P1500S300\\r\n间隔：480 毫秒";
+        QTest::newRow("control characters") << "Time4800  #5P1500S300\t\x01\\\r"
+                                            << "发送：#5P1500S300\\t\\x01\\\\\\r\n间隔：4800 毫秒";
+        QTest::newRow("zero") << "Time0     #5P1500S300\r"
+                              << "发送：#5P1500S300\\r\n间隔：0，播放在此行之后停止";
+        QTest::newRow("negative") << "Time-5    #5P1500S300\r"
+                                  << "发送：#5P1500S300\\r\n间隔：-5 无效，沿用上一行的间隔";
+        QTest::newRow("beyond 16 bits") << "Time40000 #5P1500S300\r"
+                                        << "发送：无（第 5 到 9 个字符读出的间隔超出范围）\n间隔：沿用上一行的间隔";
+        QTest::newRow("short") << "abc\r"
+                               << "发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔";
+        QTest::newRow("empty middle line") << "\r"
+                                           << "发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔";
     }
     void describePlayback()
     {

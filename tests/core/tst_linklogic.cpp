@@ -9,8 +9,8 @@
 #include <optional>
 #include "support/testmain.h"
 
-using settingsstring::Problem;
 using settingsstring::LineSettings;
+using settingsstring::Problem;
 using P = LineSettings::Parity;
 using S = LineSettings::StopBits;
 
@@ -59,7 +59,7 @@ private Q_SLOTS:
     {
         using F = settingsstring::Problem::Field;
         QTest::addColumn<QString>("settings");
-        QTest::addColumn<bool>("oneAndHalf"); // the platform can send 1.5 stop bits
+        QTest::addColumn<bool>("oneAndHalf");                // the platform can send 1.5 stop bits
         QTest::addColumn<std::optional<Problem>>("problem"); // none: accepted
         QTest::addColumn<LineSettings>("expected");
 
@@ -67,7 +67,8 @@ private Q_SLOTS:
             QTest::newRow(s) << s << true << std::optional<Problem>() << line;
         };
         const auto no = [](const char *name, const char *s, F field, const char *given) {
-            QTest::newRow(name) << s << true << std::optional(Problem{field, QString::fromUtf8(given)}) << LineSettings{};
+            QTest::newRow(name) << s << true << std::optional(Problem{field, QString::fromUtf8(given)})
+                                << LineSettings{};
         };
         ok("57600,n,8,1", {57600, P::None, 8, S::One});
         ok("9600,e,7,2", {9600, P::Even, 7, S::Two});
@@ -127,10 +128,10 @@ private Q_SLOTS:
                               << u"比特率“96OO”无效：应为 1 到 4000000 之间的整数。"_qs;
         QTest::newRow("parity") << Problem{F::Parity, "x"} << true << u"校验位“x”无效：应为 n、e、o、m 或 s。"_qs;
         QTest::newRow("data bits") << Problem{F::DataBits, "9"} << true << u"数据位“9”无效：应为 5、6、7 或 8。"_qs;
-        QTest::newRow("stop bits, 1.5 possible") << Problem{F::StopBits, "3"} << true
-                                                 << u"停止位“3”无效：应为 1、1.5 或 2。"_qs;
-        QTest::newRow("stop bits, 1.5 not possible") << Problem{F::StopBits, "3"} << false
-                                                     << u"停止位“3”无效：应为 1 或 2。"_qs;
+        QTest::newRow("stop bits, 1.5 possible")
+            << Problem{F::StopBits, "3"} << true << u"停止位“3”无效：应为 1、1.5 或 2。"_qs;
+        QTest::newRow("stop bits, 1.5 not possible")
+            << Problem{F::StopBits, "3"} << false << u"停止位“3”无效：应为 1 或 2。"_qs;
         QTest::newRow("1.5 unsupported") << Problem{F::StopBits, "1.5", true} << false
                                          << u"停止位“1.5”无法使用：本系统的串口不支持 1.5 位停止位，应为 1 或 2。"_qs;
     }
@@ -164,11 +165,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("system");
         QTest::addColumn<QString>("listed");
 
-        for (const auto &[system, listed] : std::initializer_list<std::pair<const char *, const char *>>{
-                 {"ttyS0", "COM1 (ttyS0)"}, {"ttyS31", "COM32 (ttyS31)"}, {"ttyUSB0", "COM33 (ttyUSB0)"},
-                 {"ttyACM1", "COM66 (ttyACM1)"}, {"ttyAMA0", "COM97 (ttyAMA0)"}, {"rfcomm0", "COM129 (rfcomm0)"},
-                 {"rfcomm31", "COM160 (rfcomm31)"}, {"ttyXYZ0", ""}, {"ttyUSB32", ""}, {"ttyUSB", ""},
-                 {"ttyS99999999999", ""}})
+        for (const auto &[system, listed] :
+             std::initializer_list<std::pair<const char *, const char *>>{{"ttyS0", "COM1 (ttyS0)"},
+                                                                          {"ttyS31", "COM32 (ttyS31)"},
+                                                                          {"ttyUSB0", "COM33 (ttyUSB0)"},
+                                                                          {"ttyACM1", "COM66 (ttyACM1)"},
+                                                                          {"ttyAMA0", "COM97 (ttyAMA0)"},
+                                                                          {"rfcomm0", "COM129 (rfcomm0)"},
+                                                                          {"rfcomm31", "COM160 (rfcomm31)"},
+                                                                          {"ttyXYZ0", ""},
+                                                                          {"ttyUSB32", ""},
+                                                                          {"ttyUSB", ""},
+                                                                          {"ttyS99999999999", ""}})
             QTest::newRow(system) << QString(system) << QString(listed);
     }
     void displayName()
@@ -190,10 +198,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("device");
 
-        for (const auto &[number, device] : std::initializer_list<std::pair<int, const char *>>{
-                 {1, "/dev/ttyS0"}, {33, "/dev/ttyUSB0"}, {65, "/dev/ttyACM0"}, {128, "/dev/ttyAMA31"},
-                 {160, "/dev/rfcomm31"}, {1000, "/dev/pts/0"}, {32767, "/dev/pts/31767"},
-                 {0, ""}, {-1, ""}, {161, ""}, {999, ""}, {32768, ""}})
+        for (const auto &[number, device] :
+             std::initializer_list<std::pair<int, const char *>>{{1, "/dev/ttyS0"},
+                                                                 {33, "/dev/ttyUSB0"},
+                                                                 {65, "/dev/ttyACM0"},
+                                                                 {128, "/dev/ttyAMA31"},
+                                                                 {160, "/dev/rfcomm31"},
+                                                                 {1000, "/dev/pts/0"},
+                                                                 {32767, "/dev/pts/31767"},
+                                                                 {0, ""},
+                                                                 {-1, ""},
+                                                                 {161, ""},
+                                                                 {999, ""},
+                                                                 {32768, ""}})
             QTest::addRow("%d", number) << number << QString(device);
     }
     void deviceForPort()

@@ -10,7 +10,10 @@
 namespace {
 
 // A refused number compares as an invalid QVariant, so one column holds both.
-QVariant value(std::optional<qint16> number) { return number ? QVariant(int(*number)) : QVariant(); }
+QVariant value(std::optional<qint16> number)
+{
+    return number ? QVariant(int(*number)) : QVariant();
+}
 
 } // namespace
 
@@ -68,17 +71,28 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("expected");
 
         const QVariant refused;
-        QTest::newRow("blanks around") << " 4800 " << "C" << QVariant(4800);
-        QTest::newRow("unit after number") << "4800ms" << "C" << refused;
-        QTest::newRow("empty") << "" << "C" << refused;
-        QTest::newRow("blanks only") << "  " << "C" << refused;
-        QTest::newRow("blank inside") << "4 800" << "C" << refused;
-        QTest::newRow("two points") << "1.5.0" << "C" << refused;
-        QTest::newRow("C point") << "150.5" << "C" << QVariant(150);
-        QTest::newRow("C comma") << "150,5" << "C" << refused;
-        QTest::newRow("German comma") << "150,5" << "de_DE" << QVariant(150);
-        QTest::newRow("German point") << "150.5" << "de_DE" << refused;
-        QTest::newRow("too large") << "40000" << "C" << refused;
+        QTest::newRow("blanks around") << " 4800 "
+                                       << "C" << QVariant(4800);
+        QTest::newRow("unit after number") << "4800ms"
+                                           << "C" << refused;
+        QTest::newRow("empty") << ""
+                               << "C" << refused;
+        QTest::newRow("blanks only") << "  "
+                                     << "C" << refused;
+        QTest::newRow("blank inside") << "4 800"
+                                      << "C" << refused;
+        QTest::newRow("two points") << "1.5.0"
+                                    << "C" << refused;
+        QTest::newRow("C point") << "150.5"
+                                 << "C" << QVariant(150);
+        QTest::newRow("C comma") << "150,5"
+                                 << "C" << refused;
+        QTest::newRow("German comma") << "150,5"
+                                      << "de_DE" << QVariant(150);
+        QTest::newRow("German point") << "150.5"
+                                      << "de_DE" << refused;
+        QTest::newRow("too large") << "40000"
+                                   << "C" << refused;
     }
     void strict()
     {
@@ -95,7 +109,9 @@ private Q_SLOTS:
 
         QTest::newRow("chinese") << QString("中文").toUtf8() << true;
         QTest::newRow("gbk bytes") << QByteArray("\xD6\xD0\xCE\xC4") << false;
-        QTest::newRow("lone continuation") << QByteArray("a\x80" "b") << false;
+        QTest::newRow("lone continuation") << QByteArray("a\x80"
+                                                         "b")
+                                           << false;
         QTest::newRow("cut off at end") << QByteArray("\xE4\xB8") << false;
     }
     void utf8Strict()

@@ -41,8 +41,8 @@ class TestRecoveryCopy : public QObject
 
     std::unique_ptr<RecoveryCopy> makeCopy()
     {
-        return std::make_unique<RecoveryCopy>(recoverycopies::name(sequencePath(), 1), [this] { return m_unsaved; },
-                                              delay);
+        return std::make_unique<RecoveryCopy>(
+            recoverycopies::name(sequencePath(), 1), [this] { return m_unsaved; }, delay);
     }
 
     QStringList entries() const
@@ -121,7 +121,8 @@ private Q_SLOTS:
             QVERIFY(writeAll(sequencePath(), "Time100   \r\n", now.addSecs(-sequenceAgeSeconds)));
         if (copyAgeSeconds >= 0)
             QVERIFY(writeAll(copy->path(), "Time200   \r\n", now.addSecs(-copyAgeSeconds)));
-        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()), offered ? std::optional(QStringLiteral("Time200   \r")) : std::nullopt);
+        QCOMPARE(recoverycopies::newerThanSequence(copy->path(), sequencePath()),
+                 offered ? std::optional(QStringLiteral("Time200   \r")) : std::nullopt);
     }
 
     // The copy holds what the operator has not saved: nobody else may read it,

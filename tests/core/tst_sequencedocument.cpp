@@ -35,8 +35,8 @@ private Q_SLOTS:
                                       << QList<qsizetype>{0, 2, 1};
         QTest::newRow("remove last takes the break before it")
             << abc << Edit([](SequenceDocument &d) { d.removeLine(2); }) << u"a\rb"_qs << QList<qsizetype>{1, 2, 1};
-        QTest::newRow("remove the only line") << u"a"_qs << Edit([](SequenceDocument &d) { d.removeLine(0); })
-                                              << QString() << QList<qsizetype>{0, 1, 1};
+        QTest::newRow("remove the only line")
+            << u"a"_qs << Edit([](SequenceDocument &d) { d.removeLine(0); }) << QString() << QList<qsizetype>{0, 1, 1};
         QTest::newRow("append ends an open last line")
             << abc << Edit([](SequenceDocument &d) { d.appendLine(u"x\r"_qs); }) << u"a\rb\rc\rx\r"_qs
             << QList<qsizetype>{2, 1, 3};
@@ -65,10 +65,10 @@ private Q_SLOTS:
         QCOMPARE(changed.first().first().value<SequenceDocument::ChangeSource>(),
                  SequenceDocument::ChangeSource::Program);
         QCOMPARE(linesChanged.size(), 1);
-        QCOMPARE((QList<qsizetype>{linesChanged.first()[0].value<qsizetype>(),
-                                   linesChanged.first()[1].value<qsizetype>(),
-                                   linesChanged.first()[2].value<qsizetype>()}),
-                 lines);
+        QCOMPARE(
+            (QList<qsizetype>{linesChanged.first()[0].value<qsizetype>(), linesChanged.first()[1].value<qsizetype>(),
+                              linesChanged.first()[2].value<qsizetype>()}),
+            lines);
         // Every edit is one step of the undo history.
         document.undo();
         QCOMPARE(document.text(), before);

@@ -57,7 +57,8 @@ private Q_SLOTS:
         QTest::newRow("UTF-8 BOM") << QByteArray("\xEF\xBB\xBFTime100   \r\n") << "Time100   \r"
                                    << Encoding::Utf8WithBom;
         QTest::newRow("UTF-8") << QString("中文\r\n").toUtf8() << "中文\r" << Encoding::Utf8;
-        QTest::newRow("not UTF-8, so GBK") << gbkChinese + "\r\n" << "中文\r" << Encoding::Gbk;
+        QTest::newRow("not UTF-8, so GBK") << gbkChinese + "\r\n"
+                                           << "中文\r" << Encoding::Gbk;
         QTest::newRow("UTF-16 LE BOM") << QByteArray("\xFF\xFE-N\r\0\n\0", 8) << "中\r" << Encoding::Utf16LE;
         QTest::newRow("UTF-16 BE BOM") << QByteArray("\xFE\xFFN-\0\r\0\n", 8) << "中\r" << Encoding::Utf16BE;
         QTest::newRow("RTF") << QByteArray("{\\rtf1\\ansi Time100   #0P500S\\par\r\n}") << "Time100   #0P500S\r"
@@ -136,7 +137,8 @@ private Q_SLOTS:
         QString error;
         QVERIFY(file.load(&error).has_value());
         const auto failure = file.save(QStringLiteral("Time100   \r"));
-        QVERIFY(failure && failure->contains(QDir::toNativeSeparators(m_dir->filePath(QStringLiteral("blocker/missing")))));
+        QVERIFY(failure
+                && failure->contains(QDir::toNativeSeparators(m_dir->filePath(QStringLiteral("blocker/missing")))));
         QCOMPARE(entries(m_dir->path()), QStringList{QStringLiteral("blocker")});
     }
 
@@ -189,7 +191,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("random bytes") << "bytes" << QByteArray("Time100 \xFF\xFE\x80\x00\x9F\r\n", 15);
         QTest::newRow("GBK lead byte without its trail") << "bytes" << QByteArray("Time100   #0P\x81\x20\r\n");
-        QTest::newRow("UTF-16 of odd length") << "bytes" << QByteArray("\xFF\xFE" "a\0b", 5);
+        QTest::newRow("UTF-16 of odd length") << "bytes"
+                                              << QByteArray("\xFF\xFE"
+                                                            "a\0b",
+                                                            5);
         QTest::newRow("UTF-8 BOM, then not UTF-8") << "bytes" << QByteArray("\xEF\xBB\xBF\xD6\xD0");
         QTest::newRow("FIFO") << "fifo" << QByteArray();
         QTest::newRow("link to /dev/zero") << "zero" << QByteArray();
@@ -303,7 +308,8 @@ private Q_SLOTS:
         const QByteArray old("Time4800  #0P1500S300\r\n");
         QVERIFY(writeAll(path(), old));
         // Octal digits map onto Qt's owner, group and other flags (0x0100 per bit of the owner).
-        const auto permissions = QFileDevice::Permissions::fromInt(((mode & 0700) << 6) | ((mode & 070) << 1) | (mode & 07));
+        const auto permissions =
+            QFileDevice::Permissions::fromInt(((mode & 0700) << 6) | ((mode & 070) << 1) | (mode & 07));
         QVERIFY(QFile::setPermissions(path(), permissions));
         QCOMPARE(modeOf(path()), permissions);
 
@@ -364,10 +370,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("rtf");
         QTest::addColumn<QString>("text");
 
-        QTest::newRow("document")
-            << QByteArray("{\\rtf1\\ansi\\ansicpg936 {\\fonttbl{\\f0 SimSun;}}{\\colortbl;\\red255\\green0\\blue0;}"
-                          "\\f0 Time4800  #0P1500S300\\par\r\nTime1000  #1P900S300\\par\r\n}")
-            << "Time4800  #0P1500S300\rTime1000  #1P900S300\r";
+        QTest::newRow("document") << QByteArray(
+            "{\\rtf1\\ansi\\ansicpg936 {\\fonttbl{\\f0 SimSun;}}{\\colortbl;\\red255\\green0\\blue0;}"
+            "\\f0 Time4800  #0P1500S300\\par\r\nTime1000  #1P900S300\\par\r\n}")
+                                  << "Time4800  #0P1500S300\rTime1000  #1P900S300\r";
         QTest::newRow("GBK escapes") << QByteArray("{\\rtf1\\ansi\\ansicpg936 \\'d6\\'d0}") << "中";
         QTest::newRow("no code page is GBK") << QByteArray("{\\rtf1\\ansi \\'d6\\'d0\\'ce\\'c4}") << "中文";
         QTest::newRow("code page 1252") << QByteArray("{\\rtf1\\ansi\\ansicpg1252 caf\\'e9}") << "café";

@@ -55,7 +55,8 @@ private Q_SLOTS:
         // A last line typed without its line break still ends its command.
         QTest::newRow("ten characters, no CR") << "Time100   " << QVariant(100) << QVariant("\r");
         QTest::newRow("last line without CR") << "Time4800  #2P2000S300" << QVariant(4800) << QVariant("#2P2000S300\r");
-        QTest::newRow("CR inside, none at the end") << "Time4800  #2P2000S300\r#5" << QVariant(4800) << QVariant("#2P2000S300\r#5\r");
+        QTest::newRow("CR inside, none at the end")
+            << "Time4800  #2P2000S300\r#5" << QVariant(4800) << QVariant("#2P2000S300\r#5\r");
         QTest::newRow("no number") << "Timeabcde #1P1500S300\r" << QVariant(0) << QVariant("#1P1500S300\r");
         QTest::newRow("outside 16 bits") << "Time99999 #1P1500S300\r" << QVariant() << QVariant("#1P1500S300\r");
         QTest::newRow("negative") << "Time-100  #1P1500S300\r" << QVariant(-100) << QVariant("#1P1500S300\r");

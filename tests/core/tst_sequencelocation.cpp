@@ -50,10 +50,12 @@ private Q_SLOTS:
 
         QTest::newRow("writable program folder") << true << kept << UserFolder::Usable << none << false << none;
         QTest::newRow("writable, user file left alone") << true << kept << UserFolder::Usable << own << false << own;
-        QTest::newRow("read-only, nothing yet: no folder made") << false << none << UserFolder::Usable << none << true << none;
+        QTest::newRow("read-only, nothing yet: no folder made")
+            << false << none << UserFolder::Usable << none << true << none;
         QTest::newRow("read-only, first time: copied") << false << kept << UserFolder::Usable << none << true << kept;
         QTest::newRow("read-only, user's own file wins") << false << kept << UserFolder::Usable << own << true << own;
-        QTest::newRow("read-only, user folder unmakeable") << false << kept << UserFolder::Unmakeable << none << true << none;
+        QTest::newRow("read-only, user folder unmakeable")
+            << false << kept << UserFolder::Unmakeable << none << true << none;
         QTest::newRow("read-only, no user folder named") << false << kept << UserFolder::None << none << false << none;
     }
     void choose()
@@ -102,8 +104,7 @@ private Q_SLOTS:
         QFETCH(bool, writable);
         QCOMPARE(sequencelocation::isWritableFolder(at(folder)), writable);
         // The probe leaves nothing behind.
-        QCOMPARE(QDir(at("program")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList());
+        QCOMPARE(QDir(at("program")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
     }
 
     void firstSaveMakesTheFolder()

@@ -85,45 +85,48 @@ private Q_SLOTS:
     // One rule for the file menu's 保存, closing the window and a signal.
     void theSaveRule_data()
     {
-        QTest::addColumn<QString>("caller");   // "save now", "close", "signal"
-        QTest::addColumn<QString>("fault");    // "", "changed on disk", "read-only"
+        QTest::addColumn<QString>("caller"); // "save now", "close", "signal"
+        QTest::addColumn<QString>("fault");  // "", "changed on disk", "read-only"
         QTest::addColumn<bool>("edit");
-        QTest::addColumn<bool>("yes");         // the operator's answer to any question
-        QTest::addColumn<bool>("done");        // saved / may close
+        QTest::addColumn<bool>("yes");  // the operator's answer to any question
+        QTest::addColumn<bool>("done"); // saved / may close
         QTest::addColumn<QByteArray>("onDisk");
-        QTest::addColumn<bool>("inCopy");      // the edit is in the recovery copy afterwards
+        QTest::addColumn<bool>("inCopy"); // the edit is in the recovery copy afterwards
         QTest::addColumn<QStringList>("asked");
 
         const QStringList none;
         for (const char *caller : {"save now", "close", "signal"}) {
             QTest::addRow("%s: nothing changed, file changed on disk", caller)
-                << QString::fromLatin1(caller) << QStringLiteral("changed on disk") << false << true << true << otherProgram << false
-                << none;
+                << QString::fromLatin1(caller) << QStringLiteral("changed on disk") << false << true << true
+                << otherProgram << false << none;
             QTest::addRow("%s: edit", caller)
                 << QString::fromLatin1(caller) << QString() << true << true << true << editedOnDisk << false << none;
         }
         QTest::newRow("save now: changed on disk, overwrite")
-            << QStringLiteral("save now") << QStringLiteral("changed on disk") << true << true << true << editedOnDisk << false
-            << QStringList{"overwrite"};
+            << QStringLiteral("save now") << QStringLiteral("changed on disk") << true << true << true << editedOnDisk
+            << false << QStringList{"overwrite"};
         QTest::newRow("save now: changed on disk, keep theirs")
-            << QStringLiteral("save now") << QStringLiteral("changed on disk") << true << false << false << otherProgram << false
-            << QStringList{"overwrite"};
-        QTest::newRow("save now: read-only") << QStringLiteral("save now") << QStringLiteral("read-only") << true << true << false << loaded << false
-                                             << QStringList{"save failed"};
+            << QStringLiteral("save now") << QStringLiteral("changed on disk") << true << false << false << otherProgram
+            << false << QStringList{"overwrite"};
+        QTest::newRow("save now: read-only") << QStringLiteral("save now") << QStringLiteral("read-only") << true
+                                             << true << false << loaded << false << QStringList{"save failed"};
         QTest::newRow("close: changed on disk, overwrite")
-            << QStringLiteral("close") << QStringLiteral("changed on disk") << true << true << true << editedOnDisk << false
-            << QStringList{"overwrite"};
+            << QStringLiteral("close") << QStringLiteral("changed on disk") << true << true << true << editedOnDisk
+            << false << QStringList{"overwrite"};
         QTest::newRow("close: changed on disk, stay open")
-            << QStringLiteral("close") << QStringLiteral("changed on disk") << true << false << false << otherProgram << false
-            << QStringList{"overwrite"};
+            << QStringLiteral("close") << QStringLiteral("changed on disk") << true << false << false << otherProgram
+            << false << QStringList{"overwrite"};
         QTest::newRow("close: read-only, close anyway")
-            << QStringLiteral("close") << QStringLiteral("read-only") << true << true << true << loaded << true << QStringList{"close anyway"};
+            << QStringLiteral("close") << QStringLiteral("read-only") << true << true << true << loaded << true
+            << QStringList{"close anyway"};
         QTest::newRow("close: read-only, stay open")
-            << QStringLiteral("close") << QStringLiteral("read-only") << true << false << false << loaded << false << QStringList{"close anyway"};
-        QTest::newRow("signal: changed on disk") << QStringLiteral("signal") << QStringLiteral("changed on disk") << true << true << true
-                                                 << otherProgram << true << QStringList{"kept in copy"};
-        QTest::newRow("signal: read-only") << QStringLiteral("signal") << QStringLiteral("read-only") << true << true << true << loaded << true
-                                           << QStringList{"kept in copy"};
+            << QStringLiteral("close") << QStringLiteral("read-only") << true << false << false << loaded << false
+            << QStringList{"close anyway"};
+        QTest::newRow("signal: changed on disk")
+            << QStringLiteral("signal") << QStringLiteral("changed on disk") << true << true << true << otherProgram
+            << true << QStringList{"kept in copy"};
+        QTest::newRow("signal: read-only") << QStringLiteral("signal") << QStringLiteral("read-only") << true << true
+                                           << true << loaded << true << QStringList{"kept in copy"};
     }
     void theSaveRule()
     {
@@ -143,7 +146,8 @@ private Q_SLOTS:
         if (edit)
             m_text = edited;
         if (fault == u"changed on disk")
-            QVERIFY(writeAll(sequencePath(), otherProgram + otherProgram.left(3)) && writeAll(sequencePath(), otherProgram));
+            QVERIFY(writeAll(sequencePath(), otherProgram + otherProgram.left(3))
+                    && writeAll(sequencePath(), otherProgram));
         if (fault == u"read-only")
             QVERIFY(QFile::setPermissions(sequencePath(), QFileDevice::ReadOwner));
         m_markedSaved = false;

@@ -56,11 +56,11 @@ private Q_SLOTS:
 
     void streamArrivesInOrder_data()
     {
-        QTest::addColumn<int>("size");      // bytes a command
-        QTest::addColumn<int>("interval");  // ms between commands; 0: back to back
+        QTest::addColumn<int>("size");     // bytes a command
+        QTest::addColumn<int>("interval"); // ms between commands; 0: back to back
         QTest::addColumn<int>("count");
-        QTest::addColumn<int>("readerRate"); // bytes/s
-        QTest::addColumn<int>("pauseAfter"); // commands sent when the reader stops for 2 s; -1: never
+        QTest::addColumn<int>("readerRate");   // bytes/s
+        QTest::addColumn<int>("pauseAfter");   // commands sent when the reader stops for 2 s; -1: never
         QTest::addColumn<QString>("refusing"); // must, never, or may
 
         // 19,300 bytes/s into a line of 11,520: the queue fills and refuses.
@@ -249,7 +249,8 @@ private Q_SLOTS:
             QCOMPARE(m_notices->count(), 1);
             const auto told = m_notices->first().first().value<PortNotice>();
             QCOMPARE(told.kind, PortNotice::Kind::DiscardedOnClose);
-            QVERIFY2(told.describe().contains(u"字节") && told.describe().contains(u"丢弃"), qPrintable(told.describe()));
+            QVERIFY2(told.describe().contains(u"字节") && told.describe().contains(u"丢弃"),
+                     qPrintable(told.describe()));
             QTRY_VERIFY(m_pty->received().size() > 0);
             QVERIFY(accepted.startsWith(m_pty->received()));
             QVERIFY(m_pty->received().size() < accepted.size());

@@ -217,7 +217,8 @@ private:
             qFatal("The Settings button did not show the port settings dialog");
         return *opened;
     }
-    template <typename T> T &child(const char *name)
+    template <typename T>
+    T &child(const char *name)
     {
         return *dialog()->findChild<T *>(QString::fromLatin1(name));
     }

@@ -19,8 +19,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         const QDir source(QStringLiteral(SOURCE_DIR));
-        for (const QString &folder : {QStringLiteral("src"), QStringLiteral("tests"), QStringLiteral("bench"),
-                                      QStringLiteral("cmake")}) {
+        for (const QString &folder :
+             {QStringLiteral("src"), QStringLiteral("tests"), QStringLiteral("bench"), QStringLiteral("cmake")}) {
             QDirIterator files(source.filePath(folder),
                                {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("CMakeLists.txt"),
                                 QStringLiteral("*.cmake")},

@@ -106,17 +106,17 @@ class TestPackage : public QObject
             environment.insert(QStringLiteral("HOME"), home);
         // A sanitizer build's settings (suppressions) reach the program too.
         const QProcessEnvironment own = QProcessEnvironment::systemEnvironment();
-        for (const QString &name : {QStringLiteral("ASAN_OPTIONS"), QStringLiteral("LSAN_OPTIONS"),
-                                    QStringLiteral("UBSAN_OPTIONS")}) {
+        for (const QString &name :
+             {QStringLiteral("ASAN_OPTIONS"), QStringLiteral("LSAN_OPTIONS"), QStringLiteral("UBSAN_OPTIONS")}) {
             if (own.contains(name))
                 environment.insert(name, own.value(name));
         }
         process.setProcessEnvironment(environment);
         const QString program = installed(QStringLiteral("usr/bin/servo-console"));
         if (::geteuid() == 0)
-            process.start(QStringLiteral("setpriv"),
-                          {QStringLiteral("--reuid=%1").arg(unprivileged), QStringLiteral("--regid=%1").arg(unprivileged),
-                           QStringLiteral("--clear-groups"), QStringLiteral("--"), program});
+            process.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=%1").arg(unprivileged),
+                                                      QStringLiteral("--regid=%1").arg(unprivileged),
+                                                      QStringLiteral("--clear-groups"), QStringLiteral("--"), program});
         else
             process.start(program, QStringList());
     }
@@ -191,13 +191,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("entry"); // a package name, or the whole value
 
         QTest::newRow("version") << "Version" << PROJECT_VERSION;
-        QTest::newRow("section") << "Section" << "electronics";
-        QTest::newRow("widgets") << "Depends" << "libqt6widgets6";
-        QTest::newRow("serial port") << "Depends" << "libqt6serialport6";
-        QTest::newRow("gui") << "Depends" << "libqt6gui6";
-        QTest::newRow("platform plugins") << "Depends" << "qt6-qpa-plugins";
-        QTest::newRow("CJK font") << "Recommends" << "fonts-noto-cjk";
-        QTest::newRow("Qt in Chinese") << "Recommends" << "qt6-translations-l10n";
+        QTest::newRow("section") << "Section"
+                                 << "electronics";
+        QTest::newRow("widgets") << "Depends"
+                                 << "libqt6widgets6";
+        QTest::newRow("serial port") << "Depends"
+                                     << "libqt6serialport6";
+        QTest::newRow("gui") << "Depends"
+                             << "libqt6gui6";
+        QTest::newRow("platform plugins") << "Depends"
+                                          << "qt6-qpa-plugins";
+        QTest::newRow("CJK font") << "Recommends"
+                                  << "fonts-noto-cjk";
+        QTest::newRow("Qt in Chinese") << "Recommends"
+                                       << "qt6-translations-l10n";
     }
     void control()
     {
@@ -220,9 +227,10 @@ private Q_SLOTS:
         if (SERVO_BOARD_PACKAGED)
             programs.append(QStringLiteral("servo-board"));
         for (const QString &program : programs) {
-            QTest::addRow("%s command", qPrintable(program)) << program << "Exec" << "usr/bin/%1";
-            QTest::addRow("%s icon", qPrintable(program))
-                << program << "Icon" << "usr/share/icons/hicolor/scalable/apps/%1.svg";
+            QTest::addRow("%s command", qPrintable(program)) << program << "Exec"
+                                                             << "usr/bin/%1";
+            QTest::addRow("%s icon", qPrintable(program)) << program << "Icon"
+                                                          << "usr/share/icons/hicolor/scalable/apps/%1.svg";
         }
     }
     void menuEntry()
@@ -240,9 +248,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
 
-        QTest::newRow("Chinese name") << "Name[zh_CN]" << "虚拟舵机板";
-        QTest::newRow("English name") << "Name" << "Virtual Servo Board";
-        QTest::newRow("categories") << "Categories" << "Development;Electronics;";
+        QTest::newRow("Chinese name") << "Name[zh_CN]"
+                                      << "虚拟舵机板";
+        QTest::newRow("English name") << "Name"
+                                      << "Virtual Servo Board";
+        QTest::newRow("categories") << "Categories"
+                                    << "Development;Electronics;";
     }
     void boardMenuEntry()
     {
@@ -271,10 +282,10 @@ private Q_SLOTS:
                 << "desktop-file-validate" << QStringList{"pkg:usr/share/applications/servo-board.desktop"}
                 << "desktop-file-utils";
         QTest::newRow("AppStream metadata")
-            << "appstreamcli"
-            << QStringList{"validate", "--no-net", "--pedantic", QStringLiteral("pkg:") + metainfo()}
+            << "appstreamcli" << QStringList{"validate", "--no-net", "--pedantic", QStringLiteral("pkg:") + metainfo()}
             << "appstream";
-        QTest::newRow("lintian") << "lintian" << QStringList{"--fail-on", "error,warning", "--info", "package"} << "lintian";
+        QTest::newRow("lintian") << "lintian" << QStringList{"--fail-on", "error,warning", "--info", "package"}
+                                 << "lintian";
     }
     void validators()
     {
@@ -310,8 +321,9 @@ private Q_SLOTS:
         QFETCH(QString, program);
         const Run help = run(installed(QStringLiteral("usr/bin/") + program), {QStringLiteral("--help")}, windowless());
         QCOMPARE(help.exitCode, 0);
-        const Run page = run(QStringLiteral("gzip"),
-                             {QStringLiteral("-dc"), installed(QStringLiteral("usr/share/man/man1/%1.1.gz").arg(program))});
+        const Run page =
+            run(QStringLiteral("gzip"),
+                {QStringLiteral("-dc"), installed(QStringLiteral("usr/share/man/man1/%1.1.gz").arg(program))});
         QCOMPARE(page.exitCode, 0);
         const QString roff = QString::fromUtf8(page.out).replace(QStringLiteral("\\-"), QStringLiteral("-"));
         QVERIFY(roff.startsWith(QStringLiteral(".TH %1 1 ").arg(program.toUpper())));
@@ -330,7 +342,8 @@ private Q_SLOTS:
     // A machine-readable copyright file (DEP-5) whose licence is the project's.
     void copyright()
     {
-        const QString copyright = QString::fromUtf8(readAll(installed(QStringLiteral("usr/share/doc/servo-console/copyright"))));
+        const QString copyright =
+            QString::fromUtf8(readAll(installed(QStringLiteral("usr/share/doc/servo-console/copyright"))));
         QVERIFY(copyright.startsWith(
             QStringLiteral("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n")));
         QVERIFY(copyright.contains(QStringLiteral("\nFiles: *\n")));
@@ -346,19 +359,22 @@ private Q_SLOTS:
     // The changelog of a native package: the package's version, signed by its maintainer.
     void changelog()
     {
-        const Run changelog = run(QStringLiteral("gzip"),
-                                  {QStringLiteral("-dc"), installed(QStringLiteral("usr/share/doc/servo-console/changelog.gz"))});
+        const Run changelog =
+            run(QStringLiteral("gzip"),
+                {QStringLiteral("-dc"), installed(QStringLiteral("usr/share/doc/servo-console/changelog.gz"))});
         QCOMPARE(changelog.exitCode, 0);
         const QStringList lines = QString::fromUtf8(changelog.out).trimmed().split(u'\n');
         QVERIFY(lines.first().startsWith(QStringLiteral("servo-console (%1) ").arg(PROJECT_VERSION)));
-        QVERIFY2(lines.last().startsWith(QStringLiteral(" -- ") + field(QStringLiteral("Maintainer")) + QStringLiteral("  ")),
+        QVERIFY2(lines.last().startsWith(QStringLiteral(" -- ") + field(QStringLiteral("Maintainer"))
+                                         + QStringLiteral("  ")),
                  qPrintable(lines.last()));
     }
 
     void maintainer()
     {
         const QString maintainer = field(QStringLiteral("Maintainer"));
-        QVERIFY2(maintainer.contains(QStringLiteral("servo-console")) && maintainer.contains(u'<'), qPrintable(maintainer));
+        QVERIFY2(maintainer.contains(QStringLiteral("servo-console")) && maintainer.contains(u'<'),
+                 qPrintable(maintainer));
     }
 
     void commandLine_data()
@@ -374,9 +390,10 @@ private Q_SLOTS:
             programs.append(QStringLiteral("servo-board"));
         for (const QString &program : programs) {
             const QByteArray name = program.toUtf8();
-            QTest::addRow("%s --version", name.constData())
-                << program << QStringList{"--version"} << false << 0 << QStringLiteral("%1 %2").arg(program, PROJECT_VERSION);
-            QTest::addRow("%s --help", name.constData()) << program << QStringList{"--help"} << false << 0 << "--version";
+            QTest::addRow("%s --version", name.constData()) << program << QStringList{"--version"} << false << 0
+                                                            << QStringLiteral("%1 %2").arg(program, PROJECT_VERSION);
+            QTest::addRow("%s --help", name.constData())
+                << program << QStringList{"--help"} << false << 0 << "--version";
             QTest::addRow("%s unknown option", name.constData())
                 << program << QStringList{"--no-such-option"} << true << 1 << "no-such-option";
         }
@@ -414,9 +431,10 @@ private Q_SLOTS:
         const QByteArray beside("Time100   #0P500S300\n");
         QVERIFY(writeAll(programFolder.filePath("cmd.txt"), beside));
         QVERIFY(QFile::setPermissions(programFolder.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
-                                                                 | QFile::ExeGroup | QFile::ReadOther
-                                                                 | QFile::ExeOther));
-        const QStringList programFiles = programFolder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+                                                                | QFile::ExeGroup | QFile::ReadOther
+                                                                | QFile::ExeOther));
+        const QStringList programFiles =
+            programFolder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 
         // First start: taken over byte for byte; closed unchanged, left as it is.
         // Closes every window the program shows until it ends; how many it showed.

@@ -13,10 +13,10 @@
 
 namespace {
 
-template<typename Reply>
+template <typename Reply>
 using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
-template<typename Reply>
+template <typename Reply>
 ReplyPtr<Reply> owned(Reply *reply)
 {
     return ReplyPtr<Reply>(reply, &std::free);

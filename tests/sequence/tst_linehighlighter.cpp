@@ -187,10 +187,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("tip");
 
         QTest::newRow("recorded line") << 0 << QString();
-        QTest::newRow("marked line")
-            << 1 << QStringLiteral("此行与录制的格式不同，播放时：\n发送：5P2500S300\\r\n间隔：480 毫秒");
+        QTest::newRow("marked line") << 1
+                                     << QStringLiteral(
+                                            "此行与录制的格式不同，播放时：\n发送：5P2500S300\\r\n间隔：480 毫秒");
         QTest::newRow("empty line") << 2 << QString();
-        QTest::newRow("free text") << 3 << QStringLiteral("此行与录制的格式不同，播放时：\n发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔");
+        QTest::newRow("free text")
+            << 3
+            << QStringLiteral("此行与录制的格式不同，播放时：\n发送：无（此行不足 10 个字符）\n间隔：沿用上一行的间隔");
     }
     void toolTipShowsWhatPlaybackSends()
     {

@@ -41,11 +41,10 @@ struct Bench {
             qFatal("the fake port did not open");
         QObject::connect(&playback, &Playback::linePlayed, &playback,
                          [this](qsizetype line) { announced.append(line); });
-        QObject::connect(&playback, &Playback::stopped, &playback,
-                         [this](Playback::Ending ending) {
-                             endings.append(ending);
-                             stoppedAtMs = time.nowMs();
-                         });
+        QObject::connect(&playback, &Playback::stopped, &playback, [this](Playback::Ending ending) {
+            endings.append(ending);
+            stoppedAtMs = time.nowMs();
+        });
     }
     // Lets `ms` pass, noting each write with the time it left.
     void advance(qint64 ms)
@@ -76,10 +75,11 @@ constexpr qint64 longEnough = 1'000'000; // ms: every sequence here has ended by
 } // namespace
 
 namespace QTest {
-template <> char *toString(const Departure &departure)
+template <>
+char *toString(const Departure &departure)
 {
-    return qstrdup(QByteArray(departure.bytes.toPercentEncoding() + " at " + QByteArray::number(departure.atMs))
-                       .constData());
+    return qstrdup(
+        QByteArray(departure.bytes.toPercentEncoding() + " at " + QByteArray::number(departure.atMs)).constData());
 }
 } // namespace QTest
 
@@ -103,10 +103,9 @@ private Q_SLOTS:
         QTest::newRow("empty text") << "" << QList<Departure>{} << QList<qsizetype>{} << E::EndOfSequence << 100LL;
         // The first line 100 ms after run(), each next one the interval of the
         // line before later, the end one interval after the last line.
-        QTest::newRow("lines in order")
-            << "Time100   #1P1500S300\rTime300   #2P1500S300\rTime200   #3P1500S300\r"
-            << QList<Departure>{{one, 100}, {two, 200}, {three, 500}} << QList<qsizetype>{0, 1, 2}
-            << E::EndOfSequence << 700LL;
+        QTest::newRow("lines in order") << "Time100   #1P1500S300\rTime300   #2P1500S300\rTime200   #3P1500S300\r"
+                                        << QList<Departure>{{one, 100}, {two, 200}, {three, 500}}
+                                        << QList<qsizetype>{0, 1, 2} << E::EndOfSequence << 700LL;
         QTest::newRow("last line without CR")
             << "Time100   #1P1500S300\rTime200   #2P1500S300" << QList<Departure>{{one, 100}, {two, 200}}
             << QList<qsizetype>{0, 1} << E::EndOfSequence << 400LL;
@@ -118,29 +117,27 @@ private Q_SLOTS:
         // A line that cannot be read is announced, sends nothing, and keeps
         // the period in force.
         QTest::newRow("line shorter than 10")
-            << "Time200   #1P1500S300\rTime5#1\rTime100   #2P1500S300\r"
-            << QList<Departure>{{one, 100}, {two, 500}} << QList<qsizetype>{0, 1, 2} << E::EndOfSequence << 600LL;
+            << "Time200   #1P1500S300\rTime5#1\rTime100   #2P1500S300\r" << QList<Departure>{{one, 100}, {two, 500}}
+            << QList<qsizetype>{0, 1, 2} << E::EndOfSequence << 600LL;
         QTest::newRow("interval over 32767")
             << "Time200   #1P1500S300\rTime99999 #2P1500S300\rTime100   #3P1500S300\r"
-            << QList<Departure>{{one, 100}, {three, 500}} << QList<qsizetype>{0, 1, 2} << E::EndOfSequence
-            << 600LL;
+            << QList<Departure>{{one, 100}, {three, 500}} << QList<qsizetype>{0, 1, 2} << E::EndOfSequence << 600LL;
         QTest::newRow("negative interval keeps the period")
             << "Time200   #1P1500S300\rTime-200  #2P1500S300\rTime100   #3P1500S300\r"
-            << QList<Departure>{{one, 100}, {two, 300}, {three, 500}} << QList<qsizetype>{0, 1, 2}
-            << E::EndOfSequence << 600LL;
+            << QList<Departure>{{one, 100}, {two, 300}, {three, 500}} << QList<qsizetype>{0, 1, 2} << E::EndOfSequence
+            << 600LL;
         QTest::newRow("zero interval halts after its line")
             << "Time100   #1P1500S300\rTime0     #2P1500S300\rTime100   #3P1500S300\r"
             << QList<Departure>{{one, 100}, {two, 200}} << QList<qsizetype>{0, 1} << E::ZeroInterval << 200LL;
         QTest::newRow("letters halt") << "Timeabcd  #1P1500S300\rTime100   #2P1500S300\r"
                                       << QList<Departure>{{one, 100}} << QList<qsizetype>{0} << E::ZeroInterval
                                       << 100LL;
-        QTest::newRow("time prefix alone") << "Time100   \r" << QList<Departure>{{"\r", 100}}
-                                           << QList<qsizetype>{0} << E::EndOfSequence << 200LL;
+        QTest::newRow("time prefix alone")
+            << "Time100   \r" << QList<Departure>{{"\r", 100}} << QList<qsizetype>{0} << E::EndOfSequence << 200LL;
         const QString comment(40'000, u'x');
-        QTest::newRow("text beyond 32767")
-            << "Time100   " + comment + "\rTime100   #2P1500S300\r"
-            << QList<Departure>{{comment.toLatin1() + '\r', 100}, {two, 200}} << QList<qsizetype>{0, 1}
-            << E::EndOfSequence << 300LL;
+        QTest::newRow("text beyond 32767") << "Time100   " + comment + "\rTime100   #2P1500S300\r"
+                                           << QList<Departure>{{comment.toLatin1() + '\r', 100}, {two, 200}}
+                                           << QList<qsizetype>{0, 1} << E::EndOfSequence << 300LL;
     }
     void plays()
     {

@@ -18,8 +18,7 @@
 namespace {
 
 const QString madeLine = QStringLiteral("Time4800  #5P2500S300");
-const QString threeLines =
-    QStringLiteral("Time100   #1P1500S300\rTime200   #2P1500S300\rTime300   #3P1500S300\r");
+const QString threeLines = QStringLiteral("Time100   #1P1500S300\rTime200   #2P1500S300\rTime300   #3P1500S300\r");
 
 // Lines of 20 characters each, CR included, every one different.
 QString numberedLines(int count)
@@ -76,12 +75,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("CR") << "ab\rc\r" << "ab\rc\r";
-        QTest::newRow("LF") << "ab\nc\n" << "ab\rc\r";
-        QTest::newRow("CR LF") << "ab\r\nc\r\n" << "ab\rc\r";
-        QTest::newRow("mixed, no final break") << "ab\r\n\nc" << "ab\r\rc";
-        QTest::newRow("no-break space kept") << "a\u00A0\rc" << "a\u00A0\rc";
-        QTest::newRow("soft and paragraph breaks") << "ab\u2028c\u2029d" << "ab\rc\rd";
+        QTest::newRow("CR") << "ab\rc\r"
+                            << "ab\rc\r";
+        QTest::newRow("LF") << "ab\nc\n"
+                            << "ab\rc\r";
+        QTest::newRow("CR LF") << "ab\r\nc\r\n"
+                               << "ab\rc\r";
+        QTest::newRow("mixed, no final break") << "ab\r\n\nc"
+                                               << "ab\r\rc";
+        QTest::newRow("no-break space kept") << "a\u00A0\rc"
+                                             << "a\u00A0\rc";
+        QTest::newRow("soft and paragraph breaks") << "ab\u2028c\u2029d"
+                                                   << "ab\rc\rd";
     }
     void setTextTakesEveryLineBreak()
     {
@@ -118,9 +123,15 @@ private Q_SLOTS:
             seen.append(editor.text());
         });
         switch (change) {
-        case ProgramChange::SetText: editor.setText(QStringLiteral("x\ny")); break;
-        case ProgramChange::SetSelectedText: editor.setSelectedText(QStringLiteral("Z\r")); break;
-        case ProgramChange::AppendLine: editor.appendLine(QStringLiteral("ef\r")); break;
+        case ProgramChange::SetText:
+            editor.setText(QStringLiteral("x\ny"));
+            break;
+        case ProgramChange::SetSelectedText:
+            editor.setSelectedText(QStringLiteral("Z\r"));
+            break;
+        case ProgramChange::AppendLine:
+            editor.appendLine(QStringLiteral("ef\r"));
+            break;
         case ProgramChange::SetSelectionColor:
             editor.setSelectionColor(Qt::red);
             QCOMPARE(editor.textCursor().charFormat().foreground().color(), QColor(Qt::red));
@@ -138,13 +149,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("typed into a line") << 0 << "keys" << "XYZ" << "aXYZb\rcd\r";
-        QTest::newRow("typed over a selection") << 3 << "keys" << "XYZ" << "aXYZd\r";
-        QTest::newRow("Enter") << 0 << "Enter" << "" << "a\rb\rcd\r";
-        QTest::newRow("Shift+Enter") << 0 << "Shift+Enter" << "" << "a\rb\rcd\r";
-        QTest::newRow("pasted CR LF") << 0 << "paste" << "x\r\ny" << "ax\ryb\rcd\r";
-        QTest::newRow("pasted CR") << 0 << "paste" << "x\ry" << "ax\ryb\rcd\r";
-        QTest::newRow("pasted Unicode break") << 0 << "paste" << "x\u2028y" << "ax\ryb\rcd\r";
+        QTest::newRow("typed into a line") << 0 << "keys"
+                                           << "XYZ"
+                                           << "aXYZb\rcd\r";
+        QTest::newRow("typed over a selection") << 3 << "keys"
+                                                << "XYZ"
+                                                << "aXYZd\r";
+        QTest::newRow("Enter") << 0 << "Enter"
+                               << ""
+                               << "a\rb\rcd\r";
+        QTest::newRow("Shift+Enter") << 0 << "Shift+Enter"
+                                     << ""
+                                     << "a\rb\rcd\r";
+        QTest::newRow("pasted CR LF") << 0 << "paste"
+                                      << "x\r\ny"
+                                      << "ax\ryb\rcd\r";
+        QTest::newRow("pasted CR") << 0 << "paste"
+                                   << "x\ry"
+                                   << "ax\ryb\rcd\r";
+        QTest::newRow("pasted Unicode break") << 0 << "paste"
+                                              << "x\u2028y"
+                                              << "ax\ryb\rcd\r";
     }
     void operatorEditsRaiseOperatorChanges()
     {
@@ -298,7 +323,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("selected");
         QTest::newRow("click places the caret") << 0 << Mouse::Click << 27 << 27 << 27 << "";
         QTest::newRow("click inside a selection places the caret") << 22 << Mouse::Click << 5 << 5 << 5 << "";
-        QTest::newRow("Shift+click extends from the caret") << 0 << Mouse::ShiftClick << 0 << 14 << 0 << "Time100   #1P1";
+        QTest::newRow("Shift+click extends from the caret")
+            << 0 << Mouse::ShiftClick << 0 << 14 << 0 << "Time100   #1P1";
         QTest::newRow("drag selects") << 0 << Mouse::Drag << 10 << 33 << 10 << "#1P1500S300\rTime200   #";
         QTest::newRow("drag upwards selects") << 0 << Mouse::Drag << 33 << 10 << 10 << "#1P1500S300\rTime200   #";
         QTest::newRow("double-click selects a word") << 0 << Mouse::DoubleClick << 25 << 25 << 22 << "Time200";
@@ -483,8 +509,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("nothing typed") << "" << "ab\r";
-        QTest::newRow("blanks kept") << " x " << "ab\r x \r";
+        QTest::newRow("nothing typed") << ""
+                                       << "ab\r";
+        QTest::newRow("blanks kept") << " x "
+                                     << "ab\r x \r";
     }
     void appendText()
     {
@@ -515,11 +543,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("action"); // a button's name, or a key pressed in the box
         QTest::addColumn<QStringList>("appended");
-        QTest::newRow("OK, nothing typed") << "" << "Command1" << QStringList();
-        QTest::newRow("OK") << " #1P1500 " << "Command1" << QStringList{" #1P1500 "};
-        QTest::newRow("Cancel") << "#1P1500" << "Command2" << QStringList();
-        QTest::newRow("Enter is OK") << "#1P1500" << "Enter" << QStringList{"#1P1500"};
-        QTest::newRow("Esc is Cancel") << "#1P1500" << "Esc" << QStringList();
+        QTest::newRow("OK, nothing typed") << ""
+                                           << "Command1" << QStringList();
+        QTest::newRow("OK") << " #1P1500 "
+                            << "Command1" << QStringList{" #1P1500 "};
+        QTest::newRow("Cancel") << "#1P1500"
+                                << "Command2" << QStringList();
+        QTest::newRow("Enter is OK") << "#1P1500"
+                                     << "Enter" << QStringList{"#1P1500"};
+        QTest::newRow("Esc is Cancel") << "#1P1500"
+                                       << "Esc" << QStringList();
     }
     void inputDialog()
     {

@@ -39,8 +39,8 @@ private Q_SLOTS:
         QTest::newRow("speed: arrived") << Command{{{1, 2000, 500}}, {}} << none << 0 << 1 << 1000 << 2000.0;
         QTest::newRow("speed above the top rate is capped")
             << Command{{{1, 2000, 100000}}, {}} << none << 0 << 1 << 30 << 1500.0 + top * 0.030;
-        QTest::newRow("no speed: top rate") << Command{{{1, 500, {}}}, {}} << none << 0 << 1 << 60
-                                            << 1500.0 - top * 0.060;
+        QTest::newRow("no speed: top rate")
+            << Command{{{1, 500, {}}}, {}} << none << 0 << 1 << 60 << 1500.0 - top * 0.060;
         QTest::newRow("top rate is 60 degrees in 0.1 s")
             << Command{{{1, 2500, {}}}, {}} << none << 0 << 1 << 100 << 1500.0 + 60 * motion::pulsePerDegree;
         QTest::newRow("time: halfway") << Command{{{1, 2000, {}}}, 1000} << none << 0 << 1 << 500 << 1750.0;

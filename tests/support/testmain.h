@@ -46,5 +46,4 @@ inline void prepare()
 
 // main() for every test: QTEST_MAIN with the user's folders kept out of reach
 // and the locale pinned first.
-#define SERVO_TEST_MAIN(TestObject)                                                                \
-    QTEST_MAIN_WRAPPER(TestObject, testsupport::prepare(); QTEST_MAIN_SETUP())
+#define SERVO_TEST_MAIN(TestObject) QTEST_MAIN_WRAPPER(TestObject, testsupport::prepare(); QTEST_MAIN_SETUP())

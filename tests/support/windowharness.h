@@ -24,7 +24,7 @@ class WindowHarness
 public:
     struct Options {
         std::optional<QByteArray> sequenceFile; // cmd.txt content before start-up
-        std::unique_ptr<SerialPort> port;      // default: a FakeSerialPort
+        std::unique_ptr<SerialPort> port;       // default: a FakeSerialPort
         QStringList ports;                      // what the port enumeration reports
     };
 
@@ -43,7 +43,8 @@ public:
     QString sequencePath() const { return m_dir.filePath(QStringLiteral("cmd.txt")); }
     QByteArray sequenceFileBytes() const;
 
-    template <typename T> T &child(const QString &name)
+    template <typename T>
+    T &child(const QString &name)
     {
         T *widget = m_window->findChild<T *>(name);
         if (!widget)

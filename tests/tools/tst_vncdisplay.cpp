@@ -91,8 +91,9 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(output.append(server.readAllStandardOutput()).contains("for this run"), 10000);
 
         // The password is printed once and kept in a file of the user's alone.
-        const QRegularExpressionMatch printed = QRegularExpression(QStringLiteral(
-            "with the password (\\S+) \\(kept in (\\S+) for this run\\)")).match(QString::fromUtf8(output));
+        const QRegularExpressionMatch printed =
+            QRegularExpression(QStringLiteral("with the password (\\S+) \\(kept in (\\S+) for this run\\)"))
+                .match(QString::fromUtf8(output));
         QVERIFY2(printed.hasMatch(), output.constData());
         QVERIFY(printed.captured(1).size() >= 8);
         QCOMPARE(output.count(printed.captured(1).toUtf8()), 1);
