@@ -2,6 +2,7 @@
 #include "sequencefilemenu.h"
 
 #include "common/notifier.h"
+#include "core/programsettings.h"
 #include "sequence/sequenceeditor.h"
 #include "core/sequencestore.h"
 #include "core/sequencefile.h"
@@ -10,8 +11,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
-#include <QFile>
-#include <QSettings>
 
 namespace {
 
@@ -22,12 +21,6 @@ const QStringList sequenceSuffixes = {QStringLiteral("txt"), QStringLiteral("rtf
 QString fileFilter()
 {
     return SequenceFileMenu::tr("动作序列 (%1);;所有文件 (*)").arg(SequenceFileMenu::sequencePatterns().join(u' '));
-}
-
-QSettings settings()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("servo-console"),
-                     QStringLiteral("servo-console"));
 }
 
 } // namespace
@@ -133,7 +126,7 @@ void SequenceFileMenu::saveAs()
 
 QStringList SequenceFileMenu::recentFiles() const
 {
-    return settings().value(recentKey).toStringList();
+    return programsettings::value(recentKey).toStringList();
 }
 
 void SequenceFileMenu::remember(const QString &path)
@@ -142,11 +135,7 @@ void SequenceFileMenu::remember(const QString &path)
     const QString absolute = QFileInfo(path).absoluteFilePath();
     recent.removeAll(absolute);
     recent.prepend(absolute);
-    QSettings stored = settings();
-    stored.setValue(recentKey, recent.mid(0, recentCount));
-    stored.sync();
-    // The names of the operator's files are the operator's alone.
-    QFile::setPermissions(stored.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    programsettings::setValue(recentKey, recent.mid(0, recentCount));
 }
 
 void SequenceFileMenu::fillRecentMenu()

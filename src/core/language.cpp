@@ -1,17 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "language.h"
 
-#include <QSettings>
+#include "programsettings.h"
 
 namespace {
 
 const QString key = QStringLiteral("interface/language");
-
-QSettings settings()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("servo-console"),
-                     QStringLiteral("servo-console"));
-}
 
 } // namespace
 
@@ -31,13 +25,12 @@ QString language::code(Language language)
 
 Language language::remembered()
 {
-    return fromCode(settings().value(key).toString()).value_or(Language::Chinese);
+    return fromCode(programsettings::value(key).toString()).value_or(Language::Chinese);
 }
 
 void language::remember(Language language)
 {
-    QSettings file = settings();
-    file.setValue(key, code(language));
+    programsettings::setValue(key, code(language));
 }
 
 Language language::atStartUp(const QString &commandLine)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/translations.h"
 #include "core/language.h"
+#include "core/programsettings.h"
 #include "support/testmain.h"
 #include "support/windowharness.h"
 
@@ -34,9 +35,7 @@ private Q_SLOTS:
     {
         // Removes the catalogues the row installed.
         qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>());
-        QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("servo-console"),
-                                QStringLiteral("servo-console"))
-                          .fileName());
+        QFile::remove(programsettings::path());
     }
 
     void startsIn_data()

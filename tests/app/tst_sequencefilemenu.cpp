@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/sequencefilemenu.h"
+#include "core/programsettings.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 
@@ -7,7 +8,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -102,13 +102,11 @@ private Q_SLOTS:
         recent->actions().at(1)->trigger();
         QCOMPARE(h.editor().text(), QStringLiteral("b\r"));
         // The list of the operator's files is readable by the operator alone.
-        const QSettings stored(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("servo-console"),
-                               QStringLiteral("servo-console"));
         const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
                                                 | QFileDevice::ReadOther | QFileDevice::WriteOther
                                                 | QFileDevice::ExeOther;
-        QVERIFY(QFile::exists(stored.fileName()));
-        QCOMPARE(QFile::permissions(stored.fileName()) & others, QFileDevice::Permissions());
+        QVERIFY(QFile::exists(programsettings::path()));
+        QCOMPARE(QFile::permissions(programsettings::path()) & others, QFileDevice::Permissions());
     }
 
     void saveWritesCmdTxtNow()
