@@ -360,11 +360,7 @@ void MainWindow::wire()
 void MainWindow::startUp()
 {
     m_store->startUp({[this] { return m_editor->text(); }, [this](const QString &text) { m_editor->setText(text); },
-                      [this] {
-                          m_sequence.setModified(false);
-                          // Replacing an empty text reports a change it then takes back unreported.
-                          setWindowModified(false);
-                      }},
+                      [this] { m_sequence.setModified(false); }},
                      *m_storeQuestions);
     connect(&m_sequence, &SequenceDocument::changed, m_store.get(), &SequenceStore::textChanged);
 
