@@ -75,8 +75,8 @@ int main(int argc, char *argv[])
     if (window.store().endRequested())
         return 0;
     // On a screen too small for it (1280x720 with a title bar) the framed
-    // window is fitted in, the Send row kept in view.
-    keepFrameOnScreen(window, window.findChild<QWidget *>(QStringLiteral("Command8")));
+    // window is fitted in.
+    keepFrameOnScreen(window, *window.findChild<QWidget *>(QStringLiteral("clientArea")));
     window.show();
     return QApplication::exec();
 }

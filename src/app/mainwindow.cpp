@@ -23,6 +23,7 @@
 #include "sequencestoreui.h"
 #include "translations.h"
 #include "playbackactions.h"
+#include "screenfit.h"
 #include "startvalues.h"
 #include "statusline.h"
 #include "terminationsignals.h"
@@ -289,17 +290,11 @@ void MainWindow::fitToScreen()
     setCentralWidget(scroll);
 
     // The client area keeps its size; the window is that plus the menu bar and
-    // the status line. Where the screen is smaller, the client area scrolls.
+    // the status line. On a smaller screen it is fitted in.
     scroll->setMinimumSize(m_client->size());
-    const QSize whole = minimumSizeHint();
-    const QSize available = screen() ? screen()->availableGeometry().size() : whole;
-    if (available.width() >= whole.width() && available.height() >= whole.height()) {
-        setFixedSize(whole);
-        return;
-    }
-    scroll->setMinimumSize(0, 0);
-    setMaximumSize(whole);
-    resize(whole.boundedTo(available));
+    setFixedSize(minimumSizeHint());
+    if (screen() && !screen()->availableGeometry().contains(QRect(QPoint(), size())))
+        fitFrameInto(*this, *m_client, screen()->availableGeometry(), {});
 }
 
 void MainWindow::wire()
