@@ -48,9 +48,14 @@ if [[ -z ${XDG_RUNTIME_DIR:-} ]] || ! private_folder "$XDG_RUNTIME_DIR"; then
     export XDG_RUNTIME_DIR=$made_runtime
 fi
 
-# The main window at the screen's top left, the board's window to its right.
+# The main window at the screen's top left, the board's window to its right;
+# on a screen too narrow for both, the board's window keeps to the right edge.
 program_geometry=(-geometry +0+0)
 board_geometry=(-geometry +930+0)
+screen_width=$(xdpyinfo 2>/dev/null | sed -n 's/^ *dimensions: *\([0-9]*\)x.*/\1/p' | head -n 1)
+if [[ -n $screen_width && $screen_width -lt $((930 + 600)) ]]; then
+    board_geometry=(-geometry -0+0)
+fi
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     source tools/vncdisplay.sh
     serve_display_over_vnc "$XDG_RUNTIME_DIR"
