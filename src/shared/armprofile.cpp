@@ -143,8 +143,7 @@ private:
             }
         });
         if (low && high && *low > *high) {
-            note(Kind::MinAboveMax, join(path, QStringLiteral("min")),
-                 QStringLiteral("%1 > %2").arg(*low).arg(*high));
+            note(Kind::MinAboveMax, join(path, QStringLiteral("min")), QStringLiteral("%1 > %2").arg(*low).arg(*high));
             return;
         }
         if (low || high) {
@@ -213,13 +212,14 @@ private:
             const auto entry = channel ? object(it.value(), field) : std::nullopt;
             if (!entry)
                 continue;
-            const auto joint = std::find(m_reading.profile.arm.channels.begin(), m_reading.profile.arm.channels.end(),
-                                         *channel);
+            const auto joint =
+                std::find(m_reading.profile.arm.channels.begin(), m_reading.profile.arm.channels.end(), *channel);
             if (joint == m_reading.profile.arm.channels.end()) {
                 note(Kind::NoSuchChannel, field, QStringLiteral("no joint"));
                 continue;
             }
-            arm::Calibration &c = m_reading.profile.arm.calibration[size_t(joint - m_reading.profile.arm.channels.begin())];
+            arm::Calibration &c =
+                m_reading.profile.arm.calibration[size_t(joint - m_reading.profile.arm.channels.begin())];
             forEachKey(*entry, field, {u"zeroPulse", u"usPerDegree"}, [&](const QString &key, const QJsonValue &value) {
                 const QString at = join(field, key);
                 const auto v = number(value, at);

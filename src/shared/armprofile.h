@@ -59,9 +59,9 @@ struct Problem {
 };
 
 struct Reading {
-    ArmProfile profile;       // what could be read; the rest at its defaults
-    bool found = false;       // a file is there (whether or not it was read)
-    QList<Problem> problems;  // empty: the file is exactly what was read
+    ArmProfile profile;      // what could be read; the rest at its defaults
+    bool found = false;      // a file is there (whether or not it was read)
+    QList<Problem> problems; // empty: the file is exactly what was read
 };
 
 // Reads the bytes of a profile.

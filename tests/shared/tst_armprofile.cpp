@@ -35,28 +35,30 @@ private Q_SLOTS:
             << 34;
         QTest::newRow("wrong type") << with(R"("5": {"min": "900"})") << Kind::WrongType << "channels.5.min" << 0 << 0;
         QTest::newRow("fraction") << with(R"("5": {"max": 2000.5})") << Kind::WrongType << "channels.5.max" << 0 << 0;
-        QTest::newRow("unknown key") << with(R"("5": {"mini": 900})") << Kind::UnknownKey << "channels.5.mini" << 0 << 0;
-        QTest::newRow("pulse too low") << with(R"("5": {"min": 499})") << Kind::OutOfRange << "channels.5.min" << 0 << 0;
-        QTest::newRow("home too high")
-            << with(R"("5": {"home": 2501})") << Kind::OutOfRange << "channels.5.home" << 0 << 0;
-        QTest::newRow("min above max")
-            << with(R"("5": {"min": 2000, "max": 1000})") << Kind::MinAboveMax << "channels.5.min" << 0 << 0;
+        QTest::newRow("unknown key") << with(R"("5": {"mini": 900})") << Kind::UnknownKey << "channels.5.mini" << 0
+                                     << 0;
+        QTest::newRow("pulse too low") << with(R"("5": {"min": 499})") << Kind::OutOfRange << "channels.5.min" << 0
+                                       << 0;
+        QTest::newRow("home too high") << with(R"("5": {"home": 2501})") << Kind::OutOfRange << "channels.5.home" << 0
+                                       << 0;
+        QTest::newRow("min above max") << with(R"("5": {"min": 2000, "max": 1000})") << Kind::MinAboveMax
+                                       << "channels.5.min" << 0 << 0;
         QTest::newRow("channel 32") << with(R"("32": {"min": 900})") << Kind::NoSuchChannel << "channels.32" << 0 << 0;
         QTest::newRow("channel 05") << with(R"("05": {"min": 900})") << Kind::NoSuchChannel << "channels.05" << 0 << 0;
-        QTest::newRow("duplicate joint")
-            << QByteArray(R"({"channels": {)" + keep + R"(}, "arm": {"joints": {"base": 6}}})") << Kind::DuplicateJoint
-            << "arm.joints.shoulder" << 0 << 0;
+        QTest::newRow("duplicate joint") << QByteArray(R"({"channels": {)" + keep
+                                                       + R"(}, "arm": {"joints": {"base": 6}}})")
+                                         << Kind::DuplicateJoint << "arm.joints.shoulder" << 0 << 0;
         QTest::newRow("joint channel 40")
             << QByteArray(R"({"channels": {)" + keep + R"(}, "arm": {"joints": {"gripper": 40}}})")
             << Kind::NoSuchChannel << "arm.joints.gripper" << 0 << 0;
-        QTest::newRow("zero slope")
-            << QByteArray(R"({"channels": {)" + keep + R"(}, "arm": {"calibration": {"5": {"usPerDegree": 0}}}})")
-            << Kind::OutOfRange << "arm.calibration.5.usPerDegree" << 0 << 0;
-        QTest::newRow("negative link")
-            << QByteArray(R"({"channels": {)" + keep + R"(}, "arm": {"linksMm": {"forearm": -1}}})")
-            << Kind::OutOfRange << "arm.linksMm.forearm" << 0 << 0;
-        QTest::newRow("other version")
-            << QByteArray(R"({"version": 2, "channels": {)" + keep + "}}") << Kind::OtherVersion << "version" << 0 << 0;
+        QTest::newRow("zero slope") << QByteArray(R"({"channels": {)" + keep
+                                                  + R"(}, "arm": {"calibration": {"5": {"usPerDegree": 0}}}})")
+                                    << Kind::OutOfRange << "arm.calibration.5.usPerDegree" << 0 << 0;
+        QTest::newRow("negative link") << QByteArray(R"({"channels": {)" + keep
+                                                     + R"(}, "arm": {"linksMm": {"forearm": -1}}})")
+                                       << Kind::OutOfRange << "arm.linksMm.forearm" << 0 << 0;
+        QTest::newRow("other version") << QByteArray(R"({"version": 2, "channels": {)" + keep + "}}")
+                                       << Kind::OtherVersion << "version" << 0 << 0;
     }
     void problemsAreFound()
     {
@@ -171,9 +173,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("sequence");
         QTest::addColumn<QString>("profile");
-        QTest::newRow("cmd.txt") << "/a/cmd.txt" << "/a/arm.json";
-        QTest::newRow("another") << "/a/wave.txt" << "/a/wave.arm.json";
-        QTest::newRow("two dots") << "/a/wave.v2.txt" << "/a/wave.v2.arm.json";
+        QTest::newRow("cmd.txt") << "/a/cmd.txt"
+                                 << "/a/arm.json";
+        QTest::newRow("another") << "/a/wave.txt"
+                                 << "/a/wave.arm.json";
+        QTest::newRow("two dots") << "/a/wave.v2.txt"
+                                  << "/a/wave.v2.arm.json";
     }
     void travelsWithTheSequence()
     {
