@@ -17,12 +17,10 @@ namespace {
 enum ChannelColumn { Caption, Board, Name, Minimum, Maximum, Home };
 enum JointColumn { JointChannel, ZeroPulse, UsPerDegree };
 
-const char *const jointNames[arm::jointCount] = {QT_TRANSLATE_NOOP("ChannelSetupDialog", "底座"),
-                                                 QT_TRANSLATE_NOOP("ChannelSetupDialog", "肩部"),
-                                                 QT_TRANSLATE_NOOP("ChannelSetupDialog", "肘部"),
-                                                 QT_TRANSLATE_NOOP("ChannelSetupDialog", "腕部"),
-                                                 QT_TRANSLATE_NOOP("ChannelSetupDialog", "腕部旋转"),
-                                                 QT_TRANSLATE_NOOP("ChannelSetupDialog", "夹爪")};
+const char *const jointNames[arm::jointCount] = {
+    QT_TRANSLATE_NOOP("ChannelSetupDialog", "底座"),     QT_TRANSLATE_NOOP("ChannelSetupDialog", "肩部"),
+    QT_TRANSLATE_NOOP("ChannelSetupDialog", "肘部"),     QT_TRANSLATE_NOOP("ChannelSetupDialog", "腕部"),
+    QT_TRANSLATE_NOOP("ChannelSetupDialog", "腕部旋转"), QT_TRANSLATE_NOOP("ChannelSetupDialog", "夹爪")};
 
 QTableWidget *makeTable(const QString &name, int rows, const QStringList &headers, QWidget *parent)
 {
@@ -149,10 +147,12 @@ void ChannelSetupDialog::accept()
         const QString low = cell(*m_channels, row, Minimum);
         const QString high = cell(*m_channels, row, Maximum);
         c.limited = !low.isEmpty() || !high.isEmpty();
-        const auto minimum = low.isEmpty() ? armprofile::minPulse : wholeIn(low, armprofile::minPulse, armprofile::maxPulse);
+        const auto minimum =
+            low.isEmpty() ? armprofile::minPulse : wholeIn(low, armprofile::minPulse, armprofile::maxPulse);
         if (!minimum)
             return void(refuse(m_channels, row, Minimum, tr("%1的最小值“%2”%3。").arg(where, low, pulseRange)));
-        const auto maximum = high.isEmpty() ? armprofile::maxPulse : wholeIn(high, armprofile::minPulse, armprofile::maxPulse);
+        const auto maximum =
+            high.isEmpty() ? armprofile::maxPulse : wholeIn(high, armprofile::minPulse, armprofile::maxPulse);
         if (!maximum)
             return void(refuse(m_channels, row, Maximum, tr("%1的最大值“%2”%3。").arg(where, high, pulseRange)));
         if (*minimum > *maximum)
@@ -160,8 +160,9 @@ void ChannelSetupDialog::accept()
         const QString homeText = cell(*m_channels, row, Home);
         const auto home = wholeIn(homeText, *minimum, *maximum);
         if (!home)
-            return void(refuse(m_channels, row, Home,
-                               tr("%1的初始值“%2”应是 %3 到 %4 之间的整数。").arg(where, homeText).arg(*minimum).arg(*maximum)));
+            return void(refuse(
+                m_channels, row, Home,
+                tr("%1的初始值“%2”应是 %3 到 %4 之间的整数。").arg(where, homeText).arg(*minimum).arg(*maximum)));
         c.minimumPulse = *minimum;
         c.maximumPulse = *maximum;
         c.homePulse = *home;
@@ -171,7 +172,8 @@ void ChannelSetupDialog::accept()
         const QString channelText = cell(*m_joints, j, JointChannel);
         const auto channel = wholeIn(channelText, 0, ChannelSetup::count - 1);
         if (!channel)
-            return void(refuse(m_joints, j, JointChannel, tr("%1的通道“%2”应是 0 到 31 之间的整数。").arg(joint, channelText)));
+            return void(
+                refuse(m_joints, j, JointChannel, tr("%1的通道“%2”应是 0 到 31 之间的整数。").arg(joint, channelText)));
         for (int k = 0; k < j; ++k) {
             if (profile.arm.channels[size_t(k)] == *channel)
                 return void(refuse(m_joints, j, JointChannel,
@@ -181,15 +183,17 @@ void ChannelSetupDialog::accept()
         const QString zeroText = cell(*m_joints, j, ZeroPulse);
         const auto zero = numberIn(zeroText, armprofile::minPulse, armprofile::maxPulse);
         if (!zero)
-            return void(refuse(m_joints, j, ZeroPulse, tr("%1的 0° 脉宽“%2”%3。").arg(joint, zeroText, tr("应在 500 到 2500 之间"))));
+            return void(refuse(m_joints, j, ZeroPulse,
+                               tr("%1的 0° 脉宽“%2”%3。").arg(joint, zeroText, tr("应在 500 到 2500 之间"))));
         const QString slopeText = cell(*m_joints, j, UsPerDegree);
         const auto slope = numberIn(slopeText, -100, 100);
         if (!slope || *slope == 0)
-            return void(refuse(m_joints, j, UsPerDegree, tr("%1的每度 µs“%2”应在 -100 到 100 之间且不为 0。").arg(joint, slopeText)));
+            return void(refuse(m_joints, j, UsPerDegree,
+                               tr("%1的每度 µs“%2”应在 -100 到 100 之间且不为 0。").arg(joint, slopeText)));
         profile.arm.calibration[size_t(j)] = {*zero, *slope};
     }
     double arm::Links::*const lengths[] = {&arm::Links::baseHeight, &arm::Links::upperArm, &arm::Links::forearm,
-                                          &arm::Links::hand};
+                                           &arm::Links::hand};
     for (int i = 0; i < 4; ++i) {
         const QString text = cell(*m_links, 0, i);
         const auto length = numberIn(text, 0, 10000);

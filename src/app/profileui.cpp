@@ -90,10 +90,8 @@ std::function<QString(const QString &)> limitsFilter(const CurrentProfile &profi
         commandlimits::Result held = commandlimits::clamp(text, profile.channels());
         if (!held.clamps.isEmpty()) {
             const commandlimits::Clamp &last = held.clamps.last();
-            clamped(int(held.clamps.size()), tr("%1：%2 → %3")
-                                                 .arg(profile.channels().describe(last.channel))
-                                                 .arg(last.asked)
-                                                 .arg(last.sent));
+            clamped(int(held.clamps.size()),
+                    tr("%1：%2 → %3").arg(profile.channels().describe(last.channel)).arg(last.asked).arg(last.sent));
         }
         return held.text;
     };
@@ -115,13 +113,13 @@ std::optional<Message> problemsMessage(const QString &path, const QList<armprofi
     QStringList lines;
     for (const armprofile::Problem &problem : problems)
         lines.append(describe(problem));
-    return Message{Message::Icon::Warning, tr("通道设置"),
-                   tr("%1 有问题：\n%2\n\n程序使用能读取的部分，其余保持默认。文件不会被改写，除非在“通道设置”中按确定。")
-                       .arg(QDir::toNativeSeparators(path), lines.join(u'\n'))};
+    return Message{
+        Message::Icon::Warning, tr("通道设置"),
+        tr("%1 有问题：\n%2\n\n程序使用能读取的部分，其余保持默认。文件不会被改写，除非在“通道设置”中按确定。")
+            .arg(QDir::toNativeSeparators(path), lines.join(u'\n'))};
 }
 
-void offerToSaveBeside(const CurrentProfile &profile, const QString &sequencePath, Notifier &notifier,
-                       QWidget *parent)
+void offerToSaveBeside(const CurrentProfile &profile, const QString &sequencePath, Notifier &notifier, QWidget *parent)
 {
     if (profile.profile() == ArmProfile())
         return;
@@ -132,7 +130,8 @@ void offerToSaveBeside(const CurrentProfile &profile, const QString &sequencePat
                           tr("不保存")))
         return;
     if (const std::optional<QString> failure = armprofile::write(path, profile.profile()))
-        notifier.show(parent, {Message::Icon::Warning, tr("另存为"), tr("通道设置未能保存到 %1：\n%2").arg(path, *failure)});
+        notifier.show(parent,
+                      {Message::Icon::Warning, tr("另存为"), tr("通道设置未能保存到 %1：\n%2").arg(path, *failure)});
 }
 
 void openBeside(CurrentProfile &profile, const QString &sequencePath, Notifier &notifier, QWidget *parent)
@@ -141,10 +140,12 @@ void openBeside(CurrentProfile &profile, const QString &sequencePath, Notifier &
     if (!reading)
         return;
     const QString path = QDir::toNativeSeparators(armprofile::pathFor(sequencePath));
-    QString text = tr("已读取与序列同来的通道设置 %1。在“通道设置”中按确定会把它存为 %2。").arg(path, QDir::toNativeSeparators(profile.path()));
+    QString text = tr("已读取与序列同来的通道设置 %1。在“通道设置”中按确定会把它存为 %2。")
+                       .arg(path, QDir::toNativeSeparators(profile.path()));
     if (const std::optional<Message> problems = problemsMessage(path, reading->problems))
         text += QStringLiteral("\n\n") + problems->text;
-    notifier.show(parent, {reading->problems.isEmpty() ? Message::Icon::None : Message::Icon::Warning, tr("打开序列"), text});
+    notifier.show(parent,
+                  {reading->problems.isEmpty() ? Message::Icon::None : Message::Icon::Warning, tr("打开序列"), text});
 }
 
 bool confirmReplacing(Notifier &notifier, QWidget *parent, const QString &path)

@@ -70,8 +70,7 @@ std::optional<Message> problemsMessage(const QString &path, const QList<armprofi
 
 // After a sequence was saved as `sequencePath`: offers to save the profile
 // beside it, when the profile is not the board as it comes. Failures are told.
-void offerToSaveBeside(const CurrentProfile &profile, const QString &sequencePath, Notifier &notifier,
-                       QWidget *parent);
+void offerToSaveBeside(const CurrentProfile &profile, const QString &sequencePath, Notifier &notifier, QWidget *parent);
 
 // After a sequence was opened from `sequencePath`: takes its profile and says so.
 void openBeside(CurrentProfile &profile, const QString &sequencePath, Notifier &notifier, QWidget *parent);
