@@ -210,7 +210,7 @@ void StatusLine::addClamps(int count, const QString &last)
     if (!m_clamps) {
         m_clamps = new QLabel(this);
         m_clamps->setObjectName(QStringLiteral("clampStatus"));
-        insertPermanentWidget(0, m_clamps);
+        addPermanentWidget(m_clamps);
     }
     m_clampCount += count;
     m_clamps->setText(clampText());

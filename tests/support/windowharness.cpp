@@ -15,6 +15,11 @@ WindowHarness::WindowHarness(Options options) : ports(options.ports)
         if (file.open(QIODevice::WriteOnly))
             file.write(*options.sequenceFile);
     }
+    if (options.profileFile) {
+        QFile file(profilePath());
+        if (file.open(QIODevice::WriteOnly))
+            file.write(*options.profileFile);
+    }
     start(std::move(options.port));
 }
 

@@ -24,6 +24,7 @@ class WindowHarness
 public:
     struct Options {
         std::optional<QByteArray> sequenceFile; // cmd.txt content before start-up
+        std::optional<QByteArray> profileFile;  // arm.json beside it
         std::unique_ptr<SerialPort> port;       // default: a FakeSerialPort
         QStringList ports;                      // what the port enumeration reports
     };
@@ -42,6 +43,7 @@ public:
 
     QString sequencePath() const { return m_dir.filePath(QStringLiteral("cmd.txt")); }
     QByteArray sequenceFileBytes() const;
+    QString profilePath() const { return m_dir.filePath(QStringLiteral("arm.json")); }
 
     template <typename T>
     T &child(const QString &name)
