@@ -111,7 +111,8 @@ private Q_SLOTS:
         WindowHarness h(std::move(options));
         const auto *highlighter = h.editor().findChild<LineHighlighter *>();
         QVERIFY(highlighter);
-        QCOMPARE(highlighter->toolTipFor(0), QStringLiteral("超出通道限位，发送时限位为：\n第 2 组 底座旋转 · 板上通道 #5：600 → 900"));
+        QCOMPARE(highlighter->toolTipFor(0),
+                 QStringLiteral("超出通道限位，发送时限位为：\n第 2 组 底座旋转 · 板上通道 #5：600 → 900"));
         QCOMPARE(highlighter->toolTipFor(1), QString());
         QCOMPARE(h.slider(5).toolTip(), QStringLiteral("底座旋转 · 板上通道 #5"));
         QCOMPARE(h.slider(5).minimum(), 900);
@@ -153,14 +154,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("min below 500") << "channelTable" << 0 << 3 << "400" << "第 1 列（板上通道 #5）的最小值“400”";
-        QTest::newRow("max no number") << "channelTable" << 1 << 4 << "abc" << "第 2 列（板上通道 #6）的最大值“abc”";
-        QTest::newRow("max below min") << "channelTable" << 0 << 4 << "800" << "最大值小于最小值";
-        QTest::newRow("home outside the limits") << "channelTable" << 0 << 5 << "2200" << "初始值“2200”";
-        QTest::newRow("joint channel 32") << "jointTable" << 2 << 0 << "32" << "肘部的通道“32”";
-        QTest::newRow("two joints on one channel") << "jointTable" << 1 << 0 << "5" << "底座和肩部用了同一个通道 5";
-        QTest::newRow("zero slope") << "jointTable" << 0 << 2 << "0" << "每度 µs“0”";
-        QTest::newRow("no length") << "linkTable" << 0 << 1 << "0" << "长度“0”";
+        QTest::newRow("min below 500") << "channelTable" << 0 << 3 << "400"
+                                       << "第 1 列（板上通道 #5）的最小值“400”";
+        QTest::newRow("max no number") << "channelTable" << 1 << 4 << "abc"
+                                       << "第 2 列（板上通道 #6）的最大值“abc”";
+        QTest::newRow("max below min") << "channelTable" << 0 << 4 << "800"
+                                       << "最大值小于最小值";
+        QTest::newRow("home outside the limits") << "channelTable" << 0 << 5 << "2200"
+                                                 << "初始值“2200”";
+        QTest::newRow("joint channel 32") << "jointTable" << 2 << 0 << "32"
+                                          << "肘部的通道“32”";
+        QTest::newRow("two joints on one channel") << "jointTable" << 1 << 0 << "5"
+                                                   << "底座和肩部用了同一个通道 5";
+        QTest::newRow("zero slope") << "jointTable" << 0 << 2 << "0"
+                                    << "每度 µs“0”";
+        QTest::newRow("no length") << "linkTable" << 0 << 1 << "0"
+                                   << "长度“0”";
     }
     void dialogRefusesValuesOutOfRange()
     {

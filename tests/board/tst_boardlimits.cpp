@@ -92,8 +92,10 @@ private Q_SLOTS:
         m_board.setProcessChannelMode(QProcess::SeparateChannels);
         QVERIFY(startBoard());
         QCOMPARE(m_board.state(), QProcess::Running);
-        const QString errors = QString::fromLocal8Bit(m_board.readAllStandardError());
-        QVERIFY2(errors.contains(u"channels.5.min: out of range (99)"), qPrintable(errors));
+        QString errors;
+        QTRY_VERIFY2((errors += QString::fromLocal8Bit(m_board.readAllStandardError()))
+                         .contains(u"channels.5.min: out of range (99)"),
+                     qPrintable(errors));
     }
 
 private:
