@@ -67,9 +67,9 @@ private Q_SLOTS:
         QFETCH(int, clamps);
         WindowHarness::Options options;
         options.sequenceFile = QByteArray("Time100   #5P600S100#6P400S100\r\n");
-        if (profile)
-            options.profileFile = limitedProfile;
-        WindowHarness h(std::move(options));
+        const auto harness = profile ? std::make_unique<WindowHarness>(std::move(options), limitedProfile)
+                                     : std::make_unique<WindowHarness>(std::move(options));
+        WindowHarness &h = *harness;
         QVERIFY(h.notifier.shown.isEmpty());
         h.connectTo(QStringLiteral("COM1"));
         QVERIFY(h.window().portIsOpen());
@@ -107,8 +107,7 @@ private Q_SLOTS:
     {
         WindowHarness::Options options;
         options.sequenceFile = QByteArray("Time100   #6P400S100#5P600S100\r\nTime100   #5P1000S100\r\n");
-        options.profileFile = limitedProfile;
-        WindowHarness h(std::move(options));
+        WindowHarness h(std::move(options), limitedProfile);
         const auto *highlighter = h.editor().findChild<LineHighlighter *>();
         QVERIFY(highlighter);
         QCOMPARE(highlighter->toolTipFor(0),
@@ -125,8 +124,7 @@ private Q_SLOTS:
     {
         const QByteArray bad = R"({"channels": {"5": {"min": 99}, "6": {"name": "肩部"}}})";
         WindowHarness::Options options;
-        options.profileFile = bad;
-        WindowHarness h(std::move(options));
+        WindowHarness h(std::move(options), bad);
         QCOMPARE(h.notifier.shown.size(), 1);
         const QString text = h.notifier.shown.first().text;
         QVERIFY2(text.contains(u"arm.json") && text.contains(u"“channels.5.min”"), qPrintable(text));
@@ -179,8 +177,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, reason);
         WindowHarness::Options options;
-        options.profileFile = limitedProfile;
-        WindowHarness h(std::move(options));
+        WindowHarness h(std::move(options), limitedProfile);
         ChannelSetupDialog dialog(const_cast<CurrentProfile &>(h.window().armProfile()), h.notifier);
         dialog.show();
         auto *cells = dialog.findChild<QTableWidget *>(table);

@@ -51,8 +51,7 @@ private Q_SLOTS:
         WindowHarness::Options options;
         options.port = std::make_unique<QtSerialPort>();
         options.ports = systemPortEnumerator()();
-        options.profileFile = profile;
-        WindowHarness harness(std::move(options));
+        WindowHarness harness(std::move(options), profile);
         harness.connectTo(m_listed);
         QVERIFY(harness.window().portIsOpen());
         harness.checkBox(5).setChecked(true);

@@ -6,7 +6,13 @@
 #include <QFile>
 #include <QSettings>
 
-WindowHarness::WindowHarness(Options options) : ports(options.ports)
+WindowHarness::WindowHarness(Options options) : WindowHarness(std::move(options), std::nullopt) { }
+
+WindowHarness::WindowHarness(Options options, const QByteArray &profile)
+    : WindowHarness(std::move(options), std::optional<QByteArray>(profile))
+{ }
+
+WindowHarness::WindowHarness(Options options, const std::optional<QByteArray> &profile) : ports(options.ports)
 {
     // Recent files and any other per-user setting stay in the test's folder.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
@@ -15,10 +21,10 @@ WindowHarness::WindowHarness(Options options) : ports(options.ports)
         if (file.open(QIODevice::WriteOnly))
             file.write(*options.sequenceFile);
     }
-    if (options.profileFile) {
+    if (profile) {
         QFile file(profilePath());
         if (file.open(QIODevice::WriteOnly))
-            file.write(*options.profileFile);
+            file.write(*profile);
     }
     start(std::move(options.port));
 }

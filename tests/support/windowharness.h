@@ -24,12 +24,13 @@ class WindowHarness
 public:
     struct Options {
         std::optional<QByteArray> sequenceFile; // cmd.txt content before start-up
-        std::optional<QByteArray> profileFile;  // arm.json beside it
         std::unique_ptr<SerialPort> port;       // default: a FakeSerialPort
         QStringList ports;                      // what the port enumeration reports
     };
 
     explicit WindowHarness(Options options = {});
+    // With `profile` as arm.json beside cmd.txt before start-up.
+    WindowHarness(Options options, const QByteArray &profile);
     ~WindowHarness();
 
     // Starts (another) window on the same folder, after closing the current one.
@@ -65,6 +66,7 @@ public:
     void connectTo(const QString &portBoxText);
 
 private:
+    WindowHarness(Options options, const std::optional<QByteArray> &profile);
     void start(std::unique_ptr<SerialPort> port);
 
     QTemporaryDir m_dir;
