@@ -70,10 +70,19 @@ case $want_board in
     1) start_board=1 ;;
     auto) has_device || start_board=1 ;;
 esac
+# The arm profile beside cmd.txt, found as the program finds it: beside the
+# program when that folder can be written, else in the user's data folder.
+profile_args=()
+for folder in "$(dirname "$program")" "${XDG_DATA_HOME:-$HOME/.local/share}/servo-console"; do
+    if [[ -w $folder || $folder != "$(dirname "$program")" ]]; then
+        [[ -f $folder/arm.json ]] && profile_args=(--profile "$folder/arm.json")
+        break
+    fi
+done
 if ((start_board)); then
     board_out=$XDG_RUNTIME_DIR/servo-board.out
     board_err=$XDG_RUNTIME_DIR/servo-board.err
-    "$board" "${board_geometry[@]}" >"$board_out" 2> >(tee "$board_err" >&2) &
+    "$board" "${board_geometry[@]}" "${profile_args[@]}" >"$board_out" 2> >(tee "$board_err" >&2) &
     board_pid=$!
     for _ in $(seq 50); do
         [[ -s $board_out ]] && break

@@ -29,6 +29,159 @@
     </message>
 </context>
 <context>
+    <name>ChannelSetupDialog</name>
+    <message>
+        <source>底座</source>
+        <translation>Base</translation>
+    </message>
+    <message>
+        <source>肩部</source>
+        <translation>Shoulder</translation>
+    </message>
+    <message>
+        <source>肘部</source>
+        <translation>Elbow</translation>
+    </message>
+    <message>
+        <source>腕部</source>
+        <translation>Wrist</translation>
+    </message>
+    <message>
+        <source>腕部旋转</source>
+        <translation>Wrist turn</translation>
+    </message>
+    <message>
+        <source>夹爪</source>
+        <translation>Gripper</translation>
+    </message>
+    <message>
+        <source>通道设置</source>
+        <translation>Channel setup</translation>
+    </message>
+    <message>
+        <source>脉宽单位 µs，范围 500 到 2500；最小、最大留空表示不限位。</source>
+        <translation>Pulse widths in µs, 500 to 2500; leave min and max empty for no limits.</translation>
+    </message>
+    <message>
+        <source>列</source>
+        <translation>Column</translation>
+    </message>
+    <message>
+        <source>板上通道</source>
+        <translation>Board channel</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Min</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Max</translation>
+    </message>
+    <message>
+        <source>初始</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>0° 时的脉宽</source>
+        <translation>Pulse at 0°</translation>
+    </message>
+    <message>
+        <source>每度 µs（负数：反向）</source>
+        <translation>µs per degree (negative: reversed)</translation>
+    </message>
+    <message>
+        <source>底座高度</source>
+        <translation>Base height</translation>
+    </message>
+    <message>
+        <source>大臂</source>
+        <translation>Upper arm</translation>
+    </message>
+    <message>
+        <source>小臂</source>
+        <translation>Forearm</translation>
+    </message>
+    <message>
+        <source>手部</source>
+        <translation>Hand</translation>
+    </message>
+    <message>
+        <source>长度 mm</source>
+        <translation>Length mm</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>应是 %1 到 %2 之间的整数</source>
+        <translation>must be a whole number from %1 to %2</translation>
+    </message>
+    <message>
+        <source>第 %1 列（板上通道 #%2）</source>
+        <translation>Column %1 (board channel #%2)</translation>
+    </message>
+    <message>
+        <source>%1的最小值“%2”%3。</source>
+        <translation>%1: the min “%2” %3.</translation>
+    </message>
+    <message>
+        <source>%1的最大值“%2”%3。</source>
+        <translation>%1: the max “%2” %3.</translation>
+    </message>
+    <message>
+        <source>%1的最大值小于最小值。</source>
+        <translation>%1: the max is below the min.</translation>
+    </message>
+    <message>
+        <source>%1的初始值“%2”应是 %3 到 %4 之间的整数。</source>
+        <translation>%1: the home “%2” must be a whole number from %3 to %4.</translation>
+    </message>
+    <message>
+        <source>%1的通道“%2”应是 0 到 31 之间的整数。</source>
+        <translation>%1: the channel “%2” must be a whole number from 0 to 31.</translation>
+    </message>
+    <message>
+        <source>%1和%2用了同一个通道 %3。</source>
+        <translation>%1 and %2 use the same channel %3.</translation>
+    </message>
+    <message>
+        <source>%1的 0° 脉宽“%2”%3。</source>
+        <translation>%1: the pulse at 0° “%2” %3.</translation>
+    </message>
+    <message>
+        <source>应在 500 到 2500 之间</source>
+        <translation>must lie from 500 to 2500</translation>
+    </message>
+    <message>
+        <source>%1的每度 µs“%2”应在 -100 到 100 之间且不为 0。</source>
+        <translation>%1: the µs per degree “%2” must lie from -100 to 100 and not be 0.</translation>
+    </message>
+    <message>
+        <source>长度“%1”应大于 0、不超过 10000 mm。</source>
+        <translation>The length “%1” must be above 0 and at most 10000 mm.</translation>
+    </message>
+    <message>
+        <source>无法保存 %1：%2
+原来的文件没有改动。</source>
+        <translation>Cannot save %1: %2
+The old file is unchanged.</translation>
+    </message>
+</context>
+<context>
     <name>Connection</name>
     <message>
         <source>断开</source>
@@ -91,6 +244,16 @@
         <source>此行与录制的格式不同，播放时：
 </source>
         <translation>This line differs from the recorded format. When played:
+</translation>
+    </message>
+    <message>
+        <source>第 %1 组 %2：%3 → %4</source>
+        <translation>group %1, %2: %3 → %4</translation>
+    </message>
+    <message>
+        <source>超出通道限位，发送时限位为：
+</source>
+        <translation>Beyond the channel limits; sent held as:
 </translation>
     </message>
 </context>
@@ -187,6 +350,14 @@
     <message>
         <source>手输指令最多 %1 个字符（串口在当前设置下能排队等待发送的量），多出的输入没有被接受。</source>
         <translation>A manual command takes at most %1 characters (what the serial port can queue for sending at its current settings); the extra input was not accepted.</translation>
+    </message>
+    <message>
+        <source>设置(&amp;S)</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>通道设置…</source>
+        <translation>Channel setup…</translation>
     </message>
 </context>
 <context>
@@ -642,6 +813,14 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>，待发送 %1 字节</source>
         <translation>, %1 bytes waiting</translation>
     </message>
+    <message>
+        <source>最近一次：%1</source>
+        <translation>Latest: %1</translation>
+    </message>
+    <message>
+        <source>已限位 %1 处</source>
+        <translation>Held to limits: %1</translation>
+    </message>
 </context>
 <context>
     <name>VirtualBoards</name>
@@ -708,6 +887,129 @@ Interval: %1 is not valid, the previous line's is kept</translation>
     <message>
         <source>--language 只接受 zh 或 en，而不是“%1”。</source>
         <translation>--language takes zh or en, not “%1”.</translation>
+    </message>
+</context>
+<context>
+    <name>profileui</name>
+    <message>
+        <source>不是有效的 JSON（%1）</source>
+        <translation>not valid JSON (%1)</translation>
+    </message>
+    <message>
+        <source>整个文件应是一个 JSON 对象</source>
+        <translation>the whole file must be one JSON object</translation>
+    </message>
+    <message>
+        <source>类型不对</source>
+        <translation>wrong type</translation>
+    </message>
+    <message>
+        <source>没有这一项</source>
+        <translation>no such field</translation>
+    </message>
+    <message>
+        <source>%1 超出允许范围</source>
+        <translation>%1 is out of range</translation>
+    </message>
+    <message>
+        <source>通道 %1 不存在（只有 0 到 31）</source>
+        <translation>there is no channel %1 (only 0 to 31)</translation>
+    </message>
+    <message>
+        <source>两个关节用了同一个通道（%1），关节保持默认</source>
+        <translation>two joints on one channel (%1); the joints keep their defaults</translation>
+    </message>
+    <message>
+        <source>min 大于 max（%1），限位没有采用</source>
+        <translation>min above max (%1); the limits were not taken</translation>
+    </message>
+    <message>
+        <source>版本 %1 不是本程序写的版本 %2，只读取了认得的内容</source>
+        <translation>version %1 is not the version %2 this program writes; only what it knows was read</translation>
+    </message>
+    <message>
+        <source>大于 1 MB，没有读取</source>
+        <translation>larger than 1 MB, not read</translation>
+    </message>
+    <message>
+        <source>不是普通文件，没有读取</source>
+        <translation>not a regular file, not read</translation>
+    </message>
+    <message>
+        <source>无法读取：%1</source>
+        <translation>cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>%1：%2 → %3</source>
+        <translation>%1: %2 → %3</translation>
+    </message>
+    <message>
+        <source>第 %1 行第 %2 列：%3</source>
+        <translation>line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>“%1”：%2</source>
+        <translation>“%1”: %2</translation>
+    </message>
+    <message>
+        <source>通道设置</source>
+        <translation>Channel setup</translation>
+    </message>
+    <message>
+        <source>%1 有问题：
+%2
+
+程序使用能读取的部分，其余保持默认。文件不会被改写，除非在“通道设置”中按确定。</source>
+        <translation>%1 has problems:
+%2
+
+The program uses what it could read; the rest keeps its defaults. The file is not rewritten unless you press OK in “Channel setup”.</translation>
+    </message>
+    <message>
+        <source>把通道设置也存到 %1 吗？那里已有的文件会被替换。</source>
+        <translation>Save the channel setup to %1 as well? The file already there will be replaced.</translation>
+    </message>
+    <message>
+        <source>把通道设置也存到 %1 吗？</source>
+        <translation>Save the channel setup to %1 as well?</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>不保存</source>
+        <translation>Don't save</translation>
+    </message>
+    <message>
+        <source>通道设置未能保存到 %1：
+%2</source>
+        <translation>The channel setup could not be saved to %1:
+%2</translation>
+    </message>
+    <message>
+        <source>已读取与序列同来的通道设置 %1。在“通道设置”中按确定会把它存为 %2。</source>
+        <translation>Read the channel setup that came with the sequence, %1. Pressing OK in “Channel setup” saves it as %2.</translation>
+    </message>
+    <message>
+        <source>打开序列</source>
+        <translation>Open sequence</translation>
+    </message>
+    <message>
+        <source>%1 中有本程序没有读取的内容。要用现在的设置替换它吗？</source>
+        <translation>%1 holds things this program did not read. Replace it with the current setup?</translation>
+    </message>
+    <message>
+        <source>替换</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

@@ -34,12 +34,6 @@ constexpr int sliderPageStep(int channel)
     return channel == 5 ? 12 : 1;
 }
 
-// Every control of a column names the board channel it drives.
-QString boardChannel(int channel)
-{
-    return ChannelPanel::tr("板上通道 #%1").arg(channel);
-}
-
 // How a value box's text stands to the pulse its slider holds.
 enum class BoxText {
     Agrees, // it reads as the slider's value ("1500", "1 500", "1500.4")
@@ -87,6 +81,7 @@ void ChannelPanel::buildColumn(int position)
     const int sliderLeft = left + (boxWidth - sliderWidth) / 2;
 
     auto *label = new QLabel(QString::number(position + 1), this);
+    m_captions[channel] = label;
     label->setObjectName(QStringLiteral("Label1_%1").arg(position));
     label->setAlignment(Qt::AlignCenter);
     uilook::place(*label, left, row.labelTop, boxWidth, 225);
@@ -126,8 +121,25 @@ void ChannelPanel::buildColumn(int position)
 
     // The captions do not follow the board's numbering: every control of the
     // column names the channel it drives, as it goes out after "#".
-    for (QWidget *widget : std::initializer_list<QWidget *>{label, column.valueBox, column.slider, column.checkBox})
-        widget->setToolTip(boardChannel(channel));
+    for (QWidget *widget : controls(channel))
+        widget->setToolTip(m_setup.describe(channel));
+}
+
+QList<QWidget *> ChannelPanel::controls(int channel) const
+{
+    const Column &column = m_columns[channel];
+    return {m_captions[channel], column.valueBox, column.slider, column.checkBox};
+}
+
+void ChannelPanel::followSetup()
+{
+    for (int channel = 0; channel < channelCount; ++channel) {
+        const ChannelSetup::Channel &range = m_setup.channel(channel);
+        m_columns[channel].slider->setRange(range.minimumPulse, range.maximumPulse);
+        for (QWidget *widget : controls(channel))
+            widget->setToolTip(m_setup.describe(channel));
+        showAgreement(channel);
+    }
 }
 
 void ChannelPanel::showAgreement(int channel)
@@ -139,7 +151,7 @@ void ChannelPanel::showAgreement(int channel)
     switch (compare(text, held)) {
     case BoxText::Agrees:
         column.valueBox->setPalette(QPalette());
-        column.valueBox->setToolTip(boardChannel(channel));
+        column.valueBox->setToolTip(m_setup.describe(channel));
         return;
     case BoxText::Empty:
         why = tr("框是空的");
@@ -155,7 +167,7 @@ void ChannelPanel::showAgreement(int channel)
         break;
     }
     column.valueBox->setPalette(disagreeing(palette()));
-    column.valueBox->setToolTip(boardChannel(channel) + u'\n'
+    column.valueBox->setToolTip(m_setup.describe(channel) + u'\n'
                                 + tr("%1，没有发送；滑块仍在 %2，连接时发送的是 %2").arg(why).arg(held));
 }
 

@@ -51,6 +51,11 @@ public:
     // touched.
     void reset(int pulse);
 
+    // The setup has changed: each slider takes its channel's range (a value
+    // outside it moves to the nearest end, as any slider move) and every
+    // control its channel's name.
+    void followSetup();
+
 Q_SIGNALS:
     // The slider of `channel` has a new value (or was released after a drag).
     void channelMoved(int channel);
@@ -67,7 +72,9 @@ private:
     void onSliderChanged(int channel);
     void onValueBoxEdited(int channel);
     void showAgreement(int channel);
+    QList<QWidget *> controls(int channel) const;
 
     const ChannelSetup &m_setup;
     std::array<Column, channelCount> m_columns;
+    std::array<QLabel *, channelCount> m_captions{};
 };

@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "channelpanel.h"
+#include "channelsetupdialog.h"
 #include "common/notifier.h"
 #include "core/numbers.h"
 #include "common/onelinebox.h"
@@ -102,7 +103,10 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     buildPortGroup();
     buildOperationsGroup();
     buildSpeedAndInterval();
-    m_channels = new ChannelPanel(m_channelSetup, m_client);
+    const armprofile::Reading profile = m_profile.load(armprofile::pathFor(services.sequencePath));
+    if (const std::optional<Message> problems = profileui::problemsMessage(m_profile.path(), profile.problems))
+        m_notifier.show(this, *problems);
+    m_channels = new ChannelPanel(m_profile.channels(), m_client);
     uilook::place(*m_channels, 3360, 120, 10095, 6375);
     buildSequenceGroups();
     m_playbackTimer = new QTimer(this);
@@ -225,7 +229,8 @@ void MainWindow::buildSequenceGroups()
     m_editor = new SequenceEditor(m_sequence, library);
     m_editor->setObjectName(QStringLiteral("RichTextBox1"));
     m_editor->setFont(uilook::sequenceFont());
-    new LineHighlighter(*m_editor); // display only: marks lines that will not play as they read
+    // Display only: marks lines that will not play as they read, or go out held.
+    (new LineHighlighter(*m_editor))->setLimits(m_profile.channels());
     uilook::place(*m_editor, 120, 300, 9855, 1890);
 
     QGroupBox *manual = makeFrame(tr("手输指令"), QStringLiteral("Frame5"), m_client);
@@ -242,7 +247,7 @@ void MainWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(tr("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    new SequenceFileMenu(*file, *m_editor, *m_store, m_notifier, m_chooseFile, this);
+    (new SequenceFileMenu(*file, *m_editor, *m_store, m_notifier, m_chooseFile, this))->carryProfile(m_profile);
 
     QMenu *sequence = menuBar()->addMenu(tr("序列(&Q)"));
     sequence->setObjectName(QStringLiteral("sequenceMenu"));
@@ -263,6 +268,10 @@ void MainWindow::buildMenus()
         // The same path as the button's own click.
         connect(action, &QAction::triggered, entry.button, &QPushButton::clicked);
     }
+
+    QMenu *settings = menuBar()->addMenu(tr("设置(&S)"));
+    settings->setObjectName(QStringLiteral("settingsMenu"));
+    connect(settings->addAction(tr("通道设置…")), &QAction::triggered, this, &MainWindow::openChannelSetup);
 
     QMenu *playback = menuBar()->addMenu(tr("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
@@ -302,6 +311,14 @@ void MainWindow::wire()
     m_connection =
         std::make_unique<Connection>(*m_port, m_notifier, *m_connectButton, *m_portBox, *m_settingsButton, this);
     m_writer = std::make_unique<PortWriter>(*m_port, m_notifier, this);
+    m_writer->setFilter(profileui::limitsFilter(m_profile, [this](int count, const QString &last) {
+        if (m_statusLine)
+            m_statusLine->addClamps(count, last);
+    }));
+    connect(&m_profile, &CurrentProfile::changed, this, [this] {
+        m_channels->followSetup();
+        m_editor->viewport()->update();
+    });
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::openPortSettings);
     connect(m_port.get(), &SerialPort::notice, this, [this](const PortNotice &notice) {
         m_notifier.show(this, {Message::Icon::Warning, tr("串口"), notice.describe()});
@@ -409,6 +426,13 @@ void MainWindow::openInput()
     bringToFront(*m_input);
 }
 
+void MainWindow::openChannelSetup()
+{
+    if (!m_channelSetupDialog)
+        m_channelSetupDialog = new ChannelSetupDialog(m_profile, m_notifier, this);
+    bringToFront(*m_channelSetupDialog);
+}
+
 QString MainWindow::makeSequenceLine() const
 {
     return sequenceline::build(m_intervalSlider->value(), m_channels->tickedChannels(), m_speed->text());
@@ -435,6 +459,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_portSettings->close();
     if (m_input)
         m_input->close();
+    if (m_channelSetupDialog)
+        m_channelSetupDialog->close();
     // Queued bytes get their short time to drain while the window can still
     // say what could not be sent.
     if (m_connection->portIsOpen())

@@ -29,7 +29,7 @@
 // line) are deleted first, in the destructor. The sequence store refers only to
 // the editor, through the window, and to nothing that it outlives.
 
-#include "shared/channelsetup.h"
+#include "profileui.h"
 #include "core/sequencedocument.h"
 #include "link/portdiscovery.h"
 #include "sequence/playbackclock.h"
@@ -41,6 +41,7 @@
 #include <memory>
 
 class ChannelPanel;
+class ChannelSetupDialog;
 class Connection;
 class InputDialog;
 class Notifier;
@@ -87,6 +88,10 @@ public:
     // or closes as soon as its start-up is done.
     SequenceStore &store() { return *m_store; }
 
+    // The arm profile in force (arm.json beside cmd.txt): the channels' names,
+    // limits and homes, and the arm's geometry; changed() follows 通道设置's 确定.
+    const CurrentProfile &armProfile() const { return m_profile; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -104,6 +109,7 @@ private:
     void send();
     void openPortSettings();
     void openInput();
+    void openChannelSetup();
     void exitWithoutSaving();
     QString makeSequenceLine() const;
 
@@ -115,7 +121,7 @@ private:
     const SequenceFileMenu::Chooser m_chooseFile;
     // The sequence the editor shows and playback plays.
     SequenceDocument m_sequence;
-    const ChannelSetup m_channelSetup;
+    CurrentProfile m_profile;
     SteadyPlaybackClock m_clock;
     int m_defaultPulse = 0;
     bool m_exiting = false;
@@ -145,6 +151,7 @@ private:
     QTimer *m_playbackTimer = nullptr;
     QPointer<PortSettingsDialog> m_portSettings;
     QPointer<InputDialog> m_input;
+    QPointer<ChannelSetupDialog> m_channelSetupDialog;
 
     // Controllers, destroyed in reverse order: playback first, the port last.
     std::unique_ptr<Connection> m_connection;

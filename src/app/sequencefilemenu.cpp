@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "sequencefilemenu.h"
 
+#include "profileui.h"
+
 #include "common/notifier.h"
 #include "core/programsettings.h"
 #include "sequence/sequenceeditor.h"
@@ -104,6 +106,8 @@ void SequenceFileMenu::openFile(const QString &path)
     m_editor.setSelectedText(*text);
     m_store.openedInto(path);
     remember(path);
+    if (m_profile)
+        profileui::openBeside(*m_profile, path, m_notifier, m_parent);
 }
 
 void SequenceFileMenu::saveAs()
@@ -122,6 +126,8 @@ void SequenceFileMenu::saveAs()
         return;
     }
     remember(path);
+    if (m_profile)
+        profileui::offerToSaveBeside(*m_profile, path, m_notifier, m_parent);
 }
 
 QStringList SequenceFileMenu::recentFiles() const

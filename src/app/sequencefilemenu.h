@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class CurrentProfile;
 class Notifier;
 class QMenu;
 class QWidget;
@@ -38,6 +39,10 @@ public:
     void openFile(const QString &path);
     void saveAs();
 
+    // The arm profile travels with the sequence: 打开序列… takes <name>.arm.json
+    // beside the file, 另存为… offers to write it there. `profile` outlives the menu.
+    void carryProfile(CurrentProfile &profile) { m_profile = &profile; }
+
     // Most recent first.
     QStringList recentFiles() const;
 
@@ -56,4 +61,5 @@ private:
     Chooser m_choose;
     QWidget *m_parent;
     QMenu *m_recent;
+    CurrentProfile *m_profile = nullptr;
 };

@@ -204,3 +204,20 @@ QString StatusLine::trafficText() const
         text += StatusLine::tr("，待发送 %1 字节").arg(queued);
     return text;
 }
+
+void StatusLine::addClamps(int count, const QString &last)
+{
+    if (!m_clamps) {
+        m_clamps = new QLabel(this);
+        m_clamps->setObjectName(QStringLiteral("clampStatus"));
+        addPermanentWidget(m_clamps);
+    }
+    m_clampCount += count;
+    m_clamps->setText(clampText());
+    m_clamps->setToolTip(tr("最近一次：%1").arg(last));
+}
+
+QString StatusLine::clampText() const
+{
+    return m_clampCount ? tr("已限位 %1 处").arg(m_clampCount) : QString();
+}

@@ -36,12 +36,16 @@ public:
     // Add recorded a line with no channel in it.
     void showNothingTicked();
     void clearSequenceNote();
+    // `count` more pulses were held to their channel's limits on the way out;
+    // `last` names the latest ("底座旋转 · 板上通道 #5：3000 → 2100").
+    void addClamps(int count, const QString &last);
 
     // The texts, for the labels and for tests.
     QString connectionText() const;
     QString playbackText() const;
     QString trafficText() const;
     QString sequenceNoteText() const;
+    QString clampText() const;
 
 private:
     void showTraffic();
@@ -52,5 +56,7 @@ private:
     QLabel *m_sequenceNote;
     QLabel *m_playbackLabel;
     QLabel *m_traffic;
+    QLabel *m_clamps = nullptr;
+    int m_clampCount = 0;
     QString m_failure;
 };

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "armview.h"
 
-#include "shared/motion.h"
-
 #include <QPainter>
 #include <QPainterPath>
 
@@ -10,11 +8,6 @@
 #include <numbers>
 
 namespace {
-
-double degrees(double pulse)
-{
-    return (pulse - motion::restPulse) / motion::pulsePerDegree;
-}
 
 double radians(double deg)
 {
@@ -51,6 +44,17 @@ void ArmView::setChannels(const std::array<int, jointCount> &channels)
     update();
 }
 
+void ArmView::setCalibration(const std::array<arm::Calibration, jointCount> &calibration)
+{
+    m_calibration = calibration;
+    update();
+}
+
+double ArmView::degrees(int joint) const
+{
+    return m_calibration[size_t(joint)].degrees(m_pulses[size_t(joint)]);
+}
+
 void ArmView::paintEvent(QPaintEvent *)
 {
     ++m_frames;
@@ -71,14 +75,14 @@ void ArmView::paintEvent(QPaintEvent *)
     p.drawRoundedRect(QRectF(ground.x() - 34 * scale, ground.y() - 22 * scale, 68 * scale, 22 * scale), 4, 4);
 
     // Seen from the side, the arm's reach shrinks as the base turns away.
-    const double baseTurn = degrees(m_pulses[0]);
+    const double baseTurn = degrees(0);
     const double reach = std::cos(radians(baseTurn));
     const double lengths[3] = {100 * scale, 85 * scale, 38 * scale};
     double heading = 90; // straight up at rest
     QPointF joint(ground.x(), ground.y() - 30 * scale);
     QList<QPointF> joints{joint};
     for (int i = 0; i < 3; ++i) {
-        heading -= degrees(m_pulses[size_t(i + 1)]);
+        heading -= degrees(i + 1);
         joint += QPointF(lengths[i] * std::cos(radians(heading)) * reach, -lengths[i] * std::sin(radians(heading)));
         joints.append(joint);
     }
@@ -94,8 +98,8 @@ void ArmView::paintEvent(QPaintEvent *)
         p.drawEllipse(point, 5 * scale, 5 * scale);
 
     // Gripper: two jaws opened by the gripper servo, foreshortened by the wrist turn.
-    const double open = (std::clamp(degrees(m_pulses[5]), -90.0, 90.0) + 90) / 180.0; // 0 closed .. 1 open
-    const double spread = (4 + 16 * open) * scale * std::abs(std::cos(radians(degrees(m_pulses[4])))) + 2 * scale;
+    const double open = (std::clamp(degrees(5), -90.0, 90.0) + 90) / 180.0; // 0 closed .. 1 open
+    const double spread = (4 + 16 * open) * scale * std::abs(std::cos(radians(degrees(4)))) + 2 * scale;
     const QPointF tip = joints[3];
     const QPointF along(std::cos(radians(heading)) * reach, -std::sin(radians(heading)));
     const QPointF across(-along.y(), along.x());
@@ -118,10 +122,8 @@ void ArmView::paintEvent(QPaintEvent *)
     p.setPen(QColor(30, 30, 30));
     const double lineHeight = QFontMetricsF(font()).height();
     for (int i = 0; i < jointCount; ++i) {
-        const QString text = QStringLiteral("%1 #%2 %3°")
-                                 .arg(jointName(i))
-                                 .arg(m_channels[size_t(i)])
-                                 .arg(degrees(m_pulses[size_t(i)]), 0, 'f', 0);
+        const QString text =
+            QStringLiteral("%1 #%2 %3°").arg(jointName(i)).arg(m_channels[size_t(i)]).arg(degrees(i), 0, 'f', 0);
         p.drawText(QPointF(6, 4 + lineHeight * (i + 1)), text);
     }
 }

@@ -2,7 +2,6 @@
 #include "boardwindow.h"
 
 #include "boardsession.h"
-#include "shared/channelsetup.h"
 #include "common/uilook.h"
 #include "gaugestrip.h"
 
@@ -57,7 +56,8 @@ QString printable(const QByteArray &raw)
 
 } // namespace
 
-BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(parent), m_session(session)
+BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidget *parent)
+    : QWidget(parent), m_session(session)
 {
     setObjectName(QStringLiteral("BoardWindow"));
     setWindowTitle(tr("虚拟舵机板 %1").arg(session.portName()));
@@ -85,16 +85,17 @@ BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(paren
     auto *armBox = new QGroupBox(tr("机械臂（侧视）"), this);
     auto *armLayout = new QVBoxLayout(armBox);
     m_arm = new ArmView(armBox);
+    m_arm->setCalibration(profile.arm.calibration);
     armLayout->addWidget(m_arm, 1);
     auto *mapping = new QGridLayout;
     // Base turn, shoulder, elbow, wrist, wrist turn and gripper are driven by
-    // default from the channels under servo-console's first six columns.
-    const ChannelSetup columns;
+    // the profile's joint channels: by default those under servo-console's
+    // first six columns.
     for (int joint = 0; joint < ArmView::jointCount; ++joint) {
         auto *spin = new QSpinBox(armBox);
         spin->setObjectName(QStringLiteral("jointChannel_%1").arg(joint));
         spin->setRange(0, boardcommand::channelCount - 1);
-        spin->setValue(columns.channelAt(joint));
+        spin->setValue(profile.arm.channels[size_t(joint)]);
         spin->setPrefix(QStringLiteral("#"));
         m_jointChannels[size_t(joint)] = spin;
         mapping->addWidget(new QLabel(ArmView::jointName(joint), armBox), joint / 3, (joint % 3) * 2);
@@ -117,6 +118,10 @@ BoardWindow::BoardWindow(BoardSession &session, QWidget *parent) : QWidget(paren
     auto *gaugeBox = new QGroupBox(tr("通道 0–31（蓝色：当前位置，红线：目标）"), this);
     auto *gaugeLayout = new QVBoxLayout(gaugeBox);
     m_gauges = new GaugeStrip(gaugeBox);
+    std::array<QString, boardcommand::channelCount> names;
+    for (int k = 0; k < boardcommand::channelCount; ++k)
+        names[size_t(k)] = profile.channels.channel(k).name;
+    m_gauges->setNames(names);
     gaugeLayout->addWidget(m_gauges);
     layout->addWidget(gaugeBox);
 

@@ -3,6 +3,7 @@
 
 #include "armview.h"
 #include "boardcommand.h"
+#include "shared/armprofile.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -26,7 +27,9 @@ class BoardWindow final : public QWidget
 public:
     static constexpr int logLength = 200;
 
-    explicit BoardWindow(BoardSession &session, QWidget *parent = nullptr);
+    // `profile` names the gauges and sets which channel drives each joint of
+    // the arm view, and how its pulse turns into an angle.
+    explicit BoardWindow(BoardSession &session, const ArmProfile &profile = {}, QWidget *parent = nullptr);
 
     // Frames drawn per second from the first command received to the last.
     double frameRateWhileReceiving() const;

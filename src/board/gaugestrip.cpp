@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "gaugestrip.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
 
 GaugeStrip::GaugeStrip(QWidget *parent) : QWidget(parent)
 {
@@ -16,6 +20,27 @@ void GaugeStrip::setChannels(const Channels &channels)
         return;
     m_channels = channels;
     update();
+}
+
+void GaugeStrip::setNames(const std::array<QString, boardcommand::channelCount> &names)
+{
+    m_names = names;
+    update();
+}
+
+bool GaugeStrip::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const int k = std::clamp(int(help->pos().x() * boardcommand::channelCount / std::max(1, width())), 0,
+                             boardcommand::channelCount - 1);
+    const QString &name = m_names[size_t(k)];
+    if (name.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tr("%1 · 通道 #%2").arg(name).arg(k), this);
+    return true;
 }
 
 void GaugeStrip::paintEvent(QPaintEvent *)
@@ -47,5 +72,10 @@ void GaugeStrip::paintEvent(QPaintEvent *)
         }
         p.setPen(palette().windowText().color());
         p.drawText(QRectF(k * columnWidth, bottom, columnWidth, labelHeight), Qt::AlignCenter, QString::number(k));
+        if (!m_names[size_t(k)].isEmpty()) {
+            // The name's first character at the gauge's top; the tooltip has the whole.
+            p.drawText(QRectF(k * columnWidth, top, columnWidth, labelHeight), Qt::AlignCenter,
+                       m_names[size_t(k)].left(1));
+        }
     }
 }

@@ -25,12 +25,17 @@ public:
     explicit GaugeStrip(QWidget *parent = nullptr);
     void setChannels(const Channels &channels);
     const Channels &channels() const { return m_channels; }
+    // The channels' names, shown over each gauge; an empty name shows none.
+    void setNames(const std::array<QString, boardcommand::channelCount> &names);
+    const std::array<QString, boardcommand::channelCount> &names() const { return m_names; }
 
     QSize sizeHint() const override { return {32 * 22, 150}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     Channels m_channels{};
+    std::array<QString, boardcommand::channelCount> m_names;
 };

@@ -4,6 +4,7 @@
 
 #include "boardsession.h"
 #include "boardwindow.h"
+#include "shared/armprofile.h"
 #include "shared/commandline.h"
 
 #include <QApplication>
@@ -19,6 +20,22 @@ const QString headlessOption = QStringLiteral("headless");
 const QString traceOption = QStringLiteral("trace");
 const QString noPacingOption = QStringLiteral("no-pacing");
 const QString frameRateOption = QStringLiteral("frame-rate");
+const QString profileOption = QStringLiteral("profile");
+
+// A problem of the profile, for the board's own error output.
+QString describe(const armprofile::Problem &problem)
+{
+    static const char *const kinds[] = {"not JSON",           "wrong type",      "unknown key",
+                                        "out of range",       "no such channel", "two joints on one channel",
+                                        "min above max",      "another version", "larger than 1 MB",
+                                        "not a regular file", "unreadable"};
+    QString where =
+        problem.line > 0 ? QStringLiteral("line %1, column %2").arg(problem.line).arg(problem.column) : problem.field;
+    QString text = QString::fromLatin1(kinds[int(problem.kind)]);
+    if (!where.isEmpty())
+        text = where + QStringLiteral(": ") + text;
+    return problem.detail.isEmpty() ? text : text + QStringLiteral(" (") + problem.detail + u')';
+}
 
 void describeOptions(QCommandLineParser &parser)
 {
@@ -31,6 +48,9 @@ void describeOptions(QCommandLineParser &parser)
         {headlessOption, QStringLiteral("Run without a window.")},
         {traceOption, QStringLiteral("Write one JSON line per received command to <file>."), QStringLiteral("file")},
         {noPacingOption, QStringLiteral("Read as fast as bytes come instead of at the line's baud rate.")},
+        {profileOption,
+         QStringLiteral("Name the gauges and drive the arm's joints from the arm profile <file> (arm.json)."),
+         QStringLiteral("file")},
         {frameRateOption,
          QStringLiteral("On exit, print the window's frames per second while commands were arriving.")},
     });
@@ -56,6 +76,18 @@ int main(int argc, char *argv[])
     describeOptions(parser);
     parser.process(*app);
 
+    // A profile with problems is told and used for what it has.
+    ArmProfile profile;
+    if (parser.isSet(profileOption)) {
+        const QString path = parser.value(profileOption);
+        const armprofile::Reading reading = armprofile::read(path);
+        if (!reading.found)
+            std::fprintf(stderr, "servo-board: %s: no such file; the arm is as it comes\n", qPrintable(path));
+        for (const armprofile::Problem &problem : reading.problems)
+            std::fprintf(stderr, "servo-board: %s: %s\n", qPrintable(path), qPrintable(describe(problem)));
+        profile = reading.profile;
+    }
+
     BoardSession session({!parser.isSet(noPacingOption), parser.value(traceOption)});
     if (!session.start()) {
         std::fprintf(stderr, "servo-board: %s\n", qPrintable(session.errorString()));
@@ -77,7 +109,7 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<BoardWindow> window;
     if (!headless) {
-        window = std::make_unique<BoardWindow>(session);
+        window = std::make_unique<BoardWindow>(session, profile);
         window->show();
     }
     const int status = QCoreApplication::exec();

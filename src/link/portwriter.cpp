@@ -12,7 +12,7 @@ bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::fu
 {
     if (whenClosed == WhenClosed::Silent && !m_port.portOpen())
         return false;
-    const SerialResult result = m_port.output(text);
+    const SerialResult result = m_port.output(m_filter ? m_filter(text) : text);
     if (result.ok())
         return true;
     if (result.code() == SerialResult::PortNotOpen) {

@@ -30,7 +30,12 @@ public:
     // caller can stop what must not run while the box is open.
     bool write(const QString &text, WhenClosed whenClosed, const std::function<void()> &beforeReport = {}) const;
 
+    // What every text passes through before it goes out (the channels' limits).
+    using Filter = std::function<QString(const QString &)>;
+    void setFilter(Filter filter) { m_filter = std::move(filter); }
+
 private:
+    Filter m_filter;
     SerialPort &m_port;
     Notifier &m_notifier;
     QWidget *m_parent;

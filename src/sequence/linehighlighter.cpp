@@ -3,6 +3,8 @@
 
 #include "editorlines.h"
 #include "core/linecheck.h"
+#include "core/lineformat.h"
+#include "shared/commandlimits.h"
 #include "sequenceeditor.h"
 
 #include <QHelpEvent>
@@ -53,7 +55,7 @@ void LineHighlighter::markLinesInView()
         QTextCursor line(block);
         if (m_editor.cursorRect(line).top() > bottom)
             break;
-        if (linecheck::playsAsWritten(block.text()))
+        if (!marks(block.text()))
             continue;
         line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         selections.append({line, mark});
@@ -66,13 +68,37 @@ void LineHighlighter::markLinesInView()
 QString LineHighlighter::toolTipFor(qsizetype line) const
 {
     const QTextBlock block = m_editor.document()->findBlockByNumber(int(line));
-    if (!block.isValid() || linecheck::playsAsWritten(block.text()))
+    if (!block.isValid() || !marks(block.text()))
         return {};
+    const QString clamps = clampsIn(block.text());
+    if (linecheck::playsAsWritten(block.text()))
+        return clamps;
     // The line exactly as playback fetches it.
     const std::optional<QString> played = GetLineText(m_editor, line);
     if (!played)
         return {};
-    return tr("此行与录制的格式不同，播放时：\n") + linecheck::describePlayback(*played);
+    const QString shape = tr("此行与录制的格式不同，播放时：\n") + linecheck::describePlayback(*played);
+    return clamps.isEmpty() ? shape : shape + u'\n' + clamps;
+}
+
+bool LineHighlighter::marks(const QString &line) const
+{
+    return !linecheck::playsAsWritten(line) || !clampsIn(line).isEmpty();
+}
+
+QString LineHighlighter::clampsIn(const QString &line) const
+{
+    if (!m_limits)
+        return {};
+    const auto clamps = commandlimits::clamp(line.mid(lineformat::commandStart), *m_limits).clamps;
+    QStringList held;
+    for (const commandlimits::Clamp &clamp : clamps)
+        held.append(tr("第 %1 组 %2：%3 → %4")
+                        .arg(clamp.group + 1)
+                        .arg(m_limits->describe(clamp.channel))
+                        .arg(clamp.asked)
+                        .arg(clamp.sent));
+    return held.isEmpty() ? QString() : tr("超出通道限位，发送时限位为：\n") + held.join(u'\n');
 }
 
 bool LineHighlighter::eventFilter(QObject *watched, QEvent *event)

@@ -3,6 +3,7 @@
 
 #include <QObject>
 
+class ChannelSetup;
 class SequenceEditor;
 
 // Marks, on screen only, the lines of the sequence that will not play as they
@@ -13,12 +14,18 @@ class SequenceEditor;
 // made afresh for the lines in view before each paint: loading or editing a long sequence costs nothing
 // more, and the text, its undo steps, its modified state and the colour that
 // playback gives the played line are never touched.
+//
+// With the channels' limits set, a line that carries a pulse outside them is
+// marked too, and its tooltip names each group that goes out held.
 class LineHighlighter final : public QObject
 {
     Q_OBJECT
 
 public:
     explicit LineHighlighter(SequenceEditor &editor);
+
+    // `setup` outlives the highlighter; read afresh for every mark and tooltip.
+    void setLimits(const ChannelSetup &setup) { m_limits = &setup; }
 
     // Marks the lines now in view that need it (runs before every paint).
     void markLinesInView();
@@ -31,5 +38,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool marks(const QString &line) const;
+    QString clampsIn(const QString &line) const;
+
     SequenceEditor &m_editor;
+    const ChannelSetup *m_limits = nullptr;
 };

@@ -16,6 +16,7 @@
 //   - the wrist turn and the gripper do not move the tip.
 
 #include <array>
+#include <cstddef>
 
 namespace arm {
 
@@ -45,8 +46,8 @@ struct ArmGeometry {
     std::array<Calibration, jointCount> calibration{};
     Links links;
 
-    int channel(Joint joint) const { return channels[size_t(joint)]; }
-    const Calibration &calibrationOf(Joint joint) const { return calibration[size_t(joint)]; }
+    int channel(Joint joint) const { return channels[std::size_t(joint)]; }
+    const Calibration &calibrationOf(Joint joint) const { return calibration[std::size_t(joint)]; }
     friend bool operator==(const ArmGeometry &, const ArmGeometry &) = default;
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "channelsetup.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
@@ -26,4 +28,11 @@ bool ChannelSetup::accepts(int channel, int pulse) const
 {
     const Channel &c = m_channels[channel];
     return pulse >= c.minimumPulse && pulse <= c.maximumPulse;
+}
+
+QString ChannelSetup::describe(int channel) const
+{
+    const QString board = QCoreApplication::translate("ChannelPanel", "板上通道 #%1").arg(channel);
+    const QString &name = m_channels[channel].name;
+    return name.isEmpty() ? board : name + QStringLiteral(" · ") + board;
 }

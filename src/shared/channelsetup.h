@@ -18,6 +18,11 @@ public:
         int maximumPulse = 2500;
         int homePulse = 1500;
         QString name; // none unless the operator gives one
+        // Whether the range above is the operator's: only then is every pulse
+        // sent to the channel held within it (commandlimits). Otherwise the
+        // range is the slider's and the bytes typed or played go out as they are.
+        bool limited = false;
+        friend bool operator==(const Channel &, const Channel &) = default;
     };
 
     // The setup of a board as it comes: the columns in the order below, every
@@ -33,6 +38,12 @@ public:
 
     // Whether `pulse` lies in the range of `channel`.
     bool accepts(int channel, int pulse) const;
+
+    // "底座旋转 · 板上通道 #5" for a named channel, "板上通道 #5" otherwise: the
+    // channel as the operator knows it.
+    QString describe(int channel) const;
+
+    friend bool operator==(const ChannelSetup &, const ChannelSetup &) = default;
 
 private:
     std::array<int, count> m_columnChannels;

@@ -6,7 +6,13 @@
 #include <QFile>
 #include <QSettings>
 
-WindowHarness::WindowHarness(Options options) : ports(options.ports)
+WindowHarness::WindowHarness(Options options) : WindowHarness(std::move(options), std::nullopt) { }
+
+WindowHarness::WindowHarness(Options options, const QByteArray &profile)
+    : WindowHarness(std::move(options), std::optional<QByteArray>(profile))
+{ }
+
+WindowHarness::WindowHarness(Options options, const std::optional<QByteArray> &profile) : ports(options.ports)
 {
     // Recent files and any other per-user setting stay in the test's folder.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
@@ -14,6 +20,11 @@ WindowHarness::WindowHarness(Options options) : ports(options.ports)
         QFile file(sequencePath());
         if (file.open(QIODevice::WriteOnly))
             file.write(*options.sequenceFile);
+    }
+    if (profile) {
+        QFile file(profilePath());
+        if (file.open(QIODevice::WriteOnly))
+            file.write(*profile);
     }
     start(std::move(options.port));
 }

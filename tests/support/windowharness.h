@@ -29,6 +29,8 @@ public:
     };
 
     explicit WindowHarness(Options options = {});
+    // With `profile` as arm.json beside cmd.txt before start-up.
+    WindowHarness(Options options, const QByteArray &profile);
     ~WindowHarness();
 
     // Starts (another) window on the same folder, after closing the current one.
@@ -42,6 +44,7 @@ public:
 
     QString sequencePath() const { return m_dir.filePath(QStringLiteral("cmd.txt")); }
     QByteArray sequenceFileBytes() const;
+    QString profilePath() const { return m_dir.filePath(QStringLiteral("arm.json")); }
 
     template <typename T>
     T &child(const QString &name)
@@ -63,6 +66,7 @@ public:
     void connectTo(const QString &portBoxText);
 
 private:
+    WindowHarness(Options options, const std::optional<QByteArray> &profile);
     void start(std::unique_ptr<SerialPort> port);
 
     QTemporaryDir m_dir;
