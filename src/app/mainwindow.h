@@ -55,6 +55,7 @@ class QScrollBar;
 class QTimer;
 class SequenceCommands;
 class SequenceEditor;
+class SequenceLoader;
 class SequenceStore;
 class SequenceStoreQuestions;
 class SerialPort;
@@ -115,6 +116,7 @@ private:
     const SequenceFileMenu::Chooser m_chooseFile;
     // The sequence the editor shows and playback plays.
     SequenceDocument m_sequence;
+    std::unique_ptr<SequenceLoader> m_loader; // goes before the document it fills
     const ChannelSetup m_channelSetup;
     SteadyPlaybackClock m_clock;
     int m_defaultPulse = 0;

@@ -36,12 +36,17 @@ public:
     // Add recorded a line with no channel in it.
     void showNothingTicked();
     void clearSequenceNote();
+    // A long sequence is still coming in: `loaded` of `total` characters so far;
+    // `waiting` while an action (Run, Save) waits for the rest. A `total` of 0
+    // ends the note.
+    void showLoading(qsizetype loaded, qsizetype total, bool waiting);
 
     // The texts, for the labels and for tests.
     QString connectionText() const;
     QString playbackText() const;
     QString trafficText() const;
     QString sequenceNoteText() const;
+    QString loadingText() const;
 
 private:
     void showTraffic();
@@ -50,6 +55,7 @@ private:
     const Playback &m_playback;
     QLabel *m_connection;
     QLabel *m_sequenceNote;
+    QLabel *m_loading;
     QLabel *m_playbackLabel;
     QLabel *m_traffic;
     QString m_failure;
