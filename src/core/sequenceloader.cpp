@@ -35,8 +35,7 @@ qsizetype afterLines(const QString &text, qsizetype from, qsizetype lines)
 
 } // namespace sequenceloading
 
-SequenceLoader::SequenceLoader(SequenceDocument &document, QObject *parent) : QObject(parent), m_document(document)
-{ }
+SequenceLoader::SequenceLoader(SequenceDocument &document, QObject *parent) : QObject(parent), m_document(document) { }
 
 SequenceLoader::~SequenceLoader()
 {
@@ -79,7 +78,8 @@ void SequenceLoader::timerEvent(QTimerEvent *event)
     clock.start();
     appendUpTo(sequenceloading::afterLines(m_text, m_next, m_pieceLines));
     const qint64 took = qMax<qint64>(clock.nsecsElapsed(), 1);
-    m_pieceLines = qBound(qsizetype(100), qsizetype(double(m_pieceLines) * double(pieceBudgetNs) / double(took)), qsizetype(100000));
+    m_pieceLines = qBound(qsizetype(100), qsizetype(double(m_pieceLines) * double(pieceBudgetNs) / double(took)),
+                          qsizetype(100000));
     if (m_next == m_text.size())
         end();
     else

@@ -80,12 +80,10 @@ private Q_SLOTS:
         QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("expected");
         const QString file = asEditorText(longFile());
-        QTest::newRow("Run plays from the whole sequence")
-            << Action([](WindowHarness &h) {
-                   h.button("RunCommand").click();
-                   QVERIFY(h.child<QTimer>(QStringLiteral("Timer1")).isActive());
-               })
-            << file;
+        QTest::newRow("Run plays from the whole sequence") << Action([](WindowHarness &h) {
+            h.button("RunCommand").click();
+            QVERIFY(h.child<QTimer>(QStringLiteral("Timer1")).isActive());
+        }) << file;
         QTest::newRow("Add appends after the last line of the file") << Action([](WindowHarness &h) {
             h.checkBox(5).setChecked(true);
             h.button("Command2").click();

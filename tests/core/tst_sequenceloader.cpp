@@ -73,8 +73,9 @@ private Q_SLOTS:
         QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("after"); // appended to the file's text
         QTest::newRow("read the text") << Action([](SequenceDocument &d) { d.text(); }) << QString();
-        QTest::newRow("append a line") << Action([](SequenceDocument &d) { d.appendLine(u"Time50    #1P900S300\r"_qs); })
-                                       << u"Time50    #1P900S300\r"_qs;
+        QTest::newRow("append a line") << Action([](SequenceDocument &d) {
+            d.appendLine(u"Time50    #1P900S300\r"_qs);
+        }) << u"Time50    #1P900S300\r"_qs;
         QTest::newRow("replace the whole text")
             << Action([](SequenceDocument &d) { d.setText(u"x\r"_qs); }) << u"REPLACED"_qs;
     }
