@@ -296,6 +296,8 @@ int main(int argc, char *argv[])
     options.port = std::make_unique<QtSerialPort>();
     const QtSerialPort *port = static_cast<QtSerialPort *>(options.port.get());
     WindowHarness harness(std::move(options));
+    // Shown, as the operator has it: repaints and the status line take their share.
+    harness.window().show();
     harness.connectTo(pty.portBoxText());
     harness.checkBox(channel).setChecked(true);
     if (!pty.isValid() || !harness.window().portIsOpen() || !harness.slider(channel).isEnabled())
