@@ -14,11 +14,13 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QProcess>
 #include <QTimer>
 
 #include <atomic>
 #include <csignal>
 #include <ctime>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -105,55 +107,71 @@ struct Departures {
     QList<double> timerMs;    // Timer1 events against due time (playback only)
 };
 
-// The reference: a thread that sleeps to each due time with clock_nanosleep
-// (TIMER_ABSTIME) and writes the line's command.
-class ReferenceLoop
+// A reference writer in a process of its own on a second pty: the small C
+// program that sleeps to each due time with clock_nanosleep(TIMER_ABSTIME), or
+// the Python script that sleeps the interval after each write. Each prints its
+// processor time when done.
+class ReferenceWriter
 {
 public:
-    explicit ReferenceLoop(int lines) : m_far(m_pty, lines), m_lines(lines)
-    {
-        m_fd = ::open(m_pty.devicePath().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
-        if (m_fd < 0)
-            qFatal("cannot open %s", qPrintable(m_pty.devicePath()));
-    }
+    ReferenceWriter(QString program, QStringList arguments, int lines)
+        : m_far(m_pty, lines), m_program(std::move(program)), m_arguments(std::move(arguments)), m_lines(lines)
+    { }
     void start(qint64 firstDueNs, int periodMs)
     {
-        m_thread = std::thread([=, this] {
-            const qint64 cpuStart = monotonicNs(CLOCK_THREAD_CPUTIME_ID);
-            for (int n = 0; n < m_lines; ++n) {
-                const qint64 due = firstDueNs + qint64(n) * periodMs * 1'000'000;
-                const timespec at{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
-                while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) { }
-                const QByteArray bytes = command(n);
-                if (::write(m_fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-                    qFatal("reference write failed");
-                m_due.append(due);
-            }
-            m_cpuNs = monotonicNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
-            ::close(m_fd);
-        });
+        m_firstDueNs = firstDueNs;
+        m_periodMs = periodMs;
+        m_process.start(m_program,
+                        m_arguments
+                            + QStringList{m_pty.devicePath(), QString::number(firstDueNs), QString::number(periodMs),
+                                          QString::number(m_lines), QString::number(basePulse)});
+        if (!m_process.waitForStarted())
+            qFatal("cannot start %s", qPrintable(m_program));
     }
     Departures finish()
     {
-        m_thread.join();
-        while (!m_far.complete())
+        if (m_process.state() != QProcess::NotRunning)
+            m_process.waitForFinished(60000);
+        if (m_process.state() != QProcess::NotRunning || m_process.exitStatus() != QProcess::NormalExit
+            || m_process.exitCode() != 0)
+            qFatal("%s failed: %s", qPrintable(m_program), m_process.readAllStandardError().constData());
+        const qint64 deadline = monotonicNs() + 5'000'000'000;
+        while (!m_far.complete() && monotonicNs() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!m_far.complete())
+            qFatal("not every line of %s arrived", qPrintable(m_program));
         Departures result;
-        for (qsizetype n = 0; n < m_due.size(); ++n)
-            result.errorMs.append(double(m_far.arrival()[n] - m_due[n]) / 1e6);
+        for (int n = 0; n < m_lines; ++n) {
+            const qint64 due = m_firstDueNs + qint64(n) * m_periodMs * 1'000'000;
+            result.errorMs.append(double(m_far.arrival()[n] - due) / 1e6);
+        }
         result.ownErrorMs = result.errorMs;
-        result.cpuPerLineUs = double(m_cpuNs) / double(m_due.size()) / 1e3;
+        result.cpuPerLineUs = m_process.readAllStandardOutput().trimmed().toDouble() / m_lines / 1e3;
         return result;
     }
 
 private:
     PseudoTerminal m_pty;
     FarEnd m_far;
+    QString m_program;
+    QStringList m_arguments;
     int m_lines;
-    int m_fd = -1;
-    QList<qint64> m_due;
-    qint64 m_cpuNs = 0;
-    std::thread m_thread;
+    qint64 m_firstDueNs = 0;
+    int m_periodMs = 0;
+    QProcess m_process;
+};
+
+bool pythonSerialAvailable()
+{
+    QProcess probe;
+    probe.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral("import serial")});
+    return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+}
+
+bool withPython = false;
+
+struct Run {
+    Departures played, c, python;
 };
 
 // Notes when each timer event reaches the object watched.
@@ -172,7 +190,7 @@ public:
 // Runs the main window's playback of `lines` lines of `periodMs` to a pty, and
 // the reference loop at the same time, half a period apart so that the two do
 // not wake at the same instant.
-std::pair<Departures, Departures> departures(int lines, int periodMs)
+Run departures(int lines, int periodMs)
 {
     QByteArray file;
     for (int n = 0; n < lines; ++n)
@@ -202,11 +220,18 @@ std::pair<Departures, Departures> departures(int lines, int periodMs)
     poll.start(50);
     QTimer::singleShot(firstDelayMs + lines * periodMs + 5000, &loop, &QEventLoop::quit);
 
-    ReferenceLoop reference(lines);
+    // The references start a third and two thirds of a period after playback's
+    // lines, so that no two writers wake at the same instant.
+    ReferenceWriter c(QStringLiteral(REFERENCE_WRITER_PATH), {}, lines);
+    std::optional<ReferenceWriter> python;
+    if (withPython)
+        python.emplace(QStringLiteral("python3"), QStringList{QStringLiteral(REFERENCE_SCRIPT_PATH)}, lines);
     const qint64 cpuStart = monotonicNs(CLOCK_THREAD_CPUTIME_ID);
     const qint64 clicked = monotonicNs();
     harness.button("RunCommand").click();
-    reference.start(clicked + (firstDelayMs + periodMs / 2) * 1'000'000LL, periodMs);
+    c.start(clicked + (firstDelayMs * 1'000'000LL + periodMs * 1'000'000LL / 3), periodMs);
+    if (python)
+        python->start(clicked + (firstDelayMs * 1'000'000LL + periodMs * 2'000'000LL / 3), periodMs);
     loop.exec();
     const qint64 cpuNs = monotonicNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
     if (!far.complete())
@@ -234,7 +259,7 @@ std::pair<Departures, Departures> departures(int lines, int periodMs)
         played.timerMs.append(double(timer.fired[n] - ownDue) / 1e6);
     }
     played.cpuPerLineUs = double(cpuNs) / lines / 1e3;
-    return {played, reference.finish()};
+    return {played, c.finish(), python ? python->finish() : Departures{}};
 }
 
 // Last tenth's median error minus the first tenth's: how far departures wander
@@ -246,9 +271,12 @@ double drift(const QList<double> &error)
 }
 
 struct Statistics {
-    QList<double> median, p99, worst, drift, ownMedian, ownP99, ownWorst, restarts, cpu;
+    QList<double> first, median, p99, worst, drift, ownMedian, ownP99, ownWorst, restarts, cpu;
     void add(const Departures &d)
     {
+        if (d.errorMs.isEmpty())
+            return;
+        first.append(d.errorMs.first());
         median.append(bench::median(d.errorMs));
         p99.append(bench::percentile(d.errorMs, 99));
         worst.append(bench::percentile(d.errorMs, 100));
@@ -277,14 +305,17 @@ void report(int lines, int periodMs, const char *load)
                        .arg(periodMs)
                        .arg(QString::fromLatin1(load))
                        .arg(runs)));
-    Statistics played, reference;
+    Statistics played, reference, python;
     QList<double> timerEarly;
     for (int run = 0; run < runs; ++run) {
-        const auto [p, r] = departures(lines, periodMs);
-        played.add(p);
-        reference.add(r);
-        timerEarly.append(bench::median(p.timerMs));
+        const Run r = departures(lines, periodMs);
+        played.add(r.played);
+        reference.add(r.c);
+        python.add(r.python);
+        timerEarly.append(bench::median(r.played.timerMs));
     }
+    bench::spread(QStringLiteral("playback: line 1 late (after Run + 100 ms)"), played.first, "ms");
+    bench::spread(QStringLiteral("reference C writer: line 1 late"), reference.first, "ms");
     bench::spread(QStringLiteral("playback: stalls longer than a period (schedule restarted)"), played.restarts, "");
     bench::note("against playback's own schedule (restarted after each stall, as it must be):");
     bench::spread(QStringLiteral("playback: departure error, median"), played.ownMedian, "ms");
@@ -306,6 +337,14 @@ void report(int lines, int periodMs, const char *load)
     bench::spread(QStringLiteral("reference: drift"), reference.drift, "ms");
     bench::spread(QStringLiteral("playback: processor time of the window's thread per line"), played.cpu, "us");
     bench::spread(QStringLiteral("reference: processor time per line"), reference.cpu, "us");
+    if (python.median.isEmpty()) {
+        bench::note("no Python reference: python3 has no serial module here");
+        return;
+    }
+    bench::spread(QStringLiteral("reference Python script: line 1 late"), python.first, "ms");
+    bench::spread(QStringLiteral("reference Python script: departure error, median"), python.median, "ms");
+    bench::spread(QStringLiteral("reference Python script: 99th percentile"), python.p99, "ms");
+    bench::spread(QStringLiteral("reference Python script: drift"), python.drift, "ms");
 }
 
 // Two processes that keep a processor each busy while they live.
@@ -376,8 +415,10 @@ void ticks()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    bench::note("MainWindow + QtSerialPort on a pty against a clock_nanosleep(TIMER_ABSTIME) loop on a second "
-                "pty, both running at once; error = arrival at the far end minus due time");
+    withPython = pythonSerialAvailable();
+    bench::note("MainWindow + QtSerialPort on a pty against a C writer with clock_nanosleep(TIMER_ABSTIME) and a "
+                "Python script, each on a pty of its own, all running at once; error = arrival at the far end "
+                "minus due time");
     report(200, 100, "quiet");
     report(500, 20, "quiet");
     {

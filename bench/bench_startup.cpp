@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Start-up and save on close with long sequences: from constructing the main
-// window (which loads cmd.txt) to the window shown and painted, and closing the
-// window after an edit (which saves cmd.txt). Both must grow in proportion to the
-// length of the sequence.
+// window (which loads cmd.txt) to the window shown and painted with the first
+// screen, the longest the event loop then waits between two turns while the rest
+// comes in (how long a key waits at worst), the whole sequence in, the memory it
+// takes, and closing the window after an edit (which saves cmd.txt). All must
+// grow in proportion to the length of the sequence.
 
 #include "benchutil.h"
 
@@ -19,6 +21,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -28,10 +32,13 @@ namespace {
 constexpr int runs = 3;
 
 struct Costs {
-    double startUp = 0;  // ms, constructor to shown and painted
-    double save = 0;     // ms, closing the window after an edit
-    double fileLoad = 0; // ms, SequenceFile::load alone (read, decode)
-    double fileSave = 0; // ms, SequenceFile::save alone (encode, write, commit)
+    double startUp = 0;   // ms, constructor to shown and painted
+    double loaded = 0;    // ms, constructor to the whole sequence in
+    double worstTurn = 0; // ms, the longest wait between two turns of the event loop during the load
+    double memory = 0;    // bytes resident above the empty start, with the window open
+    double save = 0;      // ms, closing the window after an edit
+    double fileLoad = 0;  // ms, SequenceFile::load alone (read, decode)
+    double fileSave = 0;  // ms, SequenceFile::save alone (encode, write, commit)
 };
 
 // A six-servo sequence line as the operator records them, about 76 bytes.
@@ -53,7 +60,16 @@ QByteArray sixServoFile(int lines)
     return bytes;
 }
 
-Costs runOnce(const QByteArray &sequenceFile)
+double residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(::sysconf(_SC_PAGESIZE)) : 0;
+}
+
+Costs runOnce(const QByteArray &sequenceFile, double residentBefore = 0)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cmd.txt"));
@@ -76,7 +92,18 @@ Costs runOnce(const QByteArray &sequenceFile)
         QCoreApplication::processEvents();
     costs.startUp = double(clock.nsecsElapsed()) / 1e6;
     auto *editor = window->findChild<SequenceEditor *>();
-    if (!notifier.shown.isEmpty() || !watch.painted || editor->lineCount() != sequenceFile.count('\n') + 1)
+    const qsizetype lines = sequenceFile.count('\n') + 1;
+    QElapsedTimer turn;
+    turn.start();
+    while (editor->lineCount() != lines && clock.elapsed() < 60000) {
+        QCoreApplication::processEvents();
+        costs.worstTurn = qMax(costs.worstTurn, double(turn.nsecsElapsed()) / 1e6);
+        turn.start();
+    }
+    costs.loaded = double(clock.nsecsElapsed()) / 1e6;
+    QCoreApplication::processEvents();
+    costs.memory = residentBytes() - residentBefore;
+    if (!notifier.shown.isEmpty() || !watch.painted || editor->lineCount() != lines)
         qFatal("start-up did not go cleanly");
 
     editor->appendLine(QString::fromLatin1(sixServoLine(0)) + u'\r');
@@ -127,31 +154,42 @@ int main(int argc, char *argv[])
         emptyStartUps.append(runOnce({}).startUp);
     const double reference = bench::median(emptyStartUps);
     report(QStringLiteral("empty cmd.txt: start-up (reference)"), emptyStartUps);
+    const double residentEmpty = residentBytes();
 
     double previousStartUp = 0;
+    double previousLoaded = 0;
     double previousSave = 0;
     for (const int lines : {10000, 100000, 1000000}) {
         const QByteArray bytes = sixServoFile(lines);
-        QList<double> startUps, saves, fileLoads, fileSaves;
+        QList<double> startUps, loads, turns, perLine, saves, fileLoads, fileSaves;
         for (int run = 0; run < runs; ++run) {
-            const Costs costs = runOnce(bytes);
+            const Costs costs = runOnce(bytes, residentEmpty);
             startUps.append(costs.startUp - reference);
+            loads.append(costs.loaded - reference);
+            turns.append(costs.worstTurn);
+            perLine.append(costs.memory / lines);
             saves.append(costs.save);
             fileLoads.append(costs.fileLoad);
             fileSaves.append(costs.fileSave);
         }
         const QString what = QStringLiteral("%1 lines").arg(lines);
-        report(what + QStringLiteral(": start-up above empty"), startUps);
+        report(what + QStringLiteral(": first screen shown (start-up above empty)"), startUps);
+        report(what + QStringLiteral(": longest wait for a key while the rest comes in"), turns);
+        report(what + QStringLiteral(": whole sequence in (above empty)"), loads);
+        bench::spread(what + QStringLiteral(": resident memory per line, window open"), perLine, "B");
         report(what + QStringLiteral(": save on close"), saves);
         report(what + QStringLiteral(": of which cmd.txt alone, load"), fileLoads);
         report(what + QStringLiteral(": of which cmd.txt alone, save"), fileSaves);
         if (previousStartUp > 0) {
-            bench::figure(what + QStringLiteral(": start-up growth over a tenth as many lines"),
+            bench::figure(what + QStringLiteral(": first screen growth over a tenth as many lines"),
                           bench::median(startUps) / previousStartUp, "x");
+            bench::figure(what + QStringLiteral(": whole load growth over a tenth as many lines"),
+                          bench::median(loads) / previousLoaded, "x");
             bench::figure(what + QStringLiteral(": save growth over a tenth as many lines"),
                           bench::median(saves) / previousSave, "x");
         }
         previousStartUp = bench::median(startUps);
+        previousLoaded = bench::median(loads);
         previousSave = bench::median(saves);
     }
     return 0;

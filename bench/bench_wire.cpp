@@ -14,6 +14,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int channel = 0;
@@ -25,15 +28,22 @@ QByteArray command(int pulse)
     return QStringLiteral("#%1P%2S300\r").arg(channel).arg(pulse).toLatin1();
 }
 
-void latency(PseudoTerminal &pty, QScrollBar &slider, int changes)
+struct Latencies {
+    QList<double> handler, arrival; // us
+};
+
+// `send(pulse)` changes the value, or writes the command itself; the time to
+// its return and to the whole command at the far end.
+template <typename Send>
+Latencies latencies(PseudoTerminal &pty, int changes, Send send)
 {
-    QList<double> handler, arrival;
+    Latencies result;
     for (int change = -50; change < changes; ++change) { // the first 50 warm up
         const int pulse = 1501 - (change & 1);
         pty.clearReceived();
         QElapsedTimer clock;
         clock.start();
-        slider.setValue(pulse);
+        send(pulse);
         const double returned = double(clock.nsecsElapsed());
         while (pty.received().size() < commandBytes && clock.elapsed() < 1000) {
             // spin: read the far end until the whole command is there
@@ -42,18 +52,45 @@ void latency(PseudoTerminal &pty, QScrollBar &slider, int changes)
         if (pty.received() != command(pulse))
             qFatal("unexpected bytes at the far end: %s", pty.received().constData());
         if (change >= 0) {
-            handler.append(returned / 1e3);
-            arrival.append(arrived / 1e3);
+            result.handler.append(returned / 1e3);
+            result.arrival.append(arrived / 1e3);
         }
         QCoreApplication::processEvents();
     }
-    bench::figure(QStringLiteral("setValue to handler returned, median of %1").arg(changes), bench::median(handler),
-                  "us");
-    bench::figure(QStringLiteral("setValue to bytes at far end, median of %1").arg(changes), bench::median(arrival),
-                  "us");
-    bench::figure(QStringLiteral("setValue to bytes at far end, 99th percentile"), bench::percentile(arrival, 99),
-                  "us");
-    bench::figure(QStringLiteral("setValue to bytes at far end, worst"), bench::percentile(arrival, 100), "us");
+    return result;
+}
+
+// The slider against the reference, a plain write() of the same command to a
+// second pty, run after run in the same process.
+void latency(PseudoTerminal &pty, QScrollBar &slider, int changes)
+{
+    PseudoTerminal referencePty;
+    const int fd = ::open(referencePty.devicePath().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
+    if (fd < 0)
+        qFatal("cannot open %s", qPrintable(referencePty.devicePath()));
+    QList<double> handler, median, p99, worst, cMedian, cP99;
+    for (int run = 0; run < 3; ++run) {
+        const Latencies played = latencies(pty, changes, [&](int pulse) { slider.setValue(pulse); });
+        const Latencies reference = latencies(referencePty, changes, [&](int pulse) {
+            const QByteArray bytes = command(pulse);
+            if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+                qFatal("reference write failed");
+        });
+        handler.append(bench::median(played.handler));
+        median.append(bench::median(played.arrival));
+        p99.append(bench::percentile(played.arrival, 99));
+        worst.append(bench::percentile(played.arrival, 100));
+        cMedian.append(bench::median(reference.arrival));
+        cP99.append(bench::percentile(reference.arrival, 99));
+    }
+    ::close(fd);
+    bench::note(qPrintable(QStringLiteral("%1 changes a run; min / median / max of 3 runs").arg(changes)));
+    bench::spread(QStringLiteral("setValue to handler returned, median"), handler, "us");
+    bench::spread(QStringLiteral("setValue to bytes at far end, median"), median, "us");
+    bench::spread(QStringLiteral("reference write() to bytes at far end, median"), cMedian, "us");
+    bench::spread(QStringLiteral("setValue to bytes at far end, 99th percentile"), p99, "us");
+    bench::spread(QStringLiteral("reference write() to bytes at far end, 99th percentile"), cP99, "us");
+    bench::spread(QStringLiteral("setValue to bytes at far end, worst"), worst, "us");
 }
 
 // A drag as fast as the event loop turns: one value change per turn for a second.
@@ -259,6 +296,8 @@ int main(int argc, char *argv[])
     options.port = std::make_unique<QtSerialPort>();
     const QtSerialPort *port = static_cast<QtSerialPort *>(options.port.get());
     WindowHarness harness(std::move(options));
+    // Shown, as the operator has it: repaints and the status line take their share.
+    harness.window().show();
     harness.connectTo(pty.portBoxText());
     harness.checkBox(channel).setChecked(true);
     if (!pty.isValid() || !harness.window().portIsOpen() || !harness.slider(channel).isEnabled())

@@ -821,6 +821,14 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>已限位 %1 处</source>
         <translation>Held to limits: %1</translation>
     </message>
+    <message>
+        <source>正在读入动作序列（%1%），读完后继续……</source>
+        <translation>Loading the sequence (%1%); going on when it is in…</translation>
+    </message>
+    <message>
+        <source>正在读入动作序列：%1%</source>
+        <translation>Loading the sequence: %1%</translation>
+    </message>
 </context>
 <context>
     <name>VirtualBoards</name>

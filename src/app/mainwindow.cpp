@@ -11,6 +11,7 @@
 #include "link/portsettingsdialog.h"
 #include "link/serialport.h"
 #include "link/portwriter.h"
+#include "core/sequenceloader.h"
 #include "core/sequencestore.h"
 #include "core/recoverycopy.h"
 #include "sequence/inputdialog.h"
@@ -371,10 +372,29 @@ void MainWindow::wire()
 
 void MainWindow::startUp()
 {
-    m_store->startUp({[this] { return m_editor->text(); }, [this](const QString &text) { m_editor->setText(text); },
+    // A long cmd.txt comes in after the window is shown; what needs all of it
+    // (Run, Save, an edit) brings in the rest first.
+    m_loader = std::make_unique<SequenceLoader>(m_sequence);
+    const auto showLoading = [this](bool waiting) {
+        m_statusLine->showLoading(m_loader->loaded(), m_loader->total(), waiting);
+    };
+    connect(m_loader.get(), &SequenceLoader::progressed, this, [showLoading] { showLoading(false); });
+    connect(m_loader.get(), &SequenceLoader::finishing, this, [this, showLoading] {
+        showLoading(true);
+        m_statusLine->repaint();
+    });
+    connect(m_loader.get(), &SequenceLoader::finished, m_statusLine,
+            [this] { m_statusLine->showLoading(0, 0, false); });
+    m_store->startUp({[this] { return m_editor->text(); },
+                      [this](const QString &text) {
+                          m_loader->load(text);
+                          m_editor->setSelectionStart(0);
+                      },
                       [this] { m_sequence.setModified(false); }},
                      *m_storeQuestions);
     connect(&m_sequence, &SequenceDocument::changed, m_store.get(), &SequenceStore::textChanged);
+    if (m_loader->isLoading())
+        showLoading(false);
 
     m_defaultPulse = startvalues::homePulse;
     // portIsOpen starts false: the connection starts disconnected.

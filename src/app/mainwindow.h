@@ -56,6 +56,7 @@ class QScrollBar;
 class QTimer;
 class SequenceCommands;
 class SequenceEditor;
+class SequenceLoader;
 class SequenceStore;
 class SequenceStoreQuestions;
 class SerialPort;
@@ -122,6 +123,7 @@ private:
     // The sequence the editor shows and playback plays.
     SequenceDocument m_sequence;
     CurrentProfile m_profile;
+    std::unique_ptr<SequenceLoader> m_loader; // goes before the document it fills
     SteadyPlaybackClock m_clock;
     int m_defaultPulse = 0;
     bool m_exiting = false;

@@ -50,6 +50,7 @@ StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget
       m_playback(playback),
       m_connection(new QLabel(this)),
       m_sequenceNote(new QLabel(this)),
+      m_loading(new QLabel(this)),
       m_playbackLabel(new QLabel(this)),
       m_traffic(new QLabel(this))
 {
@@ -64,6 +65,9 @@ StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget
     m_sequenceNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     addWidget(m_connection);
     addWidget(m_sequenceNote, 1);
+    m_loading->setObjectName(QStringLiteral("loadingNote"));
+    m_loading->hide();
+    addWidget(m_loading);
     addPermanentWidget(m_playbackLabel);
     addPermanentWidget(m_traffic);
 
@@ -144,6 +148,24 @@ void StatusLine::clearSequenceNote()
 {
     m_sequenceNote->clear();
     m_sequenceNote->setToolTip({});
+}
+
+void StatusLine::showLoading(qsizetype loaded, qsizetype total, bool waiting)
+{
+    if (total <= 0) {
+        m_loading->clear();
+        m_loading->hide();
+        return;
+    }
+    const int percent = int(loaded * 100 / total);
+    m_loading->setText(waiting ? tr("正在读入动作序列（%1%），读完后继续……").arg(percent)
+                               : tr("正在读入动作序列：%1%").arg(percent));
+    m_loading->show();
+}
+
+QString StatusLine::loadingText() const
+{
+    return m_loading->text();
 }
 
 QString StatusLine::sequenceNoteText() const

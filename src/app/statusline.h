@@ -39,6 +39,10 @@ public:
     // `count` more pulses were held to their channel's limits on the way out;
     // `last` names the latest ("底座旋转 · 板上通道 #5：3000 → 2100").
     void addClamps(int count, const QString &last);
+    // A long sequence is still coming in: `loaded` of `total` characters so far;
+    // `waiting` while an action (Run, Save) waits for the rest. A `total` of 0
+    // ends the note.
+    void showLoading(qsizetype loaded, qsizetype total, bool waiting);
 
     // The texts, for the labels and for tests.
     QString connectionText() const;
@@ -46,6 +50,7 @@ public:
     QString trafficText() const;
     QString sequenceNoteText() const;
     QString clampText() const;
+    QString loadingText() const;
 
 private:
     void showTraffic();
@@ -54,6 +59,7 @@ private:
     const Playback &m_playback;
     QLabel *m_connection;
     QLabel *m_sequenceNote;
+    QLabel *m_loading;
     QLabel *m_playbackLabel;
     QLabel *m_traffic;
     QLabel *m_clamps = nullptr;

@@ -71,6 +71,8 @@ using sequencetext::withLineBreaks;
 SequenceDocument::ProgramEdit::ProgramEdit(SequenceDocument &document)
     : m_document(document), m_outer(document.m_programDepth == 0)
 {
+    if (m_outer && !document.m_appendingPiece)
+        document.completePending();
     ++m_document.m_programDepth;
 }
 
@@ -98,6 +100,7 @@ SequenceDocument::~SequenceDocument()
 
 QString SequenceDocument::text() const
 {
+    completePending();
     return sequencetext::whole(*m_document);
 }
 
@@ -272,4 +275,33 @@ void SequenceDocument::onContentsChange(int position, int removed, int added)
     else
         Q_EMIT changed(ChangeSource::Operator);
     Q_EMIT linesChanged(first, removedLines, addedLines);
+}
+
+void SequenceDocument::setPendingRest(std::function<void()> complete)
+{
+    m_completeRest = std::move(complete);
+}
+
+void SequenceDocument::completePending() const
+{
+    if (const std::function<void()> complete = std::exchange(m_completeRest, {}))
+        complete();
+}
+
+void SequenceDocument::appendPiece(const QString &piece)
+{
+    // Not a change: only linesChanged() tells of the new lines.
+    const bool wasAppending = std::exchange(m_appendingPiece, true);
+    const bool programChanged = m_programChanged;
+    const bool modified = isModified();
+    ++m_programDepth;
+    m_document->setUndoRedoEnabled(false);
+    QTextCursor cursor(m_document);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(withLineBreaks(piece));
+    m_document->setUndoRedoEnabled(true);
+    --m_programDepth;
+    m_programChanged = programChanged;
+    setModified(modified);
+    m_appendingPiece = wasAppending;
 }

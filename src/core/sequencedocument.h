@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QColor;
@@ -87,6 +88,16 @@ public:
     void undo();
     void redo();
 
+    // A text that arrives in pieces (see SequenceLoader). `complete` brings in
+    // the rest at once; it is called, once, before the whole text is read or a
+    // program edit begins, so neither ever sees a part. Empty: nothing pending.
+    void setPendingRest(std::function<void()> complete);
+    void completePending() const;
+    // Appends `piece` as it stands, as the next part of the text being brought
+    // in: not a change of the text (only linesChanged() is raised), no undo step
+    // (the history is left empty, as by setText()), and the saved state is kept.
+    void appendPiece(const QString &piece);
+
     // The text as the editor shows it. Changes made through it are the
     // operator's.
     QTextDocument &textDocument() const { return *m_document; }
@@ -122,4 +133,6 @@ private:
     int m_programDepth = 0;
     bool m_colouring = false;
     bool m_programChanged = false;
+    bool m_appendingPiece = false;
+    mutable std::function<void()> m_completeRest;
 };

@@ -37,6 +37,7 @@ void Playback::run()
 
 void Playback::runFrom(qsizetype line)
 {
+    m_document.completePending();
     m_playLine = qMax<qsizetype>(line, 0);
     m_period = firstTickDelay;
     m_dueNs = m_clock.nowNs();

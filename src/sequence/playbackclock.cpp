@@ -6,13 +6,6 @@
 #include <chrono>
 #include <thread>
 
-namespace {
-
-// The last stretch before a due time is spent watching the clock.
-constexpr qint64 watchNs = 500'000;
-
-} // namespace
-
 SteadyPlaybackClock::SteadyPlaybackClock()
 {
     m_clock.start();
@@ -25,13 +18,9 @@ qint64 SteadyPlaybackClock::nowNs() const
 
 void SteadyPlaybackClock::waitUntil(qint64 dueNs)
 {
-    // The processor is busy for watchNs at most.
-    const qint64 early = dueNs - nowNs();
-    if (early > watchNs)
-        std::this_thread::sleep_for(std::chrono::nanoseconds(early - watchNs));
-    while (nowNs() < dueNs) {
-        // watch the clock
-    }
+    // A sleep may end a little early on some systems: sleep again for the rest.
+    for (qint64 early = dueNs - nowNs(); early > 0; early = dueNs - nowNs())
+        std::this_thread::sleep_for(std::chrono::nanoseconds(early));
 }
 
 QtPlaybackTimer::QtPlaybackTimer(QTimer &timer) : m_timer(timer)

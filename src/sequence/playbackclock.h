@@ -31,8 +31,9 @@ public:
     virtual bool isActive() const = 0;
 };
 
-// The machine's monotonic clock. The wait sleeps, then watches the clock for
-// the last stretch, since a thread woken from a sleep may itself start late.
+// The machine's monotonic clock. The wait sleeps to the due time itself: the
+// processor is free while it waits, and the system wakes the thread within a
+// few tens of microseconds of it.
 class SteadyPlaybackClock final : public PlaybackClock
 {
 public:

@@ -11,8 +11,7 @@ void showPlaybackIn(SequenceEditor &editor, const Playback &playback)
         editor.setFocus();
     });
     QObject::connect(&playback, &Playback::linePlayed, &editor, [&editor](qsizetype line) {
-        editor.setSelectionStart(editor.lineStart(line));
-        editor.setSelectionLength(editor.sequence().lineWithBreak(line).value_or(QString()).size());
+        editor.select(editor.lineStart(line), editor.sequence().lineWithBreak(line).value_or(QString()).size());
         editor.setSelectionColor(Qt::black);
     });
 }

@@ -103,6 +103,14 @@ void SequenceEditor::setSelectionLength(qsizetype length)
     setTextCursor(cursor);
 }
 
+void SequenceEditor::select(qsizetype position, qsizetype length)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(clampToDocument(position));
+    cursor.setPosition(clampToDocument(position + qMax<qsizetype>(length, 0)), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
 QString SequenceEditor::selectedText() const
 {
     QString selected = textCursor().selectedText();
@@ -185,6 +193,10 @@ void SequenceEditor::appendLine(const QString &line)
 
 void SequenceEditor::keyPressEvent(QKeyEvent *event)
 {
+    // A key that may change the text works on the whole of it; moving about
+    // (keys without text) does not wait for the rest of a load.
+    if (!event->text().isEmpty())
+        m_sequence.completePending();
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & Qt::ShiftModifier)) {
         // Shift+Enter would insert a soft break; here every break ends a line.
@@ -196,6 +208,7 @@ void SequenceEditor::keyPressEvent(QKeyEvent *event)
 
 void SequenceEditor::insertFromMimeData(const QMimeData *source)
 {
+    m_sequence.completePending();
     if (source->hasText())
         insertPlainText(withLineBreaks(source->text()));
 }

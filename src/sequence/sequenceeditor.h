@@ -45,6 +45,9 @@ public:
     QString selectedText() const;
     // Replaces the selection; the caret ends after the new text.
     void setSelectedText(const QString &text);
+    // Selects `length` characters from `position` in one step (one repaint of
+    // the old and the new selection).
+    void select(qsizetype position, qsizetype length);
     // Text colour of the selected characters.
     void setSelectionColor(const QColor &color);
 

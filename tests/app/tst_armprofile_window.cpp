@@ -82,6 +82,10 @@ private Q_SLOTS:
         if (path == u"slider") {
             QCOMPARE(lastWrite(h), expected);
         } else if (path == u"add" || path == u"modify") {
+            if (path == u"modify") {
+                h.editor().setSelectionStart(0);
+                h.editor().setSelectionLength(h.editor().text().indexOf(u'\r') + 1);
+            }
             h.button(path == u"add" ? "Command2" : "Command5").click();
             const QString text = h.editor().toPlainText();
             const QString line = path == u"add" ? text.section(u'\n', 1, 1) : text.section(u'\n', 0, 0);
