@@ -16,6 +16,7 @@
 //   - the wrist turn and the gripper do not move the tip.
 
 #include <array>
+#include <cstddef>
 
 namespace arm {
 
