@@ -710,4 +710,26 @@ Interval: %1 is not valid, the previous line's is kept</translation>
         <translation>--language takes zh or en, not “%1”.</translation>
     </message>
 </context>
+<context>
+    <name>workspace::ArmView</name>
+    <message>
+        <source>侧视</source>
+        <translation>Side</translation>
+    </message>
+    <message>
+        <source>俯视</source>
+        <translation>Top</translation>
+    </message>
+</context>
+<context>
+    <name>workspace::IkPanel</name>
+    <message>
+        <source>俯仰</source>
+        <translation>Pitch</translation>
+    </message>
+    <message>
+        <source>到达</source>
+        <translation>Reach</translation>
+    </message>
+</context>
 </TS>
