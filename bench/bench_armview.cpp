@@ -71,8 +71,8 @@ int main(int argc, char **argv)
     bench::spread(QStringLiteral("one command into the twin (4 groups), min / median / max"), commandNs, "ns");
     bench::spread(QStringLiteral("one frame of the arm view, 560x320"), frameNs, "ns");
     bench::spread(QStringLiteral("reference: one frame of a blank widget, 560x320"), blankNs, "ns");
-    const double perSecond = bench::median(commandNs) * (1000.0 / playbackIntervalMs)
-                             + bench::median(frameNs) * framesPerSecond;
+    const double perSecond =
+        bench::median(commandNs) * (1000.0 / playbackIntervalMs) + bench::median(frameNs) * framesPerSecond;
     bench::figure(QStringLiteral("twin and view per second of playback (50 commands, 60 frames)"), perSecond / 1e6,
                   "ms");
     bench::note("the sequence's own commands are built as well as read in the first figure");
