@@ -1020,4 +1020,26 @@ The program uses what it could read; the rest keeps its defaults. The file is no
         <translation>Cancel</translation>
     </message>
 </context>
+<context>
+    <name>workspace::ArmView</name>
+    <message>
+        <source>侧视</source>
+        <translation>Side</translation>
+    </message>
+    <message>
+        <source>俯视</source>
+        <translation>Top</translation>
+    </message>
+</context>
+<context>
+    <name>workspace::IkPanel</name>
+    <message>
+        <source>俯仰</source>
+        <translation>Pitch</translation>
+    </message>
+    <message>
+        <source>到达</source>
+        <translation>Reach</translation>
+    </message>
+</context>
 </TS>

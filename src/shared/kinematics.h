@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Where the arm's gripper tip is for given joint pulses (forward), and which
+// pulses put it at a given place (inverse), in the convention of armgeometry.h.
+// The inverse turns the base towards the target, then solves shoulder, elbow
+// and wrist as a planar chain of three links with the hand's pitch given,
+// always with the elbow up (above the line from the shoulder to the wrist).
+
+#include "armgeometry.h"
+
+#include <array>
+#include <optional>
+
+namespace kinematics {
+
+// Pulse widths (µs) in arm::Joint order.
+using JointPulses = std::array<double, arm::jointCount>;
+
+struct PulseRange {
+    int min = 500;
+    int max = 2500;
+    bool contains(int pulse) const { return pulse >= min && pulse <= max; }
+    friend bool operator==(const PulseRange &, const PulseRange &) = default;
+};
+using JointLimits = std::array<PulseRange, arm::jointCount>;
+
+// A place for the tip: mm in the base's frame, pitch in degrees (0 horizontal,
+// positive up).
+struct Tip {
+    double x = 0;
+    double y = 0;
+    double z = 0;
+    double pitch = 0;
+};
+
+// A point in the arm's plane: r along the floor away from the base's axis, z up.
+struct PlanePoint {
+    double r = 0;
+    double z = 0;
+};
+
+struct ArmPose {
+    Tip tip;
+    double baseTurn = 0; // degrees
+    // Shoulder, elbow, wrist and tip in the arm's plane, for drawing.
+    std::array<PlanePoint, 4> joints;
+};
+
+ArmPose forward(const arm::ArmGeometry &geometry, const JointPulses &pulses);
+
+struct Refusal {
+    enum class Reason {
+        OutOfReach, // the wrist would be farther from (or nearer to) the shoulder than the links allow
+        PastLimit,  // `joint` would need `pulse`, outside its range
+    };
+    Reason reason = Reason::OutOfReach;
+    arm::Joint joint = arm::Joint::Base;
+    int pulse = 0;
+    friend bool operator==(const Refusal &, const Refusal &) = default;
+};
+
+// The pulses of base, shoulder, elbow and wrist, or why there are none.
+struct Solution {
+    std::array<int, 4> pulses{};
+    std::optional<Refusal> refusal;
+    bool solved() const { return !refusal; }
+};
+
+Solution inverse(const arm::ArmGeometry &geometry, const JointLimits &limits, const Tip &target);
+
+// The ring the tip can reach in the arm's plane with the hand held at `pitch`:
+// a circle of `outer` radius around `centre`, minus one of `inner` radius.
+struct Reach {
+    PlanePoint centre;
+    double outer = 0;
+    double inner = 0;
+};
+
+Reach reachAtPitch(const arm::Links &links, double pitch);
+
+// An angle in degrees brought into (-180, 180].
+double wrapDegrees(double degrees);
+
+} // namespace kinematics

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "shared/armgeometry.h"
+#include "shared/kinematics.h"
+
+#include <QList>
+#include <QPair>
+#include <QWidget>
+
+#include <optional>
+
+class PlaybackClock;
+class PlaybackTimer;
+namespace armtwin {
+class ArmTwin;
+}
+
+namespace workspace {
+
+// The arm seen from the side (in its own plane) and from above (the base's
+// turn), drawn from its geometry: solid where the board has it now (the twin),
+// faint where the sliders put it (the target), each joint's allowed range as an
+// arc. While the twin moves it is redrawn once a frame from the clock, and not
+// at all at rest.
+//
+// Dragging the tip in the side view moves it in the arm's plane with the hand's
+// pitch kept; dragging in the top view turns the base. Each place is solved; the
+// pulses go out through poseRequested, or nothing moves, the reach is drawn and
+// poseRefused says why.
+class ArmView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The twin's times and the clock's are on the same monotonic clock; the
+    // timer paces the frames.
+    ArmView(const armtwin::ArmTwin &twin, PlaybackClock &clock, PlaybackTimer &frames, QWidget *parent = nullptr);
+    ~ArmView() override;
+
+    void setArm(const arm::ArmGeometry &geometry, const kinematics::JointLimits &limits);
+    // A channel's slider value: the target arm follows it.
+    void setTargetPulse(int channel, int pulse);
+    // More bytes went to the twin: animate until it comes to rest.
+    void twinChanged();
+
+    kinematics::Tip targetTip() const;
+    bool animating() const;
+    // Where a point of the arm's plane (mm), or of the floor seen from above,
+    // is drawn.
+    QPointF sidePoint(const kinematics::PlanePoint &point) const;
+    QPointF topPoint(double x, double y) const;
+
+    QSize sizeHint() const override { return {560, 320}; }
+
+public Q_SLOTS:
+    // Solves for `target` and asks for the pose; false (and poseRefused) when
+    // there is none.
+    bool reach(const kinematics::Tip &target);
+
+Q_SIGNALS:
+    // (channel, pulse) for base, shoulder, elbow and wrist.
+    void poseRequested(const QList<QPair<int, int>> &pulses);
+    void poseRefused(const kinematics::Refusal &refusal);
+    void targetTipChanged(const kinematics::Tip &tip);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    enum class Drag { None, Side, Top };
+
+    struct Frame {
+        QRectF side;
+        QRectF top;
+        double sideScale = 1; // px per mm
+        double topScale = 1;
+        QPointF sideOrigin; // where the base's axis meets the floor
+        QPointF topCentre;
+    };
+    Frame frame() const;
+    kinematics::PlanePoint sideWorld(QPointF point) const;
+    kinematics::JointPulses twinPulses() const;
+    int frameMs() const;
+    void frameTick();
+    void dragTo(QPointF point);
+    void drawSide(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin,
+                  const kinematics::ArmPose &target);
+    void drawTop(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin,
+                 const kinematics::ArmPose &target);
+    void drawRanges(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin);
+
+    const armtwin::ArmTwin &m_twin;
+    PlaybackClock &m_clock;
+    PlaybackTimer &m_frames;
+    arm::ArmGeometry m_geometry;
+    kinematics::JointLimits m_limits{};
+    kinematics::JointPulses m_target{1500, 1500, 1500, 1500, 1500, 1500};
+    std::optional<kinematics::Refusal> m_refusal;
+    Drag m_drag = Drag::None;
+    double m_dragPitch = 0;
+};
+
+} // namespace workspace

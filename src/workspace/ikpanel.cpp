@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#include "ikpanel.h"
+
+#include "armview.h"
+
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace workspace {
+
+namespace {
+
+QDoubleSpinBox *field(const char *objectName, double bound, const QString &suffix)
+{
+    auto *box = new QDoubleSpinBox;
+    box->setObjectName(QLatin1String(objectName));
+    box->setRange(-bound, bound);
+    box->setDecimals(1);
+    box->setSuffix(suffix);
+    box->setKeyboardTracking(false);
+    return box;
+}
+
+} // namespace
+
+IkPanel::IkPanel(ArmView &view, QWidget *parent)
+    : QWidget(parent),
+      m_view(view),
+      m_x(field("ikX", 9999, QStringLiteral(" mm"))),
+      m_y(field("ikY", 9999, QStringLiteral(" mm"))),
+      m_z(field("ikZ", 9999, QStringLiteral(" mm"))),
+      m_pitch(field("ikPitch", 180, QStringLiteral("°")))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const std::pair<QString, QDoubleSpinBox *> fields[] = {
+        {QStringLiteral("X"), m_x}, {QStringLiteral("Y"), m_y}, {QStringLiteral("Z"), m_z}, {tr("俯仰"), m_pitch}};
+    for (const auto &[caption, box] : fields) {
+        auto *label = new QLabel(caption);
+        label->setBuddy(box);
+        layout->addWidget(label);
+        layout->addWidget(box);
+    }
+    auto *apply = new QPushButton(tr("到达"));
+    apply->setObjectName(QStringLiteral("ikApply"));
+    layout->addWidget(apply);
+    layout->addStretch();
+
+    connect(apply, &QPushButton::clicked, this, [this] { m_view.reach(typedTip()); });
+    connect(&m_view, &ArmView::targetTipChanged, this, &IkPanel::showTip);
+    showTip(m_view.targetTip());
+}
+
+void IkPanel::showTip(const kinematics::Tip &tip)
+{
+    m_x->setValue(tip.x);
+    m_y->setValue(tip.y);
+    m_z->setValue(tip.z);
+    m_pitch->setValue(tip.pitch);
+}
+
+kinematics::Tip IkPanel::typedTip() const
+{
+    return {m_x->value(), m_y->value(), m_z->value(), m_pitch->value()};
+}
+
+} // namespace workspace

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "shared/kinematics.h"
+
+#include <QWidget>
+
+class QDoubleSpinBox;
+
+namespace workspace {
+
+class ArmView;
+
+// The gripper's place typed in: X, Y, Z (mm, the base's frame) and the hand's
+// pitch (°), and 到达, which solves and applies it as a drag in the arm view
+// does. The fields show the target's tip as it changes.
+class IkPanel final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit IkPanel(ArmView &view, QWidget *parent = nullptr);
+
+private:
+    void showTip(const kinematics::Tip &tip);
+    kinematics::Tip typedTip() const;
+
+    ArmView &m_view;
+    QDoubleSpinBox *m_x;
+    QDoubleSpinBox *m_y;
+    QDoubleSpinBox *m_z;
+    QDoubleSpinBox *m_pitch;
+};
+
+} // namespace workspace
