@@ -265,11 +265,12 @@ void MainWindow::buildMenus()
 
     QMenu *playback = menuBar()->addMenu(tr("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
-    new PlaybackActions(*m_playback, *m_editor, *playback);
+    auto *playbackActions = new PlaybackActions(*m_playback, *m_editor, *playback);
     new LanguageMenu(*menuBar(), translations::installed(), m_notifier, this);
 
     m_statusLine = new StatusLine(*m_port, *m_playback, this);
     setStatusBar(m_statusLine);
+    m_statusLine->addEmergencyStop(*playbackActions->emergencyStop());
     connect(m_connection.get(), &Connection::stateChanged, m_statusLine, &StatusLine::showConnection);
     connect(m_connection.get(), &Connection::connectFailed, m_statusLine, &StatusLine::showConnectFailure);
     connect(m_playback.get(), &Playback::statusChanged, m_statusLine, &StatusLine::showPlayback);
@@ -375,8 +376,7 @@ void MainWindow::startUp()
 
 void MainWindow::sendMove(int channel)
 {
-    m_writer->write(sequenceline::moveCommand({channel, m_channels->pulse(channel)}, m_speed->text()),
-                    PortWriter::WhenClosed::Silent);
+    m_writer->writeMove(channel, sequenceline::moveCommand({channel, m_channels->pulse(channel)}, m_speed->text()));
 }
 
 void MainWindow::send()

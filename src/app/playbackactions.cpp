@@ -25,11 +25,15 @@ PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMe
     menu.addSeparator();
     m_loop = add(tr("循环播放"), {}, "loopAction");
     m_loop->setCheckable(true);
+    menu.addSeparator();
+    m_emergencyStop = add(tr("急停"), QKeySequence(Qt::CTRL | Qt::Key_Period), "emergencyStopAction");
+    m_emergencyStop->setShortcutContext(Qt::ApplicationShortcut);
 
     connect(m_run, &QAction::triggered, &playback, &Playback::run);
     connect(m_runFromCaret, &QAction::triggered, &playback,
             [&playback, &editor] { playback.runFrom(GetCaretPosition(editor).line); });
-    connect(m_stop, &QAction::triggered, &playback, &Playback::stop);
+    connect(m_stop, &QAction::triggered, &playback, &Playback::stopAndDiscard);
+    connect(m_emergencyStop, &QAction::triggered, &playback, &Playback::stopAndDiscard);
     connect(m_pause, &QAction::triggered, &playback, [&playback] {
         if (playback.state() == Playback::State::Paused)
             playback.resume();

@@ -9,6 +9,7 @@
 #include "sequence/sequenceeditor.h"
 
 #include <QLabel>
+#include <QToolButton>
 #include <QTimer>
 
 namespace {
@@ -203,4 +204,14 @@ QString StatusLine::trafficText() const
     if (const qint64 queued = m_port.queuedBytes(); queued > 0)
         text += StatusLine::tr("，待发送 %1 字节").arg(queued);
     return text;
+}
+
+void StatusLine::addEmergencyStop(QAction &action)
+{
+    auto *button = new QToolButton(this);
+    button->setObjectName(QStringLiteral("emergencyStopButton"));
+    button->setDefaultAction(&action);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setMinimumSize(button->sizeHint().expandedTo(QSize(75, 23)));
+    addPermanentWidget(button);
 }

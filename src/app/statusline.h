@@ -36,6 +36,8 @@ public:
     // Add recorded a line with no channel in it.
     void showNothingTicked();
     void clearSequenceNote();
+    // A button for `action` at the line's right end, always in reach.
+    void addEmergencyStop(QAction &action);
 
     // The texts, for the labels and for tests.
     QString connectionText() const;

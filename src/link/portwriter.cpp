@@ -22,3 +22,13 @@ bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::fu
     }
     return false;
 }
+
+bool PortWriter::writeMove(int channel, const QString &text) const
+{
+    return m_port.portOpen() && m_port.outputMove(channel, text).ok();
+}
+
+void PortWriter::discardUnsent() const
+{
+    m_port.discardUnsent();
+}

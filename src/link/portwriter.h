@@ -29,6 +29,11 @@ public:
     // True when written. `beforeReport` runs before "端口未打开" is shown, so a
     // caller can stop what must not run while the box is open.
     bool write(const QString &text, WhenClosed whenClosed, const std::function<void()> &beforeReport = {}) const;
+    // A live move of `channel` (Silent when closed): while the line is behind,
+    // a newer move of the channel replaces the one still waiting.
+    bool writeMove(int channel, const QString &text) const;
+    // Drops every command not yet on the wire.
+    void discardUnsent() const;
 
 private:
     SerialPort &m_port;

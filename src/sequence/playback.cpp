@@ -55,6 +55,12 @@ void Playback::stop()
         halt(Ending::Stopped);
 }
 
+void Playback::stopAndDiscard()
+{
+    stop();
+    m_writer.discardUnsent();
+}
+
 void Playback::stopForLostDevice()
 {
     if (m_state != State::Stopped)

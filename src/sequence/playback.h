@@ -43,8 +43,12 @@ public:
     void run();
     // Like run(), starting at `line` (zero-based).
     void runFrom(qsizetype line);
-    // Stops at once: no pending tick, nothing more is sent.
+    // Stops at once: no pending tick, nothing more is sent. What is already
+    // queued for the line still goes out (the window's end).
     void stop();
+    // The operator's stop: stop(), and every command not yet on the wire is
+    // dropped, also when playback was already stopped.
+    void stopAndDiscard();
     // Stops because the port's device is gone.
     void stopForLostDevice();
     // Holds before the next line and resumes with the wait that was left.
