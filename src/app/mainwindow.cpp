@@ -25,6 +25,8 @@
 #include "playbackactions.h"
 #include "startvalues.h"
 #include "statusline.h"
+#include "motionsettings.h"
+#include "core/glidepose.h"
 #include "terminationsignals.h"
 
 #include <QCloseEvent>
@@ -266,6 +268,10 @@ void MainWindow::buildMenus()
     QMenu *playback = menuBar()->addMenu(tr("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
     auto *playbackActions = new PlaybackActions(*m_playback, *m_editor, *playback);
+    connect(playbackActions->home(), &QAction::triggered, this, &MainWindow::glideHome);
+    QMenu *settings = menuBar()->addMenu(tr("设置(&S)"));
+    settings->setObjectName(QStringLiteral("settingsMenu"));
+    new MotionSettings(*m_playback, *settings, *this);
     new LanguageMenu(*menuBar(), translations::installed(), m_notifier, this);
 
     m_statusLine = new StatusLine(*m_port, *m_playback, this);
@@ -377,6 +383,14 @@ void MainWindow::startUp()
 void MainWindow::sendMove(int channel)
 {
     m_writer->writeMove(channel, sequenceline::moveCommand({channel, m_channels->pulse(channel)}, m_speed->text()));
+}
+
+void MainWindow::glideHome()
+{
+    glidepose::Pose home;
+    for (const sequenceline::Channel &ticked : m_channels->tickedChannels())
+        home[ticked.index] = m_channelSetup.channel(ticked.index).homePulse;
+    m_playback->glideTo(home);
 }
 
 void MainWindow::send()

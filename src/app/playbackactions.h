@@ -23,6 +23,7 @@ public:
     QAction *run() const { return m_run; }
     QAction *stop() const { return m_stop; }
     QAction *emergencyStop() const { return m_emergencyStop; }
+    QAction *home() const { return m_home; }
 
 private:
     void follow();
@@ -35,4 +36,5 @@ private:
     QAction *m_step;
     QAction *m_loop;
     QAction *m_emergencyStop;
+    QAction *m_home;
 };

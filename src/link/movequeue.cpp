@@ -22,8 +22,8 @@ bool MoveQueue::pushLive(int channel, const QString &text, const QByteArray &byt
     m_bytes -= waiting->bytes.size();
     // In place, unless an ordered command waits behind it: the newer position
     // must not go out before a line that was sent earlier.
-    const bool orderedBehind = std::any_of(std::next(waiting), m_commands.end(),
-                                           [](const Command &command) { return !command.liveChannel; });
+    const bool orderedBehind =
+        std::any_of(std::next(waiting), m_commands.end(), [](const Command &command) { return !command.liveChannel; });
     if (orderedBehind) {
         m_commands.erase(waiting);
         m_commands.push_back({text, bytes, channel});

@@ -12,7 +12,11 @@ bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::fu
 {
     if (whenClosed == WhenClosed::Silent && !m_port.portOpen())
         return false;
-    const SerialResult result = m_port.output(text);
+    return handled(m_port.output(text), beforeReport);
+}
+
+bool PortWriter::handled(const SerialResult &result, const std::function<void()> &beforeReport) const
+{
     if (result.ok())
         return true;
     if (result.code() == SerialResult::PortNotOpen) {
@@ -25,7 +29,9 @@ bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::fu
 
 bool PortWriter::writeMove(int channel, const QString &text) const
 {
-    return m_port.portOpen() && m_port.outputMove(channel, text).ok();
+    if (!m_port.portOpen())
+        return false;
+    return handled(m_port.outputMove(channel, text), {});
 }
 
 void PortWriter::discardUnsent() const

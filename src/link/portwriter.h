@@ -8,6 +8,7 @@
 class Notifier;
 class QWidget;
 class SerialPort;
+class SerialResult;
 
 // The one rule for writing to the port. The text goes out in one write; on
 // failure the caller skips the rest of its work, and nothing already done is
@@ -36,6 +37,9 @@ public:
     void discardUnsent() const;
 
 private:
+    // The rule above, for the port's answer.
+    bool handled(const SerialResult &result, const std::function<void()> &beforeReport) const;
+
     SerialPort &m_port;
     Notifier &m_notifier;
     QWidget *m_parent;

@@ -161,8 +161,7 @@ SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
 
 qint64 QtSerialPort::deviceBacklog() const
 {
-    const qint64 counted =
-        m_port.bytesToWrite() + driverqueue::unsentBytes(qintptr(m_port.handle())).value_or(0);
+    const qint64 counted = m_port.bytesToWrite() + driverqueue::unsentBytes(qintptr(m_port.handle())).value_or(0);
     return std::max(counted, m_pacer.backlog(nowUs()));
 }
 
@@ -199,13 +198,13 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     const int systemError = errno;
     if (!m_port.isOpen())
         return;
-    if (error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
-        if (portnames::onlyBufferFull(systemError)) {
-            // A slow line: the bytes stay queued and go out when it makes room.
-            m_port.clearError();
-            return;
-        }
-    } else if (error != QSerialPort::ResourceError) {
+    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError && error != QSerialPort::ResourceError)
+        return;
+    // A slow line, or one held still (Qt words a write that would block on a
+    // stopped terminal as a resource error): the bytes stay queued and go out
+    // when it makes room.
+    if (portnames::onlyBufferFull(systemError)) {
+        m_port.clearError();
         return;
     }
     // The device or the far end is gone. Close at once: Qt repeats the error in

@@ -18,8 +18,8 @@ private Q_SLOTS:
         // Each pushed item: "L<channel>=<value>" a live move, "O<n>" an ordered line.
         QTest::addColumn<QStringList>("pushed");
         QTest::addColumn<QStringList>("sent");
-        QTest::newRow("a drag of one channel leaves its last value") << QStringList{"L3=1", "L3=2", "L3=3"}
-                                                                      << QStringList{"L3=3"};
+        QTest::newRow("a drag of one channel leaves its last value")
+            << QStringList{"L3=1", "L3=2", "L3=3"} << QStringList{"L3=3"};
         QTest::newRow("each channel keeps its place")
             << QStringList{"L1=1", "L2=1", "L1=2", "L2=2", "L1=3"} << QStringList{"L1=3", "L2=2"};
         QTest::newRow("ordered lines never merge") << QStringList{"O1", "O1", "O2"} << QStringList{"O1", "O1", "O2"};
@@ -69,8 +69,8 @@ private Q_SLOTS:
         QTest::newRow("nothing handed") << QList<qint64>{} << qint64(5000) << qint64(0) << qint64(0);
         QTest::newRow("just handed") << QList<qint64>{230, 0} << qint64(0) << qint64(230) << qint64(9983);
         QTest::newRow("half gone") << QList<qint64>{230, 0} << qint64(10'000) << qint64(115) << qint64(0);
-        QTest::newRow("all gone, never below zero") << QList<qint64>{230, 0} << qint64(1'000'000) << qint64(0)
-                                                    << qint64(0);
+        QTest::newRow("all gone, never below zero")
+            << QList<qint64>{230, 0} << qint64(1'000'000) << qint64(0) << qint64(0);
         QTest::newRow("handed on top of a backlog")
             << QList<qint64>{230, 0, 120, 10'000} << qint64(10'000) << qint64(235) << qint64(10'417);
     }
