@@ -22,8 +22,7 @@ private Q_SLOTS:
             << QStringList{"#5P2500S300#1P900S300\r", "#5P1200S300\r"} << glidepose::Pose{{1, 900}, {5, 1200}}
             << "#1P900#5P1200T1500\r";
         QTest::newRow("a glide or a T command is a position too")
-            << QStringList{"#0P1500#31P700T1000\r"} << glidepose::Pose{{0, 1500}, {31, 700}}
-            << "#0P1500#31P700T1500\r";
+            << QStringList{"#0P1500#31P700T1000\r"} << glidepose::Pose{{0, 1500}, {31, 700}} << "#0P1500#31P700T1500\r";
         QTest::newRow("not positions: no P, channel 32, no digits, too many digits")
             << QStringList{"#3S300\r", "#32P1500\r", "#P1500#4P\r", "#7P123456\r", "abc"} << glidepose::Pose{}
             << "T1500\r";

@@ -107,7 +107,8 @@ private Q_SLOTS:
         // Merged, not queued: far fewer moves than changes, and no warning.
         const Arrived arrived = read(m_pty->received());
         for (int channel = 0; channel < channels; ++channel)
-            QVERIFY2(arrived.moves.value(channel) < steps / 2, qPrintable(QString::number(arrived.moves.value(channel))));
+            QVERIFY2(arrived.moves.value(channel) < steps / 2,
+                     qPrintable(QString::number(arrived.moves.value(channel))));
         QCOMPARE(m_notices->count(), 0);
     }
 
