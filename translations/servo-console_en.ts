@@ -361,6 +361,29 @@ The old file is unchanged.</translation>
     </message>
 </context>
 <context>
+    <name>MotionSettings</name>
+    <message>
+        <source>运动…</source>
+        <translation>Motion…</translation>
+    </message>
+    <message>
+        <source>运动</source>
+        <translation>Motion</translation>
+    </message>
+    <message>
+        <source> 毫秒</source>
+        <translation> ms</translation>
+    </message>
+    <message>
+        <source>不滑行</source>
+        <translation>No glide</translation>
+    </message>
+    <message>
+        <source>滑行到姿态的时间：</source>
+        <translation>Time to glide into a pose:</translation>
+    </message>
+</context>
+<context>
     <name>Notifier</name>
     <message>
         <source>错误</source>
@@ -404,6 +427,22 @@ The old file is unchanged.</translation>
     <message>
         <source>继续</source>
         <translation>Resume</translation>
+    </message>
+    <message>
+        <source>回到初始姿态</source>
+        <translation>Back to the home pose</translation>
+    </message>
+    <message>
+        <source>播放速度</source>
+        <translation>Playback speed</translation>
+    </message>
+    <message>
+        <source>×%1</source>
+        <translation>×%1</translation>
+    </message>
+    <message>
+        <source>急停</source>
+        <translation>Emergency stop</translation>
     </message>
 </context>
 <context>
@@ -566,7 +605,7 @@ This run will not overwrite the file.</translation>
 本窗口的未保存修改另存一份恢复副本，互不删除；保存时若文件已被另一个窗口改写，会先询问。</source>
         <translation>Another running Servo Console also has %1 open.
 
-This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other's; when saving, you are asked first if the other window has rewritten the file.</translation>
+This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other&apos;s; when saving, you are asked first if the other window has rewritten the file.</translation>
     </message>
     <message>
         <source>上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。
@@ -582,7 +621,7 @@ Restore these changes? If not, the copy is deleted.</translation>
     </message>
     <message>
         <source>不恢复</source>
-        <translation>Don't restore</translation>
+        <translation>Don&apos;t restore</translation>
     </message>
     <message>
         <source>
@@ -671,6 +710,10 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，已被丢弃，没有送到舵机板。</source>
         <translation>When the serial port was closed, %1 bytes (about %2 seconds of sending) could not be sent within %3 seconds. They were discarded and never reached the servo board.</translation>
     </message>
+    <message>
+        <source>等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2</source>
+        <translation>Commands waiting to be sent (%1 bytes) could not be written to the serial port and were dropped; they did not reach the servo board: %2</translation>
+    </message>
 </context>
 <context>
     <name>SettingsString</name>
@@ -727,11 +770,11 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>不足 10 个字符，不发送，沿用上一行的间隔</source>
-        <translation>shorter than 10 characters: nothing is sent and the previous line's interval is kept</translation>
+        <translation>shorter than 10 characters: nothing is sent and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔</source>
-        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line's interval is kept</translation>
+        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>发送 %1</source>
@@ -747,7 +790,7 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>，间隔 %1 无效，沿用上一行的间隔</source>
-        <translation>, the interval %1 is not valid and the previous line's interval is kept</translation>
+        <translation>, the interval %1 is not valid and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>第 %1 行不会照所写的播放：%2</source>
@@ -829,6 +872,10 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>正在读入动作序列：%1%</source>
         <translation>Loading the sequence: %1%</translation>
     </message>
+    <message>
+        <source> · 速度 ×%1</source>
+        <translation> · speed ×%1</translation>
+    </message>
 </context>
 <context>
     <name>VirtualBoards</name>
@@ -843,13 +890,13 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>发送：无（此行不足 10 个字符）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the line is shorter than 10 characters)
-Interval: the previous line's</translation>
+Interval: the previous line&apos;s</translation>
     </message>
     <message>
         <source>发送：无（第 5 到 9 个字符读出的间隔超出范围）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the interval in characters 5 to 9 is out of range)
-Interval: the previous line's</translation>
+Interval: the previous line&apos;s</translation>
     </message>
     <message>
         <source>发送：无字节</source>
@@ -875,7 +922,7 @@ Interval: 0, playback stops after this line</translation>
         <source>
 间隔：%1 无效，沿用上一行的间隔</source>
         <translation>
-Interval: %1 is not valid, the previous line's is kept</translation>
+Interval: %1 is not valid, the previous line&apos;s is kept</translation>
     </message>
 </context>
 <context>

@@ -28,6 +28,8 @@
 #include "screenfit.h"
 #include "startvalues.h"
 #include "statusline.h"
+#include "motionsettings.h"
+#include "core/glidepose.h"
 #include "terminationsignals.h"
 
 #include <QCloseEvent>
@@ -270,17 +272,21 @@ void MainWindow::buildMenus()
         connect(action, &QAction::triggered, entry.button, &QPushButton::clicked);
     }
 
-    QMenu *settings = menuBar()->addMenu(tr("设置(&S)"));
-    settings->setObjectName(QStringLiteral("settingsMenu"));
-    connect(settings->addAction(tr("通道设置…")), &QAction::triggered, this, &MainWindow::openChannelSetup);
-
     QMenu *playback = menuBar()->addMenu(tr("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
-    new PlaybackActions(*m_playback, *m_editor, *playback);
+    auto *playbackActions = new PlaybackActions(*m_playback, *m_editor, *playback);
+    connect(playbackActions->home(), &QAction::triggered, this, &MainWindow::glideHome);
+    QMenu *settings = menuBar()->addMenu(tr("设置(&S)"));
+    settings->setObjectName(QStringLiteral("settingsMenu"));
+    QAction *channelSetup = settings->addAction(tr("通道设置…"));
+    channelSetup->setObjectName(QStringLiteral("channelSetupAction"));
+    connect(channelSetup, &QAction::triggered, this, &MainWindow::openChannelSetup);
+    new MotionSettings(*m_playback, *settings, *this);
     new LanguageMenu(*menuBar(), translations::installed(), m_notifier, this);
 
     m_statusLine = new StatusLine(*m_port, *m_playback, this);
     setStatusBar(m_statusLine);
+    m_statusLine->addEmergencyStop(*playbackActions->emergencyStop());
     connect(m_connection.get(), &Connection::stateChanged, m_statusLine, &StatusLine::showConnection);
     connect(m_connection.get(), &Connection::connectFailed, m_statusLine, &StatusLine::showConnectFailure);
     connect(m_playback.get(), &Playback::statusChanged, m_statusLine, &StatusLine::showPlayback);
@@ -407,8 +413,15 @@ void MainWindow::startUp()
 
 void MainWindow::sendMove(int channel)
 {
-    m_writer->write(sequenceline::moveCommand({channel, m_channels->pulse(channel)}, m_speed->text()),
-                    PortWriter::WhenClosed::Silent);
+    m_writer->writeMove(channel, sequenceline::moveCommand({channel, m_channels->pulse(channel)}, m_speed->text()));
+}
+
+void MainWindow::glideHome()
+{
+    glidepose::Pose home;
+    for (const sequenceline::Channel &ticked : m_channels->tickedChannels())
+        home[ticked.index] = m_profile.channels().channel(ticked.index).homePulse;
+    m_playback->glideTo(home);
 }
 
 void MainWindow::send()

@@ -106,6 +106,8 @@ private:
     void wire();
     void startUp();
 
+    // 回到初始姿态: every ticked channel glides to its home pulse.
+    void glideHome();
     void sendMove(int channel);
     void send();
     void openPortSettings();

@@ -6,6 +6,7 @@
 #include "sequence/sequenceeditor.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 
 PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMenu &menu)
@@ -25,11 +26,27 @@ PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMe
     menu.addSeparator();
     m_loop = add(tr("循环播放"), {}, "loopAction");
     m_loop->setCheckable(true);
+    menu.addSeparator();
+    m_home = add(tr("回到初始姿态"), QKeySequence(Qt::CTRL | Qt::Key_H), "homeAction");
+    QMenu *speeds = menu.addMenu(tr("播放速度"));
+    speeds->menuAction()->setObjectName(QStringLiteral("playbackSpeedAction"));
+    auto *speedGroup = new QActionGroup(speeds);
+    for (const double factor : {0.25, 0.5, 1.0, 2.0}) {
+        QAction *speed = speeds->addAction(tr("×%1").arg(factor));
+        speed->setCheckable(true);
+        speed->setChecked(factor == 1.0);
+        speed->setActionGroup(speedGroup);
+        connect(speed, &QAction::triggered, &playback, [&playback, factor] { playback.setSpeed(factor); });
+    }
+    menu.addSeparator();
+    m_emergencyStop = add(tr("急停"), QKeySequence(Qt::CTRL | Qt::Key_Period), "emergencyStopAction");
+    m_emergencyStop->setShortcutContext(Qt::ApplicationShortcut);
 
     connect(m_run, &QAction::triggered, &playback, &Playback::run);
     connect(m_runFromCaret, &QAction::triggered, &playback,
             [&playback, &editor] { playback.runFrom(GetCaretPosition(editor).line); });
-    connect(m_stop, &QAction::triggered, &playback, &Playback::stop);
+    connect(m_stop, &QAction::triggered, &playback, &Playback::stopAndDiscard);
+    connect(m_emergencyStop, &QAction::triggered, &playback, &Playback::stopAndDiscard);
     connect(m_pause, &QAction::triggered, &playback, [&playback] {
         if (playback.state() == Playback::State::Paused)
             playback.resume();

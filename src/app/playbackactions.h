@@ -9,8 +9,10 @@ class QMenu;
 class SequenceEditor;
 
 // The 播放 (playback) menu: run, run from the caret's line, stop, pause and
-// resume, step, loop. Each action calls Playback; Run is the same call as the
-// Run button. Actions are enabled only where they do something.
+// resume, step, loop, and the emergency stop. Each action calls Playback; Run
+// is the same call as the Run button. Actions are enabled only where they do
+// something; the emergency stop always is, and works from any window of the
+// program.
 class PlaybackActions final : public QObject
 {
     Q_OBJECT
@@ -20,6 +22,8 @@ public:
 
     QAction *run() const { return m_run; }
     QAction *stop() const { return m_stop; }
+    QAction *emergencyStop() const { return m_emergencyStop; }
+    QAction *home() const { return m_home; }
 
 private:
     void follow();
@@ -31,4 +35,6 @@ private:
     QAction *m_pause;
     QAction *m_step;
     QAction *m_loop;
+    QAction *m_emergencyStop;
+    QAction *m_home;
 };

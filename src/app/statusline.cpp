@@ -9,6 +9,7 @@
 #include "sequence/sequenceeditor.h"
 
 #include <QLabel>
+#include <QToolButton>
 #include <QTimer>
 
 namespace {
@@ -193,11 +194,12 @@ QString StatusLine::playbackText() const
     const QString loops = m_playback.isLooping() && m_playback.loopsCompleted() > 0
                               ? StatusLine::tr(" · 循环第 %1 遍").arg(m_playback.loopsCompleted() + 1)
                               : QString();
+    const QString speed = m_playback.speed() != 1.0 ? StatusLine::tr(" · 速度 ×%1").arg(m_playback.speed()) : QString();
     switch (m_playback.state()) {
     case Playback::State::Running:
-        return StatusLine::tr("播放中 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops;
+        return StatusLine::tr("播放中 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops + speed;
     case Playback::State::Paused:
-        return StatusLine::tr("已暂停 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops;
+        return StatusLine::tr("已暂停 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops + speed;
     case Playback::State::Stopped:
         break;
     }
@@ -242,4 +244,14 @@ void StatusLine::addClamps(int count, const QString &last)
 QString StatusLine::clampText() const
 {
     return m_clampCount ? tr("已限位 %1 处").arg(m_clampCount) : QString();
+}
+
+void StatusLine::addEmergencyStop(QAction &action)
+{
+    auto *button = new QToolButton(this);
+    button->setObjectName(QStringLiteral("emergencyStopButton"));
+    button->setDefaultAction(&action);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setMinimumSize(button->sizeHint().expandedTo(QSize(75, 23)));
+    addPermanentWidget(button);
 }

@@ -43,6 +43,8 @@ public:
     // `waiting` while an action (Run, Save) waits for the rest. A `total` of 0
     // ends the note.
     void showLoading(qsizetype loaded, qsizetype total, bool waiting);
+    // A button for `action` at the line's right end, always in reach.
+    void addEmergencyStop(QAction &action);
 
     // The texts, for the labels and for tests.
     QString connectionText() const;

@@ -12,7 +12,11 @@ bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::fu
 {
     if (whenClosed == WhenClosed::Silent && !m_port.portOpen())
         return false;
-    const SerialResult result = m_port.output(m_filter ? m_filter(text) : text);
+    return handled(m_port.output(m_filter ? m_filter(text) : text), beforeReport);
+}
+
+bool PortWriter::handled(const SerialResult &result, const std::function<void()> &beforeReport) const
+{
     if (result.ok())
         return true;
     if (result.code() == SerialResult::PortNotOpen) {
@@ -21,4 +25,16 @@ bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::fu
         m_notifier.show(m_parent, messages::portNotOpen());
     }
     return false;
+}
+
+bool PortWriter::writeMove(int channel, const QString &text) const
+{
+    if (!m_port.portOpen())
+        return false;
+    return handled(m_port.outputMove(channel, m_filter ? m_filter(text) : text), {});
+}
+
+void PortWriter::discardUnsent() const
+{
+    m_port.discardUnsent();
 }

@@ -8,6 +8,7 @@
 class Notifier;
 class QWidget;
 class SerialPort;
+class SerialResult;
 
 // The one rule for writing to the port. The text goes out in one write; on
 // failure the caller skips the rest of its work, and nothing already done is
@@ -29,6 +30,11 @@ public:
     // True when written. `beforeReport` runs before "端口未打开" is shown, so a
     // caller can stop what must not run while the box is open.
     bool write(const QString &text, WhenClosed whenClosed, const std::function<void()> &beforeReport = {}) const;
+    // A live move of `channel` (Silent when closed): while the line is behind,
+    // a newer move of the channel replaces the one still waiting.
+    bool writeMove(int channel, const QString &text) const;
+    // Drops every command not yet on the wire.
+    void discardUnsent() const;
 
     // What every text passes through before it goes out (the channels' limits).
     using Filter = std::function<QString(const QString &)>;
@@ -36,6 +42,9 @@ public:
 
 private:
     Filter m_filter;
+    // The rule above, for the port's answer.
+    bool handled(const SerialResult &result, const std::function<void()> &beforeReport) const;
+
     SerialPort &m_port;
     Notifier &m_notifier;
     QWidget *m_parent;

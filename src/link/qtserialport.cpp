@@ -2,10 +2,14 @@
 #include "qtserialport.h"
 
 #include "core/portnames.h"
+#include "driverqueue.h"
 
 #include <QDeadlineTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 
 namespace {
 
@@ -56,6 +60,12 @@ settingsstring::LineSettings lineSettings(const QString &settings)
 
 constexpr int drainMs = 3000;
 
+qint64 nowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 } // namespace
 
 QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
@@ -66,6 +76,14 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
     connect(&m_port, &QSerialPort::readyRead, this, [this] { m_port.readAll(); });
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
     connect(&m_port, &QSerialPort::bytesWritten, this, &QtSerialPort::onBytesWritten);
+    m_pumpTimer.setSingleShot(true);
+    m_pumpTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pumpTimer, &QTimer::timeout, this, [this] { pump(); });
+    const auto followRate = [this] {
+        m_pacer.setBytesPerSecond(settingsstring::bytesPerSecond(lineSettings(this->settings())));
+    };
+    followRate();
+    connect(this, &SerialPort::settingsChanged, this, followRate);
 }
 
 bool QtSerialPort::portOpen() const
@@ -108,7 +126,8 @@ SerialResult QtSerialPort::setPortOpen(bool open)
         m_port.close();
         return SerialResult::failure(SerialResult::SettingsRefused, reason);
     }
-    m_refusing = false;
+    m_pacer = {};
+    m_pacer.setBytesPerSecond(settingsstring::bytesPerSecond(lineSettings(settings())));
     return {};
 }
 
@@ -128,27 +147,49 @@ SerialResult QtSerialPort::applySettings(const QString &settings)
 SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
 {
     const qint64 queued = m_port.bytesToWrite();
-    // The episode of refusing ends once the queue is back to half the bound,
-    // whether the line said so (bytesWritten) or not yet.
-    if (m_refusing && queued <= queueLimit() / 2)
-        m_refusing = false;
-    if (queued + bytes.size() > queueLimit()) {
-        if (!m_refusing) {
-            m_refusing = true;
-            Q_EMIT notice({PortNotice::Kind::Backlog, bytes.size(), queueLimit(), queueSeconds});
-        }
-        return SerialResult::failure(SerialResult::QueueFull);
-    }
     if (m_port.write(bytes) != bytes.size())
         return SerialResult::failure(SerialResult::WriteFailed, m_port.errorString());
+    m_pacer.handedOver(bytes.size(), nowUs());
     // With nothing queued, hand the bytes to the driver now rather than when the
-    // event loop next runs; flush() does not block. Behind a queue they go out
-    // as the line makes room.
+    // event loop next runs; flush() does not block.
     if (queued == 0)
         m_port.flush();
     if (!m_port.isOpen())
         return SerialResult::failure(SerialResult::WriteFailed);
     return {};
+}
+
+qint64 QtSerialPort::deviceBacklog() const
+{
+    const qint64 counted = m_port.bytesToWrite() + driverqueue::unsentBytes(qintptr(m_port.handle())).value_or(0);
+    return std::max(counted, m_pacer.backlog(nowUs()));
+}
+
+qint64 QtSerialPort::deviceHoldBytes() const
+{
+    return std::max<qint64>(1, qint64(SerialPort::deviceSeconds * m_pacer.bytesPerSecond()));
+}
+
+bool QtSerialPort::deviceHasRoom() const
+{
+    return deviceBacklog() < deviceHoldBytes();
+}
+
+void QtSerialPort::pumpLater()
+{
+    if (m_pumpTimer.isActive() || !m_port.isOpen())
+        return;
+    const double excess = double(deviceBacklog() - deviceHoldBytes() + 1);
+    const int ms = int(std::ceil(std::max(excess, 0.0) * 1000.0 / m_pacer.bytesPerSecond()));
+    m_pumpTimer.start(std::max(ms, 1));
+}
+
+qint64 QtSerialPort::discardDeviceOutput()
+{
+    m_pumpTimer.stop();
+    const qint64 unsent = m_port.bytesToWrite();
+    m_port.clear(QSerialPort::Output);
+    return unsent;
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
@@ -157,21 +198,21 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     const int systemError = errno;
     if (!m_port.isOpen())
         return;
-    if (error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
-        if (portnames::onlyBufferFull(systemError)) {
-            // A slow line: the bytes stay queued and go out when it makes room.
-            m_port.clearError();
-            return;
-        }
-    } else if (error != QSerialPort::ResourceError) {
+    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError && error != QSerialPort::ResourceError)
+        return;
+    // A slow line, or one held still (Qt words a write that would block on a
+    // stopped terminal as a resource error): the bytes stay queued and go out
+    // when it makes room.
+    if (portnames::onlyBufferFull(systemError)) {
+        m_port.clearError();
         return;
     }
     // The device or the far end is gone. Close at once: Qt repeats the error in
     // a tight loop otherwise.
     const qint64 unsent = m_port.bytesToWrite();
+    m_pumpTimer.stop();
     m_port.close();
     m_port.clearError();
-    m_refusing = false;
     portClosed(unsent);
     Q_EMIT lost();
 }
@@ -179,12 +220,13 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
 void QtSerialPort::onBytesWritten(qint64 bytes)
 {
     reportWritten(bytes);
-    if (m_refusing && m_port.bytesToWrite() <= queueLimit() / 2)
-        m_refusing = false;
+    pump();
 }
 
 qint64 QtSerialPort::drainAndClose()
 {
+    m_pumpTimer.stop();
+    handOverAll();
     const QDeadlineTimer deadline(drainMs);
     while (m_port.isOpen() && m_port.bytesToWrite() > 0 && !deadline.hasExpired())
         m_port.waitForBytesWritten(int(deadline.remainingTime()));
@@ -198,7 +240,6 @@ qint64 QtSerialPort::drainAndClose()
         m_port.clear(QSerialPort::Output);
     m_port.close();
     m_port.clearError();
-    m_refusing = false;
     portClosed(unsent);
     return unsent;
 }

@@ -5,6 +5,7 @@
 #include "core/settingsstring.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -12,6 +13,12 @@ qint64 queueLimitFor(const settingsstring::LineSettings &line)
 {
     return std::max(SerialPort::smallestQueueLimit,
                     qint64(SerialPort::queueSeconds * settingsstring::bytesPerSecond(line)));
+}
+
+qint64 steadyNowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 } // namespace
@@ -47,21 +54,105 @@ SerialResult SerialPort::output(const QString &text)
     if (!portOpen())
         return SerialResult::failure(SerialResult::PortNotOpen);
     const QByteArray bytes = textcodec::encodeForWire(text);
+    if (const SerialResult refused = refuseBeyondQueue(bytes); !refused.ok())
+        return refused;
+    if (m_queue.empty() && deviceHasRoom())
+        return handOver({text, bytes, std::nullopt});
+    m_queue.pushOrdered(text, bytes);
+    pumpLater();
+    return {};
+}
+
+SerialResult SerialPort::outputMove(int channel, const QString &text)
+{
+    if (!portOpen())
+        return SerialResult::failure(SerialResult::PortNotOpen);
+    const QByteArray bytes = textcodec::encodeForWire(text);
     if (bytes.size() > m_queueLimit) {
         Q_EMIT notice({PortNotice::Kind::CommandTooLong, bytes.size(), m_queueLimit, queueSeconds});
         return SerialResult::failure(SerialResult::QueueFull);
     }
+    if (m_queue.empty() && deviceHasRoom())
+        return handOver({text, bytes, channel});
+    m_queue.pushLive(channel, text, bytes);
+    pumpLater();
+    return {};
+}
+
+SerialResult SerialPort::refuseBeyondQueue(const QByteArray &bytes)
+{
+    if (bytes.size() > m_queueLimit) {
+        Q_EMIT notice({PortNotice::Kind::CommandTooLong, bytes.size(), m_queueLimit, queueSeconds});
+        return SerialResult::failure(SerialResult::QueueFull);
+    }
+    // The episode of refusing ends once the queue is back to half the bound.
+    if (m_refusing && queuedBytes() <= m_queueLimit / 2)
+        m_refusing = false;
+    if (queuedBytes() + bytes.size() > m_queueLimit) {
+        if (!m_refusing) {
+            m_refusing = true;
+            Q_EMIT notice({PortNotice::Kind::Backlog, bytes.size(), m_queueLimit, queueSeconds});
+        }
+        return SerialResult::failure(SerialResult::QueueFull);
+    }
+    return {};
+}
+
+SerialResult SerialPort::handOver(const MoveQueue::Command &command)
+{
+    const QByteArray &bytes = command.bytes;
     // Known before the write: the implementation may report bytes written
     // from inside it.
     const qint64 end = m_traffic.accepted + bytes.size();
     m_commandEnds.push_back(end);
     m_traffic.accepted = end;
     const SerialResult written = writeBytes(bytes);
-    if (!written.ok() && !m_commandEnds.empty() && m_commandEnds.back() == end) {
-        m_commandEnds.pop_back();
-        m_traffic.accepted -= bytes.size();
+    if (!written.ok()) {
+        if (!m_commandEnds.empty() && m_commandEnds.back() == end) {
+            m_commandEnds.pop_back();
+            m_traffic.accepted -= bytes.size();
+        }
+        return written;
     }
+    Q_EMIT commandSent(command.text, steadyNowUs());
     return written;
+}
+
+void SerialPort::pump()
+{
+    while (!m_queue.empty() && portOpen() && deviceHasRoom()) {
+        if (const SerialResult written = handOver(m_queue.takeFront()); !written.ok())
+            return dropAfterFailedWrite(written);
+    }
+    if (!m_queue.empty() && portOpen())
+        pumpLater();
+}
+
+void SerialPort::handOverAll()
+{
+    while (!m_queue.empty() && portOpen()) {
+        if (const SerialResult written = handOver(m_queue.takeFront()); !written.ok())
+            return dropAfterFailedWrite(written);
+    }
+}
+
+void SerialPort::dropAfterFailedWrite(const SerialResult &failure)
+{
+    // The command that failed and everything behind it; a lost device says so
+    // itself, through lost().
+    const qint64 dropped = m_queue.clear();
+    if (!portOpen())
+        return;
+    PortNotice told{PortNotice::Kind::WriteFailed, dropped, m_queueLimit, queueSeconds};
+    told.reason = failure.reason();
+    Q_EMIT notice(told);
+}
+
+void SerialPort::discardUnsent()
+{
+    m_queue.clear();
+    if (portOpen())
+        unsentDiscarded(discardDeviceOutput());
 }
 
 void SerialPort::resetTraffic()
@@ -81,6 +172,13 @@ void SerialPort::reportWritten(qint64 bytes)
 }
 
 void SerialPort::portClosed(qint64 unsent)
+{
+    m_queue.clear();
+    m_refusing = false;
+    unsentDiscarded(unsent);
+}
+
+void SerialPort::unsentDiscarded(qint64 unsent)
 {
     // The driver took everything but `unsent`, whether or not it has said so yet.
     if (const qint64 taken = m_traffic.accepted - m_dropped - unsent - m_traffic.bytes; taken > 0)
@@ -104,6 +202,10 @@ QString PortNotice::describe() const
                               "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。")
             .arg(figure(seconds))
             .arg(queueLimit);
+    case Kind::WriteFailed:
+        return SerialPort::tr("等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2")
+            .arg(bytes)
+            .arg(reason);
     case Kind::DiscardedOnClose:
         break;
     }

@@ -7,6 +7,7 @@
 #include <deque>
 
 #include "core/settingsstring.h"
+#include "movequeue.h"
 
 // Result of an operation on the serial port. Codes 8005 and 8018 are the two
 // that the program reacts to; every other failure has a code of its own so that
@@ -49,12 +50,14 @@ struct PortNotice {
         CommandTooLong,   // one command larger than the queue: refused whole
         Backlog,          // the queue is full: commands are refused until it drains
         DiscardedOnClose, // bytes still queued at closing were dropped
+        WriteFailed,      // waiting commands could not be written and were dropped
     };
     Kind kind = Kind::Backlog;
     qint64 bytes = 0;         // the command's size, or the bytes dropped
     qint64 queueLimit = 0;    // the bound of the queue, in bytes
     double seconds = 0;       // sending time of the bound (or of the bytes dropped)
     double waitedSeconds = 0; // DiscardedOnClose: how long closing waited
+    QString reason = {};      // WriteFailed: the system's words
 
     // In the operator's language.
     QString describe() const;
@@ -91,15 +94,29 @@ public:
     // true opens port commPort() with settings(); false closes it.
     [[nodiscard]] virtual SerialResult setPortOpen(bool open) = 0;
 
-    // Hands the text to the port in one write and returns without waiting. A
-    // text that the line cannot take yet waits in the port's queue, in order;
-    // when that queue is full, or the text alone is longer than queueLimit(),
-    // the text is refused whole with QueueFull.
+    // Hands an ordered command to the port and returns without waiting: a line
+    // of playback, Send, a single step. It goes out whole and in order, never
+    // merged. The program keeps what the line cannot take yet in its own queue
+    // (see MoveQueue) and hands the device only what it sends within about
+    // deviceSeconds; when that queue is full, or the text alone is longer than
+    // queueLimit(), the text is refused whole with QueueFull. With nothing
+    // waiting, the write happens before this returns.
     [[nodiscard]] SerialResult output(const QString &text);
+    // A live move of `channel`: where it should be now. While the line is
+    // behind, a newer live move of the channel replaces the waiting one, so at
+    // most one per channel waits; it is never refused for a backlog.
+    [[nodiscard]] SerialResult outputMove(int channel, const QString &text);
+    // Drops every command not yet on the wire: the program's queue and what
+    // the device's driver still holds. Within the call.
+    void discardUnsent();
+
+    // What the device may hold at most, in wire time, before the next
+    // command is handed over (a command longer than that goes alone).
+    static constexpr double deviceSeconds = 0.010;
 
     // What has reached the device since resetTraffic(): its bytes and the
-    // commands whose last byte has; and the bytes output() accepted, which
-    // include those still queued or discarded at a close.
+    // commands whose last byte has; and the bytes handed to the device, which
+    // include those it still holds or discarded at a close or a stop.
     struct Traffic {
         qint64 bytes = 0;
         qint64 commands = 0;
@@ -107,8 +124,9 @@ public:
     };
     const Traffic &traffic() const { return m_traffic; }
     void resetTraffic();
-    // Bytes accepted but still waiting for the line.
-    virtual qint64 queuedBytes() const { return 0; }
+    // Bytes accepted but not yet taken by the driver: the program's queue and
+    // what the port object itself holds.
+    qint64 queuedBytes() const { return m_queue.bytes() + heldBytes(); }
 
 Q_SIGNALS:
     // The open port has gone (device unplugged, far end closed). The port has
@@ -125,11 +143,31 @@ Q_SIGNALS:
     // A new settings string is in force (see setSettings).
     void settingsChanged(const QString &settings);
 
+    // `command` was handed to the device, at `steadyUs` microseconds on the
+    // steady clock (std::chrono::steady_clock).
+    void commandSent(const QString &command, qint64 steadyUs);
+
 protected:
     // The settings have been checked; an implementation applies them to an open
     // port, or refuses them with a reason.
     virtual SerialResult applySettings(const QString &settings) = 0;
     virtual SerialResult writeBytes(const QByteArray &bytes) = 0;
+    // Bytes handed over that the port object holds before its driver: none
+    // for a port that writes straight through.
+    virtual qint64 heldBytes() const { return 0; }
+    // Whether the device can take the next command now; when not, the
+    // implementation calls pump() once it may (pumpLater()).
+    virtual bool deviceHasRoom() const { return true; }
+    virtual void pumpLater() { }
+    // Drops what the device holds for the line; returns the bytes the port
+    // object itself dropped.
+    virtual qint64 discardDeviceOutput() { return 0; }
+
+    // Hands waiting commands to the device while it has room.
+    void pump();
+    // Hands every waiting command over at once, room or not: before a close
+    // that drains.
+    void handOverAll();
 
     // An implementation reports the bytes that have reached the device, in the
     // order written, and, when the port has closed (by itself or not), how
@@ -138,6 +176,13 @@ protected:
     void portClosed(qint64 unsent);
 
 private:
+    SerialResult handOver(const MoveQueue::Command &command);
+    SerialResult refuseBeyondQueue(const QByteArray &bytes);
+    void dropAfterFailedWrite(const SerialResult &failure);
+    void unsentDiscarded(qint64 unsent);
+
+    MoveQueue m_queue;
+    bool m_refusing = false; // an episode of refusing for a backlog is on
     Traffic m_traffic;
     // Where each accepted command not yet wholly written ends, counted in
     // accepted bytes.

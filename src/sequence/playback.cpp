@@ -4,7 +4,10 @@
 #include "core/sequencedocument.h"
 #include "link/portwriter.h"
 #include "playbackclock.h"
+#include "core/glidepose.h"
 #include "core/sequenceline.h"
+
+#include <cmath>
 
 namespace {
 
@@ -38,15 +41,56 @@ void Playback::run()
 void Playback::runFrom(qsizetype line)
 {
     m_document.completePending();
+    if (m_glideMs > 0)
+        if (const glidepose::Pose pose = glidepose::before(m_document, line); !pose.empty())
+            return glideThenRunFrom(glidepose::command(pose, scaled(m_glideMs)), scaled(m_glideMs), line);
+    start(line, firstTickDelay);
+}
+
+void Playback::glideThenRunFrom(const QString &command, int glideMs, qsizetype line)
+{
+    // Nothing of a run in progress may go out while the glide does.
+    m_timer.stop();
+    const bool written = m_writer.write(command, PortWriter::WhenClosed::Report, [this] {
+        if (m_state != State::Stopped)
+            halt(Ending::PortNotOpen);
+    });
+    if (!written) {
+        if (m_state != State::Stopped)
+            halt(Ending::Stopped);
+        return;
+    }
+    start(line, glideMs);
+}
+
+bool Playback::glideTo(const glidepose::Pose &pose)
+{
+    stop();
+    return !pose.empty() && m_writer.write(glidepose::command(pose, scaled(m_glideMs)), PortWriter::WhenClosed::Report);
+}
+
+void Playback::setSpeed(double factor)
+{
+    if (factor > 0)
+        m_speed = factor;
+}
+
+int Playback::scaled(int ms) const
+{
+    return int(std::lround(ms / m_speed));
+}
+
+void Playback::start(qsizetype line, int firstWaitMs)
+{
     m_playLine = qMax<qsizetype>(line, 0);
     m_period = firstTickDelay;
-    m_dueNs = m_clock.nowNs();
+    m_dueNs = m_clock.nowNs() + firstWaitMs * nsPerMs;
     m_state = State::Running;
     m_ending = Ending::None;
     m_loops = 0;
     m_lastPlayed = -1;
     Q_EMIT started(m_playLine);
-    scheduleNext();
+    startTimerForDue();
     Q_EMIT statusChanged();
 }
 
@@ -54,6 +98,12 @@ void Playback::stop()
 {
     if (m_state != State::Stopped)
         halt(Ending::Stopped);
+}
+
+void Playback::stopAndDiscard()
+{
+    stop();
+    m_writer.discardUnsent();
 }
 
 void Playback::stopForLostDevice()
@@ -182,7 +232,7 @@ void Playback::halt(Ending ending)
 
 void Playback::scheduleNext()
 {
-    const qint64 period = m_period * nsPerMs;
+    const qint64 period = qint64(std::llround(double(m_period) * double(nsPerMs) / m_speed));
     const qint64 now = m_clock.nowNs();
     // A line that left more than a whole interval late starts the count
     // afresh: the next one keeps its interval after it instead of following

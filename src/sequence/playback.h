@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <map>
 #include <optional>
 
 class PlaybackClock;
@@ -41,10 +42,31 @@ public:
 
     // Starts at the first line; restarts when already playing.
     void run();
-    // Like run(), starting at `line` (zero-based).
+    // Like run(), starting at `line` (zero-based). When gliding is on and the
+    // lines before `line` moved any channel, first one glide command takes
+    // those channels to where those lines leave them, and the first line
+    // follows once the glide has had its time.
     void runFrom(qsizetype line);
-    // Stops at once: no pending tick, nothing more is sent.
+    // Stops, then glides every channel of `pose` there in the glide's time
+    // (straight there when gliding is off). True when sent.
+    bool glideTo(const std::map<int, int> &pose);
+
+    // The time of a glide, in ms at ×1; 0 (as constructed) turns gliding off.
+    static constexpr int defaultGlideMs = 1500;
+    void setGlideMs(int ms) { m_glideMs = qMax(ms, 0); }
+    int glideMs() const { return m_glideMs; }
+    // Every interval and glide is divided by `factor` at play time (×1: as the
+    // sequence says); the sequence itself is untouched.
+    void setSpeed(double factor);
+    double speed() const { return m_speed; }
+    // `ms` at the speed in force, in whole milliseconds.
+    int scaled(int ms) const;
+    // Stops at once: no pending tick, nothing more is sent. What is already
+    // queued for the line still goes out (the window's end).
     void stop();
+    // The operator's stop: stop(), and every command not yet on the wire is
+    // dropped, also when playback was already stopped.
+    void stopAndDiscard();
     // Stops because the port's device is gone.
     void stopForLostDevice();
     // Holds before the next line and resumes with the wait that was left.
@@ -84,6 +106,11 @@ Q_SIGNALS:
     void statusChanged();
 
 private:
+    // Sends `command` (a glide, CR included) as a line would, then plays on
+    // from `line` once `glideMs` have passed.
+    void glideThenRunFrom(const QString &command, int glideMs, qsizetype line);
+    // Starts the run at `line`; its first line goes out `firstWaitMs` later.
+    void start(qsizetype line, int firstWaitMs);
     void tick();
     void play(const QString &line);
     // Announces line `index` and writes its command; the interval it reads,
@@ -107,4 +134,6 @@ private:
     int m_period = 100;
     qsizetype m_playLine = 0;
     qsizetype m_lastPlayed = -1;
+    int m_glideMs = 0;
+    double m_speed = 1.0;
 };

@@ -199,9 +199,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         QVERIFY(!QFile::exists(h.profilePath()));
-        QAction *open = nullptr;
-        for (QAction *action : h.window().menuBar()->findChild<QMenu *>(QStringLiteral("settingsMenu"))->actions())
-            open = action;
+        auto *open = h.window().findChild<QAction *>(QStringLiteral("channelSetupAction"));
         QVERIFY(open);
         open->trigger();
         auto *dialog = h.window().findChild<ChannelSetupDialog *>(QStringLiteral("channelSetup"));

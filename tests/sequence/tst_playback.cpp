@@ -225,6 +225,62 @@ private Q_SLOTS:
         QCOMPARE(b.departures, (QList<Departure>{{two, 100}, {three, 200}}));
     }
 
+    void runFromGlidesFirst_data()
+    {
+        QTest::addColumn<int>("glideMs");
+        QTest::addColumn<qsizetype>("from");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<QList<Departure>>("departures");
+        const QByteArray four("#4P900S300#1P2000S300\r");
+        // Run from line 3 (the fourth): lines 0..2 set channels 1, 2, 3; the
+        // glide takes them there, then line 3 follows once the glide is over.
+        QTest::newRow("from line 3") << 1500 << qsizetype(3) << 1.0
+                                     << QList<Departure>{{"#1P1500#2P1500#3P1500T1500\r", 0}, {four, 1500}};
+        QTest::newRow("at half speed, a glide twice as long")
+            << 1500 << qsizetype(3) << 0.5 << QList<Departure>{{"#1P1500#2P1500#3P1500T3000\r", 0}, {four, 3000}};
+        QTest::newRow("gliding off") << 0 << qsizetype(3) << 1.0 << QList<Departure>{{four, 100}};
+        QTest::newRow("nothing moved before the first line")
+            << 1500 << qsizetype(0) << 1.0 << QList<Departure>{{one, 100}, {two, 200}};
+    }
+    void runFromGlidesFirst()
+    {
+        QFETCH(int, glideMs);
+        QFETCH(qsizetype, from);
+        QFETCH(double, speed);
+        QFETCH(QList<Departure>, departures);
+        Bench b(lines(100, 3) + QStringLiteral("Time100   #4P900S300#1P2000S300\r"));
+        b.playback.setGlideMs(glideMs);
+        b.playback.setSpeed(speed);
+        b.playback.runFrom(from);
+        b.note();
+        b.advance(longEnough);
+        QCOMPARE(b.departures.first(departures.size()), departures);
+    }
+
+    void speedScalesEveryGap_data()
+    {
+        QTest::addColumn<double>("speed");
+        QTest::newRow("x0.25") << 0.25;
+        QTest::newRow("x0.5") << 0.5;
+        QTest::newRow("x1") << 1.0;
+        QTest::newRow("x2") << 2.0;
+    }
+    void speedScalesEveryGap()
+    {
+        QFETCH(double, speed);
+        // Intervals of 100, 300 and 250 ms.
+        Bench b(QStringLiteral("Time100   #1P1500S300\rTime300   #2P1500S300\rTime250   #3P1500S300\r"));
+        b.playback.setSpeed(speed);
+        b.playback.run();
+        b.advance(longEnough);
+        QCOMPARE(b.departures.size(), 3);
+        // The first line as at x1; every gap after it scaled exactly.
+        QCOMPARE(b.departures[0].atMs, 100);
+        QCOMPARE(b.departures[1].atMs - b.departures[0].atMs, qint64(100 / speed));
+        QCOMPARE(b.departures[2].atMs - b.departures[1].atMs, qint64(300 / speed));
+        QCOMPARE(b.stoppedAtMs - b.departures[2].atMs, qint64(250 / speed));
+    }
+
     void runWhilePlayingRestarts()
     {
         Bench b(lines(100, 2));

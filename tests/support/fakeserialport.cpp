@@ -21,6 +21,13 @@ void FakeSerialPort::pullOut()
     Q_EMIT lost();
 }
 
+void FakeSerialPort::holdDevice(bool held)
+{
+    m_held = held;
+    if (!held)
+        pump();
+}
+
 SerialResult FakeSerialPort::applySettings(const QString &)
 {
     if (refuseSettings)

@@ -20,6 +20,9 @@ public:
 
     // Simulates the device vanishing while open.
     void pullOut();
+    // A held device takes nothing: what is sent waits in the port's queue;
+    // released, the queue goes out at once.
+    void holdDevice(bool held);
 
     QByteArrayList writes;
     QList<int> openedPorts;
@@ -30,7 +33,9 @@ public:
 protected:
     SerialResult applySettings(const QString &settings) override;
     SerialResult writeBytes(const QByteArray &bytes) override;
+    bool deviceHasRoom() const override { return !m_held; }
 
 private:
     bool m_open = false;
+    bool m_held = false;
 };

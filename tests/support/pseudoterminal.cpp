@@ -101,6 +101,11 @@ void PseudoTerminal::stopReader()
     m_reader.join();
 }
 
+void PseudoTerminal::setLineHeld(bool held)
+{
+    ::tcflow(m_slaveKeepAlive, held ? TCOOFF : TCOON);
+}
+
 termios PseudoTerminal::lineSettings() const
 {
     termios settings{};

@@ -44,6 +44,11 @@ public:
     // resumed, it goes on at its rate.
     void setReaderPaused(bool paused) { m_paused = paused; }
 
+    // A held line takes nothing at all from the device end (its writes fail
+    // with EAGAIN), like an adapter whose buffer is full; released, it goes on.
+    // Unlike a paused reader, nothing piles up in the terminal's own buffers.
+    void setLineHeld(bool held);
+
     // The line settings the device end currently has.
     termios lineSettings() const;
 
