@@ -51,6 +51,10 @@ public:
     // touched.
     void reset(int pulse);
 
+    // Ticks the column of each channel of `pose` and moves its slider there,
+    // through the same handlers as the operator's; the other columns stay.
+    void showPose(const QList<sequenceline::Channel> &pose);
+
 Q_SIGNALS:
     // The slider of `channel` has a new value (or was released after a drag).
     void channelMoved(int channel);

@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "channelpanel.h"
+#include "editmenu.h"
 #include "common/notifier.h"
 #include "core/numbers.h"
 #include "common/onelinebox.h"
@@ -26,6 +27,7 @@
 #include "startvalues.h"
 #include "statusline.h"
 #include "terminationsignals.h"
+#include "workspace/workspacewindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -124,6 +126,7 @@ MainWindow::~MainWindow()
     // before them; the widgets they leave refer to nothing of the window's.
     delete menuBar();
     delete m_statusLine;
+    delete m_workspace;
 }
 
 bool MainWindow::portIsOpen() const
@@ -242,6 +245,9 @@ void MainWindow::buildMenus()
     QMenu *file = menuBar()->addMenu(tr("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
     new SequenceFileMenu(*file, *m_editor, *m_store, m_notifier, m_chooseFile, this);
+    QMenu *edit = menuBar()->addMenu(tr("编辑(&E)"));
+    edit->setObjectName(QStringLiteral("editMenu"));
+    new EditMenu(*edit, *m_editor);
 
     QMenu *sequence = menuBar()->addMenu(tr("序列(&Q)"));
     sequence->setObjectName(QStringLiteral("sequenceMenu"));
@@ -262,10 +268,20 @@ void MainWindow::buildMenus()
         // The same path as the button's own click.
         connect(action, &QAction::triggered, entry.button, &QPushButton::clicked);
     }
+    QAction *loadPose = sequence->addAction(tr("载入姿态"));
+    loadPose->setObjectName(QStringLiteral("loadPoseAction"));
+    loadPose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(loadPose, &QAction::triggered, this, &MainWindow::loadPose);
 
     QMenu *playback = menuBar()->addMenu(tr("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
     new PlaybackActions(*m_playback, *m_editor, *playback);
+    QMenu *view = menuBar()->addMenu(tr("视图(&V)"));
+    view->setObjectName(QStringLiteral("viewMenu"));
+    QAction *workspace = view->addAction(tr("动作工作台"));
+    workspace->setObjectName(QStringLiteral("workspaceAction"));
+    workspace->setShortcut(QKeySequence(Qt::Key_F2));
+    connect(workspace, &QAction::triggered, this, &MainWindow::openWorkspace);
     new LanguageMenu(*menuBar(), translations::installed(), m_notifier, this);
 
     m_statusLine = new StatusLine(*m_port, *m_playback, this);
@@ -414,6 +430,24 @@ void MainWindow::openInput()
     bringToFront(*m_input);
 }
 
+void MainWindow::loadPose()
+{
+    const SequenceCommands::Pose pose = m_commands->pickPose();
+    if (!pose.loadable) {
+        m_statusLine->showPoseNotLoaded(pose.line, pose.reading);
+        return;
+    }
+    m_channels->showPose(pose.channels);
+    m_interval->setText(QString::number(*pose.interval));
+}
+
+void MainWindow::openWorkspace()
+{
+    if (!m_workspace)
+        m_workspace = new WorkspaceWindow({*m_editor, m_channelSetup, *m_commands, *m_playback, *m_port}, this);
+    bringToFront(*m_workspace);
+}
+
 QString MainWindow::makeSequenceLine() const
 {
     return sequenceline::build(m_intervalSlider->value(), m_channels->tickedChannels(), m_speed->text());
@@ -440,6 +474,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_portSettings->close();
     if (m_input)
         m_input->close();
+    if (m_workspace)
+        m_workspace->close();
     // Queued bytes get their short time to drain while the window can still
     // say what could not be sent.
     if (m_connection->portIsOpen())

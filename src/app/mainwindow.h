@@ -59,6 +59,7 @@ class SequenceStore;
 class SequenceStoreQuestions;
 class SerialPort;
 class TerminationSignals;
+class WorkspaceWindow;
 
 class MainWindow final : public QMainWindow
 {
@@ -105,6 +106,8 @@ private:
     void openPortSettings();
     void openInput();
     void exitWithoutSaving();
+    void loadPose();
+    void openWorkspace();
     QString makeSequenceLine() const;
 
     Notifier &m_notifier;
@@ -145,6 +148,7 @@ private:
     QTimer *m_playbackTimer = nullptr;
     QPointer<PortSettingsDialog> m_portSettings;
     QPointer<InputDialog> m_input;
+    QPointer<WorkspaceWindow> m_workspace;
 
     // Controllers, destroyed in reverse order: playback first, the port last.
     std::unique_ptr<Connection> m_connection;
