@@ -48,6 +48,29 @@
     </message>
 </context>
 <context>
+    <name>EditMenu</name>
+    <message>
+        <source>撤销</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>重做</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>复制行</source>
+        <translation>Duplicate line</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Move up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Move down</translation>
+    </message>
+</context>
+<context>
     <name>InputDialog</name>
     <message>
         <source>例如 Time1000  #5P1500S300</source>
@@ -188,6 +211,22 @@
         <source>手输指令最多 %1 个字符（串口在当前设置下能排队等待发送的量），多出的输入没有被接受。</source>
         <translation>A manual command takes at most %1 characters (what the serial port can queue for sending at its current settings); the extra input was not accepted.</translation>
     </message>
+    <message>
+        <source>编辑(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>载入姿态</source>
+        <translation>Load pose</translation>
+    </message>
+    <message>
+        <source>视图(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>动作工作台</source>
+        <translation>Motion workspace</translation>
+    </message>
 </context>
 <context>
     <name>Notifier</name>
@@ -282,6 +321,33 @@
 </source>
         <translation>The port settings were not applied; the previous settings remain in effect.
 </translation>
+    </message>
+</context>
+<context>
+    <name>PoseTableModel</name>
+    <message>
+        <source>行</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>间隔 (ms)</source>
+        <translation>Interval (ms)</translation>
+    </message>
+    <message>
+        <source>字节</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>线路</source>
+        <translation>Wire</translation>
+    </message>
+    <message>
+        <source>到位</source>
+        <translation>Arrival</translation>
+    </message>
+    <message>
+        <source>检查</source>
+        <translation>Check</translation>
     </message>
 </context>
 <context>
@@ -642,12 +708,31 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>，待发送 %1 字节</source>
         <translation>, %1 bytes waiting</translation>
     </message>
+    <message>
+        <source>第 %1 行不会照所写的播放，没有载入姿态：%2</source>
+        <translation>Line %1 will not play as written; no pose was loaded: %2</translation>
+    </message>
 </context>
 <context>
     <name>VirtualBoards</name>
     <message>
         <source>COM%1 (虚拟舵机板)</source>
         <translation>COM%1 (virtual servo board)</translation>
+    </message>
+</context>
+<context>
+    <name>WorkspaceWindow</name>
+    <message>
+        <source>动作工作台</source>
+        <translation>Motion workspace</translation>
+    </message>
+    <message>
+        <source>拉长间隔以到位</source>
+        <translation>Stretch intervals to arrive</translation>
+    </message>
+    <message>
+        <source>把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）</source>
+        <translation>Lengthens the interval of the selected lines to the least time in which the servos arrive (rounded up to 10 ms)</translation>
     </message>
 </context>
 <context>
@@ -708,6 +793,21 @@ Interval: %1 is not valid, the previous line's is kept</translation>
     <message>
         <source>--language 只接受 zh 或 en，而不是“%1”。</source>
         <translation>--language takes zh or en, not “%1”.</translation>
+    </message>
+</context>
+<context>
+    <name>poseline</name>
+    <message>
+        <source>不会按原样播放</source>
+        <translation>will not play as written</translation>
+    </message>
+    <message>
+        <source>线路来不及 需要 %1 ms，间隔 %2 ms</source>
+        <translation>wire too slow: needs %1 ms, interval %2 ms</translation>
+    </message>
+    <message>
+        <source>来不及到位 需要 %1 ms，间隔 %2 ms</source>
+        <translation>cannot arrive: needs %1 ms, interval %2 ms</translation>
     </message>
 </context>
 </TS>

@@ -20,6 +20,7 @@
 #include "sequence/sequencecommands.h"
 #include "sequence/sequenceeditor.h"
 #include "core/sequenceline.h"
+#include "core/settingsstring.h"
 #include "languagemenu.h"
 #include "sequencestoreui.h"
 #include "translations.h"
@@ -227,7 +228,8 @@ void MainWindow::buildSequenceGroups()
     m_editor = new SequenceEditor(m_sequence, library);
     m_editor->setObjectName(QStringLiteral("RichTextBox1"));
     m_editor->setFont(uilook::sequenceFont());
-    new LineHighlighter(*m_editor); // display only: marks lines that will not play as they read
+    // Display only: marks lines that will not play as they read or cannot keep their time.
+    m_highlighter = new LineHighlighter(*m_editor);
     uilook::place(*m_editor, 120, 300, 9855, 1890);
 
     QGroupBox *manual = makeFrame(tr("手输指令"), QStringLiteral("Frame5"), m_client);
@@ -367,6 +369,14 @@ void MainWindow::wire()
     };
     limitManualCommand();
     connect(m_port.get(), &SerialPort::settingsChanged, this, limitManualCommand);
+    // The times on the wire that the line marks and the workspace show.
+    const auto followLineRate = [this] {
+        const auto parsed = settingsstring::parse(m_port->settings());
+        if (const auto *line = std::get_if<settingsstring::LineSettings>(&parsed))
+            m_highlighter->timeline().setLine(settingsstring::bytesPerSecond(*line));
+    };
+    followLineRate();
+    connect(m_port.get(), &SerialPort::settingsChanged, this, followLineRate);
     connect(m_manualCommand, &QLineEdit::returnPressed, this, &MainWindow::send);
     connect(&m_sequence, &SequenceDocument::modificationChanged, this, &QWidget::setWindowModified);
 
@@ -444,7 +454,8 @@ void MainWindow::loadPose()
 void MainWindow::openWorkspace()
 {
     if (!m_workspace)
-        m_workspace = new WorkspaceWindow({*m_editor, m_channelSetup, *m_commands, *m_playback, *m_port}, this);
+        m_workspace =
+            new WorkspaceWindow({*m_editor, m_channelSetup, *m_commands, *m_playback, m_highlighter->timeline()}, this);
     bringToFront(*m_workspace);
 }
 

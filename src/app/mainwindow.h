@@ -43,6 +43,7 @@
 class ChannelPanel;
 class Connection;
 class InputDialog;
+class LineHighlighter;
 class Notifier;
 class Playback;
 class PortComboBox;
@@ -144,6 +145,7 @@ private:
     QLineEdit *m_interval = nullptr;
     QScrollBar *m_intervalSlider = nullptr;
     SequenceEditor *m_editor = nullptr;
+    LineHighlighter *m_highlighter = nullptr;
     QLineEdit *m_manualCommand = nullptr;
     QTimer *m_playbackTimer = nullptr;
     QPointer<PortSettingsDialog> m_portSettings;

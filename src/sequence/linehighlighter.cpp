@@ -24,17 +24,34 @@ QTextCharFormat markFormat()
     return mark;
 }
 
+QTextCharFormat lateFormat()
+{
+    QTextCharFormat mark;
+    mark.setUnderlineStyle(QTextCharFormat::DashUnderline);
+    mark.setUnderlineColor(QColor(230, 130, 0));
+    mark.setProperty(markProperty, true);
+    return mark;
+}
+
+bool keepsItsTime(const poseline::Figures &figures)
+{
+    return figures.problem != poseline::Figures::Problem::WireTooSlow
+           && figures.problem != poseline::Figures::Problem::CannotArrive;
+}
+
 bool sameRanges(const QList<QTextEdit::ExtraSelection> &a, const QList<QTextEdit::ExtraSelection> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
         return x.cursor.selectionStart() == y.cursor.selectionStart()
-               && x.cursor.selectionEnd() == y.cursor.selectionEnd();
+               && x.cursor.selectionEnd() == y.cursor.selectionEnd()
+               && x.format.underlineStyle() == y.format.underlineStyle();
     });
 }
 
 } // namespace
 
-LineHighlighter::LineHighlighter(SequenceEditor &editor) : QObject(&editor), m_editor(editor)
+LineHighlighter::LineHighlighter(SequenceEditor &editor)
+    : QObject(&editor), m_editor(editor), m_timeline(editor.sequence())
 {
     editor.viewport()->installEventFilter(this);
 }
@@ -42,6 +59,7 @@ LineHighlighter::LineHighlighter(SequenceEditor &editor) : QObject(&editor), m_e
 void LineHighlighter::markLinesInView()
 {
     static const QTextCharFormat mark = markFormat();
+    static const QTextCharFormat late = lateFormat();
     const QList<QTextEdit::ExtraSelection> current = m_editor.extraSelections();
     QList<QTextEdit::ExtraSelection> selections;
     for (const QTextEdit::ExtraSelection &other : current) {
@@ -53,21 +71,26 @@ void LineHighlighter::markLinesInView()
         QTextCursor line(block);
         if (m_editor.cursorRect(line).top() > bottom)
             break;
-        if (linecheck::playsAsWritten(block.text()))
+        const bool written = linecheck::playsAsWritten(block.text());
+        if (written && keepsItsTime(m_timeline.row(block.blockNumber()).figures))
             continue;
         line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        selections.append({line, mark});
+        selections.append({line, written ? late : mark});
     }
     // Setting them repaints; only a change is worth one.
     if (!sameRanges(selections, current))
         m_editor.setExtraSelections(selections);
 }
 
-QString LineHighlighter::toolTipFor(qsizetype line) const
+QString LineHighlighter::toolTipFor(qsizetype line)
 {
     const QTextBlock block = m_editor.document()->findBlockByNumber(int(line));
-    if (!block.isValid() || linecheck::playsAsWritten(block.text()))
+    if (!block.isValid())
         return {};
+    if (linecheck::playsAsWritten(block.text())) {
+        const poseline::Figures &figures = m_timeline.row(line).figures;
+        return keepsItsTime(figures) ? QString() : poseline::describe(figures);
+    }
     // The line exactly as playback fetches it.
     const std::optional<QString> played = GetLineText(m_editor, line);
     if (!played)

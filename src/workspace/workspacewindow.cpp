@@ -2,8 +2,6 @@
 #include "workspacewindow.h"
 
 #include "core/posetimeline.h"
-#include "core/settingsstring.h"
-#include "link/serialport.h"
 #include "posetablemodel.h"
 #include "sequence/editorlines.h"
 #include "sequence/playback.h"
@@ -27,7 +25,7 @@ constexpr qsizetype foldSlice = 8192;
 } // namespace
 
 WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_parts(parts), m_timeline(new PoseTimeline(parts.editor.sequence(), this))
+    : QWidget(parent, Qt::Window), m_parts(parts), m_timeline(&parts.timeline)
 {
     setObjectName(QStringLiteral("workspace"));
     setWindowTitle(tr("动作工作台"));
@@ -77,8 +75,6 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     connect(&parts.editor, &QPlainTextEdit::cursorPositionChanged, this, &WorkspaceWindow::showCaretLine);
     connect(&parts.playback, &Playback::linePlayed, m_timelineView, &TimelineView::setPlayhead);
     connect(&parts.playback, &Playback::stopped, m_timelineView, [this] { m_timelineView->setPlayhead(-1); });
-    connect(&parts.port, &SerialPort::settingsChanged, this, &WorkspaceWindow::followLineSettings);
-    followLineSettings();
 
     // The rest of the sequence is folded a slice at a time, after the first screen.
     m_fold = new QTimer(this);
@@ -100,13 +96,6 @@ void WorkspaceWindow::foldSome()
 {
     if (m_timeline->foldMore(foldSlice))
         m_fold->stop();
-}
-
-void WorkspaceWindow::followLineSettings()
-{
-    const auto parsed = settingsstring::parse(m_parts.port.settings());
-    if (const auto *line = std::get_if<settingsstring::LineSettings>(&parsed))
-        m_timeline->setLine(settingsstring::bytesPerSecond(*line));
 }
 
 void WorkspaceWindow::pickLine(qsizetype line)

@@ -13,7 +13,6 @@ class QTableView;
 class QTimer;
 class SequenceCommands;
 class SequenceEditor;
-class SerialPort;
 class TimelineView;
 
 // 动作工作台: the whole sequence as poses (the table), in time (the timeline),
@@ -30,7 +29,7 @@ public:
         const ChannelSetup &setup;
         SequenceCommands &commands;
         const Playback &playback;
-        const SerialPort &port; // its settings give the wire's rate
+        PoseTimeline &timeline; // the fold of the editor's document
     };
     // All parts outlive the window.
     explicit WorkspaceWindow(const Parts &parts, QWidget *parent = nullptr);
@@ -46,7 +45,6 @@ public:
     QAction &stretchToFit() { return *m_stretch; }
 
 private:
-    void followLineSettings();
     void showCaretLine();
     void pickLine(qsizetype line);
     void stretchSelected();

@@ -49,9 +49,8 @@ private Q_SLOTS:
         QVERIFY(workspace.isWindow());
         QTableView &table = workspace.table();
         QCOMPARE(table.objectName(), u"poseTable"_qs);
-        QTRY_COMPARE(captions(*table.model()),
-                     (QStringList{u"行"_qs, u"间隔 (ms)"_qs, u"#0"_qs, u"#5"_qs, u"字节"_qs, u"线路"_qs, u"到位"_qs,
-                                  u"检查"_qs}));
+        QTRY_COMPARE(captions(*table.model()), (QStringList{u"行"_qs, u"间隔 (ms)"_qs, u"#0"_qs, u"#5"_qs, u"字节"_qs,
+                                                            u"线路"_qs, u"到位"_qs, u"检查"_qs}));
         QCOMPARE(cell(table, 0, 2), u"1500"_qs); // from rest
         QCOMPARE(cell(table, 0, 3), u"2000"_qs);
         QCOMPARE(cell(table, 1, 3), u"2000"_qs); // held from the line before
