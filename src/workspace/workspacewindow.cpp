@@ -20,7 +20,7 @@
 namespace {
 
 // Lines folded in one turn of the event loop while the window is open.
-constexpr qsizetype foldSlice = 8192;
+constexpr qsizetype foldSlice = 1024;
 
 } // namespace
 
