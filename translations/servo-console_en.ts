@@ -201,6 +201,29 @@ The old file is unchanged.</translation>
     </message>
 </context>
 <context>
+    <name>EditMenu</name>
+    <message>
+        <source>撤销</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>重做</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>复制行</source>
+        <translation>Duplicate line</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Move up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Move down</translation>
+    </message>
+</context>
+<context>
     <name>InputDialog</name>
     <message>
         <source>例如 Time1000  #5P1500S300</source>
@@ -382,6 +405,22 @@ The old file is unchanged.</translation>
         <source>滑行到姿态的时间：</source>
         <translation>Time to glide into a pose:</translation>
     </message>
+    <message>
+        <source>编辑(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>载入姿态</source>
+        <translation>Load pose</translation>
+    </message>
+    <message>
+        <source>视图(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>动作工作台</source>
+        <translation>Motion workspace</translation>
+    </message>
 </context>
 <context>
     <name>Notifier</name>
@@ -492,6 +531,33 @@ The old file is unchanged.</translation>
 </source>
         <translation>The port settings were not applied; the previous settings remain in effect.
 </translation>
+    </message>
+</context>
+<context>
+    <name>PoseTableModel</name>
+    <message>
+        <source>行</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>间隔 (ms)</source>
+        <translation>Interval (ms)</translation>
+    </message>
+    <message>
+        <source>字节</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>线路</source>
+        <translation>Wire</translation>
+    </message>
+    <message>
+        <source>到位</source>
+        <translation>Arrival</translation>
+    </message>
+    <message>
+        <source>检查</source>
+        <translation>Check</translation>
     </message>
 </context>
 <context>
@@ -876,12 +942,31 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source> · 速度 ×%1</source>
         <translation> · speed ×%1</translation>
     </message>
+    <message>
+        <source>第 %1 行不会照所写的播放，没有载入姿态：%2</source>
+        <translation>Line %1 will not play as written; no pose was loaded: %2</translation>
+    </message>
 </context>
 <context>
     <name>VirtualBoards</name>
     <message>
         <source>COM%1 (虚拟舵机板)</source>
         <translation>COM%1 (virtual servo board)</translation>
+    </message>
+</context>
+<context>
+    <name>WorkspaceWindow</name>
+    <message>
+        <source>动作工作台</source>
+        <translation>Motion workspace</translation>
+    </message>
+    <message>
+        <source>拉长间隔以到位</source>
+        <translation>Stretch intervals to arrive</translation>
+    </message>
+    <message>
+        <source>把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）</source>
+        <translation>Lengthens the interval of the selected lines to the least time in which the servos arrive (rounded up to 10 ms)</translation>
     </message>
 </context>
 <context>
@@ -1087,6 +1172,21 @@ The program uses what it could read; the rest keeps its defaults. The file is no
     <message>
         <source>到达</source>
         <translation>Reach</translation>
+    </message>
+</context>
+<context>
+    <name>poseline</name>
+    <message>
+        <source>不会按原样播放</source>
+        <translation>will not play as written</translation>
+    </message>
+    <message>
+        <source>线路来不及 需要 %1 ms，间隔 %2 ms</source>
+        <translation>wire too slow: needs %1 ms, interval %2 ms</translation>
+    </message>
+    <message>
+        <source>来不及到位 需要 %1 ms，间隔 %2 ms</source>
+        <translation>cannot arrive: needs %1 ms, interval %2 ms</translation>
     </message>
 </context>
 </TS>

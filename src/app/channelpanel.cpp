@@ -202,6 +202,15 @@ void ChannelPanel::reset(int pulse)
     }
 }
 
+void ChannelPanel::showPose(const QList<sequenceline::Channel> &pose)
+{
+    for (const sequenceline::Channel &channel : pose) {
+        Column &column = m_columns[size_t(channel.index)];
+        column.checkBox->setChecked(true);
+        column.slider->setValue(channel.pulse);
+    }
+}
+
 void ChannelPanel::onSliderChanged(int channel)
 {
     Column &column = m_columns[channel];

@@ -55,6 +55,9 @@ public:
     // outside it moves to the nearest end, as any slider move) and every
     // control its channel's name.
     void followSetup();
+    // Ticks the column of each channel of `pose` and moves its slider there,
+    // through the same handlers as the operator's; the other columns stay.
+    void showPose(const QList<sequenceline::Channel> &pose);
 
 Q_SIGNALS:
     // The slider of `channel` has a new value (or was released after a drag).

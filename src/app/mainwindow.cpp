@@ -3,6 +3,7 @@
 
 #include "channelpanel.h"
 #include "channelsetupdialog.h"
+#include "editmenu.h"
 #include "common/notifier.h"
 #include "core/numbers.h"
 #include "common/onelinebox.h"
@@ -21,6 +22,7 @@
 #include "sequence/sequencecommands.h"
 #include "sequence/sequenceeditor.h"
 #include "core/sequenceline.h"
+#include "core/settingsstring.h"
 #include "languagemenu.h"
 #include "sequencestoreui.h"
 #include "translations.h"
@@ -31,6 +33,7 @@
 #include "motionsettings.h"
 #include "core/glidepose.h"
 #include "terminationsignals.h"
+#include "workspace/workspacewindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -132,6 +135,7 @@ MainWindow::~MainWindow()
     // before them; the widgets they leave refer to nothing of the window's.
     delete menuBar();
     delete m_statusLine;
+    delete m_workspace;
 }
 
 bool MainWindow::portIsOpen() const
@@ -232,8 +236,10 @@ void MainWindow::buildSequenceGroups()
     m_editor = new SequenceEditor(m_sequence, library);
     m_editor->setObjectName(QStringLiteral("RichTextBox1"));
     m_editor->setFont(uilook::sequenceFont());
-    // Display only: marks lines that will not play as they read, or go out held.
-    (new LineHighlighter(*m_editor))->setLimits(m_profile.channels());
+    // Display only: marks lines that will not play as they read, go out held,
+    // or cannot keep their time.
+    m_highlighter = new LineHighlighter(*m_editor);
+    m_highlighter->setLimits(m_profile.channels());
     uilook::place(*m_editor, 120, 300, 9855, 1890);
 
     QGroupBox *manual = makeFrame(tr("手输指令"), QStringLiteral("Frame5"), m_client);
@@ -251,6 +257,9 @@ void MainWindow::buildMenus()
     QMenu *file = menuBar()->addMenu(tr("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
     (new SequenceFileMenu(*file, *m_editor, *m_store, m_notifier, m_chooseFile, this))->carryProfile(m_profile);
+    QMenu *edit = menuBar()->addMenu(tr("编辑(&E)"));
+    edit->setObjectName(QStringLiteral("editMenu"));
+    new EditMenu(*edit, *m_editor);
 
     QMenu *sequence = menuBar()->addMenu(tr("序列(&Q)"));
     sequence->setObjectName(QStringLiteral("sequenceMenu"));
@@ -271,6 +280,10 @@ void MainWindow::buildMenus()
         // The same path as the button's own click.
         connect(action, &QAction::triggered, entry.button, &QPushButton::clicked);
     }
+    QAction *loadPose = sequence->addAction(tr("载入姿态"));
+    loadPose->setObjectName(QStringLiteral("loadPoseAction"));
+    loadPose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(loadPose, &QAction::triggered, this, &MainWindow::loadPose);
 
     QMenu *playback = menuBar()->addMenu(tr("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
@@ -282,6 +295,12 @@ void MainWindow::buildMenus()
     channelSetup->setObjectName(QStringLiteral("channelSetupAction"));
     connect(channelSetup, &QAction::triggered, this, &MainWindow::openChannelSetup);
     new MotionSettings(*m_playback, *settings, *this);
+    QMenu *view = menuBar()->addMenu(tr("视图(&V)"));
+    view->setObjectName(QStringLiteral("viewMenu"));
+    QAction *workspace = view->addAction(tr("动作工作台"));
+    workspace->setObjectName(QStringLiteral("workspaceAction"));
+    workspace->setShortcut(QKeySequence(Qt::Key_F2));
+    connect(workspace, &QAction::triggered, this, &MainWindow::openWorkspace);
     new LanguageMenu(*menuBar(), translations::installed(), m_notifier, this);
 
     m_statusLine = new StatusLine(*m_port, *m_playback, this);
@@ -370,6 +389,14 @@ void MainWindow::wire()
     };
     limitManualCommand();
     connect(m_port.get(), &SerialPort::settingsChanged, this, limitManualCommand);
+    // The times on the wire that the line marks and the workspace show.
+    const auto followLineRate = [this] {
+        const auto parsed = settingsstring::parse(m_port->settings());
+        if (const auto *line = std::get_if<settingsstring::LineSettings>(&parsed))
+            m_highlighter->timeline().setLine(settingsstring::bytesPerSecond(*line));
+    };
+    followLineRate();
+    connect(m_port.get(), &SerialPort::settingsChanged, this, followLineRate);
     connect(m_manualCommand, &QLineEdit::returnPressed, this, &MainWindow::send);
     connect(&m_sequence, &SequenceDocument::modificationChanged, this, &QWidget::setWindowModified);
 
@@ -466,6 +493,25 @@ void MainWindow::openChannelSetup()
     bringToFront(*m_channelSetupDialog);
 }
 
+void MainWindow::loadPose()
+{
+    const SequenceCommands::Pose pose = m_commands->pickPose();
+    if (!pose.loadable) {
+        m_statusLine->showPoseNotLoaded(pose.line, pose.reading);
+        return;
+    }
+    m_channels->showPose(pose.channels);
+    m_interval->setText(QString::number(*pose.interval));
+}
+
+void MainWindow::openWorkspace()
+{
+    if (!m_workspace)
+        m_workspace = new WorkspaceWindow(
+            {*m_editor, m_profile.channels(), *m_commands, *m_playback, m_highlighter->timeline()}, this);
+    bringToFront(*m_workspace);
+}
+
 QString MainWindow::makeSequenceLine() const
 {
     return sequenceline::build(m_intervalSlider->value(), m_channels->tickedChannels(), m_speed->text());
@@ -494,6 +540,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_input->close();
     if (m_channelSetupDialog)
         m_channelSetupDialog->close();
+    if (m_workspace)
+        m_workspace->close();
     // Queued bytes get their short time to drain while the window can still
     // say what could not be sent.
     if (m_connection->portIsOpen())

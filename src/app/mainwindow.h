@@ -44,6 +44,7 @@ class ChannelPanel;
 class ChannelSetupDialog;
 class Connection;
 class InputDialog;
+class LineHighlighter;
 class Notifier;
 class Playback;
 class PortComboBox;
@@ -61,6 +62,7 @@ class SequenceStore;
 class SequenceStoreQuestions;
 class SerialPort;
 class TerminationSignals;
+class WorkspaceWindow;
 
 class MainWindow final : public QMainWindow
 {
@@ -114,6 +116,8 @@ private:
     void openInput();
     void openChannelSetup();
     void exitWithoutSaving();
+    void loadPose();
+    void openWorkspace();
     QString makeSequenceLine() const;
 
     Notifier &m_notifier;
@@ -151,11 +155,13 @@ private:
     QLineEdit *m_interval = nullptr;
     QScrollBar *m_intervalSlider = nullptr;
     SequenceEditor *m_editor = nullptr;
+    LineHighlighter *m_highlighter = nullptr;
     QLineEdit *m_manualCommand = nullptr;
     QTimer *m_playbackTimer = nullptr;
     QPointer<PortSettingsDialog> m_portSettings;
     QPointer<InputDialog> m_input;
     QPointer<ChannelSetupDialog> m_channelSetupDialog;
+    QPointer<WorkspaceWindow> m_workspace;
 
     // Controllers, destroyed in reverse order: playback first, the port last.
     std::unique_ptr<Connection> m_connection;

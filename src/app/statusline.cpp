@@ -115,27 +115,35 @@ void StatusLine::followEdits(const SequenceEditor &editor)
     });
 }
 
-void StatusLine::showLineWontPlay(qsizetype line, const linecheck::Reading &reading)
+QString StatusLine::describe(const linecheck::Reading &reading)
 {
-    QString read;
     switch (reading.skipped) {
     case linecheck::Reading::Skip::TooShort:
-        read = tr("不足 10 个字符，不发送，沿用上一行的间隔");
-        break;
+        return tr("不足 10 个字符，不发送，沿用上一行的间隔");
     case linecheck::Reading::Skip::IntervalUnreadable:
-        read = tr("第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔");
-        break;
+        return tr("第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔");
     case linecheck::Reading::Skip::None:
-        read = tr("发送 %1").arg(linecheck::escaped(reading.bytes));
-        if (reading.interval > 0)
-            read += tr("，之后等 %1 毫秒").arg(reading.interval);
-        else if (reading.interval == 0)
-            read += tr("，之后播放停止");
-        else
-            read += tr("，间隔 %1 无效，沿用上一行的间隔").arg(reading.interval);
         break;
     }
-    m_sequenceNote->setText(tr("第 %1 行不会照所写的播放：%2").arg(line + 1).arg(read));
+    QString read = tr("发送 %1").arg(linecheck::escaped(reading.bytes));
+    if (reading.interval > 0)
+        read += tr("，之后等 %1 毫秒").arg(reading.interval);
+    else if (reading.interval == 0)
+        read += tr("，之后播放停止");
+    else
+        read += tr("，间隔 %1 无效，沿用上一行的间隔").arg(reading.interval);
+    return read;
+}
+
+void StatusLine::showLineWontPlay(qsizetype line, const linecheck::Reading &reading)
+{
+    m_sequenceNote->setText(tr("第 %1 行不会照所写的播放：%2").arg(line + 1).arg(describe(reading)));
+    m_sequenceNote->setToolTip(m_sequenceNote->text());
+}
+
+void StatusLine::showPoseNotLoaded(qsizetype line, const linecheck::Reading &reading)
+{
+    m_sequenceNote->setText(tr("第 %1 行不会照所写的播放，没有载入姿态：%2").arg(line + 1).arg(describe(reading)));
     m_sequenceNote->setToolTip(m_sequenceNote->text());
 }
 

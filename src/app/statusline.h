@@ -33,6 +33,8 @@ public:
     void followEdits(const SequenceEditor &editor);
     // `line` (zero-based) will not play as it reads; `reading` is what playback does with it.
     void showLineWontPlay(qsizetype line, const linecheck::Reading &reading);
+    // Load pose found no pose in `line` (zero-based) as it reads.
+    void showPoseNotLoaded(qsizetype line, const linecheck::Reading &reading);
     // Add recorded a line with no channel in it.
     void showNothingTicked();
     void clearSequenceNote();
@@ -56,6 +58,7 @@ public:
 
 private:
     void showTraffic();
+    static QString describe(const linecheck::Reading &reading);
 
     const SerialPort &m_port;
     const Playback &m_playback;

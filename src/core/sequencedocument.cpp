@@ -217,6 +217,24 @@ void SequenceDocument::removeLine(qsizetype line)
     }
 }
 
+bool SequenceDocument::swapLines(qsizetype line)
+{
+    const qsizetype start = lineStart(line);
+    const qsizetype next = lineStart(line + 1);
+    if (start < 0 || next < 0)
+        return false;
+    // The second line's own line break, if it has one, stays where it is.
+    replace(start, next - start + lineLengthAt(next), lineText(line + 1) + cr + lineText(line));
+    return true;
+}
+
+void SequenceDocument::duplicateLine(qsizetype line)
+{
+    const qsizetype start = lineStart(line);
+    if (start >= 0)
+        replace(start + lineLengthAt(start), 0, cr + lineText(line));
+}
+
 void SequenceDocument::setColor(qsizetype position, qsizetype length, const QColor &color)
 {
     QTextCursor cursor(m_document);

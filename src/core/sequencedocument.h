@@ -76,6 +76,10 @@ public:
     void replaceLine(qsizetype line, const QString &text);
     void insertLine(qsizetype line, const QString &text);
     void removeLine(qsizetype line);
+    // Swaps line `line` with the one after it; false when there is none.
+    bool swapLines(qsizetype line);
+    // Puts a copy of line `line` after it.
+    void duplicateLine(qsizetype line);
 
     // Colours `length` characters from `position`; not a change of the text,
     // so neither changed() nor linesChanged() is raised.

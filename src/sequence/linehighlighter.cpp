@@ -26,17 +26,34 @@ QTextCharFormat markFormat()
     return mark;
 }
 
+QTextCharFormat lateFormat()
+{
+    QTextCharFormat mark;
+    mark.setUnderlineStyle(QTextCharFormat::DashUnderline);
+    mark.setUnderlineColor(QColor(230, 130, 0));
+    mark.setProperty(markProperty, true);
+    return mark;
+}
+
+bool keepsItsTime(const poseline::Figures &figures)
+{
+    return figures.problem != poseline::Figures::Problem::WireTooSlow
+           && figures.problem != poseline::Figures::Problem::CannotArrive;
+}
+
 bool sameRanges(const QList<QTextEdit::ExtraSelection> &a, const QList<QTextEdit::ExtraSelection> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
         return x.cursor.selectionStart() == y.cursor.selectionStart()
-               && x.cursor.selectionEnd() == y.cursor.selectionEnd();
+               && x.cursor.selectionEnd() == y.cursor.selectionEnd()
+               && x.format.underlineStyle() == y.format.underlineStyle();
     });
 }
 
 } // namespace
 
-LineHighlighter::LineHighlighter(SequenceEditor &editor) : QObject(&editor), m_editor(editor)
+LineHighlighter::LineHighlighter(SequenceEditor &editor)
+    : QObject(&editor), m_editor(editor), m_timeline(editor.sequence())
 {
     editor.viewport()->installEventFilter(this);
 }
@@ -44,6 +61,7 @@ LineHighlighter::LineHighlighter(SequenceEditor &editor) : QObject(&editor), m_e
 void LineHighlighter::markLinesInView()
 {
     static const QTextCharFormat mark = markFormat();
+    static const QTextCharFormat late = lateFormat();
     const QList<QTextEdit::ExtraSelection> current = m_editor.extraSelections();
     QList<QTextEdit::ExtraSelection> selections;
     for (const QTextEdit::ExtraSelection &other : current) {
@@ -55,35 +73,39 @@ void LineHighlighter::markLinesInView()
         QTextCursor line(block);
         if (m_editor.cursorRect(line).top() > bottom)
             break;
-        if (!marks(block.text()))
+        const bool written = linecheck::playsAsWritten(block.text());
+        const bool held = !clampsIn(block.text()).isEmpty();
+        if (written && !held && keepsItsTime(m_timeline.row(block.blockNumber()).figures))
             continue;
         line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        selections.append({line, mark});
+        selections.append({line, written && !held ? late : mark});
     }
     // Setting them repaints; only a change is worth one.
     if (!sameRanges(selections, current))
         m_editor.setExtraSelections(selections);
 }
 
-QString LineHighlighter::toolTipFor(qsizetype line) const
+QString LineHighlighter::toolTipFor(qsizetype line)
 {
     const QTextBlock block = m_editor.document()->findBlockByNumber(int(line));
-    if (!block.isValid() || !marks(block.text()))
+    if (!block.isValid())
         return {};
     const QString clamps = clampsIn(block.text());
-    if (linecheck::playsAsWritten(block.text()))
-        return clamps;
+    if (linecheck::playsAsWritten(block.text())) {
+        const poseline::Figures &figures = m_timeline.row(line).figures;
+        QStringList notes;
+        if (!clamps.isEmpty())
+            notes.append(clamps);
+        if (!keepsItsTime(figures))
+            notes.append(poseline::describe(figures));
+        return notes.join(u'\n');
+    }
     // The line exactly as playback fetches it.
     const std::optional<QString> played = GetLineText(m_editor, line);
     if (!played)
         return {};
     const QString shape = tr("此行与录制的格式不同，播放时：\n") + linecheck::describePlayback(*played);
     return clamps.isEmpty() ? shape : shape + u'\n' + clamps;
-}
-
-bool LineHighlighter::marks(const QString &line) const
-{
-    return !linecheck::playsAsWritten(line) || !clampsIn(line).isEmpty();
 }
 
 QString LineHighlighter::clampsIn(const QString &line) const

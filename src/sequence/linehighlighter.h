@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/posetimeline.h"
+
 #include <QObject>
 
 class ChannelSetup;
@@ -8,7 +10,11 @@ class SequenceEditor;
 
 // Marks, on screen only, the lines of the sequence that will not play as they
 // read (linecheck::playsAsWritten) with a red wavy underline, and shows over
-// such a line what playback sends for it and the interval it reads.
+// such a line what playback sends for it and the interval it reads. A line
+// that plays as it reads but cannot keep its time (its bytes or its slowest
+// servo take longer than its interval) gets an orange dashed underline, and
+// says so over it. The fold of the sequence it reads that from is its own,
+// and is shared with the views that show the same figures.
 //
 // The marks are extra selections of the editor (beside any others set on it),
 // made afresh for the lines in view before each paint: loading or editing a long sequence costs nothing
@@ -32,15 +38,17 @@ public:
 
     // The text of the tooltip over `line` (zero-based), empty for a line that is
     // not marked.
-    QString toolTipFor(qsizetype line) const;
+    QString toolTipFor(qsizetype line);
+
+    PoseTimeline &timeline() { return m_timeline; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool marks(const QString &line) const;
     QString clampsIn(const QString &line) const;
 
     SequenceEditor &m_editor;
     const ChannelSetup *m_limits = nullptr;
+    PoseTimeline m_timeline;
 };

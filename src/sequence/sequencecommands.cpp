@@ -4,6 +4,8 @@
 #include "common/notifier.h"
 #include "editorlines.h"
 #include "sequenceeditor.h"
+#include "core/poseline.h"
+#include "core/posetimeline.h"
 
 SequenceCommands::SequenceCommands(SequenceEditor &editor, Notifier &notifier, std::function<QString()> makeLine,
                                    QWidget *messageParent)
@@ -40,4 +42,53 @@ void SequenceCommands::appendText(const QString &text)
 {
     if (!text.isEmpty())
         m_editor.appendLine(text + u'\r');
+}
+
+SequenceCommands::Pose SequenceCommands::pickPose()
+{
+    Pose pose;
+    pose.line = GetCaretPosition(m_editor).line;
+    const QString text = m_editor.sequence().lineText(pose.line);
+    pose.reading = linecheck::readLine(text + u'\r');
+    const poseline::LineMove move = poseline::read(text);
+    for (const motion::Target &target : move.targets) {
+        const auto same = [&target](const sequenceline::Channel &channel) { return channel.index == target.channel; };
+        if (const auto known = std::find_if(pose.channels.begin(), pose.channels.end(), same);
+            known != pose.channels.end())
+            known->pulse = target.pulse;
+        else
+            pose.channels.append({target.channel, target.pulse});
+    }
+    pose.interval = move.interval;
+    pose.loadable = move.playsAsWritten && !pose.channels.isEmpty();
+    if (pose.loadable)
+        SelectCaretLine(m_editor);
+    return pose;
+}
+
+qsizetype SequenceCommands::stretchToFit(PoseTimeline &timeline, qsizetype first, qsizetype last)
+{
+    SequenceDocument &sequence = m_editor.sequence();
+    last = std::min(last, sequence.lineCount() - 1);
+    QStringList lines;
+    qsizetype changed = 0;
+    for (qsizetype line = first; line <= last; ++line) {
+        const poseline::Figures &figures = timeline.row(line).figures;
+        QString text = sequence.lineText(line);
+        if (figures.problem == poseline::Figures::Problem::CannotArrive
+            || figures.problem == poseline::Figures::Problem::WireTooSlow) {
+            text = poseline::withInterval(text, poseline::stretchedInterval(figures));
+            ++changed;
+        }
+        lines.append(text);
+    }
+    if (changed == 0)
+        return 0;
+    // One replacement of the lines together: one undo step.
+    SequenceDocument::ProgramEdit edit(sequence);
+    const qsizetype start = sequence.lineStart(first);
+    const qsizetype lastStart = sequence.lineStart(last);
+    sequence.replace(start, lastStart + sequence.lineLengthAt(lastStart) - start, lines.join(u'\r'));
+    m_editor.setSelectionStart(start);
+    return changed;
 }

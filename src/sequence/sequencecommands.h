@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/linecheck.h"
+#include "core/sequenceline.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class Notifier;
+class PoseTimeline;
 class QWidget;
 class SequenceEditor;
 
@@ -31,6 +36,22 @@ public:
     void remove();
     // Appends free text as a new last line (the input dialog's OK).
     void appendText(const QString &text);
+
+    // The pose of the line under the caret, for the channel panel, with that
+    // line selected so that Modify writes it back; nothing for a line that
+    // will not play as it reads, or holds no channel.
+    struct Pose {
+        qsizetype line = 0;
+        std::optional<qint16> interval;
+        QList<sequenceline::Channel> channels; // each once, at its last pulse in the line
+        linecheck::Reading reading;            // what playback makes of the line
+        bool loadable = false;
+    };
+    Pose pickPose();
+
+    // Gives each line from `first` to `last` that cannot arrive in its
+    // interval the least one that lets it, in one undo step; the lines changed.
+    qsizetype stretchToFit(PoseTimeline &timeline, qsizetype first, qsizetype last);
 
 private:
     SequenceEditor &m_editor;

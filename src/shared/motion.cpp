@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "motion.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace motion {
@@ -58,6 +59,14 @@ bool MotionModel::moving(qint64 timeUs) const
             return true;
     }
     return false;
+}
+
+qint64 MotionModel::arrivalUs() const
+{
+    qint64 last = 0;
+    for (const Move &move : m_moves)
+        last = std::max(last, move.startUs + move.durationUs);
+    return last;
 }
 
 } // namespace motion

@@ -110,9 +110,10 @@ private Q_SLOTS:
     void lineMarkNamesTheClampedGroups()
     {
         WindowHarness::Options options;
-        options.sequenceFile = QByteArray("Time100   #6P400S100#5P600S100\r\nTime100   #5P1000S100\r\n");
+        // Intervals long enough for every move: the marks name only the limits.
+        options.sequenceFile = QByteArray("Time9999  #6P400S9999#5P600S9999\r\nTime9999  #5P1000S9999\r\n");
         WindowHarness h(std::move(options), limitedProfile);
-        const auto *highlighter = h.editor().findChild<LineHighlighter *>();
+        auto *highlighter = h.editor().findChild<LineHighlighter *>();
         QVERIFY(highlighter);
         QCOMPARE(highlighter->toolTipFor(0),
                  QStringLiteral("超出通道限位，发送时限位为：\n第 2 组 底座旋转 · 板上通道 #5：600 → 900"));

@@ -46,6 +46,27 @@ private Q_SLOTS:
         QTest::newRow("soft break is a line break")
             << abc << Edit([](SequenceDocument &d) { d.replaceLine(0, u"p\u2028q"_qs); }) << u"p\rq\rb\rc"_qs
             << QList<qsizetype>{0, 1, 2};
+        QTest::newRow("swap first two") << abc << Edit([](SequenceDocument &d) { QVERIFY(d.swapLines(0)); })
+                                        << u"b\ra\rc"_qs << QList<qsizetype>{0, 2, 2};
+        QTest::newRow("swap into the open last line")
+            << abc << Edit([](SequenceDocument &d) { QVERIFY(d.swapLines(1)); }) << u"a\rc\rb"_qs
+            << QList<qsizetype>{1, 2, 2};
+        QTest::newRow("swap before a final break")
+            << u"a\rb\r"_qs << Edit([](SequenceDocument &d) { QVERIFY(d.swapLines(0)); }) << u"b\ra\r"_qs
+            << QList<qsizetype>{0, 2, 2};
+        QTest::newRow("duplicate first") << abc << Edit([](SequenceDocument &d) { d.duplicateLine(0); })
+                                         << u"a\ra\rb\rc"_qs << QList<qsizetype>{0, 1, 2};
+        QTest::newRow("duplicate the open last line") << abc << Edit([](SequenceDocument &d) { d.duplicateLine(2); })
+                                                      << u"a\rb\rc\rc"_qs << QList<qsizetype>{2, 1, 2};
+    }
+
+    void swappingPastTheLastLineDoesNothing()
+    {
+        SequenceDocument document;
+        document.setText(QStringLiteral("a\rb"));
+        QVERIFY(!document.swapLines(1));
+        QCOMPARE(document.text(), u"a\rb"_qs);
+        QVERIFY(!document.canUndo());
     }
 
     void edits()

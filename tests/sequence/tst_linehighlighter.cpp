@@ -77,6 +77,21 @@ private Q_SLOTS:
         QCOMPARE(marks(e.marked, 0), (QList<QPair<int, int>>{{0, int(goodLine.size()) + 1}}));
     }
 
+    void marksALineThatCannotKeepItsTime()
+    {
+        Editors e;
+        // 1000 µs at 300 µs/s: 3.3 s, in a line of 1 s; the next one has time.
+        e.marked.setText(u"Time1000  #5P2500S300\rTime4000  #5P1500S300"_qs);
+        e.marked.viewport()->repaint();
+        QList<QTextCharFormat::UnderlineStyle> styles;
+        for (const QTextEdit::ExtraSelection &mark : e.marked.extraSelections())
+            styles.append(mark.format.underlineStyle());
+        QCOMPARE(styles, {QTextCharFormat::DashUnderline});
+        QCOMPARE(e.marked.extraSelections().first().cursor.blockNumber(), 0);
+        QCOMPARE(e.highlighter.toolTipFor(0), u"来不及到位 需要 3340 ms，间隔 1000 ms"_qs);
+        QCOMPARE(e.highlighter.toolTipFor(1), QString());
+    }
+
     // The same edits on an editor with and one without the highlighter leave the
     // same text, undo steps, modified state, selection and change signals.
     void leavesTheTextAlone_data()

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+// What the workspace costs. A keystroke in a 100,000-line sequence up to the
+// editor's repaint: a bare editor (the reference), with the line marks (which
+// read each line's timing from the fold), the main window without and with the
+// workspace open.
+// Opening the workspace on 1,000,000 lines up to its first screen (table and
+// timeline painted), against loading that text into the document (the
+// reference); then folding the whole sequence, slice by slice.
+
+#include "benchutil.h"
+
+#include "app/mainwindow.h"
+#include "core/posetimeline.h"
+#include "link/qtserialport.h"
+#include "sequence/linehighlighter.h"
+#include "sequence/sequenceeditor.h"
+#include "support/recordingnotifier.h"
+#include "workspace/timelineview.h"
+#include "workspace/workspacewindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int runs = 5;
+constexpr int keystrokes = 40;
+
+void waitForPaint(bench::PaintWatch &watch)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!watch.painted && clock.elapsed() < 20000)
+        QCoreApplication::processEvents();
+    if (!watch.painted)
+        qFatal("no paint");
+}
+
+// ms per keystroke, from the key to the repaint of the editor.
+QList<double> typeInto(SequenceEditor &editor)
+{
+    bench::PaintWatch watch;
+    editor.viewport()->installEventFilter(&watch);
+    editor.setSelectionStart(editor.lineStart(editor.lineCount() / 2) + 12);
+    editor.centerCursor();
+    QList<double> perKey;
+    for (int run = 0; run < runs; ++run) {
+        const double ns = bench::timeOnce([&] {
+            for (int key = 0; key < keystrokes; ++key) {
+                watch.painted = false;
+                QTest::keyClick(&editor, key % 2 ? Qt::Key_Backspace : Qt::Key_5);
+                waitForPaint(watch);
+            }
+        });
+        perKey.append(ns / keystrokes / 1e6);
+    }
+    return perKey;
+}
+
+void keystrokes100k()
+{
+    bench::heading("a keystroke in 100,000 lines, key to repaint");
+    const QString text = bench::sequenceText(100'000);
+    {
+        SequenceEditor editor;
+        editor.resize(660, 130);
+        editor.setText(text);
+        editor.show();
+        bench::spread(QStringLiteral("bare editor (reference)"), typeInto(editor), "ms");
+    }
+    {
+        SequenceEditor editor;
+        editor.resize(660, 130);
+        new LineHighlighter(editor);
+        editor.setText(text);
+        editor.show();
+        bench::spread(QStringLiteral("with the line marks and their timing"), typeInto(editor), "ms");
+    }
+    QTemporaryDir dir;
+    RecordingNotifier notifier;
+    MainWindow window({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); },
+                       dir.filePath(QStringLiteral("cmd.txt"))});
+    auto *editor = window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
+    editor->setText(text);
+    window.show();
+    bench::spread(QStringLiteral("main window (reference for the next)"), typeInto(*editor), "ms");
+    window.findChild<QAction *>(QStringLiteral("workspaceAction"))->trigger();
+    bench::spread(QStringLiteral("main window with the workspace open"), typeInto(*editor), "ms");
+}
+
+void open1M()
+{
+    bench::heading("the workspace on 1,000,000 lines");
+    const QString text = bench::sequenceText(1'000'000);
+    QList<double> load;
+    QList<double> firstScreen;
+    QList<double> fold;
+    for (int run = 0; run < runs; ++run) {
+        QTemporaryDir dir;
+        RecordingNotifier notifier;
+        MainWindow window({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); },
+                           dir.filePath(QStringLiteral("cmd.txt"))});
+        auto *editor = window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
+        load.append(bench::timeOnce([&] { editor->setText(text); }) / 1e6);
+        window.show();
+        QCoreApplication::processEvents();
+        bench::PaintWatch table;
+        bench::PaintWatch timeline;
+        WorkspaceWindow *workspace = nullptr;
+        firstScreen.append(bench::timeOnce([&] {
+                               window.findChild<QAction *>(QStringLiteral("workspaceAction"))->trigger();
+                               workspace = window.findChild<WorkspaceWindow *>(QStringLiteral("workspace"));
+                               workspace->table().viewport()->installEventFilter(&table);
+                               workspace->timelineView().viewport()->installEventFilter(&timeline);
+                               waitForPaint(table);
+                               waitForPaint(timeline);
+                           })
+                           / 1e6);
+        fold.append(bench::timeOnce([&] {
+                        while (!workspace->timeline().foldMore(PoseTimeline::chunk * 32)) { }
+                    })
+                    / 1e6);
+    }
+    bench::spread(QStringLiteral("setText of the text into the document (reference)"), load, "ms");
+    bench::spread(QStringLiteral("open the workspace: table and timeline painted"), firstScreen, "ms");
+    bench::spread(QStringLiteral("fold the rest of the sequence (run in slices while open)"), fold, "ms");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The windows keep their settings and recovery copies in a home of their own.
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral(".local/share"))));
+    QApplication app(argc, argv);
+    keystrokes100k();
+    open1M();
+    return 0;
+}

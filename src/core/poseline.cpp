@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: MIT
+#include "poseline.h"
+
+#include "core/linecheck.h"
+#include "core/lineformat.h"
+
+#include <QCoreApplication>
+
+#include <cmath>
+
+namespace poseline {
+
+namespace {
+
+// What a board accepts: a group for another channel or pulse is dropped.
+constexpr int leastPulse = 500;
+constexpr int mostPulse = 2500;
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::optional<int> readNumber(const QByteArray &bytes, qsizetype &pos)
+{
+    if (pos >= bytes.size() || !isDigit(bytes[pos]))
+        return std::nullopt;
+    qint64 value = 0;
+    for (; pos < bytes.size() && isDigit(bytes[pos]); ++pos)
+        value = std::min<qint64>(value * 10 + (bytes[pos] - '0'), 1'000'000'000);
+    return int(value);
+}
+
+bool nextIs(const QByteArray &bytes, qsizetype pos, char c)
+{
+    return pos < bytes.size() && bytes[pos] == c;
+}
+
+// "#<channel>P<pulse>[S<speed>]": S empty or S0 sets no speed limit.
+void readGroup(const QByteArray &bytes, qsizetype &pos, LineMove &move)
+{
+    ++pos;
+    const std::optional<int> channel = readNumber(bytes, pos);
+    if (!nextIs(bytes, pos, 'P'))
+        return;
+    ++pos;
+    const std::optional<int> pulse = readNumber(bytes, pos);
+    std::optional<int> speed;
+    if (nextIs(bytes, pos, 'S')) {
+        ++pos;
+        speed = readNumber(bytes, pos);
+        if (speed == 0)
+            speed.reset();
+    }
+    if (channel && *channel < motion::channelCount && pulse && *pulse >= leastPulse && *pulse <= mostPulse)
+        move.targets.append({*channel, *pulse, speed});
+}
+
+void readCommand(const QByteArray &bytes, LineMove &move)
+{
+    for (qsizetype pos = 0; pos < bytes.size();) {
+        if (bytes[pos] == '#') {
+            readGroup(bytes, pos, move);
+        } else if (bytes[pos] == 'T') {
+            ++pos;
+            if (const std::optional<int> time = readNumber(bytes, pos))
+                move.timeMs = *time;
+        } else {
+            ++pos;
+        }
+    }
+}
+
+int roundUp(double ms, int step = 1)
+{
+    return int(std::ceil(ms / step - 1e-9)) * step;
+}
+
+// The slowest servo's time to arrive from `before`, by the motion model.
+double motionMs(const LineMove &move, const Pose &before, double topRate)
+{
+    if (move.targets.isEmpty())
+        return 0;
+    motion::MotionModel model(topRate);
+    // The channels stand where the pose before left them.
+    QList<motion::Target> start;
+    for (const motion::Target &target : move.targets)
+        start.append({target.channel, before[size_t(target.channel)], std::nullopt});
+    model.apply(start, std::nullopt, 0);
+    constexpr qint64 settledUs = 3'600'000'000;
+    model.apply(move.targets, move.timeMs, settledUs);
+    return double(model.arrivalUs() - settledUs) / 1000.0;
+}
+
+} // namespace
+
+Pose restPose()
+{
+    Pose pose;
+    pose.fill(motion::restPulse);
+    return pose;
+}
+
+LineMove read(const QString &line)
+{
+    LineMove move;
+    move.playsAsWritten = linecheck::playsAsWritten(line);
+    const linecheck::Reading reading = linecheck::readLine(line + u'\r');
+    move.sent = reading.skipped == linecheck::Reading::Skip::None;
+    if (!move.sent)
+        return move;
+    move.interval = reading.interval;
+    move.bytes = reading.bytes.size();
+    readCommand(reading.bytes, move);
+    return move;
+}
+
+Pose apply(const Pose &before, const LineMove &move)
+{
+    Pose after = before;
+    for (const motion::Target &target : move.targets)
+        after[size_t(target.channel)] = target.pulse;
+    return after;
+}
+
+int intervalAfter(const LineMove &move, int inForce)
+{
+    return move.interval && *move.interval >= 0 ? *move.interval : inForce;
+}
+
+Figures figures(const LineMove &move, const Pose &before, int inForce, double bytesPerSecond, double topRate)
+{
+    Figures figures;
+    figures.interval = intervalAfter(move, inForce);
+    figures.bytes = move.bytes;
+    const double wireMs = bytesPerSecond > 0 ? double(move.bytes) * 1000.0 / bytesPerSecond : 0;
+    figures.wireMs = roundUp(wireMs);
+    // The board acts on a command when its CR has arrived.
+    const double arrival = wireMs + motionMs(move, before, topRate);
+    figures.arrivalMs = roundUp(arrival);
+    if (!move.playsAsWritten) {
+        figures.problem = Figures::Problem::NotAsWritten;
+    } else if (!move.sent || figures.interval == 0) {
+        // Nothing goes out, or playback ends after the line: nothing follows it.
+    } else if (wireMs > figures.interval) {
+        figures.problem = Figures::Problem::WireTooSlow;
+        figures.neededMs = figures.wireMs;
+    } else if (arrival > figures.interval) {
+        figures.problem = Figures::Problem::CannotArrive;
+        figures.neededMs = roundUp(arrival, intervalStep);
+    }
+    return figures;
+}
+
+QString describe(const Figures &figures)
+{
+    switch (figures.problem) {
+    case Figures::Problem::None:
+        return {};
+    case Figures::Problem::NotAsWritten:
+        return QCoreApplication::translate("poseline", "不会按原样播放");
+    case Figures::Problem::WireTooSlow:
+        return QCoreApplication::translate("poseline", "线路来不及 需要 %1 ms，间隔 %2 ms")
+            .arg(figures.neededMs)
+            .arg(figures.interval);
+    case Figures::Problem::CannotArrive:
+        return QCoreApplication::translate("poseline", "来不及到位 需要 %1 ms，间隔 %2 ms")
+            .arg(figures.neededMs)
+            .arg(figures.interval);
+    }
+    return {};
+}
+
+int stretchedInterval(const Figures &figures)
+{
+    const int needed = std::max(roundUp(figures.arrivalMs, intervalStep), figures.interval);
+    return std::clamp(needed, leastInterval, mostInterval);
+}
+
+QString withInterval(const QString &line, int interval)
+{
+    using lineformat::intervalField;
+    using lineformat::intervalStart;
+    const QStringView field = QStringView(line).mid(intervalStart, intervalField);
+    const QString digits = QString::number(interval);
+    // A field written right-aligned ("Time  800 ") stays so.
+    const bool rightAligned = field.startsWith(u' ') && !field.trimmed().isEmpty();
+    const QString written = rightAligned ? digits.rightJustified(intervalField) : digits.leftJustified(intervalField);
+    QString result = line;
+    result.replace(intervalStart,
+                   std::min<qsizetype>(intervalField, std::max<qsizetype>(line.size() - intervalStart, 0)), written);
+    return result;
+}
+
+} // namespace poseline

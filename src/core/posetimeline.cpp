@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: MIT
+#include "posetimeline.h"
+
+#include "core/sequencedocument.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace {
+
+// Whether a fold that reached `now` may take `old` back: the same pose, the
+// same interval in force, at the same time, with the board at rest in both.
+bool sameState(const PoseTimeline::State &now, const PoseTimeline::State &old)
+{
+    return now.pose == old.pose && now.inForce == old.inForce && now.startUs == old.startUs && now.used == old.used
+           && now.model.arrivalUs() <= now.startUs && old.model.arrivalUs() <= old.startUs;
+}
+
+} // namespace
+
+PoseTimeline::PoseTimeline(const SequenceDocument &document, QObject *parent)
+    : QObject(parent), m_document(document), m_checkpoints(1)
+{
+    connect(&document, &SequenceDocument::linesChanged, this, &PoseTimeline::onLinesChanged);
+}
+
+void PoseTimeline::setLine(double bytesPerSecond)
+{
+    if (bytesPerSecond == m_bytesPerSecond)
+        return;
+    m_bytesPerSecond = bytesPerSecond;
+    m_resumeFrom = -1;
+    resetFrom(0);
+}
+
+qsizetype PoseTimeline::lineCount() const
+{
+    return m_document.lineCount();
+}
+
+PoseTimeline::State PoseTimeline::next(const State &before, const poseline::LineMove &move, poseline::Figures &figures,
+                                       motion::MotionModel &after) const
+{
+    figures = poseline::figures(move, before.pose, before.inForce, m_bytesPerSecond, before.model.topRate());
+    State state;
+    state.pose = poseline::apply(before.pose, move);
+    state.inForce = figures.interval;
+    state.startUs = before.startUs + qint64(figures.interval) * 1000;
+    state.used = before.used;
+    for (const motion::Target &target : move.targets)
+        state.used |= 1u << target.channel;
+    state.flagged = before.flagged || figures.problem != poseline::Figures::Problem::None;
+    after = before.model;
+    if (!move.targets.isEmpty()) {
+        // The board takes the command once its last byte is in.
+        const qint64 wireUs = m_bytesPerSecond > 0 ? qint64(double(move.bytes) * 1e6 / m_bytesPerSecond) : 0;
+        after.apply(move.targets, move.timeMs, before.startUs + wireUs);
+    }
+    state.model = after;
+    return state;
+}
+
+bool PoseTimeline::foldMore(qsizetype lines)
+{
+    const qsizetype count = lineCount();
+    while (lines > 0 && !folded()) {
+        const qsizetype index = m_valid - 1;
+        State state = m_checkpoints[size_t(index)];
+        state.flagged = false;
+        const qsizetype first = index * chunk;
+        const qsizetype end = std::min(first + chunk, count);
+        QTextBlock block = m_document.textDocument().findBlockByNumber(int(first));
+        poseline::Figures figures;
+        motion::MotionModel after;
+        for (qsizetype line = first; line < end && block.isValid(); ++line, block = block.next())
+            state = next(state, poseline::read(block.text()), figures, after);
+        lines -= end - first;
+        const auto slot = size_t(m_valid);
+        if (m_resumeFrom >= 0 && m_valid >= m_resumeFrom && slot < m_checkpoints.size()
+            && sameState(state, m_checkpoints[slot])) {
+            // The rest is as it was: the old checkpoints hold from here on.
+            m_valid = qsizetype(m_checkpoints.size());
+            m_resumeFrom = -1;
+            m_used = m_checkpoints.back().used;
+            break;
+        }
+        if (slot < m_checkpoints.size())
+            m_checkpoints[slot] = state;
+        else
+            m_checkpoints.push_back(state);
+        ++m_valid;
+        m_used |= state.used;
+    }
+    if (folded()) {
+        m_checkpoints.resize(size_t(m_valid));
+        m_resumeFrom = -1;
+        m_used = m_checkpoints.back().used;
+    }
+    Q_EMIT foldGrew();
+    return folded();
+}
+
+bool PoseTimeline::folded() const
+{
+    return (m_valid - 1) * chunk >= lineCount();
+}
+
+qint64 PoseTimeline::foldedUs() const
+{
+    return m_checkpoints[size_t(m_valid - 1)].startUs;
+}
+
+void PoseTimeline::fillCache(qsizetype chunkIndex)
+{
+    if (m_cachedChunk == chunkIndex)
+        return;
+    // The checkpoint before the chunk, folded to if need be.
+    while (m_valid - 1 < chunkIndex && !folded())
+        foldMore(chunk);
+    chunkIndex = std::min(chunkIndex, m_valid - 1);
+    m_cache.clear();
+    const qsizetype first = chunkIndex * chunk;
+    const qsizetype end = std::min(first + chunk, lineCount());
+    State state = m_checkpoints[size_t(chunkIndex)];
+    QTextBlock block = m_document.textDocument().findBlockByNumber(int(first));
+    for (qsizetype line = first; line < end && block.isValid(); ++line, block = block.next()) {
+        Row row;
+        row.before = state;
+        row.move = poseline::read(block.text());
+        state = next(state, row.move, row.figures, row.after);
+        m_cache.push_back(std::move(row));
+    }
+    m_cachedChunk = chunkIndex;
+}
+
+const PoseTimeline::Row &PoseTimeline::row(qsizetype line)
+{
+    static const Row none;
+    if (line < 0 || line >= lineCount())
+        return none;
+    fillCache(line / chunk);
+    const qsizetype offset = line - m_cachedChunk * chunk;
+    return offset < qsizetype(m_cache.size()) ? m_cache[size_t(offset)] : none;
+}
+
+qsizetype PoseTimeline::checkpointIndexAt(qint64 timeUs) const
+{
+    const auto valid = m_checkpoints.begin() + m_valid;
+    const auto after = std::upper_bound(m_checkpoints.begin(), valid, timeUs,
+                                        [](qint64 time, const State &state) { return time < state.startUs; });
+    return std::max<qsizetype>(after - m_checkpoints.begin() - 1, 0);
+}
+
+qsizetype PoseTimeline::lineAt(qint64 timeUs)
+{
+    const qsizetype index = std::min(checkpointIndexAt(timeUs), (lineCount() - 1) / chunk);
+    fillCache(index);
+    const auto after = std::upper_bound(m_cache.begin(), m_cache.end(), timeUs,
+                                        [](qint64 time, const Row &row) { return time < row.before.startUs; });
+    return index * chunk + std::max<qsizetype>(after - m_cache.begin() - 1, 0);
+}
+
+void PoseTimeline::resetFrom(qsizetype first)
+{
+    const qsizetype keep = std::min(m_valid, first / chunk + 1);
+    m_valid = std::max<qsizetype>(keep, 1);
+    if (m_resumeFrom < 0)
+        m_checkpoints.resize(size_t(m_valid));
+    if (m_cachedChunk >= first / chunk)
+        m_cachedChunk = -1;
+    m_used = m_checkpoints[size_t(m_valid - 1)].used | (m_resumeFrom >= 0 ? m_used : 0);
+    Q_EMIT changedFrom(first);
+}
+
+void PoseTimeline::onLinesChanged(qsizetype first, qsizetype removed, qsizetype added)
+{
+    if (removed == added) {
+        // The old checkpoints past the edit may still hold.
+        const qsizetype resume = (first + added) / chunk + 1;
+        m_resumeFrom = m_resumeFrom < 0 && m_valid > resume ? resume : std::max(m_resumeFrom, resume);
+        if (m_resumeFrom >= m_valid && m_resumeFrom >= qsizetype(m_checkpoints.size()))
+            m_resumeFrom = -1;
+    } else {
+        m_resumeFrom = -1;
+    }
+    resetFrom(first);
+}

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/poseline.h"
+#include "shared/motion.h"
+
+#include <QObject>
+
+#include <vector>
+
+class SequenceDocument;
+
+// The whole sequence as the board will play it: for each line the pose before
+// it, the interval in force, when it leaves, and the board's motion from the
+// first line on. Views of the document (the pose table, the timeline) read it.
+//
+// It is folded lazily: every `chunk` lines a checkpoint keeps the state before
+// that line, so a line is reached from the checkpoint before it. foldMore()
+// extends the checkpoints, a slice at a time, for the figures of the whole
+// sequence (its length in time, the channels it uses). An edit drops the
+// checkpoints after it; when an edit leaves the number of lines alone and the
+// fold, past the edit, reaches a state the old checkpoints had, the rest is
+// taken back, shifted in time. Nothing is computed before it is asked for.
+class PoseTimeline final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qsizetype chunk = 256;
+    // Playback sends its first line after this long, which is the first period.
+    static constexpr int firstPeriod = 100;
+
+    struct State {
+        poseline::Pose pose = poseline::restPose();
+        int inForce = firstPeriod; // the interval in force before the line
+        qint64 startUs = 0;        // when the line leaves, from the first line's departure
+        motion::MotionModel model; // the board's motion before the line
+        quint32 used = 0;          // channels commanded by the lines before it
+        bool flagged = false;      // some line before it, in its chunk, cannot keep its time
+    };
+    struct Row {
+        State before;
+        poseline::LineMove move;
+        poseline::Figures figures;
+        motion::MotionModel after; // the motion once the line has been taken
+    };
+
+    explicit PoseTimeline(const SequenceDocument &document, QObject *parent = nullptr);
+
+    // The line's wire speed (bytes/s) and the servos' top rate; a change refolds.
+    void setLine(double bytesPerSecond);
+    double bytesPerSecond() const { return m_bytesPerSecond; }
+
+    qsizetype lineCount() const;
+    const Row &row(qsizetype line);
+
+    // Folds up to `lines` more lines; true when the whole sequence is folded.
+    bool foldMore(qsizetype lines);
+    bool folded() const;
+    // Channels the folded lines command, bit k for channel k.
+    quint32 usedChannels() const { return m_used; }
+    // Departure of the line after the last folded one.
+    qint64 foldedUs() const;
+    // The last line that leaves at or before `timeUs` among the folded ones.
+    qsizetype lineAt(qint64 timeUs);
+    // The folded checkpoints: number `index` holds the state before line
+    // index * chunk (its `flagged`: of the chunk before it). For a view that
+    // shows more than a chunk in one pixel.
+    qsizetype checkpointCount() const { return m_valid; }
+    const State &checkpoint(qsizetype index) const { return m_checkpoints[size_t(index)]; }
+    // The last folded checkpoint that leaves at or before `timeUs`.
+    qsizetype checkpointIndexAt(qint64 timeUs) const;
+
+Q_SIGNALS:
+    // The figures of lines from `first` on may differ.
+    void changedFrom(qsizetype first);
+    // More of the sequence was folded (its length, its channels).
+    void foldGrew();
+
+private:
+    void onLinesChanged(qsizetype first, qsizetype removed, qsizetype added);
+    void resetFrom(qsizetype first);
+    void fillCache(qsizetype chunkIndex);
+    State next(const State &before, const poseline::LineMove &move, poseline::Figures &figures,
+               motion::MotionModel &after) const;
+
+    const SequenceDocument &m_document;
+    double m_bytesPerSecond = 11520;
+    std::vector<State> m_checkpoints; // [0, m_valid) are right
+    qsizetype m_valid = 1;
+    // Old checkpoints from m_resumeFrom on may be taken back (see above); -1: none.
+    qsizetype m_resumeFrom = -1;
+    quint32 m_used = 0;
+    // The rows of one chunk, as last asked for.
+    qsizetype m_cachedChunk = -1;
+    std::vector<Row> m_cache;
+};

@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+#include "posetablemodel.h"
+
+#include "core/posetimeline.h"
+#include "core/sequencedocument.h"
+#include "shared/channelsetup.h"
+
+#include <QBrush>
+#include <QColor>
+
+namespace {
+
+enum Trailing { Bytes, Wire, Arrival, Check, trailingCount };
+
+} // namespace
+
+PoseTableModel::PoseTableModel(const SequenceDocument &document, PoseTimeline &timeline, const ChannelSetup &setup,
+                               QObject *parent)
+    : QAbstractTableModel(parent),
+      m_document(document),
+      m_timeline(timeline),
+      m_setup(setup),
+      m_rows(int(document.lineCount()))
+{
+    connect(&document, &SequenceDocument::linesChanged, this, &PoseTableModel::onLinesChanged);
+    connect(&timeline, &PoseTimeline::foldGrew, this, &PoseTableModel::followChannels);
+    connect(&timeline, &PoseTimeline::changedFrom, this, [this](qsizetype first) {
+        if (m_rows > 0 && first < m_rows)
+            Q_EMIT dataChanged(index(int(first), 0), index(m_rows - 1, columnCount() - 1));
+    });
+    followChannels();
+}
+
+int PoseTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int PoseTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(FirstChannelColumn + m_channels.size() + trailingCount);
+}
+
+int PoseTableModel::channelAt(int column) const
+{
+    const int at = column - FirstChannelColumn;
+    return at >= 0 && at < m_channels.size() ? m_channels[at] : -1;
+}
+
+QVariant PoseTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == LineColumn)
+        return tr("行");
+    if (section == IntervalColumn)
+        return tr("间隔 (ms)");
+    if (const int channel = channelAt(section); channel >= 0) {
+        const QString name = m_setup.channel(channel).name;
+        return name.isEmpty() ? QStringLiteral("#%1").arg(channel) : name;
+    }
+    switch (section - FirstChannelColumn - int(m_channels.size())) {
+    case Bytes:
+        return tr("字节");
+    case Wire:
+        return tr("线路");
+    case Arrival:
+        return tr("到位");
+    case Check:
+        return tr("检查");
+    }
+    return {};
+}
+
+QVariant PoseTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::BackgroundRole && role != Qt::ToolTipRole))
+        return {};
+    const int column = index.column();
+    if (column == LineColumn)
+        return role == Qt::DisplayRole ? QVariant(index.row() + 1) : QVariant();
+    const PoseTimeline::Row &row = m_timeline.row(index.row());
+    const bool problem = row.figures.problem != poseline::Figures::Problem::None;
+    if (role == Qt::ToolTipRole)
+        return problem ? QVariant(poseline::describe(row.figures)) : QVariant();
+    if (column == IntervalColumn) {
+        if (role == Qt::BackgroundRole)
+            return {};
+        return row.move.sent ? QVariant(row.figures.interval) : QVariant();
+    }
+    if (const int channel = channelAt(column); channel >= 0) {
+        const int before = row.before.pose[size_t(channel)];
+        const int after = poseline::apply(row.before.pose, row.move)[size_t(channel)];
+        if (role == Qt::BackgroundRole)
+            return after != before ? QVariant(QBrush(QColor(255, 236, 160))) : QVariant();
+        return after;
+    }
+    if (role == Qt::BackgroundRole)
+        return problem && column == columnCount() - 1 ? QVariant(QBrush(QColor(255, 214, 214))) : QVariant();
+    switch (column - FirstChannelColumn - int(m_channels.size())) {
+    case Bytes:
+        return qlonglong(row.figures.bytes);
+    case Wire:
+        return row.figures.wireMs;
+    case Arrival:
+        return row.figures.arrivalMs;
+    case Check:
+        return poseline::describe(row.figures);
+    }
+    return {};
+}
+
+void PoseTableModel::onLinesChanged(qsizetype first, qsizetype removed, qsizetype added)
+{
+    const int from = int(first);
+    if (added > removed) {
+        beginInsertRows({}, from + int(removed), from + int(added) - 1);
+        m_rows = int(m_document.lineCount());
+        endInsertRows();
+    } else if (removed > added) {
+        beginRemoveRows({}, from + int(added), from + int(removed) - 1);
+        m_rows = int(m_document.lineCount());
+        endRemoveRows();
+    }
+}
+
+void PoseTableModel::followChannels()
+{
+    // Channels found by the fold join the table; once the whole sequence is
+    // folded, channels no line uses any more leave it.
+    const quint32 used = m_timeline.usedChannels();
+    QList<int> channels;
+    for (int channel = 0; channel < 32; ++channel) {
+        if ((used >> channel & 1u) || (!m_timeline.folded() && m_channels.contains(channel)))
+            channels.append(channel);
+    }
+    // Column by column, so that the view keeps its place and selection.
+    for (int at = int(m_channels.size()) - 1; at >= 0; --at) {
+        if (channels.contains(m_channels[at]))
+            continue;
+        beginRemoveColumns({}, FirstChannelColumn + at, FirstChannelColumn + at);
+        m_channels.remove(at);
+        endRemoveColumns();
+    }
+    for (int at = 0; at < channels.size(); ++at) {
+        if (at < m_channels.size() && m_channels[at] == channels[at])
+            continue;
+        beginInsertColumns({}, FirstChannelColumn + at, FirstChannelColumn + at);
+        m_channels.insert(at, channels[at]);
+        endInsertColumns();
+    }
+}

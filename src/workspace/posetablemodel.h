@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QAbstractTableModel>
+
+class ChannelSetup;
+class PoseTimeline;
+class SequenceDocument;
+
+// One row per line of the sequence: its number, its interval, the pulse each
+// channel the sequence uses holds after it (a changed cell marked), its bytes,
+// its time on the wire, the time until its slowest servo arrives, and why it
+// cannot keep its time. A view of the timeline's fold: rows are computed when
+// shown, and the columns grow as the fold finds more channels.
+class PoseTableModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    PoseTableModel(const SequenceDocument &document, PoseTimeline &timeline, const ChannelSetup &setup,
+                   QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The channel shown in `column`, or -1 for another column.
+    int channelAt(int column) const;
+
+private:
+    enum Fixed { LineColumn, IntervalColumn, FirstChannelColumn };
+    void onLinesChanged(qsizetype first, qsizetype removed, qsizetype added);
+    void followChannels();
+
+    const SequenceDocument &m_document;
+    PoseTimeline &m_timeline;
+    const ChannelSetup &m_setup;
+    QList<int> m_channels; // in channel order
+    int m_rows = 0;
+};

@@ -1,0 +1,205 @@
+// SPDX-License-Identifier: MIT
+#include "timelineview.h"
+
+#include "core/posetimeline.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// The scroll bar counts milliseconds.
+constexpr qint64 usPerStep = 1000;
+constexpr qint64 leastUsPerPixel = 100;
+constexpr qint64 mostUsPerPixel = 10'000'000'000;
+constexpr int margin = 6;
+// Below this many pixels a line, its band is not drawn on its own.
+constexpr qint64 leastBandPixels = 3;
+
+QColor channelColour(int channel)
+{
+    return QColor::fromHsv((channel * 67) % 360, 220, 190);
+}
+
+} // namespace
+
+TimelineView::TimelineView(PoseTimeline &timeline, QWidget *parent) : QAbstractScrollArea(parent), m_timeline(timeline)
+{
+    setObjectName(QStringLiteral("timeline"));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setMinimumHeight(160);
+    connect(&timeline, &PoseTimeline::foldGrew, this, &TimelineView::followLength);
+    connect(&timeline, &PoseTimeline::changedFrom, viewport(), qOverload<>(&QWidget::update));
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+    followLength();
+}
+
+void TimelineView::setPlayhead(qsizetype line)
+{
+    m_playhead = line;
+    if (line >= 0) {
+        // Keeps the playhead in view.
+        const int x = xOf(m_timeline.row(line).before.startUs);
+        if (x < 0 || x > viewport()->width())
+            horizontalScrollBar()->setValue(int(m_timeline.row(line).before.startUs / usPerStep));
+    }
+    viewport()->update();
+}
+
+void TimelineView::setSelectedLine(qsizetype line)
+{
+    m_selected = line;
+    viewport()->update();
+}
+
+qint64 TimelineView::startUs() const
+{
+    return qint64(horizontalScrollBar()->value()) * usPerStep;
+}
+
+int TimelineView::xOf(qint64 timeUs) const
+{
+    return int(std::clamp<qint64>((timeUs - startUs()) / m_usPerPixel, -1, 1'000'000));
+}
+
+qsizetype TimelineView::lineAtX(int x)
+{
+    return m_timeline.lineAt(startUs() + qint64(x) * m_usPerPixel);
+}
+
+void TimelineView::followLength()
+{
+    const qint64 shownUs = qint64(viewport()->width()) * m_usPerPixel;
+    const qint64 rest = std::max<qint64>(m_timeline.foldedUs() - shownUs / 2, 0);
+    horizontalScrollBar()->setRange(0, int(std::min<qint64>(rest / usPerStep, INT_MAX)));
+    horizontalScrollBar()->setPageStep(int(std::clamp<qint64>(shownUs / usPerStep, 1, INT_MAX)));
+    viewport()->update();
+}
+
+void TimelineView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    followLength();
+}
+
+void TimelineView::wheelEvent(QWheelEvent *event)
+{
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0)
+        return;
+    const qint64 x = qint64(event->position().x());
+    const qint64 pointUs = startUs() + x * m_usPerPixel;
+    for (int i = 0; i < std::abs(steps); ++i)
+        m_usPerPixel = steps > 0 ? m_usPerPixel * 4 / 5 : m_usPerPixel * 5 / 4 + 1;
+    m_usPerPixel = std::clamp(m_usPerPixel, leastUsPerPixel, mostUsPerPixel);
+    followLength();
+    // The time under the pointer stays under it.
+    horizontalScrollBar()->setValue(int(std::max<qint64>(pointUs - x * m_usPerPixel, 0) / usPerStep));
+    event->accept();
+}
+
+void TimelineView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && m_timeline.lineCount() > 0)
+        Q_EMIT lineClicked(lineAtX(int(event->position().x())));
+}
+
+void TimelineView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), Qt::white);
+    const qint64 fromUs = startUs();
+    const qint64 toUs = fromUs + qint64(viewport()->width()) * m_usPerPixel;
+    drawBands(painter, fromUs, toUs);
+    drawChannels(painter, fromUs);
+    if (m_playhead >= 0) {
+        const int x = xOf(m_timeline.row(m_playhead).before.startUs);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawLine(x, 0, x, viewport()->height());
+    }
+}
+
+double TimelineView::averageLineUs() const
+{
+    // Measured on the first chunk, once folded.
+    return m_timeline.checkpointCount() > 1 ? double(m_timeline.checkpoint(1).startUs) / PoseTimeline::chunk : 1e12;
+}
+
+void TimelineView::drawBands(QPainter &painter, qint64 fromUs, qint64 toUs)
+{
+    const int height = viewport()->height();
+    if (averageLineUs() < double(leastBandPixels * m_usPerPixel)) {
+        // Lines too narrow to tell apart: a chunk with a line that cannot keep
+        // its time is shaded red.
+        for (qsizetype index = m_timeline.checkpointIndexAt(fromUs); index + 1 < m_timeline.checkpointCount();
+             ++index) {
+            const PoseTimeline::State &from = m_timeline.checkpoint(index);
+            if (from.startUs > toUs)
+                break;
+            const PoseTimeline::State &to = m_timeline.checkpoint(index + 1);
+            if (to.flagged)
+                painter.fillRect(QRect(QPoint(xOf(from.startUs), 0),
+                                       QPoint(std::max(xOf(to.startUs), xOf(from.startUs) + 1), height)),
+                                 QColor(255, 190, 190));
+        }
+        return;
+    }
+    for (qsizetype line = m_timeline.lineAt(fromUs); line < m_timeline.lineCount(); ++line) {
+        const PoseTimeline::Row &row = m_timeline.row(line);
+        const qint64 start = row.before.startUs;
+        if (start > toUs)
+            break;
+        const qint64 end = start + std::max(row.figures.interval, 1) * qint64(1000);
+        QColor colour = line % 2 ? QColor(244, 244, 250) : QColor(232, 232, 242);
+        if (row.figures.problem != poseline::Figures::Problem::None)
+            colour = QColor(255, 190, 190);
+        if (line == m_selected)
+            colour = colour.darker(115);
+        painter.fillRect(QRect(QPoint(xOf(start), 0), QPoint(xOf(end), height)), colour);
+    }
+}
+
+void TimelineView::drawChannels(QPainter &painter, qint64 fromUs)
+{
+    const int width = viewport()->width();
+    const int height = viewport()->height();
+    const quint32 used = m_timeline.usedChannels();
+    const auto yOf = [height](double pulse) { return margin + (2500.0 - pulse) * (height - 2 * margin) / 2000.0; };
+    std::array<QPainterPath, 32> paths;
+    const bool coarse = averageLineUs() * PoseTimeline::chunk < double(m_usPerPixel);
+    for (int x = 0; x < width; ++x) {
+        const qint64 t = fromUs + qint64(x) * m_usPerPixel;
+        if (t > m_timeline.foldedUs() && m_timeline.folded())
+            break;
+        const motion::MotionModel *model = nullptr;
+        if (coarse) {
+            model = &m_timeline.checkpoint(m_timeline.checkpointIndexAt(t)).model;
+        } else {
+            model = &m_timeline.row(m_timeline.lineAt(t)).after;
+        }
+        for (int channel = 0; channel < 32; ++channel) {
+            if (!(used >> channel & 1u))
+                continue;
+            const QPointF point(x, yOf(model->position(channel, t)));
+            if (paths[size_t(channel)].elementCount() == 0)
+                paths[size_t(channel)].moveTo(point);
+            else
+                paths[size_t(channel)].lineTo(point);
+        }
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int channel = 0; channel < 32; ++channel) {
+        if (paths[size_t(channel)].elementCount() == 0)
+            continue;
+        painter.setPen(QPen(channelColour(channel), 1.5));
+        painter.drawPath(paths[size_t(channel)]);
+        painter.drawText(QPointF(4, paths[size_t(channel)].elementAt(0).y - 2), QStringLiteral("#%1").arg(channel));
+    }
+}

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QAbstractScrollArea>
+
+class PoseTimeline;
+
+// Each used channel's pulse over time as the board will move it, the lines as
+// bands behind (those that cannot keep their time in red), the selected line,
+// and a playhead during playback. The wheel zooms about the pointer; a click
+// selects the line at that time. Only what is in view is drawn, one sample a
+// pixel: zoomed out past a chunk of lines a pixel, from the fold's checkpoints.
+class TimelineView final : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit TimelineView(PoseTimeline &timeline, QWidget *parent = nullptr);
+
+    // The line played now, -1 for none.
+    void setPlayhead(qsizetype line);
+    void setSelectedLine(qsizetype line);
+    qint64 usPerPixel() const { return m_usPerPixel; }
+    // The line at x position `x` of the viewport.
+    qsizetype lineAtX(int x);
+
+Q_SIGNALS:
+    void lineClicked(qsizetype line);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void followLength();
+    qint64 startUs() const;
+    int xOf(qint64 timeUs) const;
+    // The time a line takes, on average.
+    double averageLineUs() const;
+    void drawBands(QPainter &painter, qint64 fromUs, qint64 toUs);
+    void drawChannels(QPainter &painter, qint64 fromUs);
+
+    PoseTimeline &m_timeline;
+    qint64 m_usPerPixel = 20'000;
+    qsizetype m_playhead = -1;
+    qsizetype m_selected = -1;
+};

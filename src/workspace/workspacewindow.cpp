@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: MIT
+#include "workspacewindow.h"
+
+#include "core/posetimeline.h"
+#include "posetablemodel.h"
+#include "sequence/editorlines.h"
+#include "sequence/playback.h"
+#include "sequence/sequencecommands.h"
+#include "sequence/sequenceeditor.h"
+#include "timelineview.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QSplitter>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// Lines folded in one turn of the event loop while the window is open.
+constexpr qsizetype foldSlice = 1024;
+
+} // namespace
+
+WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_parts(parts), m_timeline(&parts.timeline)
+{
+    setObjectName(QStringLiteral("workspace"));
+    setWindowTitle(tr("动作工作台"));
+    resize(900, 640);
+
+    m_model = new PoseTableModel(parts.editor.sequence(), *m_timeline, parts.setup, this);
+    m_table = new QTableView;
+    m_table->setObjectName(QStringLiteral("poseTable"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->verticalHeader()->hide();
+    // Every row is one line high: the view never measures a million rows.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_table->horizontalHeader()->setDefaultSectionSize(56);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+
+    m_timelineView = new TimelineView(*m_timeline);
+
+    auto *views = new QSplitter(Qt::Vertical);
+    views->addWidget(m_table);
+    views->addWidget(m_timelineView);
+    views->setStretchFactor(0, 3);
+    views->setStretchFactor(1, 2);
+    m_sides = new QSplitter(Qt::Horizontal);
+    m_sides->setObjectName(QStringLiteral("workspaceSides"));
+    m_sides->addWidget(views);
+
+    auto *tools = new QToolBar;
+    m_stretch = tools->addAction(tr("拉长间隔以到位"));
+    m_stretch->setObjectName(QStringLiteral("stretchToFitAction"));
+    m_stretch->setToolTip(tr("把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）"));
+    connect(m_stretch, &QAction::triggered, this, &WorkspaceWindow::stretchSelected);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(tools);
+    layout->addWidget(m_sides, 1);
+
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    pickLine(current.row());
+            });
+    connect(m_timelineView, &TimelineView::lineClicked, this, &WorkspaceWindow::pickLine);
+    connect(&parts.editor, &QPlainTextEdit::cursorPositionChanged, this, &WorkspaceWindow::showCaretLine);
+    connect(&parts.playback, &Playback::linePlayed, m_timelineView, &TimelineView::setPlayhead);
+    connect(&parts.playback, &Playback::stopped, m_timelineView, [this] { m_timelineView->setPlayhead(-1); });
+
+    // The rest of the sequence is folded a slice at a time, after the first screen.
+    m_fold = new QTimer(this);
+    m_fold->setInterval(0);
+    connect(m_fold, &QTimer::timeout, this, &WorkspaceWindow::foldSome);
+    connect(m_timeline, &PoseTimeline::changedFrom, m_fold, qOverload<>(&QTimer::start));
+    m_fold->start();
+    showCaretLine();
+}
+
+WorkspaceWindow::~WorkspaceWindow() = default;
+
+void WorkspaceWindow::addArmView(QWidget *view)
+{
+    m_sides->addWidget(view);
+}
+
+void WorkspaceWindow::foldSome()
+{
+    if (m_timeline->foldMore(foldSlice))
+        m_fold->stop();
+}
+
+void WorkspaceWindow::pickLine(qsizetype line)
+{
+    if (m_following)
+        return;
+    SequenceEditor &editor = m_parts.editor;
+    const qsizetype start = editor.lineStart(line);
+    if (start < 0)
+        return;
+    m_following = true;
+    editor.setSelectionStart(start);
+    SelectCaretLine(editor);
+    editor.ensureCursorVisible();
+    m_timelineView->setSelectedLine(line);
+    const QModelIndex row = m_model->index(int(line), 0);
+    m_table->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_table->scrollTo(row);
+    m_following = false;
+}
+
+void WorkspaceWindow::showCaretLine()
+{
+    if (m_following)
+        return;
+    m_following = true;
+    const qsizetype line = GetCaretPosition(m_parts.editor).line;
+    const QModelIndex row = m_model->index(int(line), 0);
+    m_table->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_table->scrollTo(row);
+    m_timelineView->setSelectedLine(line);
+    m_following = false;
+}
+
+void WorkspaceWindow::stretchSelected()
+{
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    qsizetype first = GetCaretPosition(m_parts.editor).line;
+    qsizetype last = first;
+    if (!rows.isEmpty()) {
+        const auto [low, high] = std::minmax_element(
+            rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+        first = low->row();
+        last = high->row();
+    }
+    m_parts.commands.stretchToFit(*m_timeline, first, last);
+}

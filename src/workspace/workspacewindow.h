@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QWidget>
+
+class ChannelSetup;
+class Playback;
+class PoseTableModel;
+class PoseTimeline;
+class QAction;
+class QSplitter;
+class QTableView;
+class QTimer;
+class SequenceCommands;
+class SequenceEditor;
+class TimelineView;
+
+// 动作工作台: the whole sequence as poses (the table), in time (the timeline),
+// and what each line can keep, beside the main window. A view of the document
+// the editor shows: the table's current row and the editor's caret line follow
+// each other. The right side holds the arm view once one is added.
+class WorkspaceWindow final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct Parts {
+        SequenceEditor &editor;
+        const ChannelSetup &setup;
+        SequenceCommands &commands;
+        const Playback &playback;
+        PoseTimeline &timeline; // the fold of the editor's document
+    };
+    // All parts outlive the window.
+    explicit WorkspaceWindow(const Parts &parts, QWidget *parent = nullptr);
+    ~WorkspaceWindow() override;
+
+    // Puts `view` (an arm view, say) on the right of the table and timeline;
+    // the window owns it from then on.
+    void addArmView(QWidget *view);
+
+    PoseTimeline &timeline() { return *m_timeline; }
+    QTableView &table() { return *m_table; }
+    TimelineView &timelineView() { return *m_timelineView; }
+    QAction &stretchToFit() { return *m_stretch; }
+
+private:
+    void showCaretLine();
+    void pickLine(qsizetype line);
+    void stretchSelected();
+    void foldSome();
+
+    Parts m_parts;
+    PoseTimeline *m_timeline;
+    PoseTableModel *m_model;
+    QTableView *m_table;
+    TimelineView *m_timelineView;
+    QSplitter *m_sides;
+    QAction *m_stretch;
+    QTimer *m_fold;
+    bool m_following = false;
+};

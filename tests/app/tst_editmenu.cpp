@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+#include "app/statusline.h"
+#include "sequence/editorlines.h"
+#include "sequence/sequenceeditor.h"
+#include "support/windowharness.h"
+
+#include <QAction>
+#include <QTest>
+
+#include <functional>
+#include "support/testmain.h"
+
+using Step = std::function<void(WindowHarness &)>;
+Q_DECLARE_METATYPE(Step)
+
+namespace {
+
+const QString twoLines = QStringLiteral("Time1000  #0P1000S300\rTime1000  #1P1100S300\r");
+
+void trigger(WindowHarness &h, const char *name)
+{
+    auto *action = h.window().findChild<QAction *>(QString::fromLatin1(name));
+    if (!action)
+        qFatal("no action %s", name);
+    action->trigger();
+}
+
+void putCaretOn(WindowHarness &h, qsizetype line)
+{
+    h.editor().setSelectionStart(h.editor().lineStart(line));
+    SelectCaretLine(h.editor());
+}
+
+} // namespace
+
+// The 编辑 menu's steps over the sequence, and 载入姿态 back onto the channels.
+class TestEditMenu : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyChangeIsOneUndoStep_data()
+    {
+        QTest::addColumn<Step>("change");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("add") << Step([](WindowHarness &h) {
+            h.checkBox(2).setChecked(true);
+            h.button("Command2").click();
+        }) << twoLines + "Time4800  #2P1500S300\r";
+        QTest::newRow("modify") << Step([](WindowHarness &h) {
+            putCaretOn(h, 0);
+            h.checkBox(3).setChecked(true);
+            h.button("Command5").click();
+        }) << u"Time4800  #3P1500S300\rTime1000  #1P1100S300\r"_qs;
+        QTest::newRow("delete") << Step([](WindowHarness &h) {
+            putCaretOn(h, 0);
+            h.button("Command6").click();
+        }) << u"Time1000  #1P1100S300\r"_qs;
+        QTest::newRow("duplicate") << Step([](WindowHarness &h) {
+            putCaretOn(h, 1);
+            trigger(h, "duplicateLineAction");
+        }) << twoLines + "Time1000  #1P1100S300\r";
+        QTest::newRow("move") << Step([](WindowHarness &h) {
+            putCaretOn(h, 0);
+            trigger(h, "moveLineDownAction");
+        }) << u"Time1000  #1P1100S300\rTime1000  #0P1000S300\r"_qs;
+    }
+    void everyChangeIsOneUndoStep()
+    {
+        QFETCH(Step, change);
+        QFETCH(QString, after);
+        WindowHarness h;
+        h.editor().setText(twoLines);
+        change(h);
+        QCOMPARE(h.editor().text(), after);
+        trigger(h, "undoAction");
+        QCOMPARE(h.editor().text(), twoLines);
+        trigger(h, "redoAction");
+        QCOMPARE(h.editor().text(), after);
+    }
+
+    void linesMoveAndTheCaretStaysOnTheirs_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caretLine");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("caretAfter");
+        const QString abc = QStringLiteral("a\rb\rc");
+        QTest::newRow("up from the first: nothing") << abc << 0 << "moveLineUpAction" << abc << 0;
+        QTest::newRow("up from the last") << abc << 2 << "moveLineUpAction" << u"a\rc\rb"_qs << 1;
+        QTest::newRow("down from the first") << abc << 0 << "moveLineDownAction" << u"b\ra\rc"_qs << 1;
+        QTest::newRow("down from the last: nothing") << abc << 2 << "moveLineDownAction" << abc << 2;
+        QTest::newRow("down onto the empty line after a final break")
+            << u"a\rb\r"_qs << 1 << "moveLineDownAction" << u"a\rb\r"_qs << 1;
+        QTest::newRow("duplicate the first") << abc << 0 << "duplicateLineAction" << u"a\ra\rb\rc"_qs << 0;
+        QTest::newRow("duplicate the last") << abc << 2 << "duplicateLineAction" << u"a\rb\rc\rc"_qs << 2;
+    }
+    void linesMoveAndTheCaretStaysOnTheirs()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, caretLine);
+        QFETCH(QString, action);
+        QFETCH(QString, after);
+        QFETCH(int, caretAfter);
+        WindowHarness h;
+        h.editor().setText(text);
+        putCaretOn(h, caretLine);
+        trigger(h, qPrintable(action));
+        QCOMPARE(h.editor().text(), after);
+        QCOMPARE(GetCaretPosition(h.editor()).line, caretAfter);
+    }
+
+    void loadPosePutsTheLineOnTheChannels()
+    {
+        WindowHarness h;
+        h.editor().setText(u"Time1000  #0P1000S300\rTime1200  #3P1700S300#5P900S300#3P1800S300\r"_qs);
+        h.checkBox(7).setChecked(true);
+        h.connectTo(QStringLiteral("COM1"));
+        h.fake().writes.clear();
+        putCaretOn(h, 1);
+        trigger(h, "loadPoseAction");
+        QVERIFY(h.checkBox(3).isChecked());
+        QVERIFY(h.checkBox(5).isChecked());
+        QVERIFY(h.checkBox(7).isChecked()); // not in the line: left as it was
+        QVERIFY(!h.checkBox(0).isChecked());
+        QCOMPARE(h.slider(3).value(), 1800);
+        QCOMPARE(h.slider(5).value(), 900);
+        QCOMPARE(h.child<QLineEdit>(u"Text2"_qs).text(), u"1200"_qs);
+        // Each channel moves once, through the slider's own handler.
+        QCOMPARE(h.fake().writes, (QByteArrayList{"#3P1800S300\r", "#5P900S300\r"}));
+        // Modify writes the tweaked pose back to the loaded line.
+        h.slider(5).setValue(950);
+        h.button("Command5").click();
+        QCOMPARE(h.editor().sequence().lineText(1), u"Time1200  #3P1800S300#5P950S300#7P1500S300"_qs);
+    }
+
+    void loadPoseRefusesALineThatWillNotPlayAsItReads()
+    {
+        WindowHarness h;
+        h.editor().setText(u"Time1200 #3P1700S300"_qs);
+        h.connectTo(QStringLiteral("COM1"));
+        h.fake().writes.clear();
+        putCaretOn(h, 0);
+        trigger(h, "loadPoseAction");
+        QVERIFY(!h.checkBox(3).isChecked());
+        QVERIFY(h.fake().writes.isEmpty());
+        QCOMPARE(h.window().findChild<StatusLine *>()->sequenceNoteText(),
+                 u"第 1 行不会照所写的播放，没有载入姿态：发送 3P1700S300\\r，之后等 1200 毫秒"_qs);
+    }
+};
+
+SERVO_TEST_MAIN(TestEditMenu)
+#include "tst_editmenu.moc"
