@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>ArmLink</name>
+    <message>
+        <source>够不到那里：手臂的长度不够，或目标离肩部太近。</source>
+        <translation>Out of reach: the arm is too short, or the place is too near the shoulder.</translation>
+    </message>
+    <message>
+        <source>够不到那里：%1 需要 %2 µs，超出它的范围。</source>
+        <translation>Out of reach: %1 would need %2 µs, outside its range.</translation>
+    </message>
+</context>
+<context>
     <name>ChannelPanel</name>
     <message>
         <source>板上通道 #%1</source>
@@ -382,6 +393,22 @@ The old file is unchanged.</translation>
         <source>通道设置…</source>
         <translation>Channel setup…</translation>
     </message>
+    <message>
+        <source>编辑(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>载入姿态</source>
+        <translation>Load pose</translation>
+    </message>
+    <message>
+        <source>视图(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>动作工作台</source>
+        <translation>Motion workspace</translation>
+    </message>
 </context>
 <context>
     <name>MotionSettings</name>
@@ -404,22 +431,6 @@ The old file is unchanged.</translation>
     <message>
         <source>滑行到姿态的时间：</source>
         <translation>Time to glide into a pose:</translation>
-    </message>
-    <message>
-        <source>编辑(&amp;E)</source>
-        <translation>&amp;Edit</translation>
-    </message>
-    <message>
-        <source>载入姿态</source>
-        <translation>Load pose</translation>
-    </message>
-    <message>
-        <source>视图(&amp;V)</source>
-        <translation>&amp;View</translation>
-    </message>
-    <message>
-        <source>动作工作台</source>
-        <translation>Motion workspace</translation>
     </message>
 </context>
 <context>
@@ -671,7 +682,7 @@ This run will not overwrite the file.</translation>
 本窗口的未保存修改另存一份恢复副本，互不删除；保存时若文件已被另一个窗口改写，会先询问。</source>
         <translation>Another running Servo Console also has %1 open.
 
-This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other&apos;s; when saving, you are asked first if the other window has rewritten the file.</translation>
+This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other's; when saving, you are asked first if the other window has rewritten the file.</translation>
     </message>
     <message>
         <source>上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。
@@ -687,7 +698,7 @@ Restore these changes? If not, the copy is deleted.</translation>
     </message>
     <message>
         <source>不恢复</source>
-        <translation>Don&apos;t restore</translation>
+        <translation>Don't restore</translation>
     </message>
     <message>
         <source>
@@ -836,11 +847,11 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>不足 10 个字符，不发送，沿用上一行的间隔</source>
-        <translation>shorter than 10 characters: nothing is sent and the previous line&apos;s interval is kept</translation>
+        <translation>shorter than 10 characters: nothing is sent and the previous line's interval is kept</translation>
     </message>
     <message>
         <source>第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔</source>
-        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line&apos;s interval is kept</translation>
+        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line's interval is kept</translation>
     </message>
     <message>
         <source>发送 %1</source>
@@ -856,7 +867,7 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>，间隔 %1 无效，沿用上一行的间隔</source>
-        <translation>, the interval %1 is not valid and the previous line&apos;s interval is kept</translation>
+        <translation>, the interval %1 is not valid and the previous line's interval is kept</translation>
     </message>
     <message>
         <source>第 %1 行不会照所写的播放：%2</source>
@@ -975,13 +986,13 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>发送：无（此行不足 10 个字符）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the line is shorter than 10 characters)
-Interval: the previous line&apos;s</translation>
+Interval: the previous line's</translation>
     </message>
     <message>
         <source>发送：无（第 5 到 9 个字符读出的间隔超出范围）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the interval in characters 5 to 9 is out of range)
-Interval: the previous line&apos;s</translation>
+Interval: the previous line's</translation>
     </message>
     <message>
         <source>发送：无字节</source>
@@ -1007,7 +1018,7 @@ Interval: 0, playback stops after this line</translation>
         <source>
 间隔：%1 无效，沿用上一行的间隔</source>
         <translation>
-Interval: %1 is not valid, the previous line&apos;s is kept</translation>
+Interval: %1 is not valid, the previous line's is kept</translation>
     </message>
 </context>
 <context>
@@ -1027,6 +1038,21 @@ Interval: %1 is not valid, the previous line&apos;s is kept</translation>
     <message>
         <source>--language 只接受 zh 或 en，而不是“%1”。</source>
         <translation>--language takes zh or en, not “%1”.</translation>
+    </message>
+</context>
+<context>
+    <name>poseline</name>
+    <message>
+        <source>不会按原样播放</source>
+        <translation>will not play as written</translation>
+    </message>
+    <message>
+        <source>线路来不及 需要 %1 ms，间隔 %2 ms</source>
+        <translation>wire too slow: needs %1 ms, interval %2 ms</translation>
+    </message>
+    <message>
+        <source>来不及到位 需要 %1 ms，间隔 %2 ms</source>
+        <translation>cannot arrive: needs %1 ms, interval %2 ms</translation>
     </message>
 </context>
 <context>
@@ -1172,21 +1198,6 @@ The program uses what it could read; the rest keeps its defaults. The file is no
     <message>
         <source>到达</source>
         <translation>Reach</translation>
-    </message>
-</context>
-<context>
-    <name>poseline</name>
-    <message>
-        <source>不会按原样播放</source>
-        <translation>will not play as written</translation>
-    </message>
-    <message>
-        <source>线路来不及 需要 %1 ms，间隔 %2 ms</source>
-        <translation>wire too slow: needs %1 ms, interval %2 ms</translation>
-    </message>
-    <message>
-        <source>来不及到位 需要 %1 ms，间隔 %2 ms</source>
-        <translation>cannot arrive: needs %1 ms, interval %2 ms</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "mainwindow.h"
 
+#include "armlink.h"
 #include "channelpanel.h"
 #include "channelsetupdialog.h"
 #include "editmenu.h"
@@ -506,9 +507,11 @@ void MainWindow::loadPose()
 
 void MainWindow::openWorkspace()
 {
-    if (!m_workspace)
+    if (!m_workspace) {
         m_workspace = new WorkspaceWindow(
             {*m_editor, m_profile.channels(), *m_commands, *m_playback, m_highlighter->timeline()}, this);
+        new ArmLink(*m_workspace, *m_port, *m_channels, m_profile, *m_statusLine);
+    }
     bringToFront(*m_workspace);
 }
 
