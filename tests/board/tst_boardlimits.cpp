@@ -56,12 +56,15 @@ private Q_SLOTS:
         QVERIFY(harness.window().portIsOpen());
         harness.checkBox(5).setChecked(true);
 
-        // A drag from one end of the slider to the other and back, then the
+        // A drag from one end of the slider to the other, slowly enough that
+        // no move waiting for the line is merged into a later one, then the
         // same pulses typed and sent.
         QScrollBar &slider = harness.slider(5);
         slider.setSliderDown(true);
-        for (int pulse = 500; pulse <= 2500; pulse += 50)
+        for (int pulse = 500; pulse <= 2500; pulse += 50) {
             slider.setSliderPosition(pulse);
+            QTest::qWait(5);
+        }
         slider.setSliderDown(false);
         for (const char *typed : {"#5P3000S0", "#5P400S0"}) {
             harness.child<QLineEdit>(QStringLiteral("Text3")).setText(QString::fromLatin1(typed));
