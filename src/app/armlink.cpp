@@ -34,7 +34,10 @@ void ArmLink::MonotonicClock::waitUntil(qint64 dueNs)
 
 ArmLink::ArmLink(WorkspaceWindow &workspace, SerialPort &port, ChannelPanel &channels, const CurrentProfile &profile,
                  QStatusBar &statusLine)
-    : QObject(&workspace), m_channels(channels), m_profile(profile), m_frameTimer(new QTimer(this)),
+    : QObject(&workspace),
+      m_channels(channels),
+      m_profile(profile),
+      m_frameTimer(new QTimer(this)),
       m_frames(std::make_unique<QtPlaybackTimer>(*m_frameTimer))
 {
     auto *arm = new QWidget;

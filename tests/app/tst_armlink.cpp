@@ -43,7 +43,9 @@ private Q_SLOTS:
             before[size_t(joint)] = h.slider(geometry.channels[size_t(joint)]).value();
         h.fake().writes.clear();
 
-        const auto field = [&](const char *name) { return h.window().findChild<QDoubleSpinBox *>(QLatin1String(name)); };
+        const auto field = [&](const char *name) {
+            return h.window().findChild<QDoubleSpinBox *>(QLatin1String(name));
+        };
         field("ikX")->setValue(asked.x);
         field("ikY")->setValue(asked.y);
         field("ikZ")->setValue(asked.z);
