@@ -48,16 +48,6 @@ protected:
 
 enum class Marks { None, InView, WholeDocument };
 
-void waitForPaint(bench::PaintWatch &watch)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!watch.painted && clock.elapsed() < 20000)
-        QCoreApplication::processEvents();
-    if (!watch.painted)
-        qFatal("no paint");
-}
-
 // setText up to the first paint, in ms.
 double loadOnce(const QString &text, Marks marks)
 {
@@ -70,11 +60,11 @@ double loadOnce(const QString &text, Marks marks)
     bench::PaintWatch watch;
     editor.viewport()->installEventFilter(&watch);
     editor.show();
-    waitForPaint(watch);
+    bench::waitForPaint(watch);
     watch.painted = false;
     const double ns = bench::timeOnce([&] {
         editor.setText(text);
-        waitForPaint(watch);
+        bench::waitForPaint(watch);
     });
     if (editor.lineCount() != lineCount + 1)
         qFatal("load went wrong");
@@ -111,7 +101,7 @@ double startWindowOnce(const QString &path)
                MainWindow window({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); }, path});
                window.installEventFilter(&watch);
                window.show();
-               waitForPaint(watch);
+               bench::waitForPaint(watch);
            })
            / 1e6;
 }

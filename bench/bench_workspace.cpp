@@ -30,16 +30,6 @@ namespace {
 constexpr int runs = 5;
 constexpr int keystrokes = 40;
 
-void waitForPaint(bench::PaintWatch &watch)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!watch.painted && clock.elapsed() < 20000)
-        QCoreApplication::processEvents();
-    if (!watch.painted)
-        qFatal("no paint");
-}
-
 // ms per keystroke, from the key to the repaint of the editor.
 QList<double> typeInto(SequenceEditor &editor)
 {
@@ -53,7 +43,7 @@ QList<double> typeInto(SequenceEditor &editor)
             for (int key = 0; key < keystrokes; ++key) {
                 watch.painted = false;
                 QTest::keyClick(&editor, key % 2 ? Qt::Key_Backspace : Qt::Key_5);
-                waitForPaint(watch);
+                bench::waitForPaint(watch);
             }
         });
         perKey.append(ns / keystrokes / 1e6);
@@ -116,8 +106,8 @@ void open1M()
                                workspace = window.findChild<WorkspaceWindow *>(QStringLiteral("workspace"));
                                workspace->table().viewport()->installEventFilter(&table);
                                workspace->timelineView().viewport()->installEventFilter(&timeline);
-                               waitForPaint(table);
-                               waitForPaint(timeline);
+                               bench::waitForPaint(table);
+                               bench::waitForPaint(timeline);
                            })
                            / 1e6);
         fold.append(bench::timeOnce([&] {

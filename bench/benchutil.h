@@ -128,4 +128,15 @@ public:
     }
 };
 
+// Runs the event loop until `watch` has seen a paint.
+inline void waitForPaint(PaintWatch &watch)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!watch.painted && clock.elapsed() < 20000)
+        QCoreApplication::processEvents();
+    if (!watch.painted)
+        qFatal("no paint");
+}
+
 } // namespace bench
