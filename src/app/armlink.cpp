@@ -23,13 +23,12 @@ constexpr int refusalShownMs = 5000;
 
 qint64 ArmLink::MonotonicClock::nowNs() const
 {
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    return SerialPort::steadyNowUs() * 1000;
 }
 
 void ArmLink::MonotonicClock::waitUntil(qint64 dueNs)
 {
-    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(std::chrono::nanoseconds(dueNs)));
+    std::this_thread::sleep_for(std::chrono::nanoseconds(dueNs - nowNs()));
 }
 
 ArmLink::ArmLink(WorkspaceWindow &workspace, SerialPort &port, ChannelPanel &channels, const CurrentProfile &profile,

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cmath>
 
 namespace {
@@ -59,12 +58,6 @@ settingsstring::LineSettings lineSettings(const QString &settings)
 }
 
 constexpr int drainMs = 3000;
-
-qint64 nowUs()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 } // namespace
 
@@ -149,7 +142,7 @@ SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
     const qint64 queued = m_port.bytesToWrite();
     if (m_port.write(bytes) != bytes.size())
         return SerialResult::failure(SerialResult::WriteFailed, m_port.errorString());
-    m_pacer.handedOver(bytes.size(), nowUs());
+    m_pacer.handedOver(bytes.size(), steadyNowUs());
     // With nothing queued, hand the bytes to the driver now rather than when the
     // event loop next runs; flush() does not block.
     if (queued == 0)
@@ -162,7 +155,7 @@ SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
 qint64 QtSerialPort::deviceBacklog() const
 {
     const qint64 counted = m_port.bytesToWrite() + driverqueue::unsentBytes(qintptr(m_port.handle())).value_or(0);
-    return std::max(counted, m_pacer.backlog(nowUs()));
+    return std::max(counted, m_pacer.backlog(steadyNowUs()));
 }
 
 qint64 QtSerialPort::deviceHoldBytes() const

@@ -15,13 +15,13 @@ qint64 queueLimitFor(const settingsstring::LineSettings &line)
                     qint64(SerialPort::queueSeconds * settingsstring::bytesPerSecond(line)));
 }
 
-qint64 steadyNowUs()
+} // namespace
+
+qint64 SerialPort::steadyNowUs()
 {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
-
-} // namespace
 
 SerialPort::SerialPort(QObject *parent) : QObject(parent), m_settings(QString::fromLatin1(settingsstring::initial))
 {

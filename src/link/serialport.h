@@ -147,6 +147,11 @@ Q_SIGNALS:
     // steady clock (std::chrono::steady_clock).
     void commandSent(const QString &command, qint64 steadyUs);
 
+public:
+    // The monotonic clock the port stamps its commands and paces the line on:
+    // µs of std::chrono::steady_clock.
+    static qint64 steadyNowUs();
+
 protected:
     // The settings have been checked; an implementation applies them to an open
     // port, or refuses them with a reason.
