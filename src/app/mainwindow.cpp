@@ -128,16 +128,7 @@ MainWindow::MainWindow(Services services, QWidget *parent)
         close();
 }
 
-MainWindow::~MainWindow()
-{
-    // Nothing may tick or be sent while the window comes down.
-    m_playback->stop();
-    // The children that refer to the port, the controllers or cmd.txt go
-    // before them; the widgets they leave refer to nothing of the window's.
-    delete menuBar();
-    delete m_statusLine;
-    delete m_workspace;
-}
+MainWindow::~MainWindow() = default;
 
 bool MainWindow::portIsOpen() const
 {
@@ -255,14 +246,16 @@ void MainWindow::buildSequenceGroups()
 
 void MainWindow::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu(tr("文件(&F)"));
+    m_menuBar = std::make_unique<QMenuBar>();
+    setMenuBar(m_menuBar.get());
+    QMenu *file = m_menuBar->addMenu(tr("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
     (new SequenceFileMenu(*file, *m_editor, *m_store, m_notifier, m_chooseFile, this))->carryProfile(m_profile);
-    QMenu *edit = menuBar()->addMenu(tr("编辑(&E)"));
+    QMenu *edit = m_menuBar->addMenu(tr("编辑(&E)"));
     edit->setObjectName(QStringLiteral("editMenu"));
     new EditMenu(*edit, *m_editor);
 
-    QMenu *sequence = menuBar()->addMenu(tr("序列(&Q)"));
+    QMenu *sequence = m_menuBar->addMenu(tr("序列(&Q)"));
     sequence->setObjectName(QStringLiteral("sequenceMenu"));
     const struct {
         const char *text;
@@ -286,32 +279,32 @@ void MainWindow::buildMenus()
     loadPose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(loadPose, &QAction::triggered, this, &MainWindow::loadPose);
 
-    QMenu *playback = menuBar()->addMenu(tr("播放(&P)"));
+    QMenu *playback = m_menuBar->addMenu(tr("播放(&P)"));
     playback->setObjectName(QStringLiteral("playbackMenu"));
     auto *playbackActions = new PlaybackActions(*m_playback, *m_editor, *playback);
     connect(playbackActions->home(), &QAction::triggered, this, &MainWindow::glideHome);
-    QMenu *settings = menuBar()->addMenu(tr("设置(&S)"));
+    QMenu *settings = m_menuBar->addMenu(tr("设置(&S)"));
     settings->setObjectName(QStringLiteral("settingsMenu"));
     QAction *channelSetup = settings->addAction(tr("通道设置…"));
     channelSetup->setObjectName(QStringLiteral("channelSetupAction"));
     connect(channelSetup, &QAction::triggered, this, &MainWindow::openChannelSetup);
     new MotionSettings(*m_playback, *settings, *this);
-    QMenu *view = menuBar()->addMenu(tr("视图(&V)"));
+    QMenu *view = m_menuBar->addMenu(tr("视图(&V)"));
     view->setObjectName(QStringLiteral("viewMenu"));
     QAction *workspace = view->addAction(tr("动作工作台"));
     workspace->setObjectName(QStringLiteral("workspaceAction"));
     workspace->setShortcut(QKeySequence(Qt::Key_F2));
     connect(workspace, &QAction::triggered, this, &MainWindow::openWorkspace);
-    new LanguageMenu(*menuBar(), translations::installed(), m_notifier, this);
+    new LanguageMenu(*m_menuBar, translations::installed(), m_notifier, this);
 
-    m_statusLine = new StatusLine(*m_port, *m_playback, this);
-    setStatusBar(m_statusLine);
+    m_statusLine = std::make_unique<StatusLine>(*m_port, *m_playback, this);
+    setStatusBar(m_statusLine.get());
     m_statusLine->addEmergencyStop(*playbackActions->emergencyStop());
-    connect(m_connection.get(), &Connection::stateChanged, m_statusLine, &StatusLine::showConnection);
-    connect(m_connection.get(), &Connection::connectFailed, m_statusLine, &StatusLine::showConnectFailure);
-    connect(m_playback.get(), &Playback::statusChanged, m_statusLine, &StatusLine::showPlayback);
+    connect(m_connection.get(), &Connection::stateChanged, m_statusLine.get(), &StatusLine::showConnection);
+    connect(m_connection.get(), &Connection::connectFailed, m_statusLine.get(), &StatusLine::showConnectFailure);
+    connect(m_playback.get(), &Playback::statusChanged, m_statusLine.get(), &StatusLine::showPlayback);
     m_statusLine->followEdits(*m_editor);
-    connect(m_addButton, &QPushButton::clicked, m_statusLine, [this] {
+    connect(m_addButton, &QPushButton::clicked, m_statusLine.get(), [this] {
         if (m_channels->tickedChannels().isEmpty())
             m_statusLine->showNothingTicked();
     });
@@ -417,7 +410,7 @@ void MainWindow::startUp()
         showLoading(true);
         m_statusLine->repaint();
     });
-    connect(m_loader.get(), &SequenceLoader::finished, m_statusLine,
+    connect(m_loader.get(), &SequenceLoader::finished, m_statusLine.get(),
             [this] { m_statusLine->showLoading(0, 0, false); });
     m_store->startUp({[this] { return m_editor->text(); },
                       [this](const QString &text) {
@@ -508,8 +501,10 @@ void MainWindow::loadPose()
 void MainWindow::openWorkspace()
 {
     if (!m_workspace) {
-        m_workspace = new WorkspaceWindow(
-            {*m_editor, m_profile.channels(), *m_commands, *m_playback, m_highlighter->timeline()}, this);
+        m_workspace =
+            std::make_unique<WorkspaceWindow>(WorkspaceWindow::Parts{*m_editor, m_profile.channels(), *m_commands,
+                                                                     *m_playback, m_highlighter->timeline()},
+                                              this);
         new ArmLink(*m_workspace, *m_port, *m_channels, m_profile, *m_statusLine);
     }
     bringToFront(*m_workspace);

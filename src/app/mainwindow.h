@@ -24,10 +24,11 @@
 // Ownership: the window owns the port and the controllers (Connection, the
 // write rule, SequenceCommands, Playback) as members, declared so that each is
 // destroyed before what it refers to. The widgets, Timer1 and the two dialogs
-// are Qt children of the window and outlive the controllers; the children that
-// refer to the controllers or cmd.txt (the menus with their actions, the status
-// line) are deleted first, in the destructor. The sequence store refers only to
-// the editor, through the window, and to nothing that it outlives.
+// are Qt children of the window and outlive the controllers. The children that
+// refer to the controllers or cmd.txt (the menu bar with its actions, the status
+// line, the workspace) are Qt children too, but held by the last members, so
+// they go first. The sequence store refers only to the editor, through the
+// window, and to nothing that it outlives.
 
 #include "profileui.h"
 #include "core/sequencedocument.h"
@@ -52,6 +53,7 @@ class PortSettingsDialog;
 class PortWriter;
 class StatusLine;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
 class QScrollBar;
 class QTimer;
@@ -138,7 +140,6 @@ private:
     // Controls (children of the window). m_client holds the controls in their
     // fixed layout; the menu bar and the status line are around it.
     QWidget *m_client = nullptr;
-    StatusLine *m_statusLine = nullptr;
     PortComboBox *m_portBox = nullptr;
     QPushButton *m_connectButton = nullptr;
     QPushButton *m_settingsButton = nullptr;
@@ -161,7 +162,6 @@ private:
     QPointer<PortSettingsDialog> m_portSettings;
     QPointer<InputDialog> m_input;
     QPointer<ChannelSetupDialog> m_channelSetupDialog;
-    QPointer<WorkspaceWindow> m_workspace;
 
     // Controllers, destroyed in reverse order: playback first, the port last.
     std::unique_ptr<Connection> m_connection;
@@ -169,4 +169,9 @@ private:
     std::unique_ptr<SequenceCommands> m_commands;
     std::unique_ptr<QtPlaybackTimer> m_timer1;
     std::unique_ptr<Playback> m_playback;
+
+    // Around the client area, referring to the controllers: they go first.
+    std::unique_ptr<QMenuBar> m_menuBar;
+    std::unique_ptr<StatusLine> m_statusLine;
+    std::unique_ptr<WorkspaceWindow> m_workspace;
 };
