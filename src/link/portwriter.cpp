@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "link/portwriter.h"
 
-#include "common/notifier.h"
 #include "serialport.h"
 
-PortWriter::PortWriter(SerialPort &port, Notifier &notifier, QWidget *parent)
-    : m_port(port), m_notifier(notifier), m_parent(parent)
+PortWriter::PortWriter(SerialPort &port, Report reportNotOpen) : m_port(port), m_reportNotOpen(std::move(reportNotOpen))
 { }
 
 bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::function<void()> &beforeReport) const
@@ -22,7 +20,8 @@ bool PortWriter::handled(const SerialResult &result, const std::function<void()>
     if (result.code() == SerialResult::PortNotOpen) {
         if (beforeReport)
             beforeReport();
-        m_notifier.show(m_parent, messages::portNotOpen());
+        if (m_reportNotOpen)
+            m_reportNotOpen();
     }
     return false;
 }

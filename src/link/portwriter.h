@@ -5,8 +5,6 @@
 
 #include <functional>
 
-class Notifier;
-class QWidget;
 class SerialPort;
 class SerialResult;
 
@@ -14,8 +12,8 @@ class SerialResult;
 // failure the caller skips the rest of its work, and nothing already done is
 // rolled back. What happens when the port is not open is the caller's explicit
 // choice:
-//   Report  the write is tried; the port refuses it (not open) and the operator
-//           sees "端口未打开". Playback and Send.
+//   Report  the write is tried; the port refuses it (not open) and the writer's
+//           report runs (the window shows "端口未打开"). Playback and Send.
 //   Silent  nothing is tried and nothing is shown. A channel move, which only
 //           goes out while connected.
 // Every other failure is dropped without a word. Whether the port is open is
@@ -25,10 +23,12 @@ class PortWriter
 public:
     enum class WhenClosed { Report, Silent };
 
-    PortWriter(SerialPort &port, Notifier &notifier, QWidget *parent);
+    // How the operator is told that the port is not open.
+    using Report = std::function<void()>;
+    PortWriter(SerialPort &port, Report reportNotOpen);
 
-    // True when written. `beforeReport` runs before "端口未打开" is shown, so a
-    // caller can stop what must not run while the box is open.
+    // True when written. `beforeReport` runs before the report, so a caller can
+    // stop what must not run while the operator is being told.
     bool write(const QString &text, WhenClosed whenClosed, const std::function<void()> &beforeReport = {}) const;
     // A live move of `channel` (Silent when closed): while the line is behind,
     // a newer move of the channel replaces the one still waiting.
@@ -46,6 +46,5 @@ private:
     bool handled(const SerialResult &result, const std::function<void()> &beforeReport) const;
 
     SerialPort &m_port;
-    Notifier &m_notifier;
-    QWidget *m_parent;
+    Report m_reportNotOpen;
 };
