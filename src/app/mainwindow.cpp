@@ -9,8 +9,8 @@
 #include "core/numbers.h"
 #include "common/onelinebox.h"
 #include "common/uilook.h"
-#include "link/connection.h"
-#include "link/portsettingsdialog.h"
+#include "app/connectcontrols.h"
+#include "app/portsettingsdialog.h"
 #include "link/serialport.h"
 #include "link/portwriter.h"
 #include "core/sequenceloader.h"
@@ -132,7 +132,7 @@ MainWindow::~MainWindow() = default;
 
 bool MainWindow::portIsOpen() const
 {
-    return m_connection->portIsOpen();
+    return m_connectControls->portIsOpen();
 }
 
 void MainWindow::buildPortGroup()
@@ -144,7 +144,7 @@ void MainWindow::buildPortGroup()
     m_portBox->setObjectName(QStringLiteral("Combo1"));
     uilook::place(*m_portBox, 120, 480, 1800, 330);
 
-    // The caption is the connection's: Connection sets it.
+    // The caption is the connection's: ConnectControls sets it.
     m_connectButton = makeButton({}, QStringLiteral("Command3"), frame);
     uilook::place(*m_connectButton, 2040, 300, 960, 405);
     m_settingsButton = makeButton(tr("设置"), QStringLiteral("Command4"), frame);
@@ -300,8 +300,9 @@ void MainWindow::buildMenus()
     m_statusLine = std::make_unique<StatusLine>(*m_port, *m_playback, this);
     setStatusBar(m_statusLine.get());
     m_statusLine->addEmergencyStop(*playbackActions->emergencyStop());
-    connect(m_connection.get(), &Connection::stateChanged, m_statusLine.get(), &StatusLine::showConnection);
-    connect(m_connection.get(), &Connection::connectFailed, m_statusLine.get(), &StatusLine::showConnectFailure);
+    connect(m_connectControls.get(), &ConnectControls::stateChanged, m_statusLine.get(), &StatusLine::showConnection);
+    connect(m_connectControls.get(), &ConnectControls::connectFailed, m_statusLine.get(),
+            &StatusLine::showConnectFailure);
     connect(m_playback.get(), &Playback::statusChanged, m_statusLine.get(), &StatusLine::showPlayback);
     m_statusLine->followEdits(*m_editor);
     connect(m_addButton, &QPushButton::clicked, m_statusLine.get(), [this] {
@@ -328,8 +329,8 @@ void MainWindow::fitToScreen()
 
 void MainWindow::wire()
 {
-    m_connection =
-        std::make_unique<Connection>(*m_port, m_notifier, *m_connectButton, *m_portBox, *m_settingsButton, this);
+    m_connectControls =
+        std::make_unique<ConnectControls>(*m_port, m_notifier, *m_connectButton, *m_portBox, *m_settingsButton, this);
     m_writer = std::make_unique<PortWriter>(*m_port, [this] { m_notifier.show(this, messages::portNotOpen()); });
     m_writer->setFilter(profileui::limitsFilter(m_profile, [this](int count, const QString &last) {
         if (m_statusLine)
@@ -371,7 +372,7 @@ void MainWindow::wire()
     connect(m_runButton, &QPushButton::clicked, m_playback.get(), &Playback::run);
     // A device that is gone ends playback at once: its next tick would only add
     // "端口未打开" to the warning about the lost device.
-    connect(m_connection.get(), &Connection::deviceLost, m_playback.get(), &Playback::stopForLostDevice);
+    connect(m_connectControls.get(), &ConnectControls::deviceLost, m_playback.get(), &Playback::stopForLostDevice);
     connect(m_sendButton, &QPushButton::clicked, this, &MainWindow::send);
     // A manual command and its CR fit the port's queue at the settings in force,
     // and stay within the 64 KB that bounds every line the program makes.
@@ -466,7 +467,7 @@ void MainWindow::openPortSettings()
                                                 m_notifier, this);
         // A dialog left open across Connect must not change the port under the
         // open connection: its port row shows the open port until Disconnect.
-        connect(m_connection.get(), &Connection::stateChanged, m_portSettings, [this](bool connected) {
+        connect(m_connectControls.get(), &ConnectControls::stateChanged, m_portSettings, [this](bool connected) {
             m_portSettings->showOpenPort(connected ? std::optional(m_portBox->currentText()) : std::nullopt);
         });
     }
@@ -542,7 +543,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_workspace->close();
     // Queued bytes get their short time to drain while the window can still
     // say what could not be sent.
-    if (m_connection->portIsOpen())
-        m_connection->disconnectPort();
+    if (m_connectControls->portIsOpen())
+        m_connectControls->disconnectPort();
     event->accept();
 }

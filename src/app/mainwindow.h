@@ -9,7 +9,7 @@
 //   SequenceDocument --Playback (Timer1)--> PortWriter (Report) --> SerialPort;
 //     the editor marks each line played
 //   Text3 --Send--> PortWriter (Report) --> SerialPort
-//   Connection: Connect/Disconnect from the port's open state; the port box, the
+//   ConnectControls: Connect/Disconnect from the port's open state; the port box, the
 //     Settings button and the settings dialog's port row follow its stateChanged;
 //     a lost device stops playback before the operator is told
 //   cmd.txt: SequenceStore loads it at start-up and saves it when the window is
@@ -21,7 +21,7 @@
 // Around the client area of fixed size: a menu bar (sequence, playback) above
 // and a status line below; on a screen too small for it the client area scrolls.
 //
-// Ownership: the window owns the port and the controllers (Connection, the
+// Ownership: the window owns the port and the controllers (ConnectControls, the
 // write rule, SequenceCommands, Playback) as members, declared so that each is
 // destroyed before what it refers to. The widgets, Timer1 and the two dialogs
 // are Qt children of the window and outlive the controllers. The children that
@@ -32,7 +32,7 @@
 
 #include "profileui.h"
 #include "core/sequencedocument.h"
-#include "link/portdiscovery.h"
+#include "app/portdiscovery.h"
 #include "sequence/playbackclock.h"
 #include "sequencefilemenu.h"
 
@@ -43,7 +43,7 @@
 
 class ChannelPanel;
 class ChannelSetupDialog;
-class Connection;
+class ConnectControls;
 class InputDialog;
 class LineHighlighter;
 class Notifier;
@@ -164,7 +164,7 @@ private:
     QPointer<ChannelSetupDialog> m_channelSetupDialog;
 
     // Controllers, destroyed in reverse order: playback first, the port last.
-    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<ConnectControls> m_connectControls;
     std::unique_ptr<PortWriter> m_writer;
     std::unique_ptr<SequenceCommands> m_commands;
     std::unique_ptr<QtPlaybackTimer> m_timer1;

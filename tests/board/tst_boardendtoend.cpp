@@ -2,7 +2,7 @@
 // servo-board run as a separate process, found through the port list, and
 // driven by the real main window over a real serial port object.
 
-#include "link/portdiscovery.h"
+#include "app/portdiscovery.h"
 #include "link/qtserialport.h"
 #include "shared/virtualboards.h"
 #include "support/windowharness.h"

@@ -2,7 +2,7 @@
 // servo-board run with an arm profile as its own process, the main window
 // driving it with the same profile: nothing outside a channel's band arrives.
 
-#include "link/portdiscovery.h"
+#include "app/portdiscovery.h"
 #include "link/qtserialport.h"
 #include "shared/virtualboards.h"
 #include "support/filebytes.h"

@@ -9,7 +9,7 @@
 using Options = WindowHarness::Options;
 
 // Connect and Disconnect on the main window.
-class TestConnection : public QObject
+class TestConnectControls : public QObject
 {
     Q_OBJECT
 
@@ -130,5 +130,5 @@ private Q_SLOTS:
     }
 };
 
-SERVO_TEST_MAIN(TestConnection)
-#include "tst_connection.moc"
+SERVO_TEST_MAIN(TestConnectControls)
+#include "tst_connectcontrols.moc"

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
-#include "connection.h"
+#include "connectcontrols.h"
 
 #include "common/notifier.h"
 #include "core/portnumber.h"
-#include "serialport.h"
+#include "link/serialport.h"
 
 #include <QComboBox>
 #include <QPushButton>
 
-Connection::Connection(SerialPort &port, Notifier &notifier, QPushButton &connectButton, QComboBox &portBox,
-                       QPushButton &settingsButton, QWidget *messageParent)
+ConnectControls::ConnectControls(SerialPort &port, Notifier &notifier, QPushButton &connectButton, QComboBox &portBox,
+                                 QPushButton &settingsButton, QWidget *messageParent)
     : m_port(port),
       m_notifier(notifier),
       m_connectButton(connectButton),
@@ -17,17 +17,17 @@ Connection::Connection(SerialPort &port, Notifier &notifier, QPushButton &connec
       m_settingsButton(settingsButton),
       m_messageParent(messageParent)
 {
-    connect(&m_connectButton, &QPushButton::clicked, this, &Connection::toggle);
-    connect(&m_port, &SerialPort::lost, this, &Connection::onLost);
+    connect(&m_connectButton, &QPushButton::clicked, this, &ConnectControls::toggle);
+    connect(&m_port, &SerialPort::lost, this, &ConnectControls::onLost);
     showState();
 }
 
-bool Connection::portIsOpen() const
+bool ConnectControls::portIsOpen() const
 {
     return m_port.portOpen();
 }
 
-void Connection::toggle()
+void ConnectControls::toggle()
 {
     if (portIsOpen())
         disconnectPort();
@@ -35,7 +35,7 @@ void Connection::toggle()
         connectPort();
 }
 
-void Connection::connectPort()
+void ConnectControls::connectPort()
 {
     SerialResult result = SerialResult::failure(SerialResult::InvalidPortNumber);
     if (const auto number = portNumberFromText(m_portBox.currentText()))
@@ -54,13 +54,13 @@ void Connection::connectPort()
     showState();
 }
 
-void Connection::disconnectPort()
+void ConnectControls::disconnectPort()
 {
     if (m_port.setPortOpen(false).ok())
         showState();
 }
 
-void Connection::showState()
+void ConnectControls::showState()
 {
     const bool connected = portIsOpen();
     m_connectButton.setText(connected ? tr("断开") : tr("连接"));
@@ -69,7 +69,7 @@ void Connection::showState()
     Q_EMIT stateChanged(connected);
 }
 
-void Connection::onLost()
+void ConnectControls::onLost()
 {
     // The port has closed itself already.
     Q_EMIT deviceLost();

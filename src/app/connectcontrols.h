@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "serialport.h"
+#include "link/serialport.h"
 
 #include <QObject>
 
@@ -22,13 +22,13 @@ class QWidget;
 //   Disconnected --click, open fails--> Disconnected (connectFailed; "端口已被占用" for a busy port)
 //   Connected --click--> Disconnected
 //   Connected --device gone--> Disconnected (deviceLost, then one warning)
-class Connection final : public QObject
+class ConnectControls final : public QObject
 {
     Q_OBJECT
 
 public:
-    Connection(SerialPort &port, Notifier &notifier, QPushButton &connectButton, QComboBox &portBox,
-               QPushButton &settingsButton, QWidget *messageParent);
+    ConnectControls(SerialPort &port, Notifier &notifier, QPushButton &connectButton, QComboBox &portBox,
+                    QPushButton &settingsButton, QWidget *messageParent);
 
     bool portIsOpen() const;
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "common/uilook.h"
-#include "link/portdiscovery.h"
+#include "app/portdiscovery.h"
 
 #include <QAbstractItemView>
 #include <QTest>
