@@ -193,7 +193,7 @@ The old file is unchanged.</translation>
     </message>
 </context>
 <context>
-    <name>Connection</name>
+    <name>ConnectControls</name>
     <message>
         <source>断开</source>
         <translation>Disconnect</translation>
