@@ -99,7 +99,7 @@ int main(int argc, char *argv[])
             {
                 PseudoTerminal pty;
                 QtSerialPort port;
-                if (!pty.isValid() || !port.setCommPort(pty.portNumber()).ok() || !port.setPortOpen(true).ok())
+                if (!pty.isValid() || !port.setCommPort(pty.portNumber()).ok() || !port.openPort().ok())
                     qFatal("cannot open %s", qPrintable(pty.devicePath()));
                 pty.startReader(lineRate);
                 now.append(drag(pty, channels,

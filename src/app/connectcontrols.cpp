@@ -41,7 +41,7 @@ void ConnectControls::connectPort()
     if (const auto number = portNumberFromText(m_portBox.currentText()))
         result = m_port.setCommPort(*number);
     if (result.ok())
-        result = m_port.setPortOpen(true);
+        result = m_port.openPort();
     if (!result.ok()) {
         // Of the failures, only a port held elsewhere gets a message box; the
         // others show as the caption staying put (and in connectFailed).
@@ -56,8 +56,8 @@ void ConnectControls::connectPort()
 
 void ConnectControls::disconnectPort()
 {
-    if (m_port.setPortOpen(false).ok())
-        showState();
+    m_port.closeAfterDraining();
+    showState();
 }
 
 void ConnectControls::showState()

@@ -84,18 +84,18 @@ bool QtSerialPort::portOpen() const
     return m_port.isOpen();
 }
 
-SerialResult QtSerialPort::setPortOpen(bool open)
+void QtSerialPort::closeAfterDraining()
 {
-    if (!open) {
-        if (!m_port.isOpen())
-            return {};
-        if (const qint64 unsent = drainAndClose(); unsent > 0) {
-            Q_EMIT notice({PortNotice::Kind::DiscardedOnClose, unsent, queueLimit(),
-                           double(unsent) / settingsstring::bytesPerSecond(lineSettings(settings())),
-                           drainMs / 1000.0});
-        }
-        return {};
+    if (!m_port.isOpen())
+        return;
+    if (const qint64 unsent = drainAndClose(); unsent > 0) {
+        Q_EMIT notice({PortNotice::Kind::DiscardedOnClose, unsent, queueLimit(),
+                       double(unsent) / settingsstring::bytesPerSecond(lineSettings(settings())), drainMs / 1000.0});
     }
+}
+
+SerialResult QtSerialPort::openPort()
+{
     if (m_port.isOpen())
         return SerialResult::failure(SerialResult::PortInUse);
 

@@ -45,7 +45,8 @@ public:
     explicit QtSerialPort(QObject *parent = nullptr);
 
     bool portOpen() const override;
-    SerialResult setPortOpen(bool open) override;
+    SerialResult openPort() override;
+    void closeAfterDraining() override;
 
 protected:
     SerialResult applySettings(const QString &settings) override;

@@ -91,8 +91,12 @@ public:
     qint64 queueLimit() const { return m_queueLimit; }
 
     virtual bool portOpen() const = 0;
-    // true opens port commPort() with settings(); false closes it.
-    [[nodiscard]] virtual SerialResult setPortOpen(bool open) = 0;
+    // Opens port commPort() with settings().
+    [[nodiscard]] virtual SerialResult openPort() = 0;
+    // Closes the port once the device has sent what it holds. This blocks for
+    // a few seconds at most; what is still unsent then is dropped and told in
+    // notice(). Nothing happens when the port is not open.
+    virtual void closeAfterDraining() = 0;
 
     // Hands an ordered command to the port and returns without waiting: a line
     // of playback, Send, a single step. It goes out whole and in order, never

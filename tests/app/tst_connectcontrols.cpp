@@ -79,7 +79,7 @@ private Q_SLOTS:
         PseudoTerminal pty;
         QtSerialPort holder;
         QVERIFY(holder.setCommPort(pty.portNumber()).ok());
-        QVERIFY(holder.setPortOpen(true).ok());
+        QVERIFY(holder.openPort().ok());
 
         Options options;
         options.port = std::make_unique<QtSerialPort>();
@@ -88,7 +88,7 @@ private Q_SLOTS:
         QCOMPARE(h.notifier.shown, (QList<Message>{{Message::Icon::Critical, "错误", "端口已被占用"}}));
         QCOMPARE(h.button("Command3").text(), QStringLiteral("连接"));
 
-        QVERIFY(holder.setPortOpen(false).ok());
+        holder.closeAfterDraining();
         h.button("Command3").click();
         QVERIFY(h.window().portIsOpen());
         h.button("Command3").click();

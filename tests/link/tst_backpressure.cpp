@@ -40,7 +40,7 @@ private Q_SLOTS:
         QVERIFY(m_pty->isValid());
         m_port = std::make_unique<QtSerialPort>();
         QVERIFY(m_port->setCommPort(m_pty->portNumber()).ok());
-        QVERIFY(m_port->setPortOpen(true).ok());
+        QVERIFY(m_port->openPort().ok());
         // Two seconds of the line.
         QCOMPARE(m_port->queueLimit(), 2 * lineRate);
         m_lost = std::make_unique<QSignalSpy>(m_port.get(), &SerialPort::lost);
@@ -231,7 +231,7 @@ private Q_SLOTS:
             accepted += bytes;
         }
         m_pty->setReaderPaused(readerStops);
-        QVERIFY(m_port->setPortOpen(false).ok());
+        m_port->closeAfterDraining();
         QVERIFY(!m_port->portOpen());
         m_pty->setReaderPaused(false);
         // Counted as sent: what reached the device, never what was dropped.

@@ -59,7 +59,7 @@ private Q_SLOTS:
         QVERIFY(m_pty->isValid());
         m_port = std::make_unique<QtSerialPort>();
         QVERIFY(m_port->setCommPort(m_pty->portNumber()).ok());
-        QVERIFY(m_port->setPortOpen(true).ok());
+        QVERIFY(m_port->openPort().ok());
         m_notices = std::make_unique<QSignalSpy>(m_port.get(), &SerialPort::notice);
         m_pty->startReader(lineRate);
     }

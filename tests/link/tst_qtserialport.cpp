@@ -24,7 +24,7 @@ private Q_SLOTS:
     {
         QtSerialPort port;
         QVERIFY(port.setCommPort(m_pty->portNumber()).ok());
-        QVERIFY(port.setPortOpen(true).ok());
+        QVERIFY(port.openPort().ok());
         QVERIFY(port.output(QStringLiteral("#5P2500S300\r")).ok());
         // Handed to the driver at once: no event loop needed.
         QCOMPARE(m_pty->received(), QByteArray("#5P2500S300\r"));
@@ -36,9 +36,9 @@ private Q_SLOTS:
     {
         QtSerialPort port;
         QVERIFY(port.setCommPort(m_pty->portNumber()).ok());
-        QVERIFY(port.setPortOpen(true).ok());
+        QVERIFY(port.openPort().ok());
         QVERIFY(port.portOpen());
-        QVERIFY(port.setPortOpen(false).ok());
+        port.closeAfterDraining();
         QVERIFY(!port.portOpen());
         QCoreApplication::processEvents();
         QCOMPARE(m_pty->received(), QByteArray());
@@ -48,20 +48,20 @@ private Q_SLOTS:
     {
         QtSerialPort holder;
         QVERIFY(holder.setCommPort(m_pty->portNumber()).ok());
-        QVERIFY(holder.setPortOpen(true).ok());
+        QVERIFY(holder.openPort().ok());
 
         QtSerialPort second;
         QVERIFY(second.setCommPort(m_pty->portNumber()).ok());
-        QCOMPARE(second.setPortOpen(true).code(), SerialResult::PortInUse);
+        QCOMPARE(second.openPort().code(), SerialResult::PortInUse);
         QVERIFY(!second.portOpen());
         QCOMPARE(second.output(QStringLiteral("x")).code(), SerialResult::PortNotOpen);
 
         QCOMPARE(second.setCommPort(0).code(), SerialResult::InvalidPortNumber);
         QVERIFY(second.setCommPort(999).ok());
-        QCOMPARE(second.setPortOpen(true).code(), SerialResult::InvalidPortNumber);
+        QCOMPARE(second.openPort().code(), SerialResult::InvalidPortNumber);
         // A number that names a device which is not there.
         QVERIFY(second.setCommPort(32767).ok());
-        QCOMPARE(second.setPortOpen(true).code(), SerialResult::NoSuchPort);
+        QCOMPARE(second.openPort().code(), SerialResult::NoSuchPort);
         QCOMPARE(m_pty->received(), QByteArray());
     }
 
@@ -70,7 +70,7 @@ private Q_SLOTS:
         QtSerialPort port;
         QCOMPARE(port.settings(), QStringLiteral("115200,n,8,1"));
         QVERIFY(port.setCommPort(m_pty->portNumber()).ok());
-        QVERIFY(port.setPortOpen(true).ok());
+        QVERIFY(port.openPort().ok());
         termios line = m_pty->lineSettings();
         QCOMPARE(cfgetospeed(&line), speed_t(B115200));
         QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QtSerialPort port;
         QVERIFY(port.setSettings(QStringLiteral("38400,n,8,2")).ok());
         QVERIFY(port.setCommPort(m_pty->portNumber()).ok());
-        QVERIFY(port.setPortOpen(true).ok());
+        QVERIFY(port.openPort().ok());
         const termios line = m_pty->lineSettings();
         QCOMPARE(cfgetospeed(&line), speed_t(B38400));
         QCOMPARE(line.c_cflag & CSTOPB, tcflag_t(CSTOPB));
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QtSerialPort port;
         QSignalSpy lost(&port, &SerialPort::lost);
         QVERIFY(port.setCommPort(m_pty->portNumber()).ok());
-        QVERIFY(port.setPortOpen(true).ok());
+        QVERIFY(port.openPort().ok());
         m_pty->hangUp();
         QTRY_COMPARE(lost.count(), 1);
         QVERIFY(!port.portOpen());

@@ -38,7 +38,7 @@ struct Bench {
         // A line fast enough for the longest command here to fit its queue.
         if (!port.setSettings(QStringLiteral("460800,n,8,1")).ok())
             qFatal("the fake port refused its settings");
-        if (open && !(port.setCommPort(1).ok() && port.setPortOpen(true).ok()))
+        if (open && !(port.setCommPort(1).ok() && port.openPort().ok()))
             qFatal("the fake port did not open");
         QObject::connect(&playback, &Playback::linePlayed, &playback,
                          [this](qsizetype line) { announced.append(line); });

@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "fakeserialport.h"
 
-SerialResult FakeSerialPort::setPortOpen(bool open)
+SerialResult FakeSerialPort::openPort()
 {
-    if (open) {
-        if (openFailure)
-            return *openFailure;
-        openedPorts.append(commPort());
-    } else if (m_open) {
-        portClosed(0);
-    }
-    m_open = open;
+    if (openFailure)
+        return *openFailure;
+    openedPorts.append(commPort());
+    m_open = true;
     return {};
+}
+
+void FakeSerialPort::closeAfterDraining()
+{
+    if (m_open)
+        portClosed(0);
+    m_open = false;
 }
 
 void FakeSerialPort::pullOut()

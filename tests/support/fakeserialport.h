@@ -16,7 +16,8 @@ class FakeSerialPort final : public SerialPort
 
 public:
     bool portOpen() const override { return m_open; }
-    SerialResult setPortOpen(bool open) override;
+    SerialResult openPort() override;
+    void closeAfterDraining() override;
 
     // Simulates the device vanishing while open.
     void pullOut();
