@@ -78,8 +78,8 @@ SentPoseJournal::Loading SentPoseJournal::load()
         const int channel = entry.value(channelKey).toInt(-1);
         const int pulse = entry.value(pulseKey).toInt(-1);
         const QDateTime sentAt = QDateTime::fromString(entry.value(sentAtKey).toString(), Qt::ISODateWithMs);
-        if (channel < 0 || channel >= int(read.size()) || read[size_t(channel)] || pulse < minPulse
-            || pulse > maxPulse || !sentAt.isValid())
+        if (channel < 0 || channel >= int(read.size()) || read[size_t(channel)] || pulse < minPulse || pulse > maxPulse
+            || !sentAt.isValid())
             return {Loading::Outcome::Damaged, {}};
         read[size_t(channel)] = Entry{pulse, sentAt.toUTC()};
     }

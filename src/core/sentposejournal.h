@@ -46,7 +46,7 @@ public:
 
     struct Loading {
         enum class Outcome {
-            NoFile,     // nothing sent yet on this machine: an empty journal
+            NoFile, // nothing sent yet on this machine: an empty journal
             Loaded,
             Unreadable, // the system's reason in `reason`
             Damaged,    // not a journal this program wrote, or cut short

@@ -110,7 +110,8 @@ private Q_SLOTS:
         QTest::newRow("changes meanwhile go with it") << QList<int>{0, 1000, delay - 1} << delay << Pulses{{0, 1002}};
         QTest::newRow("a long drag is written while it goes on")
             << QList<int>{0, 1000, 2000, 3000, 4000, 5000} << 5500 << Pulses{{0, 1002}};
-        QTest::newRow("a change after a write waits again") << QList<int>{0, delay + 500} << 2 * delay << Pulses{{0, 1000}};
+        QTest::newRow("a change after a write waits again")
+            << QList<int>{0, delay + 500} << 2 * delay << Pulses{{0, 1000}};
     }
     void writtenAfterTheDelay()
     {
@@ -134,11 +135,10 @@ private Q_SLOTS:
         QTest::newRow("another version") << json("{'version':2,'channels':[]}");
         QTest::newRow("a pulse the board would refuse")
             << json("{'version':1,'channels':[{'channel':1,'pulse':3000,'sentAt':'2026-03-01T09:30:00Z'}]}");
-        QTest::newRow("a channel twice")
-            << json("{'version':1,'channels':[{'channel':1,'pulse':900,'sentAt':'2026-03-01T09:30:00Z'},"
-                    "{'channel':1,'pulse':1000,'sentAt':'2026-03-01T09:30:00Z'}]}");
-        QTest::newRow("no time")
-            << json("{'version':1,'channels':[{'channel':1,'pulse':900,'sentAt':'yesterday'}]}");
+        QTest::newRow("a channel twice") << json(
+            "{'version':1,'channels':[{'channel':1,'pulse':900,'sentAt':'2026-03-01T09:30:00Z'},"
+            "{'channel':1,'pulse':1000,'sentAt':'2026-03-01T09:30:00Z'}]}");
+        QTest::newRow("no time") << json("{'version':1,'channels':[{'channel':1,'pulse':900,'sentAt':'yesterday'}]}");
         QTest::newRow("far too large") << QByteArray(1024 * 1024, ' ');
     }
     void aDamagedFileIsIgnored()
