@@ -4,6 +4,7 @@
 #include "armtwin.h"
 #include "programsettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,6 +31,16 @@ const QString channelKey = QStringLiteral("channel");
 const QString pulseKey = QStringLiteral("pulse");
 const QString sentAtKey = QStringLiteral("sentAt");
 
+// Whole or not at all; the system's reason when it cannot be written.
+std::optional<QString> writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
 } // namespace
 
 QString SentPoseJournal::defaultPath()
@@ -40,12 +51,14 @@ QString SentPoseJournal::defaultPath()
 SentPoseJournal::SentPoseJournal(QString path, Schedule schedule, QObject *parent)
     : QObject(parent), m_path(std::move(path)), m_schedule(std::move(schedule))
 {
+    m_writer.setMaxThreadCount(1);
     if (!m_schedule)
         m_schedule = [this](int ms, std::function<void()> due) { QTimer::singleShot(ms, this, std::move(due)); };
 }
 
 SentPoseJournal::~SentPoseJournal()
 {
+    m_writer.waitForDone();
     if (!m_unsaved)
         return;
     if (const std::optional<QString> failure = saveNow())
@@ -112,15 +125,42 @@ void SentPoseJournal::saveDue()
     m_saveScheduled = false;
     if (!m_unsaved)
         return;
-    if (const std::optional<QString> failure = saveNow()) {
-        if (!std::exchange(m_failedBefore, true))
-            Q_EMIT saveFailed(*failure);
+    m_unsaved = false;
+    m_writer.start([this, path = m_path, bytes = contents()] {
+        const std::optional<QString> failure = writeFile(path, bytes);
+        // The journal waits for this thread before it goes.
+        QMetaObject::invokeMethod(
+            this, [this, failure] { written(failure); }, Qt::QueuedConnection);
+    });
+}
+
+void SentPoseJournal::written(const std::optional<QString> &failure)
+{
+    if (!failure) {
+        m_failedBefore = false;
         return;
     }
-    m_failedBefore = false;
+    m_unsaved = true; // tried again after the next change, and at the end
+    if (!std::exchange(m_failedBefore, true))
+        Q_EMIT saveFailed(*failure);
+}
+
+void SentPoseJournal::finishWriting()
+{
+    m_writer.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 std::optional<QString> SentPoseJournal::saveNow()
+{
+    m_writer.waitForDone();
+    if (std::optional<QString> failure = writeFile(m_path, contents()))
+        return failure;
+    m_unsaved = false;
+    return std::nullopt;
+}
+
+QByteArray SentPoseJournal::contents() const
 {
     QJsonArray channels;
     for (size_t channel = 0; channel < m_channels.size(); ++channel) {
@@ -129,15 +169,7 @@ std::optional<QString> SentPoseJournal::saveNow()
                                         {pulseKey, entry->pulse},
                                         {sentAtKey, entry->sentAt.toString(Qt::ISODateWithMs)}});
     }
-    const QByteArray bytes =
-        QJsonDocument(QJsonObject{{versionKey, version}, {channelsKey, channels}}).toJson(QJsonDocument::Compact);
-
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
-    m_unsaved = false;
-    return std::nullopt;
+    return QJsonDocument(QJsonObject{{versionKey, version}, {channelsKey, channels}}).toJson(QJsonDocument::Compact);
 }
 
 bool SentPoseJournal::isEmpty() const

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 
 #include <array>
 #include <functional>
@@ -19,7 +20,10 @@
 // carry out are left out, as the board leaves them) and keeps itself in a small
 // file, written whole or not at all: `saveDelayMs` after a change (changes in
 // the meantime go with it, so a long drag is written every few seconds) and at
-// its end. A file it cannot read is left alone until the next write replaces it.
+// its end. A write after a change goes to a thread of its own, since syncing a
+// file to disk can take longer than the 10 ms of the line the device holds,
+// and a paced line would run dry meanwhile; the write at the end waits. A file
+// it cannot read is left alone until the next write replaces it.
 class SentPoseJournal final : public QObject
 {
     Q_OBJECT
@@ -60,8 +64,11 @@ public:
     // `command` (one or more lines) has left for the port at `at`.
     void sent(QStringView command, const QDateTime &at);
 
-    // Writes the file now; the system's reason when it cannot.
+    // Writes the file now, after any write under way; the system's reason when
+    // it cannot.
     std::optional<QString> saveNow();
+    // Returns once no write is under way; one that failed has been told.
+    void finishWriting();
 
     const QString &path() const { return m_path; }
     const std::optional<Entry> &channel(int channel) const { return m_channels[size_t(channel)]; }
@@ -79,6 +86,8 @@ Q_SIGNALS:
 
 private:
     void saveDue();
+    void written(const std::optional<QString> &failure);
+    QByteArray contents() const;
 
     QString m_path;
     Schedule m_schedule;
@@ -86,4 +95,5 @@ private:
     bool m_unsaved = false;
     bool m_saveScheduled = false;
     bool m_failedBefore = false;
+    QThreadPool m_writer; // one thread: the writes go out in order
 };

@@ -29,12 +29,12 @@ private Q_SLOTS:
 
     void glidesToTheLastPoseAfterARestart_data()
     {
-        QTest::addColumn<Pulses>("moved");    // by the sliders, before the restart
+        QTest::addColumn<Pulses>("moved");     // by the sliders, before the restart
         QTest::addColumn<QString>("sendText"); // then by Send
         QTest::addColumn<QByteArray>("glide");
         QTest::addColumn<Pulses>("shown");
-        QTest::newRow("a slider moved twice") << Pulses{{0, 1620}, {0, 1700}} << QString() << QByteArray("#0P1700T1500\r")
-                                              << Pulses{{0, 1700}};
+        QTest::newRow("a slider moved twice")
+            << Pulses{{0, 1620}, {0, 1700}} << QString() << QByteArray("#0P1700T1500\r") << Pulses{{0, 1700}};
         QTest::newRow("a slider and a Send") << Pulses{{3, 900}} << QStringLiteral("#7P2100#3P1000")
                                              << QByteArray("#3P1000#7P2100T1500\r") << Pulses{{3, 1000}, {7, 2100}};
         QTest::newRow("nothing sent") << Pulses{} << QString() << QByteArray() << Pulses{};

@@ -124,6 +124,7 @@ private Q_SLOTS:
             journal->sent(QStringLiteral("#0P%1S300\r").arg(1000 + i), start);
         }
         m_time->advance(checkAtMs - m_time->nowMs());
+        journal->finishWriting();
         QCOMPARE(this->onDisk(), onDisk);
     }
 
@@ -159,6 +160,7 @@ private Q_SLOTS:
         journal->load();
         journal->sent(u"#2P1100\r", start);
         m_time->advance(SentPoseJournal::saveDelayMs);
+        journal->finishWriting();
         QCOMPARE(onDisk(), (Pulses{{2, 1100}}));
     }
 
@@ -182,6 +184,7 @@ private Q_SLOTS:
         for (int pulse : {900, 1000, 1100}) {
             journal->sent(QStringLiteral("#0P%1\r").arg(pulse), start);
             m_time->advance(SentPoseJournal::saveDelayMs);
+            journal->finishWriting();
         }
         QCOMPARE(failed.size(), 1);
         QVERIFY(!failed.first().first().toString().isEmpty());
