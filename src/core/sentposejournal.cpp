@@ -68,9 +68,13 @@ SentPoseJournal::~SentPoseJournal()
 SentPoseJournal::Loading SentPoseJournal::load()
 {
     m_channels = {};
-    QFile file(m_path);
-    if (!file.exists())
+    const QFileInfo info(m_path);
+    if (!info.exists() && !info.isSymLink())
         return {};
+    // Only a regular file: opening a FIFO or a device could wait for ever.
+    if (!info.isFile())
+        return {Loading::Outcome::Damaged, {}};
+    QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {Loading::Outcome::Unreadable, file.errorString()};
     if (file.size() > largestFile)

@@ -4,6 +4,7 @@
 #include "support/windowharness.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 
@@ -69,6 +70,20 @@ private Q_SLOTS:
             QCOMPARE(m_h->slider(channel).value(), pulse);
             QVERIFY(m_h->checkBox(channel).isChecked());
         }
+        QCOMPARE(statusLine().sentPoseText(), QString());
+    }
+
+    void aDamagedRecordIsToldAndIgnored()
+    {
+        QFile file(m_h->sentPosePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{\"version\":1,\"chan") > 0);
+        file.close();
+        m_h->restart();
+        QCOMPARE(statusLine().sentPoseText(), QStringLiteral("上次发送的姿态的记录已损坏，已忽略"));
+        QVERIFY(m_h->notifier.shown.isEmpty());
+        m_h->connectTo(QStringLiteral("COM1"));
+        QVERIFY(!action("lastPoseAction").isEnabled());
+        m_h->slider(2).setValue(1400);
         QCOMPARE(statusLine().sentPoseText(), QString());
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/sentposejournal.h"
 
+#include "filefaults.h"
 #include "support/virtualtime.h"
 
 #include <QFile>
@@ -164,13 +165,27 @@ private Q_SLOTS:
         QCOMPARE(onDisk(), (Pulses{{2, 1100}}));
     }
 
-    void aFileThatCannotBeOpenedIsUnreadable()
+    void notAFileIsIgnoredAtOnce_data()
     {
-        QVERIFY(QDir().mkpath(path())); // a folder where the file should be
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a folder") << QStringLiteral("folder");
+        QTest::newRow("a FIFO, which would wait for a writer") << QStringLiteral("fifo");
+        QTest::newRow("a link to nothing") << QStringLiteral("link");
+    }
+    void notAFileIsIgnoredAtOnce()
+    {
+        QFETCH(QString, kind);
+        QVERIFY(QDir().mkpath(QFileInfo(path()).absolutePath()));
+        if (kind == u"folder")
+            QVERIFY(QDir().mkpath(path()));
+        else if (kind == u"fifo") {
+            if (const QString unavailable = filefaults::makeFifo(path()); !unavailable.isEmpty())
+                QSKIP(qPrintable(unavailable));
+        } else
+            QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("gone")), path()));
         auto journal = makeJournal();
-        const SentPoseJournal::Loading loading = journal->load();
-        QCOMPARE(loading.outcome, SentPoseJournal::Loading::Outcome::Unreadable);
-        QVERIFY(!loading.reason.isEmpty());
+        QCOMPARE(journal->load().outcome, SentPoseJournal::Loading::Outcome::Damaged);
+        QVERIFY(journal->isEmpty());
     }
 
     void aFailedWriteIsToldOnce()
