@@ -42,10 +42,12 @@ int main(int argc, char **argv)
 
     bench::heading("hearing one command as it leaves");
     int pulse = 500;
-    bench::spread(QStringLiteral("a live move #5P<pulse>S300"), bench::timeBatches(runs, 1000, [&] {
-                      journal.sent(QStringLiteral("#5P%1S300\r").arg(pulse), now);
-                      pulse = pulse == 2500 ? 500 : pulse + 1;
-                  }),
+    bench::spread(QStringLiteral("a live move #5P<pulse>S300"),
+                  bench::timeBatches(runs, 1000,
+                                     [&] {
+                                         journal.sent(QStringLiteral("#5P%1S300\r").arg(pulse), now);
+                                         pulse = pulse == 2500 ? 500 : pulse + 1;
+                                     }),
                   "ns");
 
     bench::heading("one write, min / median / max of 40");
