@@ -494,6 +494,10 @@ The old file is unchanged.</translation>
         <source>急停</source>
         <translation>Emergency stop</translation>
     </message>
+    <message>
+        <source>回到上次姿态</source>
+        <translation>Back to the last pose sent</translation>
+    </message>
 </context>
 <context>
     <name>PortSettingsDialog</name>
@@ -956,6 +960,38 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     <message>
         <source>第 %1 行不会照所写的播放，没有载入姿态：%2</source>
         <translation>Line %1 will not play as written; no pose was loaded: %2</translation>
+    </message>
+    <message>
+        <source>读不出上次发送的姿态（%1），已忽略</source>
+        <translation>Could not read the last pose sent (%1); ignored</translation>
+    </message>
+    <message>
+        <source>上次发送的姿态的记录已损坏，已忽略</source>
+        <translation>The record of the last pose sent is damaged; ignored</translation>
+    </message>
+    <message>
+        <source>无法记下发送的姿态：%1</source>
+        <translation>Could not record the pose sent: %1</translation>
+    </message>
+    <message>
+        <source>%1 秒前</source>
+        <translation>%1 s ago</translation>
+    </message>
+    <message>
+        <source>%1 分钟前</source>
+        <translation>%1 min ago</translation>
+    </message>
+    <message>
+        <source>%1 小时前</source>
+        <translation>%1 h ago</translation>
+    </message>
+    <message>
+        <source>%1 天前</source>
+        <translation>%1 d ago</translation>
+    </message>
+    <message>
+        <source>上次发送的姿态：%1</source>
+        <translation>Last pose sent: %1</translation>
     </message>
 </context>
 <context>

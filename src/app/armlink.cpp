@@ -32,13 +32,14 @@ void ArmLink::MonotonicClock::waitUntil(qint64 dueNs)
 }
 
 ArmLink::ArmLink(WorkspaceWindow &workspace, SerialPort &port, ChannelPanel &channels, const CurrentProfile &profile,
-                 QStatusBar &statusLine)
+                 QStatusBar &statusLine, const std::map<int, int> &standing)
     : QObject(&workspace),
       m_channels(channels),
       m_profile(profile),
       m_frameTimer(new QTimer(this)),
       m_frames(std::make_unique<QtPlaybackTimer>(*m_frameTimer))
 {
+    m_twin.standAt(standing);
     auto *arm = new QWidget;
     auto *layout = new QVBoxLayout(arm);
     layout->setContentsMargins(0, 0, 0, 0);

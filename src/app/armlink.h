@@ -23,14 +23,15 @@ class ArmView;
 // The workspace's arm, tied to the rest of the window: the twin hears every
 // command as it leaves for the port, the faint target arm follows the sliders,
 // the arm takes the profile's geometry and limits, and a pose solved from the
-// gripper goes onto the channel panel through its own handlers.
+// gripper goes onto the channel panel through its own handlers. The arm starts
+// where the board was last sent (`standing`: channel → pulse), not at rest.
 class ArmLink final : public QObject
 {
     Q_OBJECT
 
 public:
     ArmLink(WorkspaceWindow &workspace, SerialPort &port, ChannelPanel &channels, const CurrentProfile &profile,
-            QStatusBar &statusLine);
+            QStatusBar &statusLine, const std::map<int, int> &standing);
     ~ArmLink() override;
 
 private:

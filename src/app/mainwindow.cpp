@@ -45,6 +45,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QTimer>
@@ -80,6 +81,7 @@ MainWindow::MainWindow(Services services, QWidget *parent)
       m_notifier(*services.notifier),
       m_enumeratePorts(std::move(services.enumeratePorts)),
       m_port(std::move(services.port)),
+      m_journal(std::make_unique<SentPoseJournal>(services.sentPosePath)),
       m_store(std::make_unique<SequenceStore>(services.sequencePath, RecoveryCopy::defaultDelay)),
       m_storeQuestions(std::make_unique<SequenceStoreQuestions>(m_notifier, *this)),
       m_chooseFile(std::move(services.chooseFile))
@@ -119,10 +121,17 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     m_playbackTimer = new QTimer(this);
     m_playbackTimer->setObjectName(QStringLiteral("Timer1"));
     m_timer1 = std::make_unique<QtPlaybackTimer>(*m_playbackTimer);
+    // What an earlier run sent last: shown (the workspace's arm stands there),
+    // never sent at start.
+    const SentPoseJournal::Loading sentPoses = m_journal->load();
     wire();
     buildMenus();
     fitToScreen();
     startUp();
+    if (const std::optional<QDateTime> sentAt = m_journal->lastSentAt())
+        m_statusLine->showLastSentPose(*sentAt);
+    else
+        m_statusLine->showSentPoseNotRead(sentPoses);
     m_started = true;
     if (m_store->endRequested())
         close();
@@ -283,6 +292,12 @@ void MainWindow::buildMenus()
     playback->setObjectName(QStringLiteral("playbackMenu"));
     auto *playbackActions = new PlaybackActions(*m_playback, *m_editor, *playback);
     connect(playbackActions->home(), &QAction::triggered, this, &MainWindow::glideHome);
+    connect(playbackActions->lastPose(), &QAction::triggered, this, [this] { glideAndShow(m_journal->pose()); });
+    const auto followGlides = [this, playbackActions] {
+        playbackActions->followGlides(portIsOpen(), !m_journal->isEmpty());
+    };
+    connect(m_connectControls.get(), &ConnectControls::stateChanged, playbackActions, followGlides);
+    connect(m_journal.get(), &SentPoseJournal::poseChanged, playbackActions, followGlides);
     QMenu *settings = m_menuBar->addMenu(tr("设置(&S)"));
     settings->setObjectName(QStringLiteral("settingsMenu"));
     QAction *channelSetup = settings->addAction(tr("通道设置…"));
@@ -304,6 +319,7 @@ void MainWindow::buildMenus()
     connect(m_connectControls.get(), &ConnectControls::connectFailed, m_statusLine.get(),
             &StatusLine::showConnectFailure);
     connect(m_playback.get(), &Playback::statusChanged, m_statusLine.get(), &StatusLine::showPlayback);
+    connect(m_journal.get(), &SentPoseJournal::saveFailed, m_statusLine.get(), &StatusLine::showSentPoseNotSaved);
     m_statusLine->followEdits(*m_editor);
     connect(m_addButton, &QPushButton::clicked, m_statusLine.get(), [this] {
         if (m_channels->tickedChannels().isEmpty())
@@ -346,6 +362,8 @@ void MainWindow::wire()
     });
 
     connect(m_channels, &ChannelPanel::channelMoved, this, &MainWindow::sendMove);
+    connect(m_port.get(), &SerialPort::commandSent, m_journal.get(),
+            [this](const QString &command) { m_journal->sent(command, QDateTime::currentDateTimeUtc()); });
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_channels->reset(m_defaultPulse); });
 
     connect(m_intervalSlider, &QScrollBar::valueChanged, this,
@@ -435,6 +453,8 @@ void MainWindow::startUp()
 
 void MainWindow::sendMove(int channel)
 {
+    if (m_showingGlide)
+        return;
     m_writer->writeMove(channel, sequenceline::moveCommand({channel, m_channels->pulse(channel)}, m_speed->text()));
 }
 
@@ -443,7 +463,19 @@ void MainWindow::glideHome()
     glidepose::Pose home;
     for (const sequenceline::Channel &ticked : m_channels->tickedChannels())
         home[ticked.index] = m_profile.channels().channel(ticked.index).homePulse;
-    m_playback->glideTo(home);
+    glideAndShow(home);
+}
+
+void MainWindow::glideAndShow(const std::map<int, int> &pose)
+{
+    if (!m_playback->glideTo(pose))
+        return;
+    // A move of each channel now would overtake the glide at the speed box's speed.
+    const QScopedValueRollback showing(m_showingGlide, true);
+    QList<sequenceline::Channel> channels;
+    for (const auto &[channel, pulse] : pose)
+        channels.append({channel, pulse});
+    m_channels->showPose(channels);
 }
 
 void MainWindow::send()
@@ -506,7 +538,7 @@ void MainWindow::openWorkspace()
             std::make_unique<WorkspaceWindow>(WorkspaceWindow::Parts{*m_editor, m_profile.channels(), *m_commands,
                                                                      *m_playback, m_highlighter->timeline()},
                                               this);
-        new ArmLink(*m_workspace, *m_port, *m_channels, m_profile, *m_statusLine);
+        new ArmLink(*m_workspace, *m_port, *m_channels, m_profile, *m_statusLine, m_journal->pose());
     }
     bringToFront(*m_workspace);
 }

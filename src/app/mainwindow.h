@@ -31,6 +31,7 @@
 // window, and to nothing that it outlives.
 
 #include "profileui.h"
+#include "core/sentposejournal.h"
 #include "core/sequencedocument.h"
 #include "app/portdiscovery.h"
 #include "sequence/playbackclock.h"
@@ -80,6 +81,8 @@ public:
         // kill, logout, Ctrl+C: handled from the window's first moment, its
         // start-up questions included. May be null.
         TerminationSignals *endRequests = nullptr;
+        // Where the last pulse sent to each channel is kept across runs.
+        QString sentPosePath = SentPoseJournal::defaultPath();
     };
 
     // Builds the window and runs its start-up.
@@ -112,6 +115,10 @@ private:
 
     // 回到初始姿态: every ticked channel glides to its home pulse.
     void glideHome();
+    // Glides to `pose`; once the glide has gone out, the channel panel shows
+    // where it leads (its columns ticked, as load pose does) without sending
+    // each channel again.
+    void glideAndShow(const std::map<int, int> &pose);
     void sendMove(int channel);
     void send();
     void openPortSettings();
@@ -125,6 +132,7 @@ private:
     Notifier &m_notifier;
     const PortEnumerator m_enumeratePorts;
     const std::unique_ptr<SerialPort> m_port;
+    const std::unique_ptr<SentPoseJournal> m_journal; // hears what leaves through m_port
     const std::unique_ptr<SequenceStore> m_store;
     const std::unique_ptr<SequenceStoreQuestions> m_storeQuestions;
     const SequenceFileMenu::Chooser m_chooseFile;
@@ -136,6 +144,7 @@ private:
     int m_defaultPulse = 0;
     bool m_exiting = false;
     bool m_started = false;
+    bool m_showingGlide = false; // the panel follows a glide: nothing to send
 
     // Controls (children of the window). m_client holds the controls in their
     // fixed layout; the menu bar and the status line are around it.

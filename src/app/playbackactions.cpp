@@ -28,6 +28,8 @@ PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMe
     m_loop->setCheckable(true);
     menu.addSeparator();
     m_home = add(tr("回到初始姿态"), QKeySequence(Qt::CTRL | Qt::Key_H), "homeAction");
+    m_lastPose = add(tr("回到上次姿态"), {}, "lastPoseAction");
+    followGlides(false, false);
     QMenu *speeds = menu.addMenu(tr("播放速度"));
     speeds->menuAction()->setObjectName(QStringLiteral("playbackSpeedAction"));
     auto *speedGroup = new QActionGroup(speeds);
@@ -77,4 +79,10 @@ void PlaybackActions::follow()
     m_pause->setEnabled(state != Playback::State::Stopped);
     m_pause->setText(state == Playback::State::Paused ? tr("继续") : tr("暂停"));
     m_step->setEnabled(state != Playback::State::Running);
+}
+
+void PlaybackActions::followGlides(bool portOpen, bool lastPoseKnown)
+{
+    m_home->setEnabled(portOpen);
+    m_lastPose->setEnabled(portOpen && lastPoseKnown);
 }

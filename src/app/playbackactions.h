@@ -9,7 +9,8 @@ class QMenu;
 class SequenceEditor;
 
 // The 播放 (playback) menu: run, run from the caret's line, stop, pause and
-// resume, step, loop, and the emergency stop. Each action calls Playback; Run
+// resume, step, loop, the glides home and to the last pose sent, the playback
+// speed and the emergency stop. Each action calls Playback; Run
 // is the same call as the Run button. Actions are enabled only where they do
 // something; the emergency stop always is, and works from any window of the
 // program.
@@ -24,6 +25,10 @@ public:
     QAction *stop() const { return m_stop; }
     QAction *emergencyStop() const { return m_emergencyStop; }
     QAction *home() const { return m_home; }
+    QAction *lastPose() const { return m_lastPose; }
+    // The glides home and to the last pose sent go out at once or not at all:
+    // both need an open port, and the second a pose sent before.
+    void followGlides(bool portOpen, bool lastPoseKnown);
 
 private:
     void follow();
@@ -37,4 +42,5 @@ private:
     QAction *m_loop;
     QAction *m_emergencyStop;
     QAction *m_home;
+    QAction *m_lastPose;
 };

@@ -76,6 +76,11 @@ StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget
     // fast drag from repainting the status line for each command.
     auto *refresh = new QTimer(this);
     connect(refresh, &QTimer::timeout, this, &StatusLine::showTraffic);
+    // The age of the last pose sent goes on while it is shown.
+    connect(refresh, &QTimer::timeout, this, [this] {
+        if (m_lastSentAt)
+            m_sentPose->setText(sentPoseAgeText(m_lastSentAt->secsTo(QDateTime::currentDateTimeUtc())));
+    });
     refresh->start(250);
     // A settings dialog left open across Connect changes the open port's line.
     connect(&m_port, &SerialPort::settingsChanged, this, [this] { m_connection->setText(connectionText()); });
@@ -252,6 +257,69 @@ void StatusLine::addClamps(int count, const QString &last)
 QString StatusLine::clampText() const
 {
     return m_clampCount ? tr("已限位 %1 处").arg(m_clampCount) : QString();
+}
+
+void StatusLine::showLastSentPose(const QDateTime &sentAt)
+{
+    showSentPoseNote(sentPoseAgeText(sentAt.secsTo(QDateTime::currentDateTimeUtc())), true);
+    m_lastSentAt = sentAt;
+}
+
+void StatusLine::showSentPoseNotRead(const SentPoseJournal::Loading &loading)
+{
+    using Outcome = SentPoseJournal::Loading::Outcome;
+    if (loading.outcome == Outcome::Unreadable)
+        showSentPoseNote(tr("读不出上次发送的姿态（%1），已忽略").arg(loading.reason), true);
+    else if (loading.outcome == Outcome::Damaged)
+        showSentPoseNote(tr("上次发送的姿态的记录已损坏，已忽略"), true);
+}
+
+void StatusLine::showSentPoseNotSaved(const QString &reason)
+{
+    showSentPoseNote(tr("无法记下发送的姿态：%1").arg(reason), false);
+}
+
+void StatusLine::showSentPoseNote(const QString &text, bool untilSent)
+{
+    if (!m_sentPose) {
+        m_sentPose = new QLabel(this);
+        m_sentPose->setObjectName(QStringLiteral("sentPoseNote"));
+        addWidget(m_sentPose);
+    }
+    m_lastSentAt.reset();
+    m_sentPose->setText(text);
+    if (untilSent)
+        connect(
+            &m_port, &SerialPort::commandSent, m_sentPose,
+            [this] {
+                m_lastSentAt.reset();
+                m_sentPose->clear();
+            },
+            Qt::SingleShotConnection);
+}
+
+QString StatusLine::sentPoseAgeText(qint64 secondsAgo)
+{
+    // A clock set back since then reads as just now.
+    const qint64 seconds = qMax(secondsAgo, qint64(0));
+    constexpr qint64 minute = 60;
+    constexpr qint64 hour = 60 * minute;
+    constexpr qint64 day = 24 * hour;
+    QString ago;
+    if (seconds < minute)
+        ago = tr("%1 秒前").arg(seconds);
+    else if (seconds < hour)
+        ago = tr("%1 分钟前").arg(seconds / minute);
+    else if (seconds < day)
+        ago = tr("%1 小时前").arg(seconds / hour);
+    else
+        ago = tr("%1 天前").arg(seconds / day);
+    return tr("上次发送的姿态：%1").arg(ago);
+}
+
+QString StatusLine::sentPoseText() const
+{
+    return m_sentPose ? m_sentPose->text() : QString();
 }
 
 void StatusLine::addEmergencyStop(QAction &action)

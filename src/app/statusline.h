@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/sentposejournal.h"
+
+#include <QDateTime>
 #include <QStatusBar>
+
+#include <optional>
 
 class Playback;
 class QLabel;
@@ -45,6 +50,15 @@ public:
     // `waiting` while an action (Run, Save) waits for the rest. A `total` of 0
     // ends the note.
     void showLoading(qsizetype loaded, qsizetype total, bool waiting);
+    // After start-up, until the next command leaves: how long ago the pose the
+    // board was last sent left ("上次发送的姿态：3 分钟前"), or why the record of
+    // it could not be read.
+    void showLastSentPose(const QDateTime &sentAt);
+    void showSentPoseNotRead(const SentPoseJournal::Loading &loading);
+    // The record of what was sent could not be written: `reason`, the system's.
+    void showSentPoseNotSaved(const QString &reason);
+    // "上次发送的姿态：3 分钟前", in the largest whole unit of `secondsAgo`.
+    static QString sentPoseAgeText(qint64 secondsAgo);
     // A button for `action` at the line's right end, always in reach.
     void addEmergencyStop(QAction &action);
 
@@ -55,9 +69,12 @@ public:
     QString sequenceNoteText() const;
     QString clampText() const;
     QString loadingText() const;
+    QString sentPoseText() const;
 
 private:
     void showTraffic();
+    // The sent-pose note, made on first use; `untilSent` clears it when the next command leaves.
+    void showSentPoseNote(const QString &text, bool untilSent);
     static QString describe(const linecheck::Reading &reading);
 
     const SerialPort &m_port;
@@ -68,6 +85,8 @@ private:
     QLabel *m_playbackLabel;
     QLabel *m_traffic;
     QLabel *m_clamps = nullptr;
+    QLabel *m_sentPose = nullptr;
+    std::optional<QDateTime> m_lastSentAt; // while its age is shown
     int m_clampCount = 0;
     QString m_failure;
 };

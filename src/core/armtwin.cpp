@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "armtwin.h"
 
+#include <limits>
+
 namespace armtwin {
 
 namespace {
@@ -62,6 +64,17 @@ Command parse(QByteArrayView line)
             command.targets.append({*channel, *pulse, speed});
     }
     return command;
+}
+
+void ArmTwin::standAt(const std::map<int, int> &pulses)
+{
+    QList<motion::Target> targets;
+    for (const auto &[channel, pulse] : pulses) {
+        if (channel >= 0 && channel < motion::channelCount)
+            targets.append({channel, pulse, std::nullopt});
+    }
+    // Long enough ago that every channel has arrived by any time the port stamps.
+    m_model.apply(targets, std::nullopt, std::numeric_limits<qint64>::min() / 4);
 }
 
 void ArmTwin::sent(QByteArrayView bytes, qint64 timeUs)

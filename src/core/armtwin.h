@@ -16,6 +16,7 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <map>
 #include <optional>
 
 namespace armtwin {
@@ -32,6 +33,10 @@ class ArmTwin
 {
 public:
     explicit ArmTwin(double topRate = motion::defaultTopRate) : m_model(topRate) { }
+
+    // Before the first command: the arm stands at `pulses` (channel → pulse),
+    // where an earlier run left the board, rather than at rest.
+    void standAt(const std::map<int, int> &pulses);
 
     // Bytes as they left for the port at `timeUs`: whole commands, or parts of
     // one; a command acts when its line end has left.

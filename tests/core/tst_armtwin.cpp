@@ -66,6 +66,29 @@ private Q_SLOTS:
         QVERIFY2(std::abs(at - pulse) < 0.5, qPrintable(QString::number(at)));
     }
 
+    void standsWhereTheBoardWasLeft_data()
+    {
+        QTest::addColumn<QList<Write>>("writes");
+        QTest::addColumn<int>("atMs");
+        QTest::addColumn<double>("pulse");
+        QTest::newRow("before any command") << QList<Write>{} << 0 << 2000.0;
+        QTest::newRow("the first command ramps from there") << QList<Write>{{0, "#5P1700S300\r"}} << 500 << 1850.0;
+    }
+    void standsWhereTheBoardWasLeft()
+    {
+        QFETCH(QList<Write>, writes);
+        QFETCH(int, atMs);
+        QFETCH(double, pulse);
+
+        constexpr qint64 start = 7'000'000;
+        armtwin::ArmTwin twin;
+        twin.standAt({{5, 2000}, {40, 1000}});
+        for (const Write &write : writes)
+            twin.sent(write.bytes, start + write.atMs * 1000);
+        QCOMPARE(twin.pulse(5, start + atMs * 1000), pulse);
+        QVERIFY(!twin.moving(start + 2000 * 1000));
+    }
+
     void movingUntilArrived()
     {
         armtwin::ArmTwin twin;

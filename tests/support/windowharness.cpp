@@ -38,9 +38,10 @@ void WindowHarness::start(std::unique_ptr<SerialPort> port)
         m_fake = fake.get();
         port = std::move(fake);
     }
-    m_window = std::make_unique<MainWindow>(
-        MainWindow::Services{std::move(port), &notifier, [this] { return ports; }, sequencePath(),
-                             [this](SequenceFileMenu::Choice, QWidget *) { return chosenFile; }});
+    MainWindow::Services services{std::move(port), &notifier, [this] { return ports; }, sequencePath(),
+                                  [this](SequenceFileMenu::Choice, QWidget *) { return chosenFile; }};
+    services.sentPosePath = sentPosePath();
+    m_window = std::make_unique<MainWindow>(std::move(services));
 }
 
 void WindowHarness::restart()

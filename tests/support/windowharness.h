@@ -45,6 +45,7 @@ public:
     QString sequencePath() const { return m_dir.filePath(QStringLiteral("cmd.txt")); }
     QByteArray sequenceFileBytes() const;
     QString profilePath() const { return m_dir.filePath(QStringLiteral("arm.json")); }
+    QString sentPosePath() const { return m_dir.filePath(QStringLiteral("last-sent-pose.json")); }
 
     template <typename T>
     T &child(const QString &name)

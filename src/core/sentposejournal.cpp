@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: MIT
+#include "sentposejournal.h"
+
+#include "armtwin.h"
+#include "programsettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int version = 1;
+// 32 entries take under 2 KB; anything far larger is not a journal, and is not
+// read into memory at start-up.
+constexpr qint64 largestFile = 64 * 1024;
+constexpr int minPulse = 500;
+constexpr int maxPulse = 2500;
+
+const QString versionKey = QStringLiteral("version");
+const QString channelsKey = QStringLiteral("channels");
+const QString channelKey = QStringLiteral("channel");
+const QString pulseKey = QStringLiteral("pulse");
+const QString sentAtKey = QStringLiteral("sentAt");
+
+// Whole or not at all; the system's reason when it cannot be written.
+std::optional<QString> writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+} // namespace
+
+QString SentPoseJournal::defaultPath()
+{
+    return QFileInfo(programsettings::path()).dir().filePath(QStringLiteral("last-sent-pose.json"));
+}
+
+SentPoseJournal::SentPoseJournal(QString path, Schedule schedule, QObject *parent)
+    : QObject(parent), m_path(std::move(path)), m_schedule(std::move(schedule))
+{
+    m_writer.setMaxThreadCount(1);
+    if (!m_schedule)
+        m_schedule = [this](int ms, std::function<void()> due) { QTimer::singleShot(ms, this, std::move(due)); };
+}
+
+SentPoseJournal::~SentPoseJournal()
+{
+    m_writer.waitForDone();
+    if (!m_unsaved)
+        return;
+    if (const std::optional<QString> failure = saveNow())
+        qWarning("The last pose sent could not be kept in %s: %s", qPrintable(m_path), qPrintable(*failure));
+}
+
+SentPoseJournal::Loading SentPoseJournal::load()
+{
+    m_channels = {};
+    const QFileInfo info(m_path);
+    if (!info.exists() && !info.isSymLink())
+        return {};
+    // Only a regular file: opening a FIFO or a device could wait for ever.
+    if (!info.isFile())
+        return {Loading::Outcome::Damaged, {}};
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {Loading::Outcome::Unreadable, file.errorString()};
+    if (file.size() > largestFile)
+        return {Loading::Outcome::Damaged, {}};
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {Loading::Outcome::Unreadable, file.errorString()};
+
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const QJsonObject root = document.object();
+    if (error.error != QJsonParseError::NoError || root.value(versionKey).toInt() != version
+        || !root.value(channelsKey).isArray())
+        return {Loading::Outcome::Damaged, {}};
+    decltype(m_channels) read;
+    for (const QJsonValue &value : root.value(channelsKey).toArray()) {
+        const QJsonObject entry = value.toObject();
+        const int channel = entry.value(channelKey).toInt(-1);
+        const int pulse = entry.value(pulseKey).toInt(-1);
+        const QDateTime sentAt = QDateTime::fromString(entry.value(sentAtKey).toString(), Qt::ISODateWithMs);
+        if (channel < 0 || channel >= int(read.size()) || read[size_t(channel)] || pulse < minPulse || pulse > maxPulse
+            || !sentAt.isValid())
+            return {Loading::Outcome::Damaged, {}};
+        read[size_t(channel)] = Entry{pulse, sentAt.toUTC()};
+    }
+    m_channels = read;
+    return {Loading::Outcome::Loaded, {}};
+}
+
+void SentPoseJournal::sent(QStringView command, const QDateTime &at)
+{
+    bool moved = false;
+    // Read as the board reads it (and as the arm's twin does).
+    for (const QByteArray &line : command.toLatin1().replace('\n', '\r').split('\r')) {
+        for (const motion::Target &target : armtwin::parse(line).targets) {
+            std::optional<Entry> &entry = m_channels[size_t(target.channel)];
+            moved = moved || !entry || entry->pulse != target.pulse;
+            entry = Entry{target.pulse, at.toUTC()};
+            m_unsaved = true;
+        }
+    }
+    if (m_unsaved && !m_saveScheduled) {
+        m_saveScheduled = true;
+        m_schedule(saveDelayMs, [this] { saveDue(); });
+    }
+    if (moved)
+        Q_EMIT poseChanged();
+}
+
+void SentPoseJournal::saveDue()
+{
+    m_saveScheduled = false;
+    if (!m_unsaved)
+        return;
+    m_unsaved = false;
+    m_writer.start([this, path = m_path, bytes = contents()] {
+        const std::optional<QString> failure = writeFile(path, bytes);
+        // The journal waits for this thread before it goes.
+        QMetaObject::invokeMethod(
+            this, [this, failure] { written(failure); }, Qt::QueuedConnection);
+    });
+}
+
+void SentPoseJournal::written(const std::optional<QString> &failure)
+{
+    if (!failure) {
+        m_failedBefore = false;
+        return;
+    }
+    m_unsaved = true; // tried again after the next change, and at the end
+    if (!std::exchange(m_failedBefore, true))
+        Q_EMIT saveFailed(*failure);
+}
+
+void SentPoseJournal::finishWriting()
+{
+    m_writer.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+std::optional<QString> SentPoseJournal::saveNow()
+{
+    m_writer.waitForDone();
+    if (std::optional<QString> failure = writeFile(m_path, contents()))
+        return failure;
+    m_unsaved = false;
+    return std::nullopt;
+}
+
+QByteArray SentPoseJournal::contents() const
+{
+    QJsonArray channels;
+    for (size_t channel = 0; channel < m_channels.size(); ++channel) {
+        if (const std::optional<Entry> &entry = m_channels[channel])
+            channels.append(QJsonObject{{channelKey, int(channel)},
+                                        {pulseKey, entry->pulse},
+                                        {sentAtKey, entry->sentAt.toString(Qt::ISODateWithMs)}});
+    }
+    return QJsonDocument(QJsonObject{{versionKey, version}, {channelsKey, channels}}).toJson(QJsonDocument::Compact);
+}
+
+bool SentPoseJournal::isEmpty() const
+{
+    return std::none_of(m_channels.begin(), m_channels.end(), [](const auto &entry) { return entry.has_value(); });
+}
+
+std::map<int, int> SentPoseJournal::pose() const
+{
+    std::map<int, int> pose;
+    for (size_t channel = 0; channel < m_channels.size(); ++channel) {
+        if (m_channels[channel])
+            pose[int(channel)] = m_channels[channel]->pulse;
+    }
+    return pose;
+}
+
+std::optional<QDateTime> SentPoseJournal::lastSentAt() const
+{
+    std::optional<QDateTime> last;
+    for (const std::optional<Entry> &entry : m_channels) {
+        if (entry && (!last || entry->sentAt > *last))
+            last = entry->sentAt;
+    }
+    return last;
+}
