@@ -67,7 +67,8 @@ struct Sequence {
             }));
             QCoreApplication::processEvents();
         }
-        if (editor.selectionStart() != editor.lineStart(line) || editor.selectedText() != *GetLineText(editor, line))
+        if (editor.selectionStart() != editor.lineStart(line)
+            || editor.selectedText() != *editorlines::lineWithBreak(editor, line))
             qFatal("the click did not pick line %lld", qlonglong(line));
         return bench::median(samples);
     }
@@ -79,15 +80,15 @@ Costs measure(int lines)
     Costs costs;
     volatile qsizetype sink = 0;
     const qsizetype middle = lines / 2;
-    costs.lineText =
-        bench::median(bench::timeBatches(101, 1000, [&] { sink = sink + GetLineText(s.editor, middle)->size(); }));
+    costs.lineText = bench::median(
+        bench::timeBatches(101, 1000, [&] { sink = sink + editorlines::lineWithBreak(s.editor, middle)->size(); }));
 
     // Each round leaves the text as it found it: Delete takes the last line, Add puts it back.
     const QString before = s.editor.text();
     QList<double> pick, remove, add;
     for (int run = 0; run < runs; ++run) {
         s.caretOnLastLine();
-        pick.append(bench::timeOnce([&] { SelectCaretLine(s.editor); }));
+        pick.append(bench::timeOnce([&] { editorlines::selectCaretLine(s.editor); }));
         s.caretOnLastLine();
         remove.append(bench::timeOnce([&] { s.commands->remove(); }));
         add.append(bench::timeOnce([&] { s.commands->add(); }));

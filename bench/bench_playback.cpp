@@ -383,7 +383,7 @@ double tickCost(SequenceEditor &editor, qsizetype first, int samples)
         QCoreApplication::processEvents();
         const qsizetype line = first + sample % 100;
         costs.append(bench::timeOnce([&] {
-            const std::optional<QString> text = GetLineText(editor, line);
+            const std::optional<QString> text = editorlines::lineWithBreak(editor, line);
             editor.setSelectionStart(editor.lineStart(line));
             editor.setSelectionLength(text->size());
             editor.setSelectionColor(Qt::black);

@@ -47,7 +47,7 @@ bool EditMenu::isSequenceLine(qsizetype line) const
 
 void EditMenu::duplicateLine()
 {
-    const qsizetype line = GetCaretPosition(m_editor).line;
+    const qsizetype line = editorlines::caretPosition(m_editor).line;
     if (!isSequenceLine(line))
         return;
     SequenceDocument &sequence = m_editor.sequence();
@@ -58,14 +58,14 @@ void EditMenu::duplicateLine()
 
 void EditMenu::moveLineUp()
 {
-    const qsizetype line = GetCaretPosition(m_editor).line;
+    const qsizetype line = editorlines::caretPosition(m_editor).line;
     if (line > 0 && isSequenceLine(line))
         swap(line - 1, line - 1);
 }
 
 void EditMenu::moveLineDown()
 {
-    const qsizetype line = GetCaretPosition(m_editor).line;
+    const qsizetype line = editorlines::caretPosition(m_editor).line;
     if (isSequenceLine(line + 1))
         swap(line, line + 1);
 }

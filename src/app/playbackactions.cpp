@@ -46,7 +46,7 @@ PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMe
 
     connect(m_run, &QAction::triggered, &playback, &Playback::run);
     connect(m_runFromCaret, &QAction::triggered, &playback,
-            [&playback, &editor] { playback.runFrom(GetCaretPosition(editor).line); });
+            [&playback, &editor] { playback.runFrom(editorlines::caretPosition(editor).line); });
     connect(m_stop, &QAction::triggered, &playback, &Playback::stopAndDiscard);
     connect(m_emergencyStop, &QAction::triggered, &playback, &Playback::stopAndDiscard);
     connect(m_pause, &QAction::triggered, &playback, [&playback] {
@@ -61,7 +61,7 @@ PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMe
             return;
         }
         // The line under the caret; the caret then moves to the next line.
-        const qsizetype line = GetCaretPosition(editor).line;
+        const qsizetype line = editorlines::caretPosition(editor).line;
         if (playback.stepLine(line))
             if (const qsizetype next = editor.lineStart(line + 1); next >= 0)
                 editor.setSelectionStart(next);

@@ -111,8 +111,8 @@ void StatusLine::showPlayback()
 void StatusLine::followEdits(const SequenceEditor &editor)
 {
     connect(&editor.sequence(), &SequenceDocument::changed, this, [this, &editor] {
-        const qsizetype line = GetCaretPosition(editor).line;
-        const QString text = GetLineText(editor, line).value_or(QString());
+        const qsizetype line = editorlines::caretPosition(editor).line;
+        const QString text = editorlines::lineWithBreak(editor, line).value_or(QString());
         if (linecheck::playsAsWritten(QStringView(text).chopped(text.endsWith(u'\r') ? 1 : 0)))
             clearSequenceNote();
         else

@@ -3,14 +3,14 @@
 
 #include "sequenceeditor.h"
 
-CaretPosition GetCaretPosition(const SequenceEditor &editor)
+CaretPosition editorlines::caretPosition(const SequenceEditor &editor)
 {
     const qsizetype caret = editor.selectionStart();
     const qsizetype line = editor.lineFromPosition(caret);
     return {caret - editor.lineStart(line), line};
 }
 
-std::optional<QString> GetLineText(const SequenceEditor &editor, qsizetype line)
+std::optional<QString> editorlines::lineWithBreak(const SequenceEditor &editor, qsizetype line)
 {
     const qsizetype start = editor.lineStart(line);
     if (start < 0)
@@ -18,10 +18,10 @@ std::optional<QString> GetLineText(const SequenceEditor &editor, qsizetype line)
     return editor.textRange(start, editor.lineLength(start) + 1);
 }
 
-void SelectCaretLine(SequenceEditor &editor)
+void editorlines::selectCaretLine(SequenceEditor &editor)
 {
-    const CaretPosition caret = GetCaretPosition(editor);
-    const qsizetype length = GetLineText(editor, caret.line).value_or(QString()).size();
+    const CaretPosition caret = caretPosition(editor);
+    const qsizetype length = lineWithBreak(editor, caret.line).value_or(QString()).size();
     editor.setSelectionStart(editor.selectionStart() - caret.column);
     editor.setSelectionLength(length);
     editor.setSelectionColor(Qt::black);

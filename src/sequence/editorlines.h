@@ -15,12 +15,16 @@ struct CaretPosition {
     qsizetype line = 0;   // zero-based index of the caret's line
 };
 
-CaretPosition GetCaretPosition(const SequenceEditor &editor);
+namespace editorlines {
+
+CaretPosition caretPosition(const SequenceEditor &editor);
 
 // Line `line` with its line break (a CR), or without one for a last line that has
 // none; the empty text for the empty last line after a final CR. Empty optional
 // for a line past the last one.
-std::optional<QString> GetLineText(const SequenceEditor &editor, qsizetype line);
+std::optional<QString> lineWithBreak(const SequenceEditor &editor, qsizetype line);
 
 // Selects the whole line under the caret with its CR, and colours it black.
-void SelectCaretLine(SequenceEditor &editor);
+void selectCaretLine(SequenceEditor &editor);
+
+} // namespace editorlines

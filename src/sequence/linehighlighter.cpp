@@ -101,7 +101,7 @@ QString LineHighlighter::toolTipFor(qsizetype line)
         return notes.join(u'\n');
     }
     // The line exactly as playback fetches it.
-    const std::optional<QString> played = GetLineText(m_editor, line);
+    const std::optional<QString> played = editorlines::lineWithBreak(m_editor, line);
     if (!played)
         return {};
     const QString shape = tr("此行与录制的格式不同，播放时：\n") + linecheck::describePlayback(*played);

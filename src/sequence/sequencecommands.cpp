@@ -11,10 +11,10 @@ SequenceCommands::SequenceCommands(SequenceEditor &editor, Notifier &notifier, s
                                    QWidget *messageParent)
     : m_editor(editor), m_notifier(notifier), m_makeLine(std::move(makeLine)), m_messageParent(messageParent)
 {
-    connect(&m_editor, &SequenceEditor::clicked, this, [this] { SelectCaretLine(m_editor); });
+    connect(&m_editor, &SequenceEditor::clicked, this, [this] { editorlines::selectCaretLine(m_editor); });
     connect(&m_editor.sequence(), &SequenceDocument::changed, this, [this](SequenceDocument::ChangeSource source) {
         if (source == SequenceDocument::ChangeSource::Program)
-            SelectCaretLine(m_editor);
+            editorlines::selectCaretLine(m_editor);
     });
 }
 
@@ -34,7 +34,7 @@ void SequenceCommands::modify()
 
 void SequenceCommands::remove()
 {
-    SelectCaretLine(m_editor);
+    editorlines::selectCaretLine(m_editor);
     m_editor.setSelectedText(QString());
 }
 
@@ -47,7 +47,7 @@ void SequenceCommands::appendText(const QString &text)
 SequenceCommands::Pose SequenceCommands::pickPose()
 {
     Pose pose;
-    pose.line = GetCaretPosition(m_editor).line;
+    pose.line = editorlines::caretPosition(m_editor).line;
     const QString text = m_editor.sequence().lineText(pose.line);
     pose.reading = linecheck::readLine(text + u'\r');
     const poseline::LineMove move = poseline::read(text);
@@ -62,7 +62,7 @@ SequenceCommands::Pose SequenceCommands::pickPose()
     pose.interval = move.interval;
     pose.loadable = move.playsAsWritten && !pose.channels.isEmpty();
     if (pose.loadable)
-        SelectCaretLine(m_editor);
+        editorlines::selectCaretLine(m_editor);
     return pose;
 }
 

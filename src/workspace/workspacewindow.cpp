@@ -108,7 +108,7 @@ void WorkspaceWindow::pickLine(qsizetype line)
         return;
     m_following = true;
     editor.setSelectionStart(start);
-    SelectCaretLine(editor);
+    editorlines::selectCaretLine(editor);
     editor.ensureCursorVisible();
     m_timelineView->setSelectedLine(line);
     const QModelIndex row = m_model->index(int(line), 0);
@@ -122,7 +122,7 @@ void WorkspaceWindow::showCaretLine()
     if (m_following)
         return;
     m_following = true;
-    const qsizetype line = GetCaretPosition(m_parts.editor).line;
+    const qsizetype line = editorlines::caretPosition(m_parts.editor).line;
     const QModelIndex row = m_model->index(int(line), 0);
     m_table->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_table->scrollTo(row);
@@ -133,7 +133,7 @@ void WorkspaceWindow::showCaretLine()
 void WorkspaceWindow::stretchSelected()
 {
     const QModelIndexList rows = m_table->selectionModel()->selectedRows();
-    qsizetype first = GetCaretPosition(m_parts.editor).line;
+    qsizetype first = editorlines::caretPosition(m_parts.editor).line;
     qsizetype last = first;
     if (!rows.isEmpty()) {
         const auto [low, high] = std::minmax_element(

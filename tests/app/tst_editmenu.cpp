@@ -28,7 +28,7 @@ void trigger(WindowHarness &h, const char *name)
 void putCaretOn(WindowHarness &h, qsizetype line)
 {
     h.editor().setSelectionStart(h.editor().lineStart(line));
-    SelectCaretLine(h.editor());
+    editorlines::selectCaretLine(h.editor());
 }
 
 } // namespace
@@ -108,7 +108,7 @@ private Q_SLOTS:
         putCaretOn(h, caretLine);
         trigger(h, qPrintable(action));
         QCOMPARE(h.editor().text(), after);
-        QCOMPARE(GetCaretPosition(h.editor()).line, caretAfter);
+        QCOMPARE(editorlines::caretPosition(h.editor()).line, caretAfter);
     }
 
     void loadPosePutsTheLineOnTheChannels()

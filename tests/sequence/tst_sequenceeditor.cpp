@@ -198,7 +198,7 @@ private Q_SLOTS:
         QCOMPARE(editor.text(), expected);
         // Every break typed or pasted starts a line of its own for the line routines.
         QCOMPARE(editor.lineCount(), expected.count(u'\r') + 1);
-        QCOMPARE(GetLineText(editor, 0), expected.section(u'\r', 0, 0) + u'\r');
+        QCOMPARE(editorlines::lineWithBreak(editor, 0), expected.section(u'\r', 0, 0) + u'\r');
         QCOMPARE(spy.size(), changes);
         for (const QList<QVariant> &change : std::as_const(spy))
             QCOMPARE(change.at(0).value<SequenceDocument::ChangeSource>(), SequenceDocument::ChangeSource::Operator);
@@ -242,7 +242,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         SequenceEditor editor;
         editor.setText(text);
-        const std::optional<QString> got = GetLineText(editor, line);
+        const std::optional<QString> got = editorlines::lineWithBreak(editor, line);
         QCOMPARE(got.has_value(), exists);
         if (exists)
             QCOMPARE(*got, expected);
@@ -268,7 +268,7 @@ private Q_SLOTS:
         SequenceEditor editor;
         editor.setText(text);
         editor.setSelectionStart(caret);
-        const CaretPosition position = GetCaretPosition(editor);
+        const CaretPosition position = editorlines::caretPosition(editor);
         QCOMPARE(position.line, line);
         QCOMPARE(position.column, column);
     }
@@ -295,7 +295,7 @@ private Q_SLOTS:
         SequenceEditor editor;
         editor.setText(text);
         editor.setSelectionStart(caret);
-        SelectCaretLine(editor);
+        editorlines::selectCaretLine(editor);
         QCOMPARE(editor.selectionStart(), start);
         QCOMPARE(editor.selectedText(), selected);
         QCOMPARE(editor.text(), text);

@@ -75,7 +75,7 @@ private Q_SLOTS:
         h.editor().setText(u"Time1000  #5P2000S300\rTime2000  #0P1400S9000\rTime2000  #0P1500S9000"_qs);
         WorkspaceWindow &workspace = openWorkspace(h);
         workspace.table().selectRow(2);
-        QCOMPARE(GetCaretPosition(h.editor()).line, 2);
+        QCOMPARE(editorlines::caretPosition(h.editor()).line, 2);
         h.editor().setSelectionStart(h.editor().lineStart(1));
         QCOMPARE(workspace.table().currentIndex().row(), 1);
     }
