@@ -37,7 +37,7 @@ void PoseTimeline::setLine(double bytesPerSecond)
 
 qsizetype PoseTimeline::lineCount() const
 {
-    return m_document.lineCount();
+    return m_document.sequenceLineCount();
 }
 
 PoseTimeline::State PoseTimeline::next(const State &before, const poseline::LineMove &move, poseline::Figures &figures,

@@ -52,6 +52,8 @@ public:
     void setLine(double bytesPerSecond);
     double bytesPerSecond() const { return m_bytesPerSecond; }
 
+    // The lines of the sequence (SequenceDocument::sequenceLineCount); a row
+    // past them is empty.
     qsizetype lineCount() const;
     const Row &row(qsizetype line);
 

@@ -124,6 +124,12 @@ qsizetype SequenceDocument::lineCount() const
     return m_document->blockCount();
 }
 
+qsizetype SequenceDocument::sequenceLineCount() const
+{
+    const qsizetype blocks = m_document->blockCount();
+    return m_document->lastBlock().length() > 1 ? blocks : blocks - 1;
+}
+
 QString SequenceDocument::lineText(qsizetype line) const
 {
     return m_document->findBlockByNumber(int(line)).text();

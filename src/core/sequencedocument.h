@@ -50,6 +50,9 @@ public:
     void setText(const QString &text);
 
     qsizetype lineCount() const;
+    // The lines of the sequence: the empty line after a final line break is
+    // none ("a\rb\r" holds two, as "a\rb" does), so an empty text holds none.
+    qsizetype sequenceLineCount() const;
     // Line `line` without its line break; empty past the last line.
     QString lineText(qsizetype line) const;
     // Line `line` as playback fetches it: with its CR, or without one for a
