@@ -24,8 +24,8 @@ EditMenu::EditMenu(QMenu &menu, SequenceEditor &editor) : QObject(&menu), m_edit
     QAction *up = add(tr("上移"), QKeySequence(Qt::ALT | Qt::Key_Up), "moveLineUpAction");
     QAction *down = add(tr("下移"), QKeySequence(Qt::ALT | Qt::Key_Down), "moveLineDownAction");
 
-    connect(undo, &QAction::triggered, &sequence, &SequenceDocument::undo);
-    connect(redo, &QAction::triggered, &sequence, &SequenceDocument::redo);
+    connect(undo, &QAction::triggered, this, &EditMenu::undo);
+    connect(redo, &QAction::triggered, this, &EditMenu::redo);
     connect(duplicate, &QAction::triggered, this, &EditMenu::duplicateLine);
     connect(up, &QAction::triggered, this, &EditMenu::moveLineUp);
     connect(down, &QAction::triggered, this, &EditMenu::moveLineDown);
@@ -35,6 +35,26 @@ EditMenu::EditMenu(QMenu &menu, SequenceEditor &editor) : QObject(&menu), m_edit
     redo->setEnabled(sequence.canRedo());
     connect(&text, &QTextDocument::undoAvailable, undo, &QAction::setEnabled);
     connect(&text, &QTextDocument::redoAvailable, redo, &QAction::setEnabled);
+}
+
+void EditMenu::undo()
+{
+    SequenceDocument::ProgramEdit edit(m_editor.sequence());
+    putCaretOn(m_editor.sequence().undo());
+}
+
+void EditMenu::redo()
+{
+    SequenceDocument::ProgramEdit edit(m_editor.sequence());
+    putCaretOn(m_editor.sequence().redo());
+}
+
+void EditMenu::putCaretOn(qsizetype line)
+{
+    if (line < 0)
+        return;
+    m_editor.setSelectionStart(m_editor.sequence().lineStart(line));
+    m_editor.ensureCursorVisible();
 }
 
 bool EditMenu::isSequenceLine(qsizetype line) const

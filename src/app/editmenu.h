@@ -6,9 +6,10 @@
 class QMenu;
 class SequenceEditor;
 
-// The 编辑 (edit) menu: undo and redo over the sequence's one undo history,
-// duplicate the line under the caret, move it up or down. Each is one step of
-// that history; the caret stays on the line it was on.
+// The 编辑 (edit) menu: undo and redo over the sequence's one undo history
+// (the caret goes to the first line the step changed), duplicate the line
+// under the caret, move it up or down. Each is one step of that history; the
+// caret stays on the line it was on.
 class EditMenu final : public QObject
 {
     Q_OBJECT
@@ -19,8 +20,11 @@ public:
     void duplicateLine();
     void moveLineUp();
     void moveLineDown();
+    void undo();
+    void redo();
 
 private:
+    void putCaretOn(qsizetype line);
     // Swaps `line` with the one after it and puts the caret on `caretLine`.
     void swap(qsizetype line, qsizetype caretLine);
     // The empty line after a final CR is no line of the sequence.

@@ -82,6 +82,16 @@ SequenceFileMenu::SequenceFileMenu(QMenu &menu, SequenceEditor &editor, Sequence
     m_recent = menu.addMenu(tr("最近的文件"));
     m_recent->setObjectName(QStringLiteral("recentMenu"));
     connect(m_recent, &QMenu::aboutToShow, this, &SequenceFileMenu::fillRecentMenu);
+
+    // The file opened into the sequence is the document's, step by step of its
+    // history; a save makes the text at this step the sequence's own.
+    SequenceDocument &sequence = editor.sequence();
+    connect(&sequence, &SequenceDocument::sourceChanged, &store,
+            [&store, &sequence] { store.openedInto(sequence.source()); });
+    connect(&store, &SequenceStore::namesChanged, &sequence, [&store, &sequence] {
+        if (store.openedFrom().isEmpty())
+            sequence.clearSource();
+    });
 }
 
 void SequenceFileMenu::open()
@@ -100,11 +110,13 @@ void SequenceFileMenu::openFile(const QString &path)
                                    tr("无法读取 %1：\n%2").arg(QDir::toNativeSeparators(path), error)});
         return;
     }
-    // The whole text replaced in one edit, so that one undo brings the old one back.
-    m_editor.setSelectionStart(0);
-    m_editor.setSelectionLength(m_editor.document()->characterCount());
-    m_editor.setSelectedText(*text);
-    m_store.openedInto(path);
+    {
+        // One step of the undo history, which brings back the old text and its
+        // source; the caret is at the start before anyone hears of the change.
+        SequenceDocument::ProgramEdit edit(m_editor.sequence());
+        m_editor.sequence().open(*text, path);
+        m_editor.setSelectionStart(0);
+    }
     remember(path);
     if (m_profile)
         profileui::openBeside(*m_profile, path, m_notifier, m_parent);

@@ -37,7 +37,7 @@ void PoseTimeline::setLine(double bytesPerSecond)
 
 qsizetype PoseTimeline::lineCount() const
 {
-    return m_document.lineCount();
+    return m_document.sequenceLineCount();
 }
 
 PoseTimeline::State PoseTimeline::next(const State &before, const poseline::LineMove &move, poseline::Figures &figures,
@@ -112,27 +112,46 @@ qint64 PoseTimeline::foldedUs() const
     return m_checkpoints[size_t(m_valid - 1)].startUs;
 }
 
-void PoseTimeline::fillCache(qsizetype chunkIndex)
+PoseTimeline::CachedChunk &PoseTimeline::fillCache(qsizetype chunkIndex, qsizetype offset)
 {
-    if (m_cachedChunk == chunkIndex)
-        return;
     // The checkpoint before the chunk, folded to if need be.
     while (m_valid - 1 < chunkIndex && !folded())
         foldMore(chunk);
     chunkIndex = std::min(chunkIndex, m_valid - 1);
-    m_cache.clear();
-    const qsizetype first = chunkIndex * chunk;
-    const qsizetype end = std::min(first + chunk, lineCount());
-    State state = m_checkpoints[size_t(chunkIndex)];
-    QTextBlock block = m_document.textDocument().findBlockByNumber(int(first));
-    for (qsizetype line = first; line < end && block.isValid(); ++line, block = block.next()) {
+    auto found = std::find_if(m_cache.begin(), m_cache.end(),
+                              [chunkIndex](const CachedChunk &cached) { return cached.index == chunkIndex; });
+    if (found == m_cache.end()) {
+        if (m_cache.size() < cachedChunks)
+            m_cache.emplace_back();
+        found = m_cache.end() - 1;
+        found->index = chunkIndex;
+        found->rows.clear();
+        // Never moved while filled: a row read stays valid while its chunk is kept.
+        found->rows.reserve(size_t(chunk));
+    }
+    std::rotate(m_cache.begin(), found, found + 1);
+    CachedChunk &cached = m_cache.front();
+    std::vector<Row> &rows = cached.rows;
+    const qsizetype first = cached.index * chunk;
+    const qsizetype end = std::min({first + offset + 1, first + chunk, lineCount()});
+    qsizetype line = first + qsizetype(rows.size());
+    if (line >= end)
+        return cached;
+    State state = m_checkpoints[size_t(cached.index)];
+    if (!rows.empty()) {
+        poseline::Figures figures;
+        motion::MotionModel after;
+        state = next(rows.back().before, rows.back().move, figures, after);
+    }
+    QTextBlock block = m_document.textDocument().findBlockByNumber(int(line));
+    for (; line < end && block.isValid(); ++line, block = block.next()) {
         Row row;
         row.before = state;
         row.move = poseline::read(block.text());
         state = next(state, row.move, row.figures, row.after);
-        m_cache.push_back(std::move(row));
+        rows.push_back(std::move(row));
     }
-    m_cachedChunk = chunkIndex;
+    return cached;
 }
 
 const PoseTimeline::Row &PoseTimeline::row(qsizetype line)
@@ -140,9 +159,9 @@ const PoseTimeline::Row &PoseTimeline::row(qsizetype line)
     static const Row none;
     if (line < 0 || line >= lineCount())
         return none;
-    fillCache(line / chunk);
-    const qsizetype offset = line - m_cachedChunk * chunk;
-    return offset < qsizetype(m_cache.size()) ? m_cache[size_t(offset)] : none;
+    const CachedChunk &cached = fillCache(line / chunk, line % chunk);
+    const qsizetype offset = line - cached.index * chunk;
+    return offset < qsizetype(cached.rows.size()) ? cached.rows[size_t(offset)] : none;
 }
 
 qsizetype PoseTimeline::checkpointIndexAt(qint64 timeUs) const
@@ -156,10 +175,10 @@ qsizetype PoseTimeline::checkpointIndexAt(qint64 timeUs) const
 qsizetype PoseTimeline::lineAt(qint64 timeUs)
 {
     const qsizetype index = std::min(checkpointIndexAt(timeUs), (lineCount() - 1) / chunk);
-    fillCache(index);
-    const auto after = std::upper_bound(m_cache.begin(), m_cache.end(), timeUs,
+    const CachedChunk &cached = fillCache(index, chunk - 1);
+    const auto after = std::upper_bound(cached.rows.begin(), cached.rows.end(), timeUs,
                                         [](qint64 time, const Row &row) { return time < row.before.startUs; });
-    return index * chunk + std::max<qsizetype>(after - m_cache.begin() - 1, 0);
+    return cached.index * chunk + std::max<qsizetype>(after - cached.rows.begin() - 1, 0);
 }
 
 void PoseTimeline::resetFrom(qsizetype first)
@@ -168,8 +187,13 @@ void PoseTimeline::resetFrom(qsizetype first)
     m_valid = std::max<qsizetype>(keep, 1);
     if (m_resumeFrom < 0)
         m_checkpoints.resize(size_t(m_valid));
-    if (m_cachedChunk >= first / chunk)
-        m_cachedChunk = -1;
+    // The rows before the edit hold; those after it are computed again when asked for.
+    for (CachedChunk &cached : m_cache) {
+        if (cached.index > first / chunk)
+            cached.rows.clear();
+        else if (cached.index == first / chunk)
+            cached.rows.resize(std::min(cached.rows.size(), size_t(first % chunk)));
+    }
     m_used = m_checkpoints[size_t(m_valid - 1)].used | (m_resumeFrom >= 0 ? m_used : 0);
     Q_EMIT changedFrom(first);
 }

@@ -17,8 +17,9 @@ class SequenceDocument;
 // It is folded lazily: every `chunk` lines a checkpoint keeps the state before
 // that line, so a line is reached from the checkpoint before it. foldMore()
 // extends the checkpoints, a slice at a time, for the figures of the whole
-// sequence (its length in time, the channels it uses). An edit drops the
-// checkpoints after it; when an edit leaves the number of lines alone and the
+// sequence (its length in time, the channels it uses). The rows of the chunk
+// last read are kept, computed as far as they were asked for. An edit drops
+// the checkpoints and rows after it; when an edit leaves the number of lines alone and the
 // fold, past the edit, reaches a state the old checkpoints had, the rest is
 // taken back, shifted in time. Nothing is computed before it is asked for.
 class PoseTimeline final : public QObject
@@ -51,6 +52,8 @@ public:
     void setLine(double bytesPerSecond);
     double bytesPerSecond() const { return m_bytesPerSecond; }
 
+    // The lines of the sequence (SequenceDocument::sequenceLineCount); a row
+    // past them is empty.
     qsizetype lineCount() const;
     const Row &row(qsizetype line);
 
@@ -78,9 +81,21 @@ Q_SIGNALS:
     void foldGrew();
 
 private:
+    // The rows of the chunks last asked for (the editor's, the table's and the
+    // timeline's views read different ones), each from its start up to the
+    // last row asked for: an edit keeps those before it, so that a keystroke
+    // costs the rows from its line to the one shown, not the chunk.
+    struct CachedChunk {
+        qsizetype index = -1;
+        std::vector<Row> rows;
+    };
+    static constexpr size_t cachedChunks = 4;
+
     void onLinesChanged(qsizetype first, qsizetype removed, qsizetype added);
     void resetFrom(qsizetype first);
-    void fillCache(qsizetype chunkIndex);
+    // The rows of `chunkIndex` (or of the last folded chunk before it), up to
+    // `offset` at least (clamped to the chunk).
+    CachedChunk &fillCache(qsizetype chunkIndex, qsizetype offset);
     State next(const State &before, const poseline::LineMove &move, poseline::Figures &figures,
                motion::MotionModel &after) const;
 
@@ -91,7 +106,5 @@ private:
     // Old checkpoints from m_resumeFrom on may be taken back (see above); -1: none.
     qsizetype m_resumeFrom = -1;
     quint32 m_used = 0;
-    // The rows of one chunk, as last asked for.
-    qsizetype m_cachedChunk = -1;
-    std::vector<Row> m_cache;
+    std::vector<CachedChunk> m_cache; // the most recently read first
 };

@@ -6,6 +6,8 @@
 #include <QTextCharFormat>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QChar cr = u'\r';
@@ -90,6 +92,8 @@ SequenceDocument::SequenceDocument(QObject *parent) : QObject(parent), m_documen
     m_document->documentLayout();
     connect(m_document, &QTextDocument::contentsChange, this, &SequenceDocument::onContentsChange);
     connect(m_document, &QTextDocument::modificationChanged, this, &SequenceDocument::modificationChanged);
+    // A new step ends the branch of steps undone before it, and their sources.
+    connect(m_document, &QTextDocument::undoCommandAdded, this, [this] { dropSourcesFrom(step()); });
 }
 
 SequenceDocument::~SequenceDocument()
@@ -111,11 +115,19 @@ void SequenceDocument::setText(const QString &text)
     m_document->setUndoRedoEnabled(false);
     m_document->setPlainText(withLineBreaks(text));
     m_document->setUndoRedoEnabled(true);
+    m_sources.clear();
+    followSource();
 }
 
 qsizetype SequenceDocument::lineCount() const
 {
     return m_document->blockCount();
+}
+
+qsizetype SequenceDocument::sequenceLineCount() const
+{
+    const qsizetype blocks = m_document->blockCount();
+    return m_document->lastBlock().length() > 1 ? blocks : blocks - 1;
 }
 
 QString SequenceDocument::lineText(qsizetype line) const
@@ -235,6 +247,63 @@ void SequenceDocument::duplicateLine(qsizetype line)
         replace(start + lineLengthAt(start), 0, cr + lineText(line));
 }
 
+void SequenceDocument::open(const QString &text, const QString &source)
+{
+    ProgramEdit edit(*this);
+    replace(0, length(), text);
+    setSourceAt(step(), source);
+}
+
+QString SequenceDocument::source() const
+{
+    return m_source;
+}
+
+void SequenceDocument::clearSource()
+{
+    if (!m_source.isEmpty())
+        setSourceAt(step(), QString());
+}
+
+int SequenceDocument::step() const
+{
+    return m_document->availableUndoSteps();
+}
+
+void SequenceDocument::setSourceAt(int at, const QString &source)
+{
+    auto place = std::lower_bound(m_sources.begin(), m_sources.end(), at,
+                                  [](const auto &entry, int value) { return entry.first < value; });
+    if (place != m_sources.end() && place->first == at)
+        place->second = source;
+    else
+        m_sources.insert(place, {at, source});
+    followSource();
+}
+
+void SequenceDocument::dropSourcesFrom(int at)
+{
+    while (!m_sources.empty() && m_sources.back().first >= at)
+        m_sources.pop_back();
+    followSource();
+}
+
+void SequenceDocument::followSource()
+{
+    const int now = step();
+    QString source;
+    for (auto entry = m_sources.rbegin(); entry != m_sources.rend(); ++entry) {
+        if (entry->first <= now) {
+            source = entry->second;
+            break;
+        }
+    }
+    if (source == m_source)
+        return;
+    m_source = source;
+    Q_EMIT sourceChanged();
+}
+
 void SequenceDocument::setColor(qsizetype position, qsizetype length, const QColor &color)
 {
     QTextCursor cursor(m_document);
@@ -267,16 +336,20 @@ bool SequenceDocument::canRedo() const
     return m_document->isRedoAvailable();
 }
 
-void SequenceDocument::undo()
+qsizetype SequenceDocument::undo()
 {
     ProgramEdit edit(*this);
+    m_firstChanged = -1;
     m_document->undo();
+    return m_firstChanged;
 }
 
-void SequenceDocument::redo()
+qsizetype SequenceDocument::redo()
 {
     ProgramEdit edit(*this);
+    m_firstChanged = -1;
     m_document->redo();
+    return m_firstChanged;
 }
 
 void SequenceDocument::onContentsChange(int position, int removed, int added)
@@ -292,7 +365,10 @@ void SequenceDocument::onContentsChange(int position, int removed, int added)
         m_programChanged = true;
     else
         Q_EMIT changed(ChangeSource::Operator);
+    m_firstChanged = m_firstChanged < 0 ? first : std::min(m_firstChanged, first);
     Q_EMIT linesChanged(first, removedLines, addedLines);
+    // An undo or a redo, from wherever, reaches another step.
+    followSource();
 }
 
 void SequenceDocument::setPendingRest(std::function<void()> complete)
@@ -318,6 +394,7 @@ void SequenceDocument::appendPiece(const QString &piece)
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(withLineBreaks(piece));
     m_document->setUndoRedoEnabled(true);
+    m_sources.clear();
     --m_programDepth;
     m_programChanged = programChanged;
     setModified(modified);

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QColor;
 class QTextDocument;
@@ -48,6 +50,9 @@ public:
     void setText(const QString &text);
 
     qsizetype lineCount() const;
+    // The lines of the sequence: the empty line after a final line break is
+    // none ("a\rb\r" holds two, as "a\rb" does), so an empty text holds none.
+    qsizetype sequenceLineCount() const;
     // Line `line` without its line break; empty past the last line.
     QString lineText(qsizetype line) const;
     // Line `line` as playback fetches it: with its CR, or without one for a
@@ -80,6 +85,15 @@ public:
     bool swapLines(qsizetype line);
     // Puts a copy of line `line` after it.
     void duplicateLine(qsizetype line);
+    // Replaces the whole text with `text`, the lines of the file `source`.
+    void open(const QString &text, const QString &source);
+
+    // The file whose lines the text holds unsaved, empty for the sequence's
+    // own. It belongs to the step of the undo history that open() made: undoing
+    // that step brings back the one before, redoing it brings it back again.
+    QString source() const;
+    // The text, as it stands at this step, is the sequence's own (it was saved).
+    void clearSource();
 
     // Colours `length` characters from `position`; not a change of the text,
     // so neither changed() nor linesChanged() is raised.
@@ -89,8 +103,9 @@ public:
     void setModified(bool modified);
     bool canUndo() const;
     bool canRedo() const;
-    void undo();
-    void redo();
+    // Each returns the first line the step changed, -1 when there was none.
+    qsizetype undo();
+    qsizetype redo();
 
     // A text that arrives in pieces (see SequenceLoader). `complete` brings in
     // the rest at once; it is called, once, before the whole text is read or a
@@ -127,10 +142,15 @@ Q_SIGNALS:
     // Lines [first, first + removed) were replaced by [first, first + added).
     void linesChanged(qsizetype first, qsizetype removed, qsizetype added);
     void modificationChanged(bool modified);
+    void sourceChanged();
 
 private:
     void onContentsChange(int position, int removed, int added);
     int clamp(qsizetype position) const;
+    int step() const;
+    void setSourceAt(int step, const QString &source);
+    void dropSourcesFrom(int step);
+    void followSource();
 
     QTextDocument *m_document;
     qsizetype m_lineCount = 1;
@@ -139,4 +159,9 @@ private:
     bool m_programChanged = false;
     bool m_appendingPiece = false;
     mutable std::function<void()> m_completeRest;
+    // From each step on (a count of undo steps), the source that step gave the
+    // text, in order of steps; before the first, none.
+    std::vector<std::pair<int, QString>> m_sources;
+    QString m_source;
+    qsizetype m_firstChanged = -1; // by the undo or redo under way
 };

@@ -209,6 +209,8 @@ void SequenceStore::keepForNextStart()
 
 void SequenceStore::openedInto(const QString &openedPath)
 {
+    if (openedPath == m_openedFrom)
+        return;
     m_openedFrom = openedPath;
     Q_EMIT namesChanged();
 }

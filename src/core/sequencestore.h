@@ -89,7 +89,8 @@ public:
     // The Exit button: cmd.txt stays as it was, the edit in the recovery copy.
     void keepForNextStart();
 
-    // Another file's lines were brought into the sequence; empty when none.
+    // Another file's lines are in the sequence, unsaved; empty when none (none
+    // opened, or the opening undone). A save makes the text cmd.txt's again.
     void openedInto(const QString &path);
     const QString &openedFrom() const { return m_openedFrom; }
 

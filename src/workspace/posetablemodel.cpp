@@ -20,7 +20,7 @@ PoseTableModel::PoseTableModel(const SequenceDocument &document, PoseTimeline &t
       m_document(document),
       m_timeline(timeline),
       m_setup(setup),
-      m_rows(int(document.lineCount()))
+      m_rows(int(document.sequenceLineCount()))
 {
     connect(&document, &SequenceDocument::linesChanged, this, &PoseTableModel::onLinesChanged);
     connect(&timeline, &PoseTimeline::foldGrew, this, &PoseTableModel::followChannels);
@@ -112,14 +112,18 @@ QVariant PoseTableModel::data(const QModelIndex &index, int role) const
 
 void PoseTableModel::onLinesChanged(qsizetype first, qsizetype removed, qsizetype added)
 {
-    const int from = int(first);
-    if (added > removed) {
-        beginInsertRows({}, from + int(removed), from + int(added) - 1);
-        m_rows = int(m_document.lineCount());
+    // The document's lines, not the rows: the empty line after a final line
+    // break has none. Lines after the change keep theirs, so the rows differ by
+    // as many as the lines, at the change.
+    const int rows = int(m_document.sequenceLineCount());
+    const int at = int(std::min(first + std::min(removed, added), qsizetype(std::min(m_rows, rows))));
+    if (rows > m_rows) {
+        beginInsertRows({}, at, at + rows - m_rows - 1);
+        m_rows = rows;
         endInsertRows();
-    } else if (removed > added) {
-        beginRemoveRows({}, from + int(added), from + int(removed) - 1);
-        m_rows = int(m_document.lineCount());
+    } else if (rows < m_rows) {
+        beginRemoveRows({}, at, at + m_rows - rows - 1);
+        m_rows = rows;
         endRemoveRows();
     }
 }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 
 namespace {
 
@@ -166,6 +167,26 @@ void TimelineView::drawBands(QPainter &painter, qint64 fromUs, qint64 toUs)
     }
 }
 
+QList<double> TimelineView::spreadLabels(const QList<double> &wanted, double height, double top, double bottom)
+{
+    QList<qsizetype> order(wanted.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&wanted](qsizetype a, qsizetype b) { return wanted[a] < wanted[b]; });
+    QList<double> placed(wanted.size());
+    // Downwards, each below the one above it; then back up from the bottom edge.
+    double next = top;
+    for (const qsizetype at : order) {
+        placed[at] = std::max(wanted[at], next);
+        next = placed[at] + height;
+    }
+    double last = bottom;
+    for (auto at = order.rbegin(); at != order.rend(); ++at) {
+        placed[*at] = std::max(std::min(placed[*at], last - height), top);
+        last = placed[*at];
+    }
+    return placed;
+}
+
 void TimelineView::drawChannels(QPainter &painter, qint64 fromUs)
 {
     const int width = viewport()->width();
@@ -195,11 +216,24 @@ void TimelineView::drawChannels(QPainter &painter, qint64 fromUs)
         }
     }
     painter.setRenderHint(QPainter::Antialiasing);
+    QList<int> labelled;
+    QList<double> wanted;
     for (int channel = 0; channel < 32; ++channel) {
         if (paths[size_t(channel)].elementCount() == 0)
             continue;
         painter.setPen(QPen(channelColour(channel), 1.5));
         painter.drawPath(paths[size_t(channel)]);
-        painter.drawText(QPointF(4, paths[size_t(channel)].elementAt(0).y - 2), QStringLiteral("#%1").arg(channel));
+        labelled.append(channel);
+        wanted.append(paths[size_t(channel)].elementAt(0).y - fontMetrics().height() / 2.0);
+    }
+    // Channels at the same pulse are labelled one under the other, on white.
+    const double labelHeight = fontMetrics().height();
+    const QList<double> tops = spreadLabels(wanted, labelHeight, 0, height);
+    for (qsizetype at = 0; at < labelled.size(); ++at) {
+        const QString label = QStringLiteral("#%1").arg(labelled[at]);
+        const QRectF box(2, tops[at], fontMetrics().horizontalAdvance(label) + 4, labelHeight);
+        painter.fillRect(box, QColor(255, 255, 255, 220));
+        painter.setPen(channelColour(labelled[at]));
+        painter.drawText(box, Qt::AlignCenter, label);
     }
 }

@@ -24,6 +24,10 @@ public:
     // The line at x position `x` of the viewport.
     qsizetype lineAtX(int x);
 
+    // Where labels `height` high go, each as near its wanted top edge as lets
+    // none overlap another, all within [top, bottom]; in the order given.
+    static QList<double> spreadLabels(const QList<double> &wanted, double height, double top, double bottom);
+
 Q_SIGNALS:
     void lineClicked(qsizetype line);
 

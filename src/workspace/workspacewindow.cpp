@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -30,6 +31,7 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     setObjectName(QStringLiteral("workspace"));
     setWindowTitle(tr("动作工作台"));
     resize(900, 640);
+    placeBeside(parent);
 
     m_model = new PoseTableModel(parts.editor.sequence(), *m_timeline, parts.setup, this);
     m_table = new QTableView;
@@ -43,6 +45,9 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setDefaultSectionSize(56);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    fitColumns();
+    connect(m_model, &QAbstractItemModel::columnsInserted, this, &WorkspaceWindow::fitColumns);
+    connect(m_model, &QAbstractItemModel::columnsRemoved, this, &WorkspaceWindow::fitColumns);
 
     m_timelineView = new TimelineView(*m_timeline);
 
@@ -87,9 +92,52 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
 
 WorkspaceWindow::~WorkspaceWindow() = default;
 
+void WorkspaceWindow::placeBeside(const QWidget *window)
+{
+    // To the right of the main window, as wide as the room there (within
+    // reason), as far as the screen lets it.
+    if (!window || !window->screen())
+        return;
+    const QRect screen = window->screen()->availableGeometry();
+    const QRect main = window->frameGeometry();
+    resize(std::clamp(screen.right() - main.right(), width(), 1300), height());
+    const int x = std::min(main.right() + 1, screen.right() + 1 - width());
+    move(std::max(x, screen.left()), std::max(main.top(), screen.top()));
+}
+
+void WorkspaceWindow::fitColumns()
+{
+    // Each column as wide as its caption; the last, 检查, as wide as the
+    // longest check it can show (five-digit figures), and it takes what the
+    // window has to spare.
+    constexpr int padding = 16;
+    QHeaderView &header = *m_table->horizontalHeader();
+    const QFontMetrics metrics = header.fontMetrics();
+    const int last = m_model->columnCount() - 1;
+    for (int column = 0; column < last; ++column) {
+        const QString caption = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        header.resizeSection(column,
+                             std::max(header.defaultSectionSize(), metrics.horizontalAdvance(caption) + padding));
+    }
+    int width = 0;
+    for (const auto problem : {poseline::Figures::Problem::NotAsWritten, poseline::Figures::Problem::WireTooSlow,
+                               poseline::Figures::Problem::CannotArrive}) {
+        poseline::Figures longest;
+        longest.problem = problem;
+        longest.neededMs = 99990;
+        longest.interval = poseline::mostInterval;
+        width = std::max(width, m_table->fontMetrics().horizontalAdvance(poseline::describe(longest)));
+    }
+    header.resizeSection(last, width + padding);
+}
+
 void WorkspaceWindow::addArmView(QWidget *view)
 {
     m_sides->addWidget(view);
+    // The table and the timeline first: the arm view keeps to its share.
+    m_sides->setStretchFactor(0, 3);
+    m_sides->setStretchFactor(1, 2);
+    m_sides->setSizes({3 * width() / 5, 2 * width() / 5});
 }
 
 void WorkspaceWindow::foldSome()

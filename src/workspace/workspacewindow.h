@@ -49,6 +49,8 @@ private:
     void pickLine(qsizetype line);
     void stretchSelected();
     void foldSome();
+    void fitColumns();
+    void placeBeside(const QWidget *window);
 
     Parts m_parts;
     PoseTimeline *m_timeline;

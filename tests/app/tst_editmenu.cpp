@@ -43,40 +43,51 @@ private Q_SLOTS:
     {
         QTest::addColumn<Step>("change");
         QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("changedLine"); // where undo and redo put the caret
         QTest::newRow("add") << Step([](WindowHarness &h) {
             h.checkBox(2).setChecked(true);
             h.button("Command2").click();
-        }) << twoLines + "Time4800  #2P1500S300\r";
+        }) << twoLines + "Time4800  #2P1500S300\r"
+                             << 2;
         QTest::newRow("modify") << Step([](WindowHarness &h) {
             putCaretOn(h, 0);
             h.checkBox(3).setChecked(true);
             h.button("Command5").click();
-        }) << u"Time4800  #3P1500S300\rTime1000  #1P1100S300\r"_qs;
+        }) << u"Time4800  #3P1500S300\rTime1000  #1P1100S300\r"_qs
+                                << 0;
         QTest::newRow("delete") << Step([](WindowHarness &h) {
             putCaretOn(h, 0);
             h.button("Command6").click();
-        }) << u"Time1000  #1P1100S300\r"_qs;
+        }) << u"Time1000  #1P1100S300\r"_qs
+                                << 0;
         QTest::newRow("duplicate") << Step([](WindowHarness &h) {
             putCaretOn(h, 1);
             trigger(h, "duplicateLineAction");
-        }) << twoLines + "Time1000  #1P1100S300\r";
+        }) << twoLines + "Time1000  #1P1100S300\r"
+                                   << 1;
         QTest::newRow("move") << Step([](WindowHarness &h) {
             putCaretOn(h, 0);
             trigger(h, "moveLineDownAction");
-        }) << u"Time1000  #1P1100S300\rTime1000  #0P1000S300\r"_qs;
+        }) << u"Time1000  #1P1100S300\rTime1000  #0P1000S300\r"_qs
+                              << 0;
     }
     void everyChangeIsOneUndoStep()
     {
         QFETCH(Step, change);
         QFETCH(QString, after);
+        QFETCH(int, changedLine);
         WindowHarness h;
         h.editor().setText(twoLines);
         change(h);
         QCOMPARE(h.editor().text(), after);
+        h.editor().setSelectionStart(h.editor().sequence().length());
         trigger(h, "undoAction");
         QCOMPARE(h.editor().text(), twoLines);
+        QCOMPARE(GetCaretPosition(h.editor()).line, changedLine);
+        h.editor().setSelectionStart(h.editor().sequence().length());
         trigger(h, "redoAction");
         QCOMPARE(h.editor().text(), after);
+        QCOMPARE(GetCaretPosition(h.editor()).line, changedLine);
     }
 
     void linesMoveAndTheCaretStaysOnTheirs_data()

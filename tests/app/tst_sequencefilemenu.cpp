@@ -50,8 +50,16 @@ private Q_SLOTS:
         action(h, "openAction").trigger();
         QCOMPARE(h.editor().text(), text);
         QVERIFY(h.window().isWindowModified());
-        h.editor().undo();
+        QCOMPARE(h.editor().selectionStart(), 0);
+        h.editor().setSelectionStart(h.editor().lineStart(1));
+        action(h, "undoAction").trigger();
         QCOMPARE(h.editor().text(), QStringLiteral("Time4800  #5P1500S300\r"));
+        // The caret goes to the text's start, where the step changed it.
+        QCOMPARE(h.editor().selectionStart(), 0);
+        h.editor().setSelectionStart(h.editor().lineStart(1));
+        action(h, "redoAction").trigger();
+        QCOMPARE(h.editor().text(), text);
+        QCOMPARE(h.editor().selectionStart(), 0);
         QVERIFY(h.notifier.shown.isEmpty());
     }
 
@@ -174,7 +182,7 @@ private Q_SLOTS:
     void theTitleFollowsTheSequence_data()
     {
         QTest::addColumn<QByteArray>("cmdTxt"); // empty: no cmd.txt
-        QTest::addColumn<QString>("steps");     // e: edit, o: open walk.txt, s: save
+        QTest::addColumn<QString>("steps");     // e: edit, o: open walk.txt, s: save, u: undo, r: redo
         QTest::addColumn<QString>("title");
         QTest::addColumn<bool>("modified");
         QTest::newRow("first start") << QByteArray() << ""
@@ -189,6 +197,18 @@ private Q_SLOTS:
                                 << "cmd.txt ← walk.txt[*]" << true;
         QTest::newRow("opened, saved") << QByteArray() << "os"
                                        << "cmd.txt[*]" << false;
+        // Undoing an opening brings back the text before it, and its name.
+        QTest::newRow("opened, undone") << QByteArray("Time100   #1P1500S300\r\n") << "ou"
+                                        << "cmd.txt[*]" << false;
+        QTest::newRow("opened, undone, redone") << QByteArray() << "our"
+                                                << "cmd.txt ← walk.txt[*]" << true;
+        QTest::newRow("opened, edited, undone") << QByteArray() << "oeu"
+                                                << "cmd.txt ← walk.txt[*]" << true;
+        // Once saved, the opened lines are cmd.txt's: undone, cmd.txt's old text is the change.
+        QTest::newRow("opened, saved, undone") << QByteArray() << "osu"
+                                               << "cmd.txt[*]" << true;
+        QTest::newRow("opened, saved, undone, redone") << QByteArray() << "osur"
+                                                       << "cmd.txt[*]" << false;
     }
     void theTitleFollowsTheSequence()
     {
@@ -206,6 +226,10 @@ private Q_SLOTS:
                 h.button("Command2").click();
             else if (step == u'o')
                 action(h, "openAction").trigger();
+            else if (step == u'u')
+                action(h, "undoAction").trigger();
+            else if (step == u'r')
+                action(h, "redoAction").trigger();
             else
                 action(h, "saveAction").trigger();
         }

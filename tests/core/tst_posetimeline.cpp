@@ -93,7 +93,11 @@ private Q_SLOTS:
         QCOMPARE(timeline.row(lineCount - 1).before.pose, foldFromTheStart(document)[lineCount - 1].pose);
         while (!timeline.foldMore(100)) { }
         compareEveryLine(timeline, document);
+        // A line past the edit read last: the rows before the edit are kept.
+        const qsizetype shown = PoseTimeline::chunk + 8;
+        timeline.row(shown);
         edit(document);
+        QCOMPARE(timeline.row(shown).before.startUs, foldFromTheStart(document)[shown].startUs);
         // Lazily, then once the fold has run to the end.
         compareEveryLine(timeline, document);
         while (!timeline.foldMore(PoseTimeline::chunk)) { }

@@ -118,6 +118,55 @@ private Q_SLOTS:
         QVERIFY(!document.canUndo());
     }
 
+    // The file opened into the text belongs to its step of the history.
+    void theSourceFollowsTheHistory_data()
+    {
+        QTest::addColumn<QString>("steps"); // a, b: open a.txt, b.txt; e: edit; u: undo; r: redo; s: saved
+        QTest::addColumn<QString>("source");
+        QTest::newRow("opened") << "a"
+                                << "a.txt";
+        QTest::newRow("opened, undone") << "au"
+                                        << "";
+        QTest::newRow("opened, undone, redone") << "aur"
+                                                << "a.txt";
+        QTest::newRow("opened twice, undone once") << "abu"
+                                                   << "a.txt";
+        QTest::newRow("opened, edited, undone") << "aeu"
+                                                << "a.txt";
+        QTest::newRow("opened, undone, edited: no redo") << "auer"
+                                                         << "";
+        QTest::newRow("opened, saved") << "as"
+                                       << "";
+        QTest::newRow("opened, saved, undone, redone") << "asur"
+                                                       << "";
+        QTest::newRow("opened, saved, opened, undone") << "asbu"
+                                                       << "";
+    }
+    void theSourceFollowsTheHistory()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, source);
+        SequenceDocument document;
+        document.setText(QStringLiteral("x\r"));
+        QString last;
+        connect(&document, &SequenceDocument::sourceChanged, this, [&] { last = document.source(); });
+        for (const QChar step : steps) {
+            if (step == u'a' || step == u'b')
+                document.open(QString(step) + u'\r', QString(step) + u".txt"_qs);
+            else if (step == u'e')
+                document.appendLine(QStringLiteral("e\r"));
+            else if (step == u'u')
+                document.undo();
+            else if (step == u'r')
+                document.redo();
+            else
+                document.clearSource();
+        }
+        QCOMPARE(document.source(), source);
+        // Every change of it was told.
+        QCOMPARE(last, source);
+    }
+
     void typingIsTheOperators()
     {
         SequenceDocument document;

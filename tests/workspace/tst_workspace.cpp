@@ -2,8 +2,11 @@
 #include "sequence/editorlines.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
+#include "core/posetimeline.h"
+#include "workspace/timelineview.h"
 #include "workspace/workspacewindow.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QTableView>
 #include <QTest>
@@ -67,6 +70,67 @@ private Q_SLOTS:
         QTRY_VERIFY(captions(*table.model()).contains(u"#9"_qs));
         QCOMPARE(cell(table, 2, 1), u"100"_qs);
         QVERIFY(cell(table, 2, table.model()->columnCount() - 1).startsWith(u"来不及到位"_qs));
+    }
+
+    // One row per line of the sequence: the empty line after a final line
+    // break is none, while the editor keeps the text as it is.
+    void oneRowPerLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("typed"); // at the end of the text; \b: backspace
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("a final break") << u"a\rb\r"_qs << QString() << u"a\rb\r"_qs << 2;
+        QTest::newRow("empty") << QString() << QString() << QString() << 0;
+        QTest::newRow("an empty line inside") << u"a\r\rb\r"_qs << QString() << u"a\r\rb\r"_qs << 3;
+        QTest::newRow("a break typed at the end") << u"a\rb"_qs << u"\r"_qs << u"a\rb\r"_qs << 2;
+        QTest::newRow("a line typed after the final break") << u"a\rb\r"_qs << u"c"_qs << u"a\rb\rc"_qs << 3;
+        QTest::newRow("the final break taken back") << u"a\rb\r"_qs << u"\b"_qs << u"a\rb"_qs << 2;
+        QTest::newRow("the last line emptied") << u"a\rb"_qs << u"\b"_qs << u"a\r"_qs << 1;
+        QTest::newRow("into an empty text") << QString() << u"a"_qs << u"a"_qs << 1;
+    }
+    void oneRowPerLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, typed);
+        QFETCH(QString, after);
+        QFETCH(int, rows);
+        WindowHarness h;
+        h.editor().setText(text);
+        WorkspaceWindow &workspace = openWorkspace(h);
+        // Every row inserted and removed as the model says.
+        QAbstractItemModelTester tester(workspace.table().model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        h.editor().setSelectionStart(h.editor().sequence().length());
+        for (const QChar key : typed) {
+            if (key == u'\b')
+                QTest::keyClick(&h.editor(), Qt::Key_Backspace);
+            else if (key == u'\r')
+                QTest::keyClick(&h.editor(), Qt::Key_Return);
+            else
+                QTest::keyClick(&h.editor(), key.toLatin1());
+        }
+        QCOMPARE(h.editor().text(), after);
+        QCOMPARE(workspace.table().model()->rowCount(), rows);
+        QCOMPARE(workspace.timeline().lineCount(), rows);
+    }
+
+    void channelLabelsDoNotOverlap_data()
+    {
+        QTest::addColumn<QList<double>>("wanted");
+        QTest::addColumn<QList<double>>("placed");
+        QTest::newRow("apart: where wanted") << QList<double>{10, 50} << QList<double>{10, 50};
+        QTest::newRow("at the same pulse: one under the other")
+            << QList<double>{40, 40, 40} << QList<double>{40, 50, 60};
+        QTest::newRow("in any order") << QList<double>{45, 40} << QList<double>{50, 40};
+        QTest::newRow("pushed up from the bottom") << QList<double>{95, 95} << QList<double>{80, 90};
+        QTest::newRow("above the top") << QList<double>{-5} << QList<double>{0};
+    }
+    void channelLabelsDoNotOverlap()
+    {
+        QFETCH(QList<double>, wanted);
+        QFETCH(QList<double>, placed);
+        QCOMPARE(TimelineView::spreadLabels(wanted, 10, 0, 100), placed);
     }
 
     void rowAndCaretFollowEachOther()
