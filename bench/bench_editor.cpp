@@ -241,8 +241,8 @@ int main(int argc, char *argv[])
                   "us");
     bench::spread(QStringLiteral("reference: plain QPlainTextEdit click, last line, %1 lines").arg(big), plainBig,
                   "us");
-    report("GetLineText on the middle line, per call", smallRuns, bigRuns, &Costs::lineText, 1, "ns");
-    report("SelectCaretLine on the last line", smallRuns, bigRuns, &Costs::pick, 1e3, "us");
+    report("lineWithBreak on the middle line, per call", smallRuns, bigRuns, &Costs::lineText, 1, "ns");
+    report("selectCaretLine on the last line", smallRuns, bigRuns, &Costs::pick, 1e3, "us");
     report("Delete (SequenceCommands::remove) of the last line", smallRuns, bigRuns, &Costs::remove, 1e3, "us");
     report("Add (SequenceCommands::add, via appendLine)", smallRuns, bigRuns, &Costs::add, 1e3, "us");
 

@@ -83,11 +83,11 @@ private Q_SLOTS:
         h.editor().setSelectionStart(h.editor().sequence().length());
         trigger(h, "undoAction");
         QCOMPARE(h.editor().text(), twoLines);
-        QCOMPARE(GetCaretPosition(h.editor()).line, changedLine);
+        QCOMPARE(editorlines::caretPosition(h.editor()).line, changedLine);
         h.editor().setSelectionStart(h.editor().sequence().length());
         trigger(h, "redoAction");
         QCOMPARE(h.editor().text(), after);
-        QCOMPARE(GetCaretPosition(h.editor()).line, changedLine);
+        QCOMPARE(editorlines::caretPosition(h.editor()).line, changedLine);
     }
 
     void linesMoveAndTheCaretStaysOnTheirs_data()
