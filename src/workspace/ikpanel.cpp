@@ -4,7 +4,7 @@
 #include "armview.h"
 
 #include <QDoubleSpinBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -33,20 +33,24 @@ IkPanel::IkPanel(ArmView &view, QWidget *parent)
       m_z(field("ikZ", 9999, QStringLiteral(" mm"))),
       m_pitch(field("ikPitch", 180, QStringLiteral("°")))
 {
-    auto *layout = new QHBoxLayout(this);
+    // Two rows of two fields, so that the panel is no wider than the arm view
+    // and leaves the workspace's width to the pose table.
+    auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     const std::pair<QString, QDoubleSpinBox *> fields[] = {
         {QStringLiteral("X"), m_x}, {QStringLiteral("Y"), m_y}, {QStringLiteral("Z"), m_z}, {tr("俯仰"), m_pitch}};
+    int place = 0;
     for (const auto &[caption, box] : fields) {
         auto *label = new QLabel(caption);
         label->setBuddy(box);
-        layout->addWidget(label);
-        layout->addWidget(box);
+        layout->addWidget(label, place / 2, 2 * (place % 2));
+        layout->addWidget(box, place / 2, 2 * (place % 2) + 1);
+        ++place;
     }
     auto *apply = new QPushButton(tr("到达"));
     apply->setObjectName(QStringLiteral("ikApply"));
-    layout->addWidget(apply);
-    layout->addStretch();
+    layout->addWidget(apply, 0, 4, 2, 1);
+    layout->setColumnStretch(5, 1);
 
     connect(apply, &QPushButton::clicked, this, [this] { m_view.reach(typedTip()); });
     connect(&m_view, &ArmView::targetTipChanged, this, &IkPanel::showTip);

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -100,7 +101,7 @@ void WorkspaceWindow::placeBeside(const QWidget *window)
         return;
     const QRect screen = window->screen()->availableGeometry();
     const QRect main = window->frameGeometry();
-    resize(std::clamp(screen.right() - main.right(), width(), 1300), height());
+    resize(std::clamp(screen.right() - main.right(), width(), 1400), height());
     const int x = std::min(main.right() + 1, screen.right() + 1 - width());
     move(std::max(x, screen.left()), std::max(main.top(), screen.top()));
 }
@@ -129,15 +130,30 @@ void WorkspaceWindow::fitColumns()
         width = std::max(width, m_table->fontMetrics().horizontalAdvance(poseline::describe(longest)));
     }
     header.resizeSection(last, width + padding);
+    shareSides();
 }
 
 void WorkspaceWindow::addArmView(QWidget *view)
 {
     m_sides->addWidget(view);
-    // The table and the timeline first: the arm view keeps to its share.
+    // Later resizes share 3:2, the table and the timeline first.
     m_sides->setStretchFactor(0, 3);
     m_sides->setStretchFactor(1, 2);
-    m_sides->setSizes({3 * width() / 5, 2 * width() / 5});
+    shareSides();
+}
+
+void WorkspaceWindow::shareSides()
+{
+    // The table gets the width of all its columns, 检查 included, where the
+    // window has it, and the arm view the rest, never less than it needs.
+    if (!m_sides || m_sides->count() < 2)
+        return;
+    const QHeaderView &rows = *m_table->verticalHeader();
+    const int tableNeeds = m_table->horizontalHeader()->length() + (rows.isHidden() ? 0 : rows.sizeHint().width())
+                           + 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
+    const int room = width() - m_sides->handleWidth();
+    const int armGets = std::max(m_sides->widget(1)->minimumSizeHint().width(), room - tableNeeds);
+    m_sides->setSizes({room - armGets, armGets});
 }
 
 void WorkspaceWindow::foldSome()

@@ -50,6 +50,7 @@ private:
     void stretchSelected();
     void foldSome();
     void fitColumns();
+    void shareSides();
     void placeBeside(const QWidget *window);
 
     Parts m_parts;
@@ -57,7 +58,7 @@ private:
     PoseTableModel *m_model;
     QTableView *m_table;
     TimelineView *m_timelineView;
-    QSplitter *m_sides;
+    QSplitter *m_sides = nullptr; // the table and timeline beside the arm view
     QAction *m_stretch;
     QTimer *m_fold;
     bool m_following = false;
