@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "statusline.h"
 
+#include "common/steadylabel.h"
 #include "core/portnames.h"
 #include "link/serialport.h"
 #include "sequence/editorlines.h"
@@ -52,8 +53,8 @@ StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget
       m_connection(new QLabel(this)),
       m_sequenceNote(new QLabel(this)),
       m_loading(new QLabel(this)),
-      m_playbackLabel(new QLabel(this)),
-      m_traffic(new QLabel(this))
+      m_playbackLabel(new SteadyLabel(this)),
+      m_traffic(new SteadyLabel(this))
 {
     setObjectName(QStringLiteral("statusLine"));
     setSizeGripEnabled(false);
@@ -105,7 +106,7 @@ void StatusLine::showConnectFailure(const SerialResult &failure)
 
 void StatusLine::showPlayback()
 {
-    m_playbackLabel->setText(playbackText());
+    m_playbackLabel->showText(playbackText());
 }
 
 void StatusLine::followEdits(const SequenceEditor &editor)
@@ -189,9 +190,7 @@ QString StatusLine::sequenceNoteText() const
 
 void StatusLine::showTraffic()
 {
-    const QString text = trafficText();
-    if (m_traffic->text() != text)
-        m_traffic->setText(text);
+    m_traffic->showText(trafficText());
 }
 
 QString StatusLine::connectionText() const

@@ -10,6 +10,7 @@
 
 class Playback;
 class QLabel;
+class SteadyLabel;
 class SerialPort;
 class SerialResult;
 class SequenceEditor;
@@ -82,8 +83,8 @@ private:
     QLabel *m_connection;
     QLabel *m_sequenceNote;
     QLabel *m_loading;
-    QLabel *m_playbackLabel;
-    QLabel *m_traffic;
+    SteadyLabel *m_playbackLabel;
+    SteadyLabel *m_traffic;
     QLabel *m_clamps = nullptr;
     QLabel *m_sentPose = nullptr;
     std::optional<QDateTime> m_lastSentAt; // while its age is shown
