@@ -68,11 +68,8 @@ void LineHighlighter::markLinesInView()
         if (!other.format.hasProperty(markProperty))
             selections.append(other);
     }
-    const int bottom = m_editor.viewport()->height();
-    for (QTextBlock block = m_editor.cursorForPosition(QPoint(0, 0)).block(); block.isValid(); block = block.next()) {
+    for (const QTextBlock &block : m_editor.linesInView()) {
         QTextCursor line(block);
-        if (m_editor.cursorRect(line).top() > bottom)
-            break;
         const bool written = linecheck::playsAsWritten(block.text());
         const bool held = !clampsIn(block.text()).isEmpty();
         if (written && !held && keepsItsTime(m_timeline.row(block.blockNumber()).figures))

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -48,6 +49,11 @@ SequenceEditor::SequenceEditor(SequenceDocument &document, QWidget *parent)
     colors.setColor(QPalette::Text, Qt::black);
     colors.setColor(QPalette::Base, Qt::white);
     setPalette(colors);
+    // During playback the view scrolls with every line. The scroll bar's box
+    // paints its own background, so the bar is repainted alone rather than
+    // with the frame and the group box behind it.
+    verticalScrollBar()->parentWidget()->setAutoFillBackground(true);
+    horizontalScrollBar()->parentWidget()->setAutoFillBackground(true);
 }
 
 SequenceEditor::~SequenceEditor()
@@ -105,10 +111,27 @@ void SequenceEditor::setSelectionLength(qsizetype length)
 
 void SequenceEditor::select(qsizetype position, qsizetype length)
 {
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(clampToDocument(position));
+    // Each move of a cursor measures where it stands on its line; a cursor made
+    // at the start of a line, as playback's are, skips one of those.
+    const int start = clampToDocument(position);
+    QTextCursor cursor(document()->findBlock(start));
+    if (cursor.position() != start)
+        cursor.setPosition(start);
     cursor.setPosition(clampToDocument(position + qMax<qsizetype>(length, 0)), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
+}
+
+QList<QTextBlock> SequenceEditor::linesInView() const
+{
+    QList<QTextBlock> lines;
+    const qreal bottom = viewport()->height();
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        if (blockBoundingGeometry(block).translated(offset).top() > bottom)
+            break;
+        lines.append(block);
+    }
+    return lines;
 }
 
 QString SequenceEditor::selectedText() const

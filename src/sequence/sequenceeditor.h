@@ -50,6 +50,8 @@ public:
     void select(qsizetype position, qsizetype length);
     // Text colour of the selected characters.
     void setSelectionColor(const QColor &color);
+    // The lines the view shows, whole or in part, top to bottom.
+    QList<QTextBlock> linesInView() const;
 
     qsizetype lineCount() const;
     // Index of the line that holds `position`.
