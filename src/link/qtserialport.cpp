@@ -5,6 +5,7 @@
 #include "driverqueue.h"
 
 #include <QDeadlineTimer>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -144,9 +145,14 @@ SerialResult QtSerialPort::writeBytes(const QByteArray &bytes)
         return SerialResult::failure(SerialResult::WriteFailed, m_port.errorString());
     m_pacer.handedOver(bytes.size(), steadyNowUs());
     // With nothing queued, hand the bytes to the driver now rather than when the
-    // event loop next runs; flush() does not block.
-    if (queued == 0)
+    // event loop next runs; flush() does not block. Then let the system's part of
+    // delivering them (a pseudo-terminal's is a kernel worker) have the
+    // processor before this thread goes on to redraw the window: otherwise the
+    // bytes can wait a millisecond for that.
+    if (queued == 0) {
         m_port.flush();
+        QThread::yieldCurrentThread();
+    }
     if (!m_port.isOpen())
         return SerialResult::failure(SerialResult::WriteFailed);
     return {};
