@@ -213,10 +213,12 @@ void ChannelPanel::showPose(const QList<sequenceline::Channel> &pose)
 
 void ChannelPanel::onSliderChanged(int channel)
 {
+    // The move goes out first: the box's text is for the eye, and showing it
+    // costs more than the write.
+    Q_EMIT channelMoved(channel);
     Column &column = m_columns[channel];
     column.valueBox->setText(QString::number(column.slider->value()));
     showAgreement(channel);
-    Q_EMIT channelMoved(channel);
 }
 
 void ChannelPanel::onValueBoxEdited(int channel)
