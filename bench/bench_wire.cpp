@@ -14,7 +14,17 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
+#include <atomic>
+#include <mutex>
+
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
@@ -22,6 +32,10 @@ namespace {
 constexpr int channel = 0;
 constexpr int commandBytes = 12;                           // "#0P1500S300\r"
 constexpr double lineLimit = 115200.0 / 10 / commandBytes; // 8N1: ten bits a byte
+constexpr int lineRate = 11'520;                           // bytes/s at 115200 baud, 8N1
+// Changes come no faster than the line takes a command, half as much again:
+// a faster stream is held back by the port's pacing, which is not latency.
+constexpr auto changeSpacing = std::chrono::microseconds(commandBytes * 1'500'000 / lineRate);
 
 QByteArray command(int pulse)
 {
@@ -32,36 +46,101 @@ struct Latencies {
     QList<double> handler, arrival; // us
 };
 
+qint64 monotonicNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// Reads a far end on a thread of its own, as a board would, and notes when
+// each whole command arrived: the window's thread is then free to go on with
+// what the change does after its write, as it is for the operator.
+class FarEnd
+{
+public:
+    explicit FarEnd(PseudoTerminal &pty) : m_fd(pty.masterFd())
+    {
+        m_thread = std::thread([this] { read(); });
+    }
+    ~FarEnd()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    qsizetype arrived() const { return m_arrived; }
+    // When the last whole command arrived, and what it was.
+    std::pair<qint64, QByteArray> last()
+    {
+        const std::lock_guard lock(m_lock);
+        return {m_lastNs, m_last};
+    }
+
+private:
+    void read()
+    {
+        const sched_param realTime{10};
+        ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &realTime);
+        QByteArray pending;
+        pollfd readable{m_fd, POLLIN, 0};
+        char buffer[256];
+        while (!m_stop) {
+            if (::poll(&readable, 1, 50) <= 0)
+                continue;
+            const qint64 now = monotonicNs();
+            const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
+            if (got <= 0)
+                continue;
+            pending.append(buffer, got);
+            for (qsizetype end; (end = pending.indexOf('\r')) >= 0; pending.remove(0, end + 1)) {
+                const std::lock_guard lock(m_lock);
+                m_last = pending.first(end + 1);
+                m_lastNs = now;
+                ++m_arrived;
+            }
+        }
+    }
+
+    int m_fd;
+    std::mutex m_lock;
+    QByteArray m_last;
+    qint64 m_lastNs = 0;
+    std::atomic<qsizetype> m_arrived = 0;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
+
 // `send(pulse)` changes the value, or writes the command itself; the time to
 // its return and to the whole command at the far end.
 template <typename Send>
 Latencies latencies(PseudoTerminal &pty, int changes, Send send)
 {
     Latencies result;
+    FarEnd far(pty);
     for (int change = -50; change < changes; ++change) { // the first 50 warm up
         const int pulse = 1501 - (change & 1);
-        pty.clearReceived();
-        QElapsedTimer clock;
-        clock.start();
+        const qsizetype before = far.arrived();
+        const auto next = std::chrono::steady_clock::now() + changeSpacing;
+        const qint64 sentNs = monotonicNs();
         send(pulse);
-        const double returned = double(clock.nsecsElapsed());
-        while (pty.received().size() < commandBytes && clock.elapsed() < 1000) {
-            // spin: read the far end until the whole command is there
-        }
-        const double arrived = double(clock.nsecsElapsed());
-        if (pty.received() != command(pulse))
-            qFatal("unexpected bytes at the far end: %s", pty.received().constData());
+        const qint64 returnedNs = monotonicNs();
+        while (far.arrived() == before && monotonicNs() - sentNs < 1'000'000'000)
+            std::this_thread::yield();
+        const auto [arrivedNs, bytes] = far.last();
+        if (far.arrived() != before + 1 || bytes != command(pulse))
+            qFatal("unexpected bytes at the far end: %s", bytes.constData());
         if (change >= 0) {
-            result.handler.append(returned / 1e3);
-            result.arrival.append(arrived / 1e3);
+            result.handler.append(double(returnedNs - sentNs) / 1e3);
+            result.arrival.append(double(arrivedNs - sentNs) / 1e3);
         }
         QCoreApplication::processEvents();
+        std::this_thread::sleep_until(next);
     }
     return result;
 }
 
 // The slider against the reference, a plain write() of the same command to a
-// second pty, run after run in the same process.
+// second pty, run after run in the same process, each at the line's pace.
 void latency(PseudoTerminal &pty, QScrollBar &slider, int changes)
 {
     PseudoTerminal referencePty;
@@ -129,7 +208,6 @@ void throughput(PseudoTerminal &pty, QScrollBar &slider)
     bench::note("a pty does not pace at the baud rate: on a real line a faster drag queues in the driver");
 }
 
-constexpr int lineRate = 11'520; // bytes/s at 115200 baud, 8N1
 constexpr int runs = 5;
 
 qsizetype commandsIn(const QByteArray &bytes)
