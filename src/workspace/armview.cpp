@@ -88,7 +88,7 @@ void ArmView::setTargetPulse(int channel, int pulse)
 
 void ArmView::twinChanged()
 {
-    update();
+    updateIfTwinMoved();
     if (!m_frames.isActive() && m_twin.moving(m_clock.nowNs() / 1000))
         m_frames.start(frameMs());
 }
@@ -132,7 +132,7 @@ int ArmView::frameMs() const
 
 void ArmView::frameTick()
 {
-    update();
+    updateIfTwinMoved();
     if (m_twin.moving(m_clock.nowNs() / 1000))
         m_frames.start(frameMs());
 }
@@ -147,6 +147,30 @@ kinematics::JointPulses ArmView::twinPulses() const
             channel >= 0 && channel < motion::channelCount ? m_twin.pulse(channel, nowUs) : motion::restPulse;
     }
     return pulses;
+}
+
+ArmView::TwinPoints ArmView::twinPoints(const kinematics::ArmPose &twin) const
+{
+    TwinPoints points;
+    const double turn = radians(twin.baseTurn);
+    for (size_t i = 0; i < 4; ++i) {
+        points[i] = sidePoint(twin.joints[i]);
+        const double r = twin.joints[i].r;
+        points[4 + i] = topPoint(r * std::cos(turn), r * std::sin(turn));
+    }
+    return points;
+}
+
+void ArmView::updateIfTwinMoved()
+{
+    // A twin that moved less than half a pixel looks the same: playback's small
+    // steps, and commands for channels outside the arm, cost no repaint.
+    constexpr double visible = 0.5;
+    const TwinPoints now = twinPoints(kinematics::forward(m_geometry, twinPulses()));
+    for (size_t i = 0; i < now.size(); ++i) {
+        if (QLineF(now[i], m_drawnTwin[i]).length() >= visible)
+            return update();
+    }
 }
 
 ArmView::Frame ArmView::frame() const
@@ -252,6 +276,7 @@ void ArmView::paintEvent(QPaintEvent *)
     const Frame f = frame();
     const kinematics::ArmPose twin = kinematics::forward(m_geometry, twinPulses());
     const kinematics::ArmPose target = kinematics::forward(m_geometry, m_target);
+    m_drawnTwin = twinPoints(twin);
     drawSide(painter, f, twin, target);
     drawTop(painter, f, twin, target);
 }

@@ -8,6 +8,8 @@
 #include <QPair>
 #include <QWidget>
 
+#include <array>
+
 #include <optional>
 
 class PlaybackClock;
@@ -92,6 +94,11 @@ private:
     void drawTop(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin,
                  const kinematics::ArmPose &target);
     void drawRanges(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin);
+    // Where the twin's joints are drawn: the side view's, then the top view's.
+    using TwinPoints = std::array<QPointF, 8>;
+    TwinPoints twinPoints(const kinematics::ArmPose &twin) const;
+    // Repaints when the twin has moved a visible distance since it was drawn.
+    void updateIfTwinMoved();
 
     const armtwin::ArmTwin &m_twin;
     PlaybackClock &m_clock;
@@ -100,6 +107,7 @@ private:
     kinematics::JointLimits m_limits{};
     kinematics::JointPulses m_target{1500, 1500, 1500, 1500, 1500, 1500};
     std::optional<kinematics::Refusal> m_refusal;
+    TwinPoints m_drawnTwin{};
     Drag m_drag = Drag::None;
     double m_dragPitch = 0;
 };

@@ -42,6 +42,21 @@ struct Bench {
     QDoubleSpinBox *field(const char *name) { return panel.findChild<QDoubleSpinBox *>(QLatin1String(name)); }
 };
 
+class PaintCounter final : public QObject
+{
+public:
+    explicit PaintCounter(int &paints) : m_paints(paints) { }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_paints;
+        return false;
+    }
+
+private:
+    int &m_paints;
+};
+
 } // namespace
 
 class TestArmView : public QObject
@@ -161,6 +176,34 @@ private Q_SLOTS:
         QVERIFY2(frames >= 25 && frames <= 200, qPrintable(QString::number(frames)));
         bench.time.advance(1000);
         QVERIFY(!bench.view.animating());
+    }
+
+    // The twin is drawn again only when it has moved a visible distance.
+    void repaintsOnlyForAVisibleMove_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<bool>("repainted");
+
+        QTest::newRow("a channel outside the arm") << QByteArray("#31P2000\r") << false;
+        QTest::newRow("the wrist by 1 us") << QByteArray("#3P1501\r") << false;
+        QTest::newRow("the wrist by 300 us") << QByteArray("#3P1800\r") << true;
+        QTest::newRow("the base by 300 us") << QByteArray("#5P1800\r") << true;
+    }
+    void repaintsOnlyForAVisibleMove()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(bool, repainted);
+        Bench bench;
+        bench.view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bench.view));
+        int paints = 0;
+        PaintCounter counter(paints);
+        bench.view.installEventFilter(&counter);
+        bench.twin.sent(sent, bench.time.nowNs() / 1000);
+        bench.view.twinChanged();
+        bench.time.advance(3000);
+        QCoreApplication::processEvents();
+        QCOMPARE(paints > 0, repainted);
     }
 };
 
