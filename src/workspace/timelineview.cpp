@@ -37,13 +37,16 @@ TimelineView::TimelineView(PoseTimeline &timeline, QWidget *parent) : QAbstractS
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setMinimumHeight(160);
     connect(&timeline, &PoseTimeline::foldGrew, this, &TimelineView::followLength);
-    connect(&timeline, &PoseTimeline::changedFrom, viewport(), qOverload<>(&QWidget::update));
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(&timeline, &PoseTimeline::changedFrom, this, &TimelineView::redrawAll);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &TimelineView::redrawAll);
     followLength();
 }
 
 void TimelineView::setPlayhead(qsizetype line)
 {
+    // Playback moves it with every line: only the strips it leaves and enters
+    // are drawn again, over the picture of the rest.
+    viewport()->update(playheadStrip());
     m_playhead = line;
     if (line >= 0) {
         // Keeps the playhead in view.
@@ -51,13 +54,45 @@ void TimelineView::setPlayhead(qsizetype line)
         if (x < 0 || x > viewport()->width())
             horizontalScrollBar()->setValue(int(m_timeline.row(line).before.startUs / usPerStep));
     }
-    viewport()->update();
+    viewport()->update(playheadStrip());
 }
 
 void TimelineView::setSelectedLine(qsizetype line)
 {
+    if (line == m_selected)
+        return;
+    viewport()->update(band(m_selected));
     m_selected = line;
+    viewport()->update(band(m_selected));
+}
+
+void TimelineView::redrawAll()
+{
+    m_pictureValid = false;
     viewport()->update();
+}
+
+QRect TimelineView::playheadStrip() const
+{
+    if (m_playhead < 0 || m_playhead >= m_timeline.lineCount())
+        return {};
+    const int x = xOf(m_timeline.row(m_playhead).before.startUs);
+    return QRect(x - 2, 0, 5, viewport()->height());
+}
+
+bool TimelineView::linesApart() const
+{
+    return averageLineUs() >= double(leastBandPixels * m_usPerPixel);
+}
+
+QRect TimelineView::band(qsizetype line) const
+{
+    if (line < 0 || line >= m_timeline.lineCount() || !linesApart())
+        return {};
+    const PoseTimeline::Row &row = m_timeline.row(line);
+    const qint64 start = row.before.startUs;
+    const qint64 end = start + std::max(row.figures.interval, 1) * qint64(1000);
+    return QRect(QPoint(xOf(start), 0), QPoint(xOf(end), viewport()->height()));
 }
 
 qint64 TimelineView::startUs() const
@@ -81,7 +116,7 @@ void TimelineView::followLength()
     const qint64 rest = std::max<qint64>(m_timeline.foldedUs() - shownUs / 2, 0);
     horizontalScrollBar()->setRange(0, int(std::min<qint64>(rest / usPerStep, INT_MAX)));
     horizontalScrollBar()->setPageStep(int(std::clamp<qint64>(shownUs / usPerStep, 1, INT_MAX)));
-    viewport()->update();
+    redrawAll();
 }
 
 void TimelineView::resizeEvent(QResizeEvent *event)
@@ -112,14 +147,32 @@ void TimelineView::mousePressEvent(QMouseEvent *event)
         Q_EMIT lineClicked(lineAtX(int(event->position().x())));
 }
 
+void TimelineView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange
+        || event->type() == QEvent::StyleChange)
+        redrawAll();
+}
+
 void TimelineView::paintEvent(QPaintEvent *)
 {
+    const qreal ratio = viewport()->devicePixelRatioF();
+    if (!m_pictureValid || m_picture.size() != viewport()->size() * ratio) {
+        m_picture = QPixmap(viewport()->size() * ratio);
+        m_picture.setDevicePixelRatio(ratio);
+        QPainter picture(&m_picture);
+        picture.fillRect(viewport()->rect(), Qt::white);
+        const qint64 fromUs = startUs();
+        const qint64 toUs = fromUs + qint64(viewport()->width()) * m_usPerPixel;
+        drawBands(picture, fromUs, toUs);
+        drawChannels(picture, fromUs);
+        m_pictureValid = true;
+    }
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), Qt::white);
-    const qint64 fromUs = startUs();
-    const qint64 toUs = fromUs + qint64(viewport()->width()) * m_usPerPixel;
-    drawBands(painter, fromUs, toUs);
-    drawChannels(painter, fromUs);
+    painter.drawPixmap(0, 0, m_picture);
+    // The selected line's band, darkened over the picture.
+    painter.fillRect(band(m_selected), QColor(0, 0, 0, 28));
     if (m_playhead >= 0) {
         const int x = xOf(m_timeline.row(m_playhead).before.startUs);
         painter.setPen(QPen(Qt::black, 2));
@@ -136,7 +189,7 @@ double TimelineView::averageLineUs() const
 void TimelineView::drawBands(QPainter &painter, qint64 fromUs, qint64 toUs)
 {
     const int height = viewport()->height();
-    if (averageLineUs() < double(leastBandPixels * m_usPerPixel)) {
+    if (!linesApart()) {
         // Lines too narrow to tell apart: a chunk with a line that cannot keep
         // its time is shaded red.
         for (qsizetype index = m_timeline.checkpointIndexAt(fromUs); index + 1 < m_timeline.checkpointCount();
@@ -161,8 +214,6 @@ void TimelineView::drawBands(QPainter &painter, qint64 fromUs, qint64 toUs)
         QColor colour = line % 2 ? QColor(244, 244, 250) : QColor(232, 232, 242);
         if (row.figures.problem != poseline::Figures::Problem::None)
             colour = QColor(255, 190, 190);
-        if (line == m_selected)
-            colour = colour.darker(115);
         painter.fillRect(QRect(QPoint(xOf(start), 0), QPoint(xOf(end), height)), colour);
     }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QPixmap>
 
 class PoseTimeline;
 
@@ -36,9 +37,16 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void followLength();
+    // The picture of bands and channels is drawn afresh at the next paint.
+    void redrawAll();
+    QRect playheadStrip() const;
+    // The band of `line`, empty when lines are too narrow to be told apart.
+    QRect band(qsizetype line) const;
+    bool linesApart() const;
     qint64 startUs() const;
     int xOf(qint64 timeUs) const;
     // The time a line takes, on average.
@@ -50,4 +58,7 @@ private:
     qint64 m_usPerPixel = 20'000;
     qsizetype m_playhead = -1;
     qsizetype m_selected = -1;
+    // Bands and channels as last drawn; the selection and the playhead go on top.
+    QPixmap m_picture;
+    bool m_pictureValid = false;
 };
