@@ -9,7 +9,6 @@
 #include <QWidget>
 
 #include <array>
-
 #include <optional>
 
 class PlaybackClock;
