@@ -182,8 +182,11 @@ void TimelineView::paintEvent(QPaintEvent *)
 
 double TimelineView::averageLineUs() const
 {
-    // Measured on the first chunk, once folded.
-    return m_timeline.checkpointCount() > 1 ? double(m_timeline.checkpoint(1).startUs) / PoseTimeline::chunk : 1e12;
+    // Measured on the first chunk, once folded; a sequence shorter than a chunk
+    // ends before the chunk does.
+    const qsizetype lines = std::min(PoseTimeline::chunk, m_timeline.lineCount());
+    return m_timeline.checkpointCount() > 1 && lines > 0 ? double(m_timeline.checkpoint(1).startUs) / double(lines)
+                                                         : 1e12;
 }
 
 void TimelineView::drawBands(QPainter &painter, qint64 fromUs, qint64 toUs)

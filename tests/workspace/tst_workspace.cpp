@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include "support/testmain.h"
@@ -113,6 +114,61 @@ private Q_SLOTS:
         QCOMPARE(h.editor().text(), after);
         QCOMPARE(workspace.table().model()->rowCount(), rows);
         QCOMPARE(workspace.timeline().lineCount(), rows);
+    }
+
+    // The timeline draws over a picture it keeps: after each change it shows
+    // what a timeline drawn afresh shows.
+    void timelineShowsEachChange_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<int>("lines"); // of 100 ms; fewer than a chunk of the fold, or more
+        QTest::newRow("a pulse edited") << 0 << 40;
+        QTest::newRow("scrolled") << 1 << 400;
+        QTest::newRow("another line selected") << 2 << 40;
+        QTest::newRow("another line selected, a long sequence") << 2 << 400;
+        QTest::newRow("the playhead moved") << 3 << 40;
+    }
+    void timelineShowsEachChange()
+    {
+        QFETCH(int, change);
+        QFETCH(int, lines);
+        WindowHarness h;
+        QString text;
+        for (int line = 0; line < lines; ++line)
+            text += u"Time100   #5P%1S900\r"_qs.arg(1000 + line * 25);
+        h.editor().setText(text);
+        WorkspaceWindow &workspace = openWorkspace(h);
+        auto *shown = workspace.findChild<TimelineView *>(u"timeline"_qs);
+        QVERIFY(shown);
+        shown->resize(400, 200);
+        QTRY_VERIFY(workspace.timeline().folded());
+        shown->setPlayhead(3);
+        const QImage before = shown->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        switch (change) {
+        case 0:
+            h.editor().select(h.editor().lineStart(1) + 12, 4);
+            h.editor().setSelectedText(u"2400"_qs);
+            QTRY_VERIFY(workspace.timeline().folded());
+            break;
+        case 1:
+            shown->horizontalScrollBar()->setValue(shown->horizontalScrollBar()->value() + 300);
+            break;
+        case 2:
+            shown->setSelectedLine(7);
+            break;
+        case 3:
+            shown->setPlayhead(9);
+            break;
+        }
+        const QImage after = shown->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+        TimelineView fresh(workspace.timeline());
+        fresh.resize(shown->size());
+        fresh.horizontalScrollBar()->setValue(shown->horizontalScrollBar()->value());
+        fresh.setSelectedLine(change == 2 ? 7 : editorlines::caretPosition(h.editor()).line);
+        fresh.setPlayhead(change == 3 ? 9 : 3);
+        QVERIFY(after != before);
+        QCOMPARE(after, fresh.grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 
     void channelLabelsDoNotOverlap_data()
