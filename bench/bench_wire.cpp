@@ -14,17 +14,16 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <chrono>
-#include <thread>
-
 #include <atomic>
+#include <chrono>
+#include <ctime>
 #include <mutex>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sched.h>
-#include <ctime>
 #include <unistd.h>
 
 namespace {
