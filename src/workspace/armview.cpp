@@ -4,6 +4,7 @@
 #include "core/armtwin.h"
 #include "sequence/playbackclock.h"
 
+#include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -66,6 +67,7 @@ void ArmView::setArm(const arm::ArmGeometry &geometry, const kinematics::JointLi
 {
     m_geometry = geometry;
     m_limits = limits;
+    m_background = {};
     Q_EMIT targetTipChanged(targetTip());
     update();
 }
@@ -268,12 +270,27 @@ void ArmView::dragTo(QPointF point)
     Q_EMIT targetTipChanged(targetTip());
 }
 
+void ArmView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::LanguageChange)
+        m_background = {};
+}
+
 void ArmView::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), QColor(246, 247, 250));
     const Frame f = frame();
+    const qreal ratio = devicePixelRatioF();
+    if (m_background.size() != size() * ratio) {
+        m_background = QPixmap(size() * ratio);
+        m_background.setDevicePixelRatio(ratio);
+        QPainter background(&m_background);
+        background.setRenderHint(QPainter::Antialiasing);
+        drawBackground(background, f);
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+    painter.setRenderHint(QPainter::Antialiasing);
     const kinematics::ArmPose twin = kinematics::forward(m_geometry, twinPulses());
     const kinematics::ArmPose target = kinematics::forward(m_geometry, m_target);
     m_drawnTwin = twinPoints(twin);
@@ -285,18 +302,6 @@ void ArmView::drawSide(QPainter &painter, const Frame &f, const kinematics::ArmP
                        const kinematics::ArmPose &target)
 {
     const arm::Links &links = m_geometry.links;
-    painter.setPen(QColor(60, 60, 60));
-    painter.drawText(f.side.adjusted(margin / 2, margin / 4, 0, 0), Qt::AlignLeft | Qt::AlignTop, tr("侧视"));
-
-    // The floor and the base's column up to the shoulder.
-    painter.setPen(QPen(QColor(150, 150, 150), 1));
-    const double floorY = f.sideOrigin.y();
-    painter.drawLine(QPointF(f.side.left(), floorY), QPointF(f.side.right(), floorY));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(90, 96, 110));
-    const QPointF columnTop = sidePoint({-20, links.baseHeight});
-    painter.drawRect(QRectF(columnTop, sidePoint({20, 0})));
-
     drawRanges(painter, f, twin);
 
     if (m_refusal && m_refusal->reason == kinematics::Refusal::Reason::OutOfReach) {
@@ -331,6 +336,50 @@ void ArmView::drawSide(QPainter &painter, const Frame &f, const kinematics::ArmP
     painter.drawEllipse(sidePoint(target.joints[3]), grabDistance / 2, grabDistance / 2);
 }
 
+void ArmView::drawBackground(QPainter &painter, const Frame &f)
+{
+    painter.fillRect(rect(), QColor(246, 247, 250));
+    const arm::Links &links = m_geometry.links;
+
+    painter.setPen(QColor(60, 60, 60));
+    painter.drawText(f.side.adjusted(margin / 2, margin / 4, 0, 0), Qt::AlignLeft | Qt::AlignTop, tr("侧视"));
+    // The floor and the base's column up to the shoulder.
+    painter.setPen(QPen(QColor(150, 150, 150), 1));
+    const double floorY = f.sideOrigin.y();
+    painter.drawLine(QPointF(f.side.left(), floorY), QPointF(f.side.right(), floorY));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(90, 96, 110));
+    const QPointF columnTop = sidePoint({-20, links.baseHeight});
+    painter.drawRect(QRectF(columnTop, sidePoint({20, 0})));
+
+    painter.setPen(QColor(60, 60, 60));
+    painter.drawText(f.top.adjusted(margin / 2, margin / 4, 0, 0), Qt::AlignLeft | Qt::AlignTop, tr("俯视"));
+    // The floor within reach, and the base's range as a sector of it.
+    painter.setPen(QPen(QColor(180, 180, 180), 1));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(reachDisc(f));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(faint(linkColours[0]).lighter(130));
+    drawBaseRange(painter, f);
+}
+
+QRectF ArmView::reachDisc(const Frame &f) const
+{
+    const arm::Links &links = m_geometry.links;
+    const double radius = (links.upperArm + links.forearm + links.hand) * f.topScale;
+    return QRectF(f.topCentre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
+}
+
+void ArmView::drawBaseRange(QPainter &painter, const Frame &f) const
+{
+    const arm::Calibration &calibration = m_geometry.calibrationOf(Joint::Base);
+    const kinematics::PulseRange &range = m_limits[size_t(Joint::Base)];
+    const double from = calibration.degrees(range.min);
+    const double to = calibration.degrees(range.max);
+    painter.drawPie(reachDisc(f), int(std::lround(std::min(from, to) * 16)),
+                    int(std::lround(std::abs(to - from) * 16)));
+}
+
 void ArmView::drawRanges(QPainter &painter, const Frame &f, const kinematics::ArmPose &twin)
 {
     // Each range is drawn from the link before the joint, as the twin holds it.
@@ -354,26 +403,12 @@ void ArmView::drawRanges(QPainter &painter, const Frame &f, const kinematics::Ar
 void ArmView::drawTop(QPainter &painter, const Frame &f, const kinematics::ArmPose &twin,
                       const kinematics::ArmPose &target)
 {
-    painter.setPen(QColor(60, 60, 60));
-    painter.drawText(f.top.adjusted(margin / 2, margin / 4, 0, 0), Qt::AlignLeft | Qt::AlignTop, tr("俯视"));
-
-    const arm::Links &links = m_geometry.links;
-    const double radius = (links.upperArm + links.forearm + links.hand) * f.topScale;
-    const QRectF disc(f.topCentre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
-    painter.setPen(QPen(QColor(180, 180, 180), 1));
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(disc);
-
-    // The base's range as a sector.
-    const arm::Calibration &calibration = m_geometry.calibrationOf(Joint::Base);
-    const kinematics::PulseRange &range = m_limits[size_t(Joint::Base)];
-    const double from = calibration.degrees(range.min);
-    const double to = calibration.degrees(range.max);
-    const bool refused =
-        m_refusal && m_refusal->joint == Joint::Base && m_refusal->reason == kinematics::Refusal::Reason::PastLimit;
-    painter.setPen(refused ? QPen(refusedColour, 2) : Qt::NoPen);
-    painter.setBrush(faint(linkColours[0]).lighter(130));
-    painter.drawPie(disc, int(std::lround(std::min(from, to) * 16)), int(std::lround(std::abs(to - from) * 16)));
+    // The base's range, outlined when a turn past it was refused.
+    if (m_refusal && m_refusal->joint == Joint::Base && m_refusal->reason == kinematics::Refusal::Reason::PastLimit) {
+        painter.setPen(QPen(refusedColour, 2));
+        painter.setBrush(Qt::NoBrush);
+        drawBaseRange(painter, f);
+    }
 
     const auto drawArm = [&](const kinematics::ArmPose &pose, bool solid) {
         const double turn = radians(pose.baseTurn);

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -67,6 +68,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -93,6 +95,11 @@ private:
     void drawTop(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin,
                  const kinematics::ArmPose &target);
     void drawRanges(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin);
+    // What depends on the view's size and the arm's profile alone: the floor,
+    // the base, the reach seen from above with the base's range, the captions.
+    void drawBackground(QPainter &painter, const Frame &frame);
+    QRectF reachDisc(const Frame &frame) const;
+    void drawBaseRange(QPainter &painter, const Frame &frame) const;
     // Where the twin's joints are drawn: the side view's, then the top view's.
     using TwinPoints = std::array<QPointF, 8>;
     TwinPoints twinPoints(const kinematics::ArmPose &twin) const;
@@ -107,6 +114,7 @@ private:
     kinematics::JointPulses m_target{1500, 1500, 1500, 1500, 1500, 1500};
     std::optional<kinematics::Refusal> m_refusal;
     TwinPoints m_drawnTwin{};
+    QPixmap m_background; // drawBackground's, for the current size; null: to draw again
     Drag m_drag = Drag::None;
     double m_dragPitch = 0;
 };

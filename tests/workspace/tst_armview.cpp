@@ -205,6 +205,44 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(paints > 0, repainted);
     }
+
+    // The view keeps a picture of what only its size and the arm decide: after
+    // each change it shows what a view drawn afresh shows.
+    void showsEachChange_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::newRow("another arm") << 0;
+        QTest::newRow("resized") << 1;
+        QTest::newRow("a turn past the base's range refused") << 2;
+    }
+    void showsEachChange()
+    {
+        QFETCH(int, change);
+        const auto apply = [change](Bench &bench) {
+            switch (change) {
+            case 0: {
+                arm::ArmGeometry longer;
+                longer.links.upperArm *= 1.5;
+                bench.view.setArm(longer, {});
+                break;
+            }
+            case 1:
+                bench.view.resize(700, 400);
+                break;
+            case 2:
+                bench.view.reach(Tip{-300, 0, 70, 0});
+                break;
+            }
+        };
+        Bench shown;
+        const QImage before = shown.view.grab().toImage();
+        apply(shown);
+        const QImage after = shown.view.grab().toImage();
+        Bench fresh;
+        apply(fresh);
+        QVERIFY(after != before);
+        QCOMPARE(after, fresh.view.grab().toImage());
+    }
 };
 
 SERVO_TEST_MAIN(TestArmView)
