@@ -192,11 +192,23 @@ public:
 // Runs the main window's playback of `lines` lines of `periodMs` to a pty, and
 // the reference loop at the same time, half a period apart so that the two do
 // not wake at the same instant.
-Run departures(int lines, int periodMs, bool workspaceOpen)
+// What is open beside the main window while it plays.
+enum class Views {
+    MainWindow,
+    Workspace,          // the pose table, the timeline and the arm's twin follow playback
+    WorkspaceArmMoving, // the same, each line also swinging the shoulder, so the twin is drawn at the screen's rate
+};
+
+Run departures(int lines, int periodMs, Views views)
 {
     QByteArray file;
-    for (int n = 0; n < lines; ++n)
-        file += "Time" + QByteArray::number(periodMs).leftJustified(5) + ' ' + command(n).chopped(1) + "\r\n";
+    for (int n = 0; n < lines; ++n) {
+        // The shoulder (channel 6) swings 600 us at 3000 us/s: always on its way.
+        const QByteArray shoulder =
+            views == Views::WorkspaceArmMoving ? "#6P" + QByteArray::number(n % 2 ? 1200 : 1800) + "S3000" : "";
+        file +=
+            "Time" + QByteArray::number(periodMs).leftJustified(5) + ' ' + command(n).chopped(1) + shoulder + "\r\n";
+    }
 
     PseudoTerminal pty;
     WindowHarness::Options options;
@@ -204,8 +216,7 @@ Run departures(int lines, int periodMs, bool workspaceOpen)
     options.port = std::make_unique<QtSerialPort>();
     WindowHarness harness(std::move(options));
     harness.window().show();
-    if (workspaceOpen) {
-        // The pose table, the timeline and the arm's twin follow playback.
+    if (views != Views::MainWindow) {
         harness.window().findChild<QAction *>(QStringLiteral("workspaceAction"))->trigger();
         QTest::qWait(500);
     }
@@ -304,7 +315,7 @@ QList<double> ratios(const QList<double> &a, const QList<double> &b)
     return r;
 }
 
-void report(int lines, int periodMs, const char *load, bool workspaceOpen = false)
+void report(int lines, int periodMs, const char *load, Views views = Views::MainWindow)
 {
     bench::heading(
         qPrintable(QStringLiteral("playback departure, %1 lines of %2 ms, %3 (min / median / max of %4 runs)")
@@ -315,7 +326,7 @@ void report(int lines, int periodMs, const char *load, bool workspaceOpen = fals
     Statistics played, reference, python;
     QList<double> timerEarly;
     for (int run = 0; run < runs; ++run) {
-        const Run r = departures(lines, periodMs, workspaceOpen);
+        const Run r = departures(lines, periodMs, views);
         played.add(r.played);
         reference.add(r.c);
         python.add(r.python);
@@ -428,8 +439,10 @@ int main(int argc, char *argv[])
                 "minus due time");
     report(200, 100, "quiet");
     report(500, 20, "quiet");
-    report(200, 100, "quiet, workspace open", true);
-    report(500, 20, "quiet, workspace open", true);
+    report(200, 100, "quiet, workspace open", Views::Workspace);
+    report(500, 20, "quiet, workspace open", Views::Workspace);
+    report(200, 100, "quiet, workspace open, the arm moving", Views::WorkspaceArmMoving);
+    report(500, 20, "quiet, workspace open, the arm moving", Views::WorkspaceArmMoving);
     {
         BusyProcesses busy;
         report(200, 100, "two busy processes");
