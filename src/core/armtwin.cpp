@@ -7,8 +7,6 @@ namespace armtwin {
 
 namespace {
 
-constexpr int minPulse = 500;
-constexpr int maxPulse = 2500;
 // Longer than any command the program writes; a line that grows past it is
 // junk and is dropped rather than kept without bound.
 constexpr qsizetype maxLineLength = 1024;
@@ -60,7 +58,8 @@ Command parse(QByteArrayView line)
             ++at;
             speed = number(line, at);
         }
-        if (channel && *channel < motion::channelCount && pulse && *pulse >= minPulse && *pulse <= maxPulse)
+        if (channel && *channel < motion::channelCount && pulse && *pulse >= motion::minPulse
+            && *pulse <= motion::maxPulse)
             command.targets.append({*channel, *pulse, speed});
     }
     return command;

@@ -22,8 +22,6 @@ constexpr int version = 1;
 // 32 entries take under 2 KB; anything far larger is not a journal, and is not
 // read into memory at start-up.
 constexpr qint64 largestFile = 64 * 1024;
-constexpr int minPulse = 500;
-constexpr int maxPulse = 2500;
 
 const QString versionKey = QStringLiteral("version");
 const QString channelsKey = QStringLiteral("channels");
@@ -95,8 +93,8 @@ SentPoseJournal::Loading SentPoseJournal::load()
         const int channel = entry.value(channelKey).toInt(-1);
         const int pulse = entry.value(pulseKey).toInt(-1);
         const QDateTime sentAt = QDateTime::fromString(entry.value(sentAtKey).toString(), Qt::ISODateWithMs);
-        if (channel < 0 || channel >= int(read.size()) || read[size_t(channel)] || pulse < minPulse || pulse > maxPulse
-            || !sentAt.isValid())
+        if (channel < 0 || channel >= int(read.size()) || read[size_t(channel)] || pulse < motion::minPulse
+            || pulse > motion::maxPulse || !sentAt.isValid())
             return {Loading::Outcome::Damaged, {}};
         read[size_t(channel)] = Entry{pulse, sentAt.toUTC()};
     }

@@ -9,6 +9,7 @@
 
 #include "shared/armgeometry.h"
 #include "shared/channelsetup.h"
+#include "shared/motion.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,8 +26,8 @@ struct ArmProfile {
 namespace armprofile {
 
 inline constexpr int version = 1;
-inline constexpr int minPulse = 500;
-inline constexpr int maxPulse = 2500;
+inline constexpr int minPulse = motion::minPulse;
+inline constexpr int maxPulse = motion::maxPulse;
 // A larger file is not read: no profile is near it.
 inline constexpr qint64 sizeLimit = 1024 * 1024;
 

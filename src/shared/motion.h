@@ -34,6 +34,9 @@ struct Target {
 constexpr double pulsePerDegree = 2000.0 / 180.0;
 constexpr double defaultTopRate = 60.0 * pulsePerDegree / 0.1; // µs of pulse per second
 constexpr int restPulse = 1500;
+// The pulse widths a board takes, µs.
+constexpr int minPulse = 500;
+constexpr int maxPulse = 2500;
 
 class MotionModel
 {
