@@ -5,6 +5,7 @@
 // line; and the cost of one tick far down a long sequence.
 
 #include "benchutil.h"
+#include "farend.h"
 
 #include "link/qtserialport.h"
 #include "sequence/editorlines.h"
@@ -19,16 +20,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include <atomic>
 #include <csignal>
-#include <ctime>
 #include <optional>
 #include <thread>
 
 #include <fcntl.h>
-#include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,67 +34,47 @@ constexpr int runs = 3;
 constexpr int firstDelayMs = 100; // Run to the first line
 constexpr int basePulse = 1000;   // line n sends pulse basePulse + n
 
-qint64 monotonicNs(clockid_t clock = CLOCK_MONOTONIC)
-{
-    timespec now{};
-    ::clock_gettime(clock, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
+using bench::monotonicNs;
 
 QByteArray command(int n)
 {
     return QByteArrayLiteral("#1P") + QByteArray::number(basePulse + n) + "S300\r";
 }
 
-// Reads a far end on a thread of its own, as a board would, and notes when each
-// line's command arrived; its pulse tells which line it was.
-class FarEnd
+// When each line's command arrived at a far end read on a thread of its own;
+// its pulse tells which line it was.
+class Arrivals
 {
 public:
-    FarEnd(PseudoTerminal &pty, int lines) : m_pty(pty), m_arrival(lines, -1)
+    Arrivals(PseudoTerminal &pty, int lines) : m_far(pty.masterFd()), m_arrival(lines, -1) { }
+    bool complete()
     {
-        m_thread = std::thread([this] { read(); });
+        collect();
+        return m_arrived == m_arrival.size();
     }
-    ~FarEnd()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    bool complete() const { return m_arrived == m_arrival.size(); }
-    // Arrival times on the monotonic clock, ns; -1 for a line not seen.
+    // On the monotonic clock, ns; -1 for a line not seen.
     const QList<qint64> &arrival() const { return m_arrival; }
 
 private:
-    void read()
+    void collect()
     {
-        // A real-time reader sees the bytes as soon as they are there, even when
-        // the writer's thread goes on working on the other core and the build
-        // jobs of a shared machine hold the rest (needs the right to do so).
-        const sched_param realTime{10};
-        ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &realTime);
-        qsizetype scanned = 0;
-        pollfd readable{m_pty.masterFd(), POLLIN, 0};
-        while (!complete() && !m_stop) {
-            if (::poll(&readable, 1, 50) <= 0)
-                continue;
-            const qint64 now = monotonicNs();
-            const QByteArray far = m_pty.received();
-            for (qsizetype end; (end = far.indexOf('\r', scanned)) >= 0; scanned = end + 1) {
-                const QByteArray got = far.mid(scanned, end - scanned);
+        for (const bench::FarEnd::Read &read : m_far.take()) {
+            m_pending += read.bytes;
+            for (qsizetype end; (end = m_pending.indexOf('\r')) >= 0; m_pending.remove(0, end + 1)) {
+                const QByteArray got = m_pending.first(end);
                 const qsizetype n = got.mid(got.indexOf('P') + 1, 4).toInt() - basePulse;
                 if (n < 0 || n >= m_arrival.size() || m_arrival[n] >= 0)
                     qFatal("unexpected command at the far end: %s", got.constData());
-                m_arrival[n] = now;
+                m_arrival[n] = read.ns;
                 ++m_arrived;
             }
         }
     }
 
-    PseudoTerminal &m_pty;
+    bench::FarEnd m_far;
+    QByteArray m_pending;
     QList<qint64> m_arrival;
-    std::atomic<qsizetype> m_arrived = 0;
-    std::atomic<bool> m_stop = false;
-    std::thread m_thread;
+    qsizetype m_arrived = 0;
 };
 
 struct Departures {
@@ -154,7 +130,7 @@ public:
 
 private:
     PseudoTerminal m_pty;
-    FarEnd m_far;
+    Arrivals m_far;
     QString m_program;
     QStringList m_arguments;
     int m_lines;
@@ -226,7 +202,7 @@ Run departures(int lines, int periodMs, Views views)
     pty.clearReceived();
     QCoreApplication::processEvents();
 
-    FarEnd far(pty, lines);
+    Arrivals far(pty, lines);
     TimerWatch timer;
     harness.window().findChild<QTimer *>(QStringLiteral("Timer1"))->installEventFilter(&timer);
     QEventLoop loop;

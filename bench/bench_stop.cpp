@@ -9,6 +9,7 @@
 // thread's write to the far end's read, on a second pty in the same run.
 
 #include "benchutil.h"
+#include "farend.h"
 
 #include "link/qtserialport.h"
 #include "support/pseudoterminal.h"
@@ -23,16 +24,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <cerrno>
-#include <ctime>
 #include <mutex>
 #include <thread>
 #include <utility>
 
 #include <fcntl.h>
-#include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 #include <unistd.h>
 
 namespace {
@@ -45,76 +41,14 @@ constexpr int settleMs = 10 * periodMs;      // after the key: ten lines' time i
 constexpr int basePulse = 1000;              // line n sends pulse basePulse + n
 constexpr double lineBytesPerSecond = 11520; // 115200 baud, 8N1
 
-qint64 monotonicNs()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
-void sleepUntil(qint64 ns)
-{
-    const timespec at{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) { }
-}
+using bench::FarEnd;
+using bench::monotonicNs;
+using bench::sleepUntil;
 
 QByteArray command(int n)
 {
     return QByteArrayLiteral("#1P") + QByteArray::number(basePulse + n) + "S300\r";
 }
-
-// The far end, read on a thread of its own as a board would; every read is
-// timestamped.
-class FarEnd
-{
-public:
-    struct Read {
-        qint64 ns;
-        QByteArray bytes;
-    };
-
-    explicit FarEnd(int fd) : m_fd(fd)
-    {
-        m_thread = std::thread([this] { read(); });
-    }
-    ~FarEnd()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    QList<Read> take()
-    {
-        const std::lock_guard lock(m_lock);
-        return std::exchange(m_reads, {});
-    }
-
-private:
-    void read()
-    {
-        // Real-time, so that a read is seen when the bytes are there even while
-        // build jobs hold the other core (needs the right to do so).
-        const sched_param realTime{10};
-        ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &realTime);
-        pollfd readable{m_fd, POLLIN, 0};
-        char buffer[4096];
-        while (!m_stop) {
-            if (::poll(&readable, 1, 20) <= 0)
-                continue;
-            const qint64 now = monotonicNs();
-            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-            if (n <= 0)
-                continue;
-            const std::lock_guard lock(m_lock);
-            m_reads.append({now, QByteArray(buffer, n)});
-        }
-    }
-
-    int m_fd;
-    std::mutex m_lock;
-    QList<Read> m_reads;
-    std::atomic<bool> m_stop = false;
-    std::thread m_thread;
-};
 
 // A plain thread writes a command to a second pty every period, half a period
 // out of step with playback; the far end notes when each arrives.

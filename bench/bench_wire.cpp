@@ -4,6 +4,7 @@
 // that reads at the line's rate, as a board on a real 115200-baud line does.
 
 #include "benchutil.h"
+#include "farend.h"
 
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"
@@ -14,16 +15,10 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
-#include <ctime>
-#include <mutex>
 #include <thread>
 
 #include <fcntl.h>
-#include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 #include <unistd.h>
 
 namespace {
@@ -45,69 +40,8 @@ struct Latencies {
     QList<double> handler, arrival; // us
 };
 
-qint64 monotonicNs()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
-// Reads a far end on a thread of its own, as a board would, and notes when
-// each whole command arrived: the window's thread is then free to go on with
-// what the change does after its write, as it is for the operator.
-class FarEnd
-{
-public:
-    explicit FarEnd(PseudoTerminal &pty) : m_fd(pty.masterFd())
-    {
-        m_thread = std::thread([this] { read(); });
-    }
-    ~FarEnd()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    qsizetype arrived() const { return m_arrived; }
-    // When the last whole command arrived, and what it was.
-    std::pair<qint64, QByteArray> last()
-    {
-        const std::lock_guard lock(m_lock);
-        return {m_lastNs, m_last};
-    }
-
-private:
-    void read()
-    {
-        const sched_param realTime{10};
-        ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &realTime);
-        QByteArray pending;
-        pollfd readable{m_fd, POLLIN, 0};
-        char buffer[256];
-        while (!m_stop) {
-            if (::poll(&readable, 1, 50) <= 0)
-                continue;
-            const qint64 now = monotonicNs();
-            const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
-            if (got <= 0)
-                continue;
-            pending.append(buffer, got);
-            for (qsizetype end; (end = pending.indexOf('\r')) >= 0; pending.remove(0, end + 1)) {
-                const std::lock_guard lock(m_lock);
-                m_last = pending.first(end + 1);
-                m_lastNs = now;
-                ++m_arrived;
-            }
-        }
-    }
-
-    int m_fd;
-    std::mutex m_lock;
-    QByteArray m_last;
-    qint64 m_lastNs = 0;
-    std::atomic<qsizetype> m_arrived = 0;
-    std::atomic<bool> m_stop = false;
-    std::thread m_thread;
-};
+using bench::FarEnd;
+using bench::monotonicNs;
 
 // `send(pulse)` changes the value, or writes the command itself; the time to
 // its return and to the whole command at the far end.
@@ -115,18 +49,25 @@ template <typename Send>
 Latencies latencies(PseudoTerminal &pty, int changes, Send send)
 {
     Latencies result;
-    FarEnd far(pty);
+    // The far end is read on a thread of its own: the window's thread goes on
+    // with what the change does after its write, as it does for the operator.
+    FarEnd far(pty.masterFd());
     for (int change = -50; change < changes; ++change) { // the first 50 warm up
         const int pulse = 1501 - (change & 1);
-        const qsizetype before = far.arrived();
         const auto next = std::chrono::steady_clock::now() + changeSpacing;
         const qint64 sentNs = monotonicNs();
         send(pulse);
         const qint64 returnedNs = monotonicNs();
-        while (far.arrived() == before && monotonicNs() - sentNs < 1'000'000'000)
+        QByteArray bytes;
+        qint64 arrivedNs = 0;
+        while (!bytes.endsWith('\r') && monotonicNs() - sentNs < 1'000'000'000) {
+            for (const FarEnd::Read &read : far.take()) {
+                bytes += read.bytes;
+                arrivedNs = read.ns;
+            }
             std::this_thread::yield();
-        const auto [arrivedNs, bytes] = far.last();
-        if (far.arrived() != before + 1 || bytes != command(pulse))
+        }
+        if (bytes != command(pulse))
             qFatal("unexpected bytes at the far end: %s", bytes.constData());
         if (change >= 0) {
             result.handler.append(double(returnedNs - sentNs) / 1e3);
