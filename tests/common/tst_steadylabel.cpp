@@ -4,24 +4,8 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QTest>
+#include "support/eventcount.h"
 #include "support/testmain.h"
-
-namespace {
-
-// Counts the layout requests a widget receives.
-class LayoutRequests final : public QObject
-{
-public:
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::LayoutRequest)
-            ++count;
-        return false;
-    }
-};
-
-} // namespace
 
 // When a new text makes the line around the label be laid out again, and how
 // wide the label is afterwards.
@@ -60,13 +44,12 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         const int widthBefore = label->width();
 
-        LayoutRequests requests;
-        line.installEventFilter(&requests);
+        EventCount requests(line, QEvent::LayoutRequest);
         label->showText(next);
         QCoreApplication::processEvents();
 
         QCOMPARE(label->text(), next);
-        QCOMPARE(requests.count > 0, laidOut);
+        QCOMPARE(requests.count() > 0, laidOut);
         // Wide enough for the longer of the two, and never narrower than before.
         QVERIFY(label->width() >= label->sizeHint().width());
         QVERIFY(label->width() >= widthBefore);

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "support/eventcount.h"
 #include "support/testmain.h"
 #include "support/virtualtime.h"
 
@@ -40,21 +41,6 @@ struct Bench {
         view.resize(900, 500);
     }
     QDoubleSpinBox *field(const char *name) { return panel.findChild<QDoubleSpinBox *>(QLatin1String(name)); }
-};
-
-class PaintCounter final : public QObject
-{
-public:
-    explicit PaintCounter(int &paints) : m_paints(paints) { }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++m_paints;
-        return false;
-    }
-
-private:
-    int &m_paints;
 };
 
 } // namespace
@@ -196,14 +182,12 @@ private Q_SLOTS:
         Bench bench;
         bench.view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bench.view));
-        int paints = 0;
-        PaintCounter counter(paints);
-        bench.view.installEventFilter(&counter);
+        EventCount paints(bench.view, QEvent::Paint);
         bench.twin.sent(sent, bench.time.nowNs() / 1000);
         bench.view.twinChanged();
         bench.time.advance(3000);
         QCoreApplication::processEvents();
-        QCOMPARE(paints > 0, repainted);
+        QCOMPARE(paints.count() > 0, repainted);
     }
 
     // The view keeps a picture of what only its size and the arm decide: after
