@@ -233,6 +233,18 @@ The old file is unchanged.</translation>
         <source>下移</source>
         <translation>Move down</translation>
     </message>
+    <message>
+        <source>更早的步骤已丢弃</source>
+        <translation>Earlier steps were dropped</translation>
+    </message>
+    <message>
+        <source>正在撤销……</source>
+        <translation>Undoing…</translation>
+    </message>
+    <message>
+        <source>正在重做……</source>
+        <translation>Redoing…</translation>
+    </message>
 </context>
 <context>
     <name>InputDialog</name>
@@ -1014,6 +1026,13 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     <message>
         <source>把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）</source>
         <translation>Lengthens the interval of the selected lines to the least time in which the servos arrive (rounded up to 10 ms)</translation>
+    </message>
+</context>
+<context>
+    <name>jobprogress</name>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
     </message>
 </context>
 <context>
