@@ -1027,6 +1027,10 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）</source>
         <translation>Lengthens the interval of the selected lines to the least time in which the servos arrive (rounded up to 10 ms)</translation>
     </message>
+    <message>
+        <source>正在拉长间隔……</source>
+        <translation>Lengthening intervals…</translation>
+    </message>
 </context>
 <context>
     <name>jobprogress</name>
