@@ -30,6 +30,15 @@ void EditHistory::clear()
     m_dropped = 0;
 }
 
+void EditHistory::dropAll()
+{
+    const qsizetype dropped = m_dropped + qsizetype(m_steps.size());
+    const QString now = source();
+    clear();
+    m_sources[0] = now;
+    m_dropped = dropped;
+}
+
 quint64 EditHistory::record(qsizetype position, qsizetype length, const QString &replaced, Typing typing)
 {
     dropRedo();

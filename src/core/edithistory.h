@@ -37,6 +37,9 @@ public:
 
     // Forgets every step; the text now is not the saved one.
     void clear();
+    // Drops every step, counted with those dropped (the text has changed in a
+    // way none of them can be undone over).
+    void dropAll();
 
     // Records a change just made: `length` characters at `position` hold what
     // was `replaced`. A new step, or part of the last when both are typing that

@@ -17,6 +17,18 @@ constexpr QChar cr = u'\r';
 // join the one before it in the history.
 constexpr qsizetype typedMost = 32;
 
+// Two edits one after the other as one: the text before the first and after
+// the second differ only between the ends both left alone.
+template <typename Edit>
+Edit joined(const Edit &first, const Edit &second)
+{
+    const qsizetype lengthBefore = first.lengthAfter + first.removed - first.added;
+    const qsizetype position = std::min(first.position, second.position);
+    const qsizetype tail =
+        std::min(first.lengthAfter - first.position - first.added, second.lengthAfter - second.position - second.added);
+    return {position, lengthBefore - tail - position, second.lengthAfter - tail - position, second.lengthAfter};
+}
+
 } // namespace
 
 namespace sequencetext {
@@ -79,6 +91,34 @@ SequenceDocument::ProgramEdit::~ProgramEdit()
         Q_EMIT m_document.changed(ChangeSource::Program);
 }
 
+SequenceDocument::OperatorEdit::OperatorEdit(SequenceDocument &document, const QTextCursor &cursor)
+    : m_document(document), m_outer(document.m_operatorDepth++ == 0)
+{
+    // Within an edit of the text document's own (a drop moving text), or after
+    // one not yet taken over, the text document goes on recording.
+    QTextDocument &text = *document.m_document;
+    if (!m_outer || document.m_pending || text.availableUndoSteps() > 0 || document.m_inContentsChange)
+        return;
+    document.stopParts();
+    // What a key can change: the selection, or a character, a word or a line
+    // break beside the caret.
+    QTextBlock first = text.findBlock(cursor.selectionStart());
+    QTextBlock last = text.findBlock(cursor.selectionEnd());
+    if (first.previous().isValid())
+        first = first.previous();
+    if (last.next().isValid())
+        last = last.next();
+    const qsizetype end = last.position() + last.length() - 1;
+    document.m_direct = Direct{first.position(), document.textRange(first.position(), end - first.position()), {}};
+    text.setUndoRedoEnabled(false);
+}
+
+SequenceDocument::OperatorEdit::~OperatorEdit()
+{
+    if (--m_document.m_operatorDepth == 0 && m_document.m_direct)
+        m_document.endDirect();
+}
+
 SequenceDocument::SequenceDocument(QObject *parent) : QObject(parent), m_document(new QTextDocument(this))
 {
     // A text document reports its changes through a layout only; the editor
@@ -103,6 +143,8 @@ void SequenceDocument::setText(const QString &text)
 {
     ProgramEdit edit(*this);
     stopParts();
+    if (m_direct)
+        endDirect();
     // No step for a whole new text: it would hold a copy of the old one.
     m_document->setUndoRedoEnabled(false);
     m_document->setPlainText(withLineBreaks(text));
@@ -175,12 +217,17 @@ int SequenceDocument::clamp(qsizetype position) const
 template <typename Change>
 void SequenceDocument::unrecorded(Change change)
 {
+    // A program edit within the operator's: what the operator changed so far
+    // is a step, the rest the text document records.
+    if (m_direct)
+        endDirect();
+    const bool recording = m_document->isUndoRedoEnabled();
     m_document->setUndoRedoEnabled(false);
     QTextCursor block(m_document);
     block.beginEditBlock();
     change();
     block.endEditBlock();
-    m_document->setUndoRedoEnabled(true);
+    m_document->setUndoRedoEnabled(recording);
 }
 
 QString SequenceDocument::swapText(qsizetype position, qsizetype length, const QString &text, qsizetype *inserted)
@@ -460,10 +507,16 @@ void SequenceDocument::onContentsChange(int position, int removed, int added)
     if ((removed == 0 && added == 0) || m_colouring)
         return; // a change of format only
     const QScopedValueRollback inside(m_inContentsChange, true);
-    // Only the operator's edits reach the text document with its own history on.
-    const bool operatorEdit = m_document->isUndoRedoEnabled();
-    if (operatorEdit)
+    // Only the operator's edits reach the text document with its own history
+    // on, or come within an OperatorEdit.
+    const bool direct = m_direct.has_value();
+    const bool operatorEdit = !direct && m_document->isUndoRedoEnabled();
+    if (direct) {
+        const Pending edit{position, removed, added, length()};
+        m_direct->change = m_direct->change ? joined(*m_direct->change, edit) : edit;
+    } else if (operatorEdit) {
         notePending(position, removed, added);
+    }
     if (m_programDepth > 0)
         m_programChanged = true;
     else
@@ -473,22 +526,6 @@ void SequenceDocument::onContentsChange(int position, int removed, int added)
     if (operatorEdit)
         announce();
 }
-
-namespace {
-
-// Two edits one after the other as one: the text before the first and after
-// the second differ only between the ends both left alone.
-template <typename Edit>
-Edit joined(const Edit &first, const Edit &second)
-{
-    const qsizetype lengthBefore = first.lengthAfter + first.removed - first.added;
-    const qsizetype position = std::min(first.position, second.position);
-    const qsizetype tail =
-        std::min(first.lengthAfter - first.position - first.added, second.lengthAfter - second.position - second.added);
-    return {position, lengthBefore - tail - position, second.lengthAfter - tail - position, second.lengthAfter};
-}
-
-} // namespace
 
 void SequenceDocument::notePending(qsizetype position, qsizetype removed, qsizetype added)
 {
@@ -513,11 +550,10 @@ void SequenceDocument::takeOverPending()
         return;
     stopParts();
     const Pending edit = *std::exchange(m_pending, std::nullopt);
-    const QString now = textRange(edit.position, edit.added);
     QString replaced;
     {
-        // What the edits replaced, from the text document's own undo and
-        // redo, unseen: nobody else is told of the text going back and forth.
+        // What the edits replaced, from the text document's own undo and redo,
+        // unseen: nobody else is told of the text going back and forth.
         const QSignalBlocker quiet(m_document);
         int steps = 0;
         for (; m_document->isUndoAvailable(); ++steps)
@@ -526,12 +562,40 @@ void SequenceDocument::takeOverPending()
         for (; steps > 0; --steps)
             m_document->redo();
         m_document->clearUndoRedoStacks();
+        // The text the edits removed is now the text document's to collect,
+        // which it does only with its own history off.
+        m_document->setUndoRedoEnabled(false);
+        m_document->setUndoRedoEnabled(true);
     }
+    recordOperators(edit, replaced);
+}
+
+void SequenceDocument::endDirect()
+{
+    const Direct direct = *std::exchange(m_direct, std::nullopt);
+    m_document->setUndoRedoEnabled(true);
+    if (!direct.change)
+        return;
+    const Pending &change = *direct.change;
+    if (change.position < direct.position || change.position + change.removed > direct.position + direct.text.size()) {
+        // Beyond what was read: what it replaced is not known, nor can the
+        // steps before it be undone over it.
+        m_history.dropAll();
+        announce();
+        return;
+    }
+    recordOperators(change, direct.text.mid(change.position - direct.position, change.removed));
+}
+
+void SequenceDocument::recordOperators(const Pending &change, const QString &replaced)
+{
+    const QString now = textRange(change.position, change.added);
     if (replaced == now)
-        return; // undone meanwhile by the text document itself
-    const bool typed = edit.removed + edit.added <= typedMost && (edit.removed == 0) != (edit.added == 0)
+        return; // taken back meanwhile
+    const bool typed = change.removed + change.added <= typedMost && (change.removed == 0) != (change.added == 0)
                        && !now.contains(cr) && !replaced.contains(cr);
-    m_history.record(edit.position, edit.added, replaced, typed ? EditHistory::Typing::Yes : EditHistory::Typing::No);
+    m_history.record(change.position, change.added, replaced,
+                     typed ? EditHistory::Typing::Yes : EditHistory::Typing::No);
     announce();
 }
 
@@ -553,6 +617,8 @@ void SequenceDocument::appendPiece(const QString &piece)
     const bool programChanged = m_programChanged;
     takeOverPending();
     stopParts();
+    if (m_direct)
+        endDirect();
     const bool modified = isModified();
     ++m_programDepth;
     m_document->setUndoRedoEnabled(false);

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QColor;
+class QTextCursor;
 class QTextDocument;
 
 namespace sequencetext {
@@ -31,10 +32,12 @@ QString whole(const QTextDocument &document);
 // this document like any other.
 //
 // The history is the document's own (EditHistory), bounded by the memory it
-// holds. The text document records only the operator's edits: what a turn of
-// the event loop brings is taken over into the history as one step right after
-// (or before anything else touches the text), so that the text document never
-// holds more than the last of them.
+// holds; the text document's own is kept empty. An edit the editor makes for
+// the operator within an OperatorEdit (a key, a paste) goes straight into the
+// history. Any other edit made through the text document is recorded there by
+// the text document, and what a turn of the event loop brings is taken over as
+// one step right after (or before anything else touches the text): its undo
+// and redo, unseen, tell what was replaced.
 //
 // Lines are counted from 0. A line's text never holds its line break; the whole
 // text, as the rest of the program sees it, ends every line but the last with
@@ -163,6 +166,23 @@ public:
     // operator's.
     QTextDocument &textDocument() const { return *m_document; }
 
+    // An edit the editor makes for the operator (a key, a paste), `cursor`
+    // being its caret and selection: what the edit may replace (the selection
+    // and the lines beside it) is read first, and the edit becomes one step of
+    // the history when the group ends, the text document recording nothing.
+    class OperatorEdit
+    {
+    public:
+        OperatorEdit(SequenceDocument &document, const QTextCursor &cursor);
+        ~OperatorEdit();
+        OperatorEdit(const OperatorEdit &) = delete;
+        OperatorEdit &operator=(const OperatorEdit &) = delete;
+
+    private:
+        SequenceDocument &m_document;
+        bool m_outer;
+    };
+
     // Groups program changes: changed(Program) is raised once, when the
     // outermost group ends, so a view can place its caret before anyone reacts.
     class ProgramEdit
@@ -197,10 +217,20 @@ private:
         qsizetype added;
         qsizetype lengthAfter; // of the whole text
     };
+    // The text about an OperatorEdit, read before it, and its change so far.
+    struct Direct {
+        qsizetype position;
+        QString text;
+        std::optional<Pending> change;
+    };
 
     void onContentsChange(int position, int removed, int added);
     void notePending(qsizetype position, qsizetype removed, qsizetype added);
     void takeOverPending();
+    // Ends an OperatorEdit's direct recording: its change so far becomes a step.
+    void endDirect();
+    // Records the operator's `change`, `replaced` the text it replaced.
+    void recordOperators(const Pending &change, const QString &replaced);
     // Replaces `length` characters at `position` (see unrecorded()); the
     // characters replaced, and in `inserted` the length the new text takes.
     QString swapText(qsizetype position, qsizetype length, const QString &text, qsizetype *inserted = nullptr);
@@ -218,6 +248,8 @@ private:
     QTextDocument *m_document;
     EditHistory m_history;
     std::optional<Pending> m_pending;
+    std::optional<Direct> m_direct;
+    int m_operatorDepth = 0;
     bool m_takeOverQueued = false;
     bool m_inContentsChange = false;
     qsizetype m_lineCount = 1;

@@ -224,39 +224,71 @@ private Q_SLOTS:
         QTest::addColumn<Edit>("edits");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("steps");
+        QTest::addColumn<QString>("oneUndone"); // the text once the last step is undone
         const QString abc = QStringLiteral("a\rb\rc");
         QTest::newRow("keys typed on") << abc << Edit([](SequenceDocument &d) {
             for (const QChar key : u"xyz"_qs) {
                 typeAt(d, d.length(), 0, key);
                 turn();
             }
-        }) << abc + u"xyz"_qs << 1;
+        }) << abc + u"xyz"_qs << 1 << abc;
         QTest::newRow("edits in one turn") << abc << Edit([](SequenceDocument &d) {
             typeAt(d, 1, 0, u"x"_qs);
             typeAt(d, 4, 0, u"y\rz"_qs);
             typeAt(d, 0, 1, QString());
-        }) << u"x\rby\rz\rc"_qs << 1;
+        }) << u"x\rby\rz\rc"_qs << 1 << abc;
+        QTest::newRow("a key over a selection") << abc << Edit([](SequenceDocument &d) {
+            QTextCursor cursor(&d.textDocument());
+            cursor.setPosition(2);
+            cursor.setPosition(5, QTextCursor::KeepAnchor);
+            const SequenceDocument::OperatorEdit edit(d, cursor);
+            cursor.insertText(u"p\rq"_qs);
+        }) << u"a\rp\rq"_qs << 1 << abc;
+        QTest::newRow("Backspace at a line's start") << abc << Edit([](SequenceDocument &d) {
+            QTextCursor cursor(&d.textDocument());
+            cursor.setPosition(4);
+            const SequenceDocument::OperatorEdit edit(d, cursor);
+            cursor.deletePreviousChar();
+            cursor.deletePreviousChar();
+        }) << u"a\rc"_qs << 1 << abc;
+        QTest::newRow("a key after an edit not yet taken over") << abc << Edit([](SequenceDocument &d) {
+            typeAt(d, 0, 1, u"z"_qs);
+            QTextCursor cursor(&d.textDocument());
+            cursor.setPosition(2);
+            cursor.setPosition(5, QTextCursor::KeepAnchor);
+            const SequenceDocument::OperatorEdit edit(d, cursor);
+            cursor.insertText(u"p"_qs);
+        }) << u"z\rp"_qs << 1 << abc;
+        QTest::newRow("the program edits within a key") << abc << Edit([](SequenceDocument &d) {
+            QTextCursor cursor(&d.textDocument());
+            cursor.setPosition(2);
+            cursor.setPosition(5, QTextCursor::KeepAnchor);
+            const SequenceDocument::OperatorEdit edit(d, cursor);
+            cursor.insertText(u"x"_qs);
+            d.replace(0, 1, u"yz"_qs);
+            typeAt(d, 3, 1, u"w"_qs);
+        }) << u"yz\rw"_qs << 3 << u"yz\rx"_qs;
         QTest::newRow("an edit the text document took back") << abc << Edit([](SequenceDocument &d) {
             typeAt(d, 1, 1, u"x"_qs);
             d.textDocument().undo();
-        }) << abc << 0;
+        }) << abc << 0 << abc;
         QTest::newRow("keys in turns of their own") << abc << Edit([](SequenceDocument &d) {
             typeAt(d, 1, 0, u"x"_qs);
             turn();
             typeAt(d, 4, 0, u"y"_qs);
-        }) << u"ax\rby\rc"_qs << 2;
+        }) << u"ax\rby\rc"_qs << 2 << u"ax\rb\rc"_qs;
         QTest::newRow("a line break between keys") << abc << Edit([](SequenceDocument &d) {
             for (const QString &key : {u"x"_qs, u"\r"_qs, u"y"_qs}) {
                 typeAt(d, d.length(), 0, key);
                 turn();
             }
-        }) << abc + u"x\ry"_qs << 3;
+        }) << abc + u"x\ry"_qs << 3 << abc + u"x\r"_qs;
         QTest::newRow("pasted over all") << abc << Edit([](SequenceDocument &d) {
             typeAt(d, 0, d.length(), lines(50, u'p'));
             turn();
             typeAt(d, 0, d.length(), lines(40, u'q'));
             turn();
-        }) << lines(40, u'q') << 2;
+        }) << lines(40, u'q') << 2 << lines(50, u'p');
         QTest::newRow("an edit joined to the one before") << abc << Edit([](SequenceDocument &d) {
             typeAt(d, 1, 0, u"xy"_qs);
             QTextCursor cursor(&d.textDocument());
@@ -265,17 +297,17 @@ private Q_SLOTS:
             cursor.setPosition(5, QTextCursor::KeepAnchor);
             cursor.insertText(u"zz"_qs);
             cursor.endEditBlock();
-        }) << u"axy\rzz\rc"_qs << 1;
+        }) << u"axy\rzz\rc"_qs << 1 << abc;
         QTest::newRow("a step without text between edits") << abc << Edit([](SequenceDocument &d) {
             typeAt(d, 0, 1, u"x"_qs);
             d.textDocument().appendUndoItem(new NoTextStep);
             typeAt(d, 4, 1, u"y"_qs);
-        }) << u"x\rb\ry"_qs << 1;
+        }) << u"x\rb\ry"_qs << 1 << abc;
         QTest::newRow("between program edits") << abc << Edit([](SequenceDocument &d) {
             d.appendLine(u"p\r"_qs);
             typeAt(d, 0, 1, u"x"_qs);
             d.replaceLine(1, u"q"_qs);
-        }) << u"x\rq\rc\rp\r"_qs << 3;
+        }) << u"x\rq\rc\rp\r"_qs << 3 << u"x\rb\rc\rp\r"_qs;
     }
     void theOperatorsEditsAreTakenOver()
     {
@@ -283,12 +315,18 @@ private Q_SLOTS:
         QFETCH(Edit, edits);
         QFETCH(QString, after);
         QFETCH(int, steps);
+        QFETCH(QString, oneUndone);
         SequenceDocument document;
         document.setText(start);
         edits(document);
         turn();
         QCOMPARE(document.text(), after);
         QCOMPARE(document.textDocument().availableUndoSteps(), 0);
+        if (document.canUndo()) {
+            document.undo();
+            QCOMPARE(document.text(), oneUndone);
+            document.redo();
+        }
         int undone = 0;
         for (; document.canUndo(); ++undone)
             document.undo();
@@ -297,6 +335,25 @@ private Q_SLOTS:
         while (document.canRedo())
             document.redo();
         QCOMPARE(document.text(), after);
+    }
+
+    // A key that changed the text beyond what was read before it (none
+    // does) leaves nothing that can be undone over it, and says so.
+    void aKeyBeyondWhatWasReadDropsTheHistory()
+    {
+        SequenceDocument document;
+        document.setText(u"a\rb\rc\rd\re"_qs);
+        document.appendLine(u"f"_qs);
+        QTextCursor cursor(&document.textDocument());
+        {
+            const SequenceDocument::OperatorEdit edit(document, cursor);
+            cursor.setPosition(8);
+            cursor.insertText(u"x"_qs);
+        }
+        QCOMPARE(document.text(), u"a\rb\rc\rd\rxe\rf"_qs);
+        QVERIFY(!document.canUndo());
+        QCOMPARE(document.droppedSteps(), 1);
+        QVERIFY(document.isModified());
     }
 
     // The operator's edit counts at once, before it is taken over.
