@@ -70,14 +70,21 @@ SequenceJob *SequenceCommands::stretchToFit(PoseTimeline &timeline, qsizetype fi
 {
     SequenceDocument &sequence = m_editor.sequence();
     auto *job = new StretchJob(sequence, timeline, first, last, this);
-    connect(job, &SequenceJob::finished, this, [this, job, first] {
-        if (job->changed() > 0) {
-            m_editor.setSelectionStart(m_editor.sequence().lineStart(first));
-            editorlines::selectCaretLine(m_editor);
-        }
+    const auto caretOnFirst = [this, first] {
+        m_editor.setSelectionStart(m_editor.sequence().lineStart(first));
+        editorlines::selectCaretLine(m_editor);
+    };
+    connect(job, &SequenceJob::finished, this, [job, caretOnFirst] {
+        if (job->changed() > 0)
+            caretOnFirst();
         job->deleteLater();
     });
     SequenceDocument::ProgramEdit edit(sequence);
     job->start();
-    return job->isFinished() ? nullptr : job;
+    if (job->isFinished())
+        return nullptr;
+    // Where it will end, at once: the views let go of a selection of many
+    // lines, which costs them on every repaint while the work goes on.
+    caretOnFirst();
+    return job;
 }
