@@ -18,10 +18,9 @@ namespace easing {
 
 enum class Curve { Linear, InSine, OutSine, InOutSine, InQuad, OutQuad, InOutQuad, InCubic, OutCubic, InOutCubic };
 
-inline constexpr std::array allCurves{Curve::Linear,    Curve::InSine,  Curve::OutSine,
-                                      Curve::InOutSine, Curve::InQuad,  Curve::OutQuad,
-                                      Curve::InOutQuad, Curve::InCubic, Curve::OutCubic,
-                                      Curve::InOutCubic};
+inline constexpr std::array allCurves{Curve::Linear,   Curve::InSine,    Curve::OutSine,   Curve::InOutSine,
+                                      Curve::InQuad,   Curve::OutQuad,   Curve::InOutQuad, Curve::InCubic,
+                                      Curve::OutCubic, Curve::InOutCubic};
 
 // The time of one step of an eased move the program sends, in ms, unless the
 // profile says otherwise, and the range it may say.

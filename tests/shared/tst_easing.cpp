@@ -20,12 +20,16 @@ private Q_SLOTS:
         QTest::addColumn<double>("atQuarter"); // the share of the way done at a quarter of the time
         for (const Curve curve : easing::allCurves) {
             static const std::map<Curve, double> quarter{
-                {Curve::Linear, 0.25},      {Curve::InSine, 1 - std::sqrt(0.5 + std::sqrt(0.5) / 2)},
+                {Curve::Linear, 0.25},
+                {Curve::InSine, 1 - std::sqrt(0.5 + std::sqrt(0.5) / 2)},
                 {Curve::OutSine, std::sqrt(0.5 - std::sqrt(0.5) / 2)},
                 {Curve::InOutSine, (1 - std::sqrt(0.5)) / 2},
-                {Curve::InQuad, 0.0625},    {Curve::OutQuad, 0.4375},
-                {Curve::InOutQuad, 0.125},  {Curve::InCubic, 0.015625},
-                {Curve::OutCubic, 0.578125}, {Curve::InOutCubic, 0.0625},
+                {Curve::InQuad, 0.0625},
+                {Curve::OutQuad, 0.4375},
+                {Curve::InOutQuad, 0.125},
+                {Curve::InCubic, 0.015625},
+                {Curve::OutCubic, 0.578125},
+                {Curve::InOutCubic, 0.0625},
             };
             QTest::newRow(qPrintable(easing::name(curve))) << curve << quarter.at(curve);
         }
