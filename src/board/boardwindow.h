@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "armview.h"
+#include "boardarmview.h"
 #include "boardcommand.h"
 #include "shared/armprofile.h"
 
@@ -45,12 +45,13 @@ private:
     void showLine();
 
     BoardSession &m_session;
+    const ArmProfile m_profile;
     QLabel *m_line = nullptr;
     QLabel *m_counters = nullptr;
-    ArmView *m_arm = nullptr;
+    BoardArmView *m_arm = nullptr;
     GaugeStrip *m_gauges = nullptr;
     QListWidget *m_log = nullptr;
-    std::array<QSpinBox *, ArmView::jointCount> m_jointChannels{};
+    std::array<QSpinBox *, BoardArmView::jointCount> m_jointChannels{};
     QList<Received> m_pending;
     QTimer m_frameClock;
     QString m_lineText;
