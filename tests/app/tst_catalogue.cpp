@@ -51,7 +51,7 @@ private Q_SLOTS:
         static const QRegularExpression opener(
             QStringLiteral("(?:\\btr|QT_TR_NOOP)\\(\\s*$|(?:\\btranslate|QT_TRANSLATE_NOOP)\\(\\s*\"\\w+\",\\s*$"));
         QStringList outside;
-        for (const char *folder : {"app", "common", "core", "link", "sequence", "shared", "workspace"}) {
+        for (const char *folder : {TRANSLATED_FOLDERS}) {
             QDirIterator files(QStringLiteral(SOURCE_DIR "/") + QLatin1String(folder),
                                {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files);
             while (files.hasNext()) {
