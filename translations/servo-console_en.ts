@@ -405,10 +405,6 @@ The old file is unchanged.</translation>
         <source>视图(&amp;V)</source>
         <translation>&amp;View</translation>
     </message>
-    <message>
-        <source>动作工作台</source>
-        <translation>Motion workspace</translation>
-    </message>
 </context>
 <context>
     <name>MotionSettings</name>
@@ -686,7 +682,7 @@ This run will not overwrite the file.</translation>
 本窗口的未保存修改另存一份恢复副本，互不删除；保存时若文件已被另一个窗口改写，会先询问。</source>
         <translation>Another running Servo Console also has %1 open.
 
-This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other's; when saving, you are asked first if the other window has rewritten the file.</translation>
+This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other&apos;s; when saving, you are asked first if the other window has rewritten the file.</translation>
     </message>
     <message>
         <source>上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。
@@ -702,7 +698,7 @@ Restore these changes? If not, the copy is deleted.</translation>
     </message>
     <message>
         <source>不恢复</source>
-        <translation>Don't restore</translation>
+        <translation>Don&apos;t restore</translation>
     </message>
     <message>
         <source>
@@ -851,11 +847,11 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>不足 10 个字符，不发送，沿用上一行的间隔</source>
-        <translation>shorter than 10 characters: nothing is sent and the previous line's interval is kept</translation>
+        <translation>shorter than 10 characters: nothing is sent and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔</source>
-        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line's interval is kept</translation>
+        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>发送 %1</source>
@@ -871,7 +867,7 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>，间隔 %1 无效，沿用上一行的间隔</source>
-        <translation>, the interval %1 is not valid and the previous line's interval is kept</translation>
+        <translation>, the interval %1 is not valid and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>第 %1 行不会照所写的播放：%2</source>
@@ -993,6 +989,41 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>上次发送的姿态：%1</source>
         <translation>Last pose sent: %1</translation>
     </message>
+    <message>
+        <source>滑向第 %1 行的起始姿态</source>
+        <translation>Gliding to the starting pose of line %1</translation>
+    </message>
+    <message>
+        <source>%1：%2 → %3</source>
+        <translation>%1: %2 → %3</translation>
+    </message>
+    <message>
+        <source>急停：机械臂停在当前位置</source>
+        <translation>Emergency stop: the arm is held where it is</translation>
+    </message>
+    <message>
+        <source>载入第 %1 行的姿态：机械臂正滑向它</source>
+        <translation>Pose of line %1 loaded: the arm is gliding there</translation>
+    </message>
+    <message>
+        <source>已断开连接，播放已停止</source>
+        <translation>Disconnected; playback stopped</translation>
+    </message>
+</context>
+<context>
+    <name>ViewMenu</name>
+    <message>
+        <source>动作工作台</source>
+        <translation>Motion workspace</translation>
+    </message>
+    <message>
+        <source>滑块跟随机械臂</source>
+        <translation>Sliders follow the arm</translation>
+    </message>
+    <message>
+        <source>每播放一行、滑行、载入姿态或急停之后，通道滑块显示发给机械臂的位置（不再发送）</source>
+        <translation>After each played line, glide, loaded pose or emergency stop, the channel sliders show what was sent to the arm (without sending it again)</translation>
+    </message>
 </context>
 <context>
     <name>VirtualBoards</name>
@@ -1022,13 +1053,13 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>发送：无（此行不足 10 个字符）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the line is shorter than 10 characters)
-Interval: the previous line's</translation>
+Interval: the previous line&apos;s</translation>
     </message>
     <message>
         <source>发送：无（第 5 到 9 个字符读出的间隔超出范围）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the interval in characters 5 to 9 is out of range)
-Interval: the previous line's</translation>
+Interval: the previous line&apos;s</translation>
     </message>
     <message>
         <source>发送：无字节</source>
@@ -1054,7 +1085,7 @@ Interval: 0, playback stops after this line</translation>
         <source>
 间隔：%1 无效，沿用上一行的间隔</source>
         <translation>
-Interval: %1 is not valid, the previous line's is kept</translation>
+Interval: %1 is not valid, the previous line&apos;s is kept</translation>
     </message>
 </context>
 <context>
@@ -1142,10 +1173,6 @@ Interval: %1 is not valid, the previous line's is kept</translation>
         <translation>cannot be read: %1</translation>
     </message>
     <message>
-        <source>%1：%2 → %3</source>
-        <translation>%1: %2 → %3</translation>
-    </message>
-    <message>
         <source>第 %1 行第 %2 列：%3</source>
         <translation>line %1, column %2: %3</translation>
     </message>
@@ -1185,7 +1212,7 @@ The program uses what it could read; the rest keeps its defaults. The file is no
     </message>
     <message>
         <source>不保存</source>
-        <translation>Don't save</translation>
+        <translation>Don&apos;t save</translation>
     </message>
     <message>
         <source>通道设置未能保存到 %1：

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/mainwindow.h"
+#include "app/program.h"
 #include "app/screenfit.h"
 #include "core/sequencelocation.h"
 #include "app/terminationsignals.h"
@@ -70,8 +70,9 @@ int main(int argc, char *argv[])
     // from here on: a start-up question open at the signal counts as its safe answer.
     TerminationSignals endRequests;
     MessageBoxNotifier notifier;
-    MainWindow window({std::make_unique<QtSerialPort>(), &notifier, systemPortEnumerator(),
-                       sequencelocation::atStartUp(), SequenceFileMenu::fileDialogs(), &endRequests});
+    Program program({std::make_unique<QtSerialPort>(), &notifier, systemPortEnumerator(), sequencelocation::atStartUp(),
+                     SequenceFileMenu::fileDialogs(), &endRequests});
+    MainWindow &window = program.window();
     if (window.store().endRequested())
         return 0;
     // On a screen too small for it (1280x720 with a title bar) the framed

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "profileui.h"
 
-#include "shared/commandlimits.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -47,20 +45,6 @@ QString what(const armprofile::Problem &problem)
 }
 
 } // namespace
-
-std::function<QString(const QString &)> limitsFilter(const CurrentProfile &profile,
-                                                     std::function<void(int, const QString &)> clamped)
-{
-    return [&profile, clamped = std::move(clamped)](const QString &text) {
-        commandlimits::Result held = commandlimits::clamp(text, profile.channels());
-        if (!held.clamps.isEmpty()) {
-            const commandlimits::Clamp &last = held.clamps.last();
-            clamped(int(held.clamps.size()),
-                    tr("%1：%2 → %3").arg(profile.channels().describe(last.channel)).arg(last.asked).arg(last.sent));
-        }
-        return held.text;
-    };
-}
 
 QString describe(const armprofile::Problem &problem)
 {

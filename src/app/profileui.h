@@ -11,12 +11,6 @@
 
 namespace profileui {
 
-// What goes to the port: each command held to the channels' limits in force;
-// `clamped` hears of every command that was held, with how many groups and the
-// last of them in words.
-std::function<QString(const QString &)> limitsFilter(const CurrentProfile &profile,
-                                                     std::function<void(int, const QString &)> clamped);
-
 // One problem in words: where (the line and column, or the field) and what.
 QString describe(const armprofile::Problem &problem);
 

@@ -33,6 +33,7 @@ public:
 
     double pulse(int channel, qint64 timeUs) const { return m_model.position(channel, timeUs); }
     bool moving(qint64 timeUs) const { return m_model.moving(timeUs); }
+    bool moving(int channel, qint64 timeUs) const { return m_model.moving(channel, timeUs); }
 
 private:
     motion::MotionModel m_model;

@@ -40,6 +40,9 @@ public:
 
     // Whether `pulse` lies in the range of `channel`.
     bool accepts(int channel, int pulse) const;
+    // `pulse` as a command carries it to `channel`: within the operator's
+    // limits where the channel has them (see commandlimits).
+    int held(int channel, int pulse) const;
 
     // "底座旋转 · 板上通道 #5" for a named channel, "板上通道 #5" otherwise: the
     // channel as the operator knows it.

@@ -3,8 +3,6 @@
 
 #include "wirecommand.h"
 
-#include <algorithm>
-
 namespace commandlimits {
 
 Result clamp(const QString &command, const ChannelSetup &setup)
@@ -13,13 +11,12 @@ Result clamp(const QString &command, const ChannelSetup &setup)
     const QList<wirecommand::Group> groups = wirecommand::read(command).groups;
     // From the last group back, so that the positions before stay where they are.
     for (auto group = groups.rbegin(); group != groups.rend(); ++group) {
-        if (group->channel >= ChannelSetup::count || !setup.channel(group->channel).limited)
+        if (group->channel >= ChannelSetup::count)
             continue;
-        const ChannelSetup::Channel &limits = setup.channel(group->channel);
-        const int held = std::clamp(group->pulse, limits.minimumPulse, limits.maximumPulse);
+        const int held = setup.held(group->channel, group->pulse);
         if (held == group->pulse)
             continue;
-        result.text.replace(group->pulseAt, group->pulseDigits, QString::number(held));
+        result.text.replace(group->pulseDigits.at, group->pulseDigits.count, QString::number(held));
         result.clamps.prepend({group->index, group->channel, group->pulse, held});
     }
     return result;

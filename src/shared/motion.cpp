@@ -54,11 +54,17 @@ double MotionModel::position(int channel, qint64 timeUs) const
 
 bool MotionModel::moving(qint64 timeUs) const
 {
-    for (const Move &move : m_moves) {
-        if (timeUs < move.startUs + move.durationUs)
+    for (int channel = 0; channel < channelCount; ++channel) {
+        if (moving(channel, timeUs))
             return true;
     }
     return false;
+}
+
+bool MotionModel::moving(int channel, qint64 timeUs) const
+{
+    const Move &move = m_moves[size_t(channel)];
+    return timeUs < move.startUs + move.durationUs;
 }
 
 qint64 MotionModel::arrivalUs() const

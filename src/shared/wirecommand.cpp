@@ -46,8 +46,11 @@ Command readText(const Text &text)
     for (qsizetype pos = 0; pos < text.size();) {
         const char16_t c = at(text, pos++);
         if (c == u'T') {
-            if (const std::optional<int> time = number(text, pos))
+            const qsizetype at = pos;
+            if (const std::optional<int> time = number(text, pos)) {
                 command.timeMs = *time;
+                command.times.append({at, pos - at, *time});
+            }
             continue;
         }
         if (c != u'#')
@@ -57,15 +60,18 @@ Command readText(const Text &text)
         const std::optional<int> channel = number(text, pos);
         if (!channel || !nextIs(text, pos, u'P'))
             continue;
-        group.pulseAt = ++pos;
+        group.pulseDigits.at = ++pos;
         const std::optional<int> pulse = number(text, pos);
         if (!pulse)
             continue;
-        group.pulseDigits = pos - group.pulseAt;
+        group.pulseDigits.count = pos - group.pulseDigits.at;
+        group.pulseDigits.value = *pulse;
         if (nextIs(text, pos, u'S')) {
-            ++pos;
-            if (const std::optional<int> speed = number(text, pos); speed && *speed > 0)
+            const qsizetype at = ++pos;
+            if (const std::optional<int> speed = number(text, pos); speed && *speed > 0) {
                 group.speed = *speed;
+                group.speedDigits = {at, pos - at, *speed};
+            }
         }
         group.channel = *channel;
         group.pulse = *pulse;

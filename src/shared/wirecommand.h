@@ -25,14 +25,21 @@
 
 namespace wirecommand {
 
+// A number as it stands in its command: where its digits are, and its value.
+struct Digits {
+    qsizetype at = 0;
+    qsizetype count = 0;
+    int value = 0;
+};
+
 // One group with a channel, a P and a pulse, where it stands in its command.
 struct Group {
     int index = 0;            // which '#' of the command it follows, from 0, counting every '#'
     int channel = 0;          // saturated at `saturation`
     int pulse = 0;            // saturated at `saturation`
     std::optional<int> speed; // none: no speed limit
-    qsizetype pulseAt = 0;    // where the pulse's digits start, and how many there are
-    qsizetype pulseDigits = 0;
+    Digits pulseDigits;
+    Digits speedDigits; // none (count 0) without a speed limit
 
     // Whether a board moves a servo for it.
     bool carriedOut() const;
@@ -44,6 +51,7 @@ inline constexpr int saturation = 1'000'000'000;
 struct Command {
     QList<Group> groups;       // in order, whether carried out or not
     std::optional<int> timeMs; // the last T<time>
+    QList<Digits> times;       // every T<time>'s digits, in order
 
     // The groups a board carries out, in order.
     QList<motion::Target> targets() const;

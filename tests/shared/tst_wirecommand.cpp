@@ -54,7 +54,7 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < read.groups.size(); ++i) {
             const wirecommand::Group &group = read.groups[i];
             QCOMPARE(group.index, indexes[i]);
-            QCOMPARE(command.mid(group.pulseAt, group.pulseDigits), pulses[i]);
+            QCOMPARE(command.mid(group.pulseDigits.at, group.pulseDigits.count), pulses[i]);
         }
     }
 
