@@ -70,9 +70,15 @@ bool MotionModel::moving(int channel, qint64 timeUs) const
 qint64 MotionModel::arrivalUs() const
 {
     qint64 last = 0;
-    for (const Move &move : m_moves)
-        last = std::max(last, move.startUs + move.durationUs);
+    for (int channel = 0; channel < channelCount; ++channel)
+        last = std::max(last, arrivalUs(channel));
     return last;
+}
+
+qint64 MotionModel::arrivalUs(int channel) const
+{
+    const Move &move = m_moves[size_t(channel)];
+    return move.startUs + move.durationUs;
 }
 
 } // namespace motion

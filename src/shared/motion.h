@@ -56,6 +56,8 @@ public:
     bool moving(int channel, qint64 timeUs) const;
     // When the last channel arrives at its target (µs, on the commands' clock).
     qint64 arrivalUs() const;
+    // When `channel` arrives at its target.
+    qint64 arrivalUs(int channel) const;
     double topRate() const { return m_topRate; }
 
 private:
