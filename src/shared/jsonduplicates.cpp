@@ -3,18 +3,20 @@
 
 #include <QHash>
 
+#include <deque>
 #include <vector>
 
 namespace jsonduplicates {
 
 namespace {
 
-// An object or array the scan is inside.
+// An object or array the scan is inside. Keys are their UTF-8 bytes: a view
+// into the text itself, or into `Scan::decoded` for a key with an escape.
 struct Container {
     bool isObject = false;
-    QString key;               // the object's member being read
-    int index = 0;             // the array's item being read
-    QHash<QString, bool> keys; // the keys seen; true once told as duplicate
+    QByteArrayView key;               // the object's member being read
+    int index = 0;                    // the array's item being read
+    QHash<QByteArrayView, bool> keys; // the keys seen; true once told as duplicate
 };
 
 int hexDigit(char c)
@@ -26,9 +28,10 @@ int hexDigit(char c)
     return c - 'A' + 10;
 }
 
-// The text of the string whose opening quote is at `at`, and where it ends
-// (just past its closing quote). Most keys have no escape and are taken whole.
-qsizetype readString(QByteArrayView json, qsizetype at, QString *text)
+// The UTF-8 of the string whose opening quote is at `at`, and where it ends
+// (just past its closing quote). Most keys have no escape and are the text's
+// own bytes; the others are decoded into `storage`, which keeps them.
+qsizetype readString(QByteArrayView json, qsizetype at, QByteArrayView *text, std::deque<QByteArray> &storage)
 {
     QString decoded;
     qsizetype run = at + 1;
@@ -69,10 +72,12 @@ qsizetype readString(QByteArrayView json, qsizetype at, QString *text)
         ++i;
         run = i + 1;
     }
-    if (run == at + 1)
-        *text = QString::fromUtf8(json.sliced(run, i - run));
-    else
-        *text = decoded + QString::fromUtf8(json.sliced(run, i - run));
+    if (run == at + 1) {
+        *text = json.sliced(run, i - run);
+    } else {
+        storage.push_back((decoded + QString::fromUtf8(json.sliced(run, i - run))).toUtf8());
+        *text = storage.back();
+    }
     return i + 1;
 }
 
@@ -85,14 +90,15 @@ qsizetype skipString(QByteArrayView json, qsizetype at)
     return i + 1;
 }
 
-QString pathTo(const std::vector<Container> &open, const QString &key)
+QString pathTo(const std::vector<Container> &open)
 {
     QString path;
-    for (size_t c = 0; c + 1 < open.size(); ++c) {
-        path += open[c].isObject ? open[c].key : QString::number(open[c].index);
-        path += u'.';
+    for (const Container &c : open) {
+        if (!path.isEmpty())
+            path += u'.';
+        path += c.isObject ? QString::fromUtf8(c.key) : QString::number(c.index);
     }
-    return path + key;
+    return path;
 }
 
 } // namespace
@@ -101,6 +107,7 @@ QStringList find(QByteArrayView json)
 {
     QStringList duplicates;
     std::vector<Container> open;
+    std::deque<QByteArray> decoded;
     bool keyNext = false;
     for (qsizetype i = 0; i < json.size();) {
         switch (json[i]) {
@@ -134,12 +141,12 @@ QStringList find(QByteArrayView json)
             }
             {
                 Container &object = open.back();
-                i = readString(json, i, &object.key);
+                i = readString(json, i, &object.key, decoded);
                 const qsizetype known = object.keys.size();
                 bool &told = object.keys[object.key];
                 if (object.keys.size() == known && !told) {
                     told = true;
-                    duplicates.append(pathTo(open, object.key));
+                    duplicates.append(pathTo(open));
                 }
             }
             keyNext = false;
