@@ -178,18 +178,34 @@
         <translation>must lie from 500 to 2500</translation>
     </message>
     <message>
-        <source>%1的每度 µs“%2”应在 -100 到 100 之间且不为 0。</source>
-        <translation>%1: the µs per degree “%2” must lie from -100 to 100 and not be 0.</translation>
-    </message>
-    <message>
-        <source>长度“%1”应大于 0、不超过 10000 mm。</source>
-        <translation>The length “%1” must be above 0 and at most 10000 mm.</translation>
-    </message>
-    <message>
         <source>无法保存 %1：%2
 原来的文件没有改动。</source>
         <translation>Cannot save %1: %2
 The old file is unchanged.</translation>
+    </message>
+    <message>
+        <source>缓动</source>
+        <translation>Easing</translation>
+    </message>
+    <message>
+        <source>同序列</source>
+        <translation>As the sequence</translation>
+    </message>
+    <message>
+        <source>序列的缓动</source>
+        <translation>Easing of the sequence</translation>
+    </message>
+    <message>
+        <source>每步时间</source>
+        <translation>Step time</translation>
+    </message>
+    <message>
+        <source>%1的每度 µs“%2”应在 %3 到 %4 之间（负数时取其绝对值）。</source>
+        <translation>%1: the µs per degree “%2” must lie from %3 to %4 (for a negative value, its magnitude).</translation>
+    </message>
+    <message>
+        <source>长度“%1”应在 %2 到 %3 mm 之间。</source>
+        <translation>The length “%1” must lie from %2 to %3 mm.</translation>
     </message>
 </context>
 <context>
@@ -597,20 +613,8 @@ The old file is unchanged.</translation>
         <translation>The file could not be read at start-up; to avoid overwriting its contents, nothing was saved this time.</translation>
     </message>
     <message>
-        <source>文件是只读的。</source>
-        <translation>The file is read-only.</translation>
-    </message>
-    <message>
-        <source>无法创建文件夹 %1</source>
-        <translation>Cannot create the folder %1</translation>
-    </message>
-    <message>
         <source>编码无法容纳文本中的字符。</source>
         <translation>The encoding cannot hold the characters in the text.</translation>
-    </message>
-    <message>
-        <source>写入失败。</source>
-        <translation>Writing failed.</translation>
     </message>
 </context>
 <context>
@@ -1048,6 +1052,25 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
 </context>
 <context>
+    <name>filereplacement</name>
+    <message>
+        <source>这不是一个普通文件。</source>
+        <translation>This is not a regular file.</translation>
+    </message>
+    <message>
+        <source>文件是只读的。</source>
+        <translation>The file is read-only.</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>写入失败。</source>
+        <translation>Writing failed.</translation>
+    </message>
+</context>
+<context>
     <name>linecheck</name>
     <message>
         <source>发送：无（此行不足 10 个字符）
@@ -1239,6 +1262,30 @@ The program uses what it could read; the rest keeps its defaults. The file is no
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>出现了不止一次，只读取了最后一个</source>
+        <translation>given more than once; only the last was read</translation>
+    </message>
+    <message>
+        <source>初始值不在限位之内（%1），没有采用</source>
+        <translation>the home lies outside the limits (%1) and was not used</translation>
+    </message>
+    <message>
+        <source>没有叫“%1”的缓动（可用：%2）</source>
+        <translation>there is no easing called “%1” (known: %2)</translation>
+    </message>
+    <message>
+        <source>……另有 %1 处问题</source>
+        <translation>… and %1 more problems</translation>
+    </message>
+    <message>
+        <source>打开“通道设置”之后，使用中的通道设置已经改变（例如打开序列时读取了与它同来的设置）。要用对话框中的值替换它并存为 %1 吗？
+
+取消：回到对话框；关闭对话框再打开可看到使用中的设置。</source>
+        <translation>Since Channel Setup was opened, the channel setup in force has changed (for example, opening a sequence read the setup that came with it). Replace it with the values in the dialog and save them as %1?
+
+Cancel: back to the dialog; close and reopen the dialog to see the setup in force.</translation>
     </message>
 </context>
 <context>

@@ -22,16 +22,48 @@ const QString noPacingOption = QStringLiteral("no-pacing");
 const QString frameRateOption = QStringLiteral("frame-rate");
 const QString profileOption = QStringLiteral("profile");
 
+const char *kindOf(armprofile::Problem::Kind kind)
+{
+    using Kind = armprofile::Problem::Kind;
+    switch (kind) {
+    case Kind::NotJson:
+        return "not JSON";
+    case Kind::WrongType:
+        return "wrong type";
+    case Kind::UnknownKey:
+        return "unknown key";
+    case Kind::DuplicateKey:
+        return "given twice, the last one read";
+    case Kind::OutOfRange:
+        return "out of range";
+    case Kind::NoSuchChannel:
+        return "no such channel";
+    case Kind::DuplicateJoint:
+        return "two joints on one channel";
+    case Kind::MinAboveMax:
+        return "min above max";
+    case Kind::HomeOutsideLimits:
+        return "home outside min..max";
+    case Kind::UnknownEasing:
+        return "no such easing";
+    case Kind::OtherVersion:
+        return "another version";
+    case Kind::TooLarge:
+        return "larger than 1 MB";
+    case Kind::NotAFile:
+        return "not a regular file";
+    case Kind::Unreadable:
+        return "unreadable";
+    }
+    return "";
+}
+
 // A problem of the profile, for the board's own error output.
 QString describe(const armprofile::Problem &problem)
 {
-    static const char *const kinds[] = {"not JSON",           "wrong type",      "unknown key",
-                                        "out of range",       "no such channel", "two joints on one channel",
-                                        "min above max",      "another version", "larger than 1 MB",
-                                        "not a regular file", "unreadable"};
     QString where =
         problem.line > 0 ? QStringLiteral("line %1, column %2").arg(problem.line).arg(problem.column) : problem.field;
-    QString text = QString::fromLatin1(kinds[int(problem.kind)]);
+    QString text = QString::fromLatin1(kindOf(problem.kind));
     if (!where.isEmpty())
         text = where + QStringLiteral(": ") + text;
     return problem.detail.isEmpty() ? text : text + QStringLiteral(" (") + problem.detail + u')';

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "shared/easing.h"
 #include "shared/motion.h"
 
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // What each of the 32 columns drives: the board channel under its caption,
 // that channel's pulse range and home, and an optional name. Widget-free; the
@@ -24,6 +26,8 @@ public:
         // sent to the channel held within it (commandlimits). Otherwise the
         // range is the slider's and the bytes typed or played go out as they are.
         bool limited = false;
+        // How the channel's moves are eased; none: as the sequence's.
+        std::optional<easing::Curve> easing;
         friend bool operator==(const Channel &, const Channel &) = default;
     };
 
