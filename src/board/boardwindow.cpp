@@ -85,7 +85,6 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
     auto *armBox = new QGroupBox(tr("机械臂（侧视）"), this);
     auto *armLayout = new QVBoxLayout(armBox);
     m_arm = new ArmView(armBox);
-    m_arm->setCalibration(profile.arm.calibration);
     armLayout->addWidget(m_arm, 1);
     auto *mapping = new QGridLayout;
     // Base turn, shoulder, elbow, wrist, wrist turn and gripper are driven by
@@ -95,7 +94,6 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
         auto *spin = new QSpinBox(armBox);
         spin->setObjectName(QStringLiteral("jointChannel_%1").arg(joint));
         spin->setRange(0, boardcommand::channelCount - 1);
-        spin->setValue(profile.arm.channels[size_t(joint)]);
         spin->setPrefix(QStringLiteral("#"));
         m_jointChannels[size_t(joint)] = spin;
         mapping->addWidget(new QLabel(ArmView::jointName(joint), armBox), joint / 3, (joint % 3) * 2);
@@ -118,12 +116,10 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
     auto *gaugeBox = new QGroupBox(tr("通道 0–31（蓝色：当前位置，红线：目标）"), this);
     auto *gaugeLayout = new QVBoxLayout(gaugeBox);
     m_gauges = new GaugeStrip(gaugeBox);
-    std::array<QString, boardcommand::channelCount> names;
-    for (int k = 0; k < boardcommand::channelCount; ++k)
-        names[size_t(k)] = profile.channels.channel(k).name;
-    m_gauges->setNames(names);
     gaugeLayout->addWidget(m_gauges);
     layout->addWidget(gaugeBox);
+
+    applyProfile(profile);
 
     connect(&session, &BoardSession::commandReceived, this,
             [this](const boardcommand::Command &command, qint64 arrivalUs) {
@@ -139,6 +135,23 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
     m_frameClock.start();
     frame();
     resize(1000, 640);
+}
+
+void BoardWindow::applyProfile(const ArmProfile &profile)
+{
+    if (profile == m_profile)
+        return;
+    std::array<QString, boardcommand::channelCount> names;
+    for (int k = 0; k < boardcommand::channelCount; ++k)
+        names[size_t(k)] = profile.channels.channel(k).name;
+    m_gauges->setNames(names);
+    m_arm->setCalibration(profile.arm.calibration);
+    for (int joint = 0; joint < ArmView::jointCount; ++joint) {
+        const int channel = profile.arm.channels[size_t(joint)];
+        if (!m_profile || m_profile->arm.channels[size_t(joint)] != channel)
+            m_jointChannels[size_t(joint)]->setValue(channel);
+    }
+    m_profile = profile;
 }
 
 void BoardWindow::frame()

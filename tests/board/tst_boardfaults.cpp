@@ -108,8 +108,10 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         board.setProcessEnvironment(environment);
-        board.start(QStringLiteral(SERVO_BOARD_PATH), {QStringLiteral("--headless"), QStringLiteral("--no-pacing"),
-                                                       QStringLiteral("--trace"), tracePath});
+        // In English, as the system's reason reads in this test.
+        board.start(QStringLiteral(SERVO_BOARD_PATH),
+                    {QStringLiteral("--headless"), QStringLiteral("--no-pacing"), QStringLiteral("--language"),
+                     QStringLiteral("en"), QStringLiteral("--trace"), tracePath});
         QVERIFY(board.waitForReadyRead(10000));
         const QByteArray device = board.readLine().trimmed().split(' ').value(1);
         const int fd = ::open(device.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
