@@ -21,16 +21,20 @@ serve_display_over_vnc() {
     cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
     name_hex=$(printf MIT-MAGIC-COOKIE-1 | od -An -tx1 | tr -d ' \n')
     rm -f "$authority"
-    if ! (umask 077 && echo "ffff 0000  0000  0012 $name_hex 0010 $cookie" | xauth -q -f "$authority" nmerge -); then
+    if ! (umask 077 && : >"$authority" &&
+        echo "ffff 0000  0000  0012 $name_hex 0010 $cookie" | xauth -q -f "$authority" nmerge -); then
         echo "run.sh: cannot write the X authorisation $authority." >&2
         return 1
     fi
 
     # -displayfd: the server takes the first free display and writes its
-    # number once it accepts clients.
+    # number once it accepts clients. Both servers run in a session of their
+    # own: Ctrl+C in the terminal reaches the programs, and the servers are
+    # stopped after them (run.sh), so a program that saves on its way out
+    # still has its display.
     local number_file=$folder/display xvfb_log=$folder/xvfb.log
     : >"$number_file"
-    Xvfb -displayfd 3 -auth "$authority" -nolisten tcp -screen 0 "${VNC_SCREEN}x24" \
+    setsid Xvfb -displayfd 3 -auth "$authority" -nolisten tcp -screen 0 "${VNC_SCREEN}x24" \
         3>"$number_file" >"$xvfb_log" 2>&1 &
     local xvfb=$!
     children+=("$xvfb")
@@ -43,7 +47,8 @@ serve_display_over_vnc() {
         echo "run.sh: the X server (Xvfb) did not start: $(tail -n 3 "$xvfb_log" | tr '\n' ' ')" >&2
         return 1
     fi
-    export DISPLAY=":$(<"$number_file")" XAUTHORITY=$authority
+    DISPLAY=":$(<"$number_file")"
+    export DISPLAY XAUTHORITY=$authority
 
     # VNC authentication reads 8 characters: 48 random bits in base64.
     local password password_file=$folder/vnc-password vnc_out=$folder/x11vnc.out vnc_log=$folder/x11vnc.log
@@ -51,7 +56,7 @@ serve_display_over_vnc() {
     (umask 077 && printf '%s\n' "$password" >"$password_file")
     # x11vnc prints PORT=<port> once it listens.
     : >"$vnc_out"
-    x11vnc -display "$DISPLAY" -auth "$authority" -localhost -rfbport "$port" -passwdfile "$password_file" \
+    setsid x11vnc -display "$DISPLAY" -auth "$authority" -localhost -rfbport "$port" -passwdfile "$password_file" \
         -forever -shared -quiet >"$vnc_out" 2>"$vnc_log" &
     local vnc=$!
     children+=("$vnc")
