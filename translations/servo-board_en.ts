@@ -83,7 +83,7 @@
     </message>
     <message>
         <source>端口：%1（虚拟舵机板）</source>
-        <translation>Port: %1 (virtual servo board)</translation>
+        <translation>Port %1 (virtual board)</translation>
     </message>
     <message>
         <source>机械臂（侧视）</source>
@@ -91,7 +91,7 @@
     </message>
     <message>
         <source>收到的指令（到达时间，红色为有问题的行）</source>
-        <translation>Commands received (arrival time; lines with problems in red)</translation>
+        <translation>Commands received (arrival time; problems in red)</translation>
     </message>
     <message>
         <source>通道 0–31（蓝色：当前位置，红线：目标）</source>
@@ -99,19 +99,19 @@
     </message>
     <message>
         <source>字节 %1&#x3000;指令 %2&#x3000;有问题 %3</source>
-        <translation>Bytes %1   commands %2   with problems %3</translation>
+        <translation>Bytes %1  Commands %2  Flagged %3</translation>
     </message>
     <message>
         <source>%1&#x3000;%2 波特，每字符 %3 位%4</source>
-        <translation>%1   %2 baud, %3 bits a character%4</translation>
+        <translation>%1  %2 baud, %3 bits a character%4</translation>
     </message>
     <message>
         <source>，按波特率读取</source>
-        <translation>, read at the baud rate</translation>
+        <translation>, paced</translation>
     </message>
     <message>
         <source>，不限速读取</source>
-        <translation>, read as fast as bytes come</translation>
+        <translation>, not paced</translation>
     </message>
 </context>
 <context>
