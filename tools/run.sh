@@ -62,26 +62,11 @@ if ((!want_program)); then
     want_board=1
 fi
 
-bash tools/install-deps.sh ||
-    fail "installing what is missing failed (above); the first run must be root, with Debian's archive in reach."
-build=${SERVO_BUILD_DIR:-build}
-build_log=$(mktemp)
-# Configured once; after that the build itself notices a changed CMakeLists.txt.
-[[ -f $build/CMakeCache.txt ]] || echo "Building in $build/ (the first time takes a few minutes)."
-if ! { [[ -f $build/CMakeCache.txt ]] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo; } >"$build_log" 2>&1 ||
-    ! cmake --build "$build" -j"$(nproc)" --target servo-console servo-board >>"$build_log" 2>&1; then
-    tail -n 30 "$build_log" >&2
-    rm -f "$build_log"
-    fail "the build in $build failed (its last lines above)."
-fi
-rm -f "$build_log"
-
-program=$build/src/servo-console
-board=$build/src/board/servo-board
-
-# Stopped in the reverse order of their start, each waited for: the program
-# saves its sequence while its display is still there.
+# What the run started, stopped in the reverse order of their start, each
+# waited for: the program saves its sequence while its display is still
+# there. The run's files go with them.
 children=()
+build_log=
 made_runtime=
 run_folder=
 stop_children() {
@@ -93,11 +78,28 @@ stop_children() {
         kill "${children[i]}" 2>/dev/null || true
         wait "${children[i]}" 2>/dev/null || true
     done
+    rm -f "$build_log"
     [[ -z $run_folder ]] || rm -rf "$run_folder"
     [[ -z $made_runtime ]] || rm -rf "$made_runtime"
 }
 trap stop_children EXIT
 trap 'exit 130' INT TERM HUP
+
+bash tools/install-deps.sh ||
+    fail "installing what is missing failed (above); the first run must be root, with Debian's archive in reach."
+build=${SERVO_BUILD_DIR:-build}
+build_log=$(mktemp)
+# Configured once; after that the build itself notices a changed CMakeLists.txt.
+[[ -f $build/CMakeCache.txt ]] || echo "Building in $build/ (the first time takes a few minutes)."
+if ! { [[ -f $build/CMakeCache.txt ]] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo; } >"$build_log" 2>&1 ||
+    ! cmake --build "$build" -j"$(nproc)" --target servo-console servo-board >>"$build_log" 2>&1; then
+    tail -n 30 "$build_log" >&2
+    fail "the build in $build failed (its last lines above)."
+fi
+
+program=$build/src/servo-console
+board=$build/src/board/servo-board
+
 
 # Where a running board registers itself, the same for both programs: the
 # user's runtime folder when it is theirs alone, else a private one for this run.
