@@ -57,7 +57,7 @@ QString printable(const QByteArray &raw)
 } // namespace
 
 BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidget *parent)
-    : QWidget(parent), m_session(session), m_profile(profile)
+    : QWidget(parent), m_session(session)
 {
     setObjectName(QStringLiteral("BoardWindow"));
     setWindowTitle(tr("虚拟舵机板 %1").arg(session.portName()));
@@ -94,7 +94,6 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
         auto *spin = new QSpinBox(armBox);
         spin->setObjectName(QStringLiteral("jointChannel_%1").arg(joint));
         spin->setRange(0, boardcommand::channelCount - 1);
-        spin->setValue(profile.arm.channels[size_t(joint)]);
         spin->setPrefix(QStringLiteral("#"));
         m_jointChannels[size_t(joint)] = spin;
         mapping->addWidget(new QLabel(BoardArmView::jointName(joint), armBox), joint / 3, (joint % 3) * 2);
@@ -117,12 +116,10 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
     auto *gaugeBox = new QGroupBox(tr("通道 0–31（蓝色：当前位置，红线：目标）"), this);
     auto *gaugeLayout = new QVBoxLayout(gaugeBox);
     m_gauges = new GaugeStrip(gaugeBox);
-    std::array<QString, boardcommand::channelCount> names;
-    for (int k = 0; k < boardcommand::channelCount; ++k)
-        names[size_t(k)] = profile.channels.channel(k).name;
-    m_gauges->setNames(names);
     gaugeLayout->addWidget(m_gauges);
     layout->addWidget(gaugeBox);
+
+    applyProfile(profile);
 
     connect(&session, &BoardSession::commandReceived, this,
             [this](const boardcommand::Command &command, qint64 arrivalUs) {
@@ -138,6 +135,23 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
     m_frameClock.start();
     frame();
     resize(1000, 640);
+}
+
+void BoardWindow::applyProfile(const ArmProfile &profile)
+{
+    if (profile == m_profile)
+        return;
+    std::array<QString, boardcommand::channelCount> names;
+    for (int k = 0; k < boardcommand::channelCount; ++k)
+        names[size_t(k)] = profile.channels.channel(k).name;
+    m_gauges->setNames(names);
+    for (int joint = 0; joint < BoardArmView::jointCount; ++joint) {
+        const int channel = profile.arm.channels[size_t(joint)];
+        if (!m_profile || m_profile->arm.channels[size_t(joint)] != channel)
+            m_jointChannels[size_t(joint)]->setValue(channel);
+    }
+    m_profile = profile;
+    frame();
 }
 
 void BoardWindow::frame()
@@ -167,13 +181,15 @@ void BoardWindow::frame()
 
     // The joints on the channels chosen here, with the profile's calibration,
     // links and limits.
-    arm::ArmGeometry geometry = m_profile.arm;
+    static const ArmProfile asItComes;
+    const ArmProfile &profile = m_profile ? *m_profile : asItComes;
+    arm::ArmGeometry geometry = profile.arm;
     kinematics::JointLimits limits;
     BoardArmView::Pulses pulses;
     for (int joint = 0; joint < BoardArmView::jointCount; ++joint) {
         const int channel = m_jointChannels[size_t(joint)]->value();
         geometry.channels[size_t(joint)] = channel;
-        const ChannelSetup::Channel &range = m_profile.channels.channel(channel);
+        const ChannelSetup::Channel &range = profile.channels.channel(channel);
         limits[size_t(joint)] = {range.minimumPulse, range.maximumPulse};
         pulses[size_t(joint)] = model.position(channel, now);
     }
