@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
-    <name>ArmView</name>
+    <name>BoardArmView</name>
     <message>
         <source>底座旋转</source>
         <translation>Base turn</translation>
@@ -26,6 +26,14 @@
     <message>
         <source>夹爪</source>
         <translation>Gripper</translation>
+    </message>
+    <message>
+        <source>侧视</source>
+        <translation>Side</translation>
+    </message>
+    <message>
+        <source>俯视</source>
+        <translation>Above</translation>
     </message>
 </context>
 <context>
@@ -86,10 +94,6 @@
         <translation>Port %1 (virtual board)</translation>
     </message>
     <message>
-        <source>机械臂（侧视）</source>
-        <translation>Arm (side view)</translation>
-    </message>
-    <message>
         <source>收到的指令（到达时间，红色为有问题的行）</source>
         <translation>Commands received (arrival time; problems in red)</translation>
     </message>
@@ -112,6 +116,10 @@
     <message>
         <source>，不限速读取</source>
         <translation>, not paced</translation>
+    </message>
+    <message>
+        <source>机械臂</source>
+        <translation>Arm</translation>
     </message>
 </context>
 <context>
