@@ -235,6 +235,209 @@ The old file is unchanged.</translation>
     </message>
 </context>
 <context>
+    <name>GamepadDialog</name>
+    <message>
+        <source>左摇杆左右</source>
+        <translation>Left stick, left/right</translation>
+    </message>
+    <message>
+        <source>左摇杆上下</source>
+        <translation>Left stick, up/down</translation>
+    </message>
+    <message>
+        <source>右摇杆左右</source>
+        <translation>Right stick, left/right</translation>
+    </message>
+    <message>
+        <source>右摇杆上下</source>
+        <translation>Right stick, up/down</translation>
+    </message>
+    <message>
+        <source>左扳机</source>
+        <translation>Left trigger</translation>
+    </message>
+    <message>
+        <source>右扳机</source>
+        <translation>Right trigger</translation>
+    </message>
+    <message>
+        <source>底座</source>
+        <translation>Base</translation>
+    </message>
+    <message>
+        <source>肩部</source>
+        <translation>Shoulder</translation>
+    </message>
+    <message>
+        <source>肘部</source>
+        <translation>Elbow</translation>
+    </message>
+    <message>
+        <source>腕部</source>
+        <translation>Wrist</translation>
+    </message>
+    <message>
+        <source>腕部旋转</source>
+        <translation>Wrist turn</translation>
+    </message>
+    <message>
+        <source>夹爪</source>
+        <translation>Gripper</translation>
+    </message>
+    <message>
+        <source>前后 (X)</source>
+        <translation>Forward/back (X)</translation>
+    </message>
+    <message>
+        <source>左右 (Y)</source>
+        <translation>Left/right (Y)</translation>
+    </message>
+    <message>
+        <source>上下 (Z)</source>
+        <translation>Up/down (Z)</translation>
+    </message>
+    <message>
+        <source>俯仰</source>
+        <translation>Pitch</translation>
+    </message>
+    <message>
+        <source>A 键</source>
+        <translation>A button</translation>
+    </message>
+    <message>
+        <source>B 键</source>
+        <translation>B button</translation>
+    </message>
+    <message>
+        <source>X 键</source>
+        <translation>X button</translation>
+    </message>
+    <message>
+        <source>Y 键</source>
+        <translation>Y button</translation>
+    </message>
+    <message>
+        <source>返回键</source>
+        <translation>Back button</translation>
+    </message>
+    <message>
+        <source>开始键</source>
+        <translation>Start button</translation>
+    </message>
+    <message>
+        <source>左摇杆按下</source>
+        <translation>Left stick press</translation>
+    </message>
+    <message>
+        <source>右摇杆按下</source>
+        <translation>Right stick press</translation>
+    </message>
+    <message>
+        <source>左肩键</source>
+        <translation>Left shoulder</translation>
+    </message>
+    <message>
+        <source>右肩键</source>
+        <translation>Right shoulder</translation>
+    </message>
+    <message>
+        <source>十字键上</source>
+        <translation>D-pad up</translation>
+    </message>
+    <message>
+        <source>十字键下</source>
+        <translation>D-pad down</translation>
+    </message>
+    <message>
+        <source>十字键左</source>
+        <translation>D-pad left</translation>
+    </message>
+    <message>
+        <source>十字键右</source>
+        <translation>D-pad right</translation>
+    </message>
+    <message>
+        <source>游戏手柄</source>
+        <translation>Game pad</translation>
+    </message>
+    <message>
+        <source>摇杆与扳机</source>
+        <translation>Sticks and triggers</translation>
+    </message>
+    <message>
+        <source>关节</source>
+        <translation>Joint</translation>
+    </message>
+    <message>
+        <source>切换到末端后</source>
+        <translation>Switched to the tip</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>反向</source>
+        <translation>Reversed</translation>
+    </message>
+    <message>
+        <source>同关节</source>
+        <translation>As the joint</translation>
+    </message>
+    <message>
+        <source>按键</source>
+        <translation>Buttons</translation>
+    </message>
+    <message>
+        <source>记录一行姿态：</source>
+        <translation>Record a pose line:</translation>
+    </message>
+    <message>
+        <source>急停：</source>
+        <translation>Emergency stop:</translation>
+    </message>
+    <message>
+        <source>在关节与末端之间切换：</source>
+        <translation>Switch between joints and tip:</translation>
+    </message>
+    <message>
+        <source>灵敏度</source>
+        <translation>Sensitivity</translation>
+    </message>
+    <message>
+        <source> µs/秒</source>
+        <translation> µs/s</translation>
+    </message>
+    <message>
+        <source> 毫米/秒</source>
+        <translation> mm/s</translation>
+    </message>
+    <message>
+        <source> 度/秒</source>
+        <translation> °/s</translation>
+    </message>
+    <message>
+        <source>死区（满偏的百分比）：</source>
+        <translation>Dead zone (share of full tilt):</translation>
+    </message>
+    <message>
+        <source>满偏时关节的速度：</source>
+        <translation>Joint speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>满偏时末端的速度：</source>
+        <translation>Tip speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>满偏时俯仰的速度：</source>
+        <translation>Pitch speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>记录、急停和切换要各用一个不同的按键。</source>
+        <translation>Recording, the emergency stop and switching each need a button of their own.</translation>
+    </message>
+</context>
+<context>
     <name>InputDialog</name>
     <message>
         <source>例如 Time1000  #5P1500S300</source>
@@ -686,7 +889,7 @@ This run will not overwrite the file.</translation>
 本窗口的未保存修改另存一份恢复副本，互不删除；保存时若文件已被另一个窗口改写，会先询问。</source>
         <translation>Another running Servo Console also has %1 open.
 
-This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other's; when saving, you are asked first if the other window has rewritten the file.</translation>
+This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other&apos;s; when saving, you are asked first if the other window has rewritten the file.</translation>
     </message>
     <message>
         <source>上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。
@@ -702,7 +905,7 @@ Restore these changes? If not, the copy is deleted.</translation>
     </message>
     <message>
         <source>不恢复</source>
-        <translation>Don't restore</translation>
+        <translation>Don&apos;t restore</translation>
     </message>
     <message>
         <source>
@@ -851,11 +1054,11 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>不足 10 个字符，不发送，沿用上一行的间隔</source>
-        <translation>shorter than 10 characters: nothing is sent and the previous line's interval is kept</translation>
+        <translation>shorter than 10 characters: nothing is sent and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔</source>
-        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line's interval is kept</translation>
+        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>发送 %1</source>
@@ -871,7 +1074,7 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>，间隔 %1 无效，沿用上一行的间隔</source>
-        <translation>, the interval %1 is not valid and the previous line's interval is kept</translation>
+        <translation>, the interval %1 is not valid and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>第 %1 行不会照所写的播放：%2</source>
@@ -1022,13 +1225,13 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>发送：无（此行不足 10 个字符）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the line is shorter than 10 characters)
-Interval: the previous line's</translation>
+Interval: the previous line&apos;s</translation>
     </message>
     <message>
         <source>发送：无（第 5 到 9 个字符读出的间隔超出范围）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the interval in characters 5 to 9 is out of range)
-Interval: the previous line's</translation>
+Interval: the previous line&apos;s</translation>
     </message>
     <message>
         <source>发送：无字节</source>
@@ -1054,7 +1257,7 @@ Interval: 0, playback stops after this line</translation>
         <source>
 间隔：%1 无效，沿用上一行的间隔</source>
         <translation>
-Interval: %1 is not valid, the previous line's is kept</translation>
+Interval: %1 is not valid, the previous line&apos;s is kept</translation>
     </message>
 </context>
 <context>
@@ -1185,7 +1388,7 @@ The program uses what it could read; the rest keeps its defaults. The file is no
     </message>
     <message>
         <source>不保存</source>
-        <translation>Don't save</translation>
+        <translation>Don&apos;t save</translation>
     </message>
     <message>
         <source>通道设置未能保存到 %1：

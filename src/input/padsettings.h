@@ -3,6 +3,7 @@
 
 #include "shared/armgeometry.h"
 
+#include <QMetaType>
 #include <QString>
 #include <QVariant>
 
@@ -94,3 +95,5 @@ Settings read(const std::function<QVariant(const QString &)> &value);
 void write(const Settings &settings, const std::function<void(const QString &, const QVariant &)> &setValue);
 
 } // namespace pad
+
+Q_DECLARE_METATYPE(pad::Settings)

@@ -119,7 +119,6 @@ int channelOf(arm::Joint joint)
 
 } // namespace
 
-Q_DECLARE_METATYPE(pad::Settings)
 Q_DECLARE_METATYPE(pad::Axis)
 Q_DECLARE_METATYPE(pad::Button)
 Q_DECLARE_METATYPE(arm::Joint)

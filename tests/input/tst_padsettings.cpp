@@ -4,8 +4,6 @@
 #include <QTest>
 #include "support/testmain.h"
 
-Q_DECLARE_METATYPE(pad::Settings)
-
 using Stored = QMap<QString, QVariant>;
 
 // The pad's settings as the settings file keeps them.
