@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++ make
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+    libsdl2-dev      # game pads through SDL's game controller interface
     fonts-noto-cjk   # a CJK font for the Chinese captions
     qt6-translations-l10n  # Qt's own buttons, menus and dialogs in Chinese
     qt6-l10n-tools qt6-tools-dev  # lupdate, lrelease and Qt6LinguistTools for our own catalogue

@@ -251,6 +251,209 @@ The old file is unchanged.</translation>
     </message>
 </context>
 <context>
+    <name>GamepadDialog</name>
+    <message>
+        <source>左摇杆左右</source>
+        <translation>Left stick, left/right</translation>
+    </message>
+    <message>
+        <source>左摇杆上下</source>
+        <translation>Left stick, up/down</translation>
+    </message>
+    <message>
+        <source>右摇杆左右</source>
+        <translation>Right stick, left/right</translation>
+    </message>
+    <message>
+        <source>右摇杆上下</source>
+        <translation>Right stick, up/down</translation>
+    </message>
+    <message>
+        <source>左扳机</source>
+        <translation>Left trigger</translation>
+    </message>
+    <message>
+        <source>右扳机</source>
+        <translation>Right trigger</translation>
+    </message>
+    <message>
+        <source>底座</source>
+        <translation>Base</translation>
+    </message>
+    <message>
+        <source>肩部</source>
+        <translation>Shoulder</translation>
+    </message>
+    <message>
+        <source>肘部</source>
+        <translation>Elbow</translation>
+    </message>
+    <message>
+        <source>腕部</source>
+        <translation>Wrist</translation>
+    </message>
+    <message>
+        <source>腕部旋转</source>
+        <translation>Wrist turn</translation>
+    </message>
+    <message>
+        <source>夹爪</source>
+        <translation>Gripper</translation>
+    </message>
+    <message>
+        <source>前后 (X)</source>
+        <translation>Forward/back (X)</translation>
+    </message>
+    <message>
+        <source>左右 (Y)</source>
+        <translation>Left/right (Y)</translation>
+    </message>
+    <message>
+        <source>上下 (Z)</source>
+        <translation>Up/down (Z)</translation>
+    </message>
+    <message>
+        <source>俯仰</source>
+        <translation>Pitch</translation>
+    </message>
+    <message>
+        <source>A 键</source>
+        <translation>A button</translation>
+    </message>
+    <message>
+        <source>B 键</source>
+        <translation>B button</translation>
+    </message>
+    <message>
+        <source>X 键</source>
+        <translation>X button</translation>
+    </message>
+    <message>
+        <source>Y 键</source>
+        <translation>Y button</translation>
+    </message>
+    <message>
+        <source>返回键</source>
+        <translation>Back button</translation>
+    </message>
+    <message>
+        <source>开始键</source>
+        <translation>Start button</translation>
+    </message>
+    <message>
+        <source>左摇杆按下</source>
+        <translation>Left stick press</translation>
+    </message>
+    <message>
+        <source>右摇杆按下</source>
+        <translation>Right stick press</translation>
+    </message>
+    <message>
+        <source>左肩键</source>
+        <translation>Left shoulder</translation>
+    </message>
+    <message>
+        <source>右肩键</source>
+        <translation>Right shoulder</translation>
+    </message>
+    <message>
+        <source>十字键上</source>
+        <translation>D-pad up</translation>
+    </message>
+    <message>
+        <source>十字键下</source>
+        <translation>D-pad down</translation>
+    </message>
+    <message>
+        <source>十字键左</source>
+        <translation>D-pad left</translation>
+    </message>
+    <message>
+        <source>十字键右</source>
+        <translation>D-pad right</translation>
+    </message>
+    <message>
+        <source>游戏手柄</source>
+        <translation>Game pad</translation>
+    </message>
+    <message>
+        <source>摇杆与扳机</source>
+        <translation>Sticks and triggers</translation>
+    </message>
+    <message>
+        <source>关节</source>
+        <translation>Joint</translation>
+    </message>
+    <message>
+        <source>切换到末端后</source>
+        <translation>Switched to the tip</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>反向</source>
+        <translation>Reversed</translation>
+    </message>
+    <message>
+        <source>同关节</source>
+        <translation>As the joint</translation>
+    </message>
+    <message>
+        <source>按键</source>
+        <translation>Buttons</translation>
+    </message>
+    <message>
+        <source>记录一行姿态：</source>
+        <translation>Record a pose line:</translation>
+    </message>
+    <message>
+        <source>急停：</source>
+        <translation>Emergency stop:</translation>
+    </message>
+    <message>
+        <source>在关节与末端之间切换：</source>
+        <translation>Switch between joints and tip:</translation>
+    </message>
+    <message>
+        <source>灵敏度</source>
+        <translation>Sensitivity</translation>
+    </message>
+    <message>
+        <source> µs/秒</source>
+        <translation> µs/s</translation>
+    </message>
+    <message>
+        <source> 毫米/秒</source>
+        <translation> mm/s</translation>
+    </message>
+    <message>
+        <source> 度/秒</source>
+        <translation> °/s</translation>
+    </message>
+    <message>
+        <source>死区（满偏的百分比）：</source>
+        <translation>Dead zone (share of full tilt):</translation>
+    </message>
+    <message>
+        <source>满偏时关节的速度：</source>
+        <translation>Joint speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>满偏时末端的速度：</source>
+        <translation>Tip speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>满偏时俯仰的速度：</source>
+        <translation>Pitch speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>记录、急停和切换要各用一个不同的按键。</source>
+        <translation>Recording, the emergency stop and switching each need a button of their own.</translation>
+    </message>
+</context>
+<context>
     <name>InputDialog</name>
     <message>
         <source>例如 Time1000  #5P1500S300</source>
