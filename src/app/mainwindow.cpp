@@ -348,7 +348,7 @@ void MainWindow::wire()
     m_connectControls =
         std::make_unique<ConnectControls>(*m_port, m_notifier, *m_connectButton, *m_portBox, *m_settingsButton, this);
     m_writer = std::make_unique<PortWriter>(*m_port, [this] { m_notifier.show(this, messages::portNotOpen()); });
-    m_writer->setFilter(profileui::limitsFilter(m_profile, [this](int count, const QString &last) {
+    m_port->setFilter(profileui::limitsFilter(m_profile, [this](int count, const QString &last) {
         if (m_statusLine)
             m_statusLine->addClamps(count, last);
     }));

@@ -49,11 +49,24 @@ SerialResult SerialPort::setSettings(const QString &settings)
     return {};
 }
 
+void SerialPort::setCommandFormat(CommandFormat format)
+{
+    if (format == m_format)
+        return;
+    m_format = format;
+    Q_EMIT commandFormatChanged(m_format);
+}
+
+QByteArray SerialPort::wireBytes(const QString &text) const
+{
+    return textcodec::encodeForWire(commandformat::apply(text, m_format));
+}
+
 SerialResult SerialPort::output(const QString &text)
 {
     if (!portOpen())
         return SerialResult::failure(SerialResult::PortNotOpen);
-    const QByteArray bytes = textcodec::encodeForWire(text);
+    const QByteArray bytes = wireBytes(text);
     if (const SerialResult refused = refuseBeyondQueue(bytes); !refused.ok())
         return refused;
     if (m_queue.empty() && deviceHasRoom())
@@ -67,14 +80,14 @@ SerialResult SerialPort::outputMove(int channel, const QString &text)
 {
     if (!portOpen())
         return SerialResult::failure(SerialResult::PortNotOpen);
-    const QByteArray bytes = textcodec::encodeForWire(text);
+    const QByteArray bytes = wireBytes(text);
     if (bytes.size() > m_queueLimit) {
         Q_EMIT notice({PortNotice::Kind::CommandTooLong, bytes.size(), m_queueLimit, queueSeconds});
         return SerialResult::failure(SerialResult::QueueFull);
     }
     if (m_queue.empty() && deviceHasRoom())
         return handOver({text, bytes, channel});
-    m_queue.pushLive(channel, text, bytes);
+    m_queue.pushLive(channel, text, bytes, queueRoom());
     pumpLater();
     return {};
 }
@@ -85,10 +98,12 @@ SerialResult SerialPort::refuseBeyondQueue(const QByteArray &bytes)
         Q_EMIT notice({PortNotice::Kind::CommandTooLong, bytes.size(), m_queueLimit, queueSeconds});
         return SerialResult::failure(SerialResult::QueueFull);
     }
+    // The moves deferred so far go out ahead of it.
+    const qint64 ahead = queuedBytes() + m_queue.deferredBytes();
     // The episode of refusing ends once the queue is back to half the bound.
-    if (m_refusing && queuedBytes() <= m_queueLimit / 2)
+    if (m_refusing && ahead <= m_queueLimit / 2)
         m_refusing = false;
-    if (queuedBytes() + bytes.size() > m_queueLimit) {
+    if (ahead + bytes.size() > m_queueLimit) {
         if (!m_refusing) {
             m_refusing = true;
             Q_EMIT notice({PortNotice::Kind::Backlog, bytes.size(), m_queueLimit, queueSeconds});
@@ -100,7 +115,10 @@ SerialResult SerialPort::refuseBeyondQueue(const QByteArray &bytes)
 
 SerialResult SerialPort::handOver(const MoveQueue::Command &command)
 {
-    const QByteArray &bytes = command.bytes;
+    // The limits and the format in force now, not when the command was
+    // accepted: a limit tightened meanwhile holds for it too.
+    const QString sent = m_filter ? m_filter(command.text) : command.text;
+    const QByteArray bytes = wireBytes(sent);
     // Known before the write: the implementation may report bytes written
     // from inside it.
     const qint64 end = m_traffic.accepted + bytes.size();
@@ -114,7 +132,7 @@ SerialResult SerialPort::handOver(const MoveQueue::Command &command)
         }
         return written;
     }
-    Q_EMIT commandSent(command.text, steadyNowUs());
+    Q_EMIT commandSent(sent, steadyNowUs());
     return written;
 }
 
@@ -123,6 +141,7 @@ void SerialPort::pump()
     while (!m_queue.empty() && portOpen() && deviceHasRoom()) {
         if (const SerialResult written = handOver(m_queue.takeFront()); !written.ok())
             return dropAfterFailedWrite(written);
+        m_queue.admitDeferred(queueRoom());
     }
     if (!m_queue.empty() && portOpen())
         pumpLater();

@@ -5,7 +5,9 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 
+#include "commandformat.h"
 #include "core/settingsstring.h"
 #include "movequeue.h"
 
@@ -81,6 +83,18 @@ public:
     QString settings() const { return m_settings; }
     [[nodiscard]] SerialResult setSettings(const QString &settings);
 
+    // How commands are spelt on the wire (see commandformat.h): compact until
+    // changed, for the program's run, like the settings string; applies to
+    // every command handed to the device from then on.
+    CommandFormat commandFormat() const { return m_format; }
+    void setCommandFormat(CommandFormat format);
+
+    // What every command passes through as it is handed to the device (the
+    // channels' limits in force at that moment, however long it waited), before
+    // the command format.
+    using Filter = std::function<QString(const QString &)>;
+    void setFilter(Filter filter) { m_filter = std::move(filter); }
+
     // The bound on the bytes waiting for the line, in wire time: two seconds of
     // what the line carries at the current settings (23,040 bytes at 115200
     // 8N1), and never less than 512 bytes, so that even a very slow line takes
@@ -108,7 +122,9 @@ public:
     [[nodiscard]] SerialResult output(const QString &text);
     // A live move of `channel`: where it should be now. While the line is
     // behind, a newer live move of the channel replaces the waiting one, so at
-    // most one per channel waits; it is never refused for a backlog.
+    // most one per channel waits; it is never refused for a backlog. The moves
+    // that do not fit within queueLimit() are deferred (see MoveQueue): each
+    // channel's latest position still goes out, once the line has made room.
     [[nodiscard]] SerialResult outputMove(int channel, const QString &text);
     // Drops every command not yet on the wire: the program's queue and what
     // the device's driver still holds. Within the call.
@@ -129,8 +145,11 @@ public:
     const Traffic &traffic() const { return m_traffic; }
     void resetTraffic();
     // Bytes accepted but not yet taken by the driver: the program's queue and
-    // what the port object itself holds.
+    // what the port object itself holds. Within queueLimit() (live moves past
+    // it wait as deferredMoves()), and none once the port is closed.
     qint64 queuedBytes() const { return m_queue.bytes() + heldBytes(); }
+    // Channels whose latest live move waits beyond the bound for room in the queue.
+    qsizetype deferredMoves() const { return m_queue.deferredMoves(); }
 
 Q_SIGNALS:
     // The open port has gone (device unplugged, far end closed). The port has
@@ -146,9 +165,12 @@ Q_SIGNALS:
 
     // A new settings string is in force (see setSettings).
     void settingsChanged(const QString &settings);
+    // A new command format is in force (see setCommandFormat).
+    void commandFormatChanged(CommandFormat format);
 
     // `command` was handed to the device, at `steadyUs` microseconds on the
-    // steady clock (std::chrono::steady_clock).
+    // steady clock (std::chrono::steady_clock): after the filter, in the
+    // compact form whatever the command format.
     void commandSent(const QString &command, qint64 steadyUs);
 
 public:
@@ -187,6 +209,10 @@ protected:
 private:
     SerialResult handOver(const MoveQueue::Command &command);
     SerialResult refuseBeyondQueue(const QByteArray &bytes);
+    // The bytes of `text` on the wire, in the command format.
+    QByteArray wireBytes(const QString &text) const;
+    // What the queue may hold besides what the port object holds.
+    qint64 queueRoom() const { return m_queueLimit - heldBytes(); }
     void dropAfterFailedWrite(const SerialResult &failure);
     void unsentDiscarded(qint64 unsent);
 
@@ -200,4 +226,6 @@ private:
     qint64 m_queueLimit = 0;
     int m_commPort = 1;
     QString m_settings;
+    CommandFormat m_format = CommandFormat::Compact;
+    Filter m_filter;
 };
