@@ -7,6 +7,7 @@
 #include "editmenu.h"
 #include "common/notifier.h"
 #include "core/numbers.h"
+#include "core/portnumber.h"
 #include "common/onelinebox.h"
 #include "common/uilook.h"
 #include "app/connectcontrols.h"
@@ -121,13 +122,13 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     m_playbackTimer = new QTimer(this);
     m_playbackTimer->setObjectName(QStringLiteral("Timer1"));
     m_timer1 = std::make_unique<QtPlaybackTimer>(*m_playbackTimer);
-    // What an earlier run sent last: shown (the workspace's arm stands there),
-    // never sent at start.
-    const SentPoseJournal::Loading sentPoses = m_journal->load();
     wire();
     buildMenus();
     fitToScreen();
     startUp();
+    // What an earlier run sent last to the port the box shows: shown (the
+    // workspace's arm stands there), never sent at start.
+    const SentPoseJournal::Loading sentPoses = m_journal->load(portNumberFromText(m_portBox->currentText()));
     if (const std::optional<QDateTime> sentAt = m_journal->lastSentAt())
         m_statusLine->showLastSentPose(*sentAt);
     else
@@ -347,6 +348,12 @@ void MainWindow::wire()
 {
     m_connectControls =
         std::make_unique<ConnectControls>(*m_port, m_notifier, *m_connectButton, *m_portBox, *m_settingsButton, this);
+    // The board on the port just opened has a journal of its own; taken before
+    // anything reads it or is sent.
+    connect(m_connectControls.get(), &ConnectControls::stateChanged, m_journal.get(), [this](bool connected) {
+        if (connected)
+            m_journal->load(m_port->commPort());
+    });
     m_writer = std::make_unique<PortWriter>(*m_port, [this] { m_notifier.show(this, messages::portNotOpen()); });
     m_port->setFilter(profileui::limitsFilter(m_profile, [this](int count, const QString &last) {
         if (m_statusLine)
