@@ -212,24 +212,28 @@ QString PortNotice::describe() const
     switch (kind) {
     case Kind::CommandTooLong:
         return SerialPort::tr("这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），"
-                              "整条被拒绝、没有发送。")
+                              "整条被拒绝、没有发送。",
+                              nullptr, pluralFormOf(bytes))
             .arg(bytes)
             .arg(figure(seconds))
             .arg(queueLimit);
     case Kind::Backlog:
         return SerialPort::tr("串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。"
-                              "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。")
+                              "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。",
+                              nullptr, pluralFormOf(queueLimit))
             .arg(figure(seconds))
             .arg(queueLimit);
     case Kind::WriteFailed:
-        return SerialPort::tr("等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2")
+        return SerialPort::tr("等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2", nullptr,
+                              pluralFormOf(bytes))
             .arg(bytes)
             .arg(reason);
     case Kind::DiscardedOnClose:
         break;
     }
     return SerialPort::tr("关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，"
-                          "已被丢弃，没有送到舵机板。")
+                          "已被丢弃，没有送到舵机板。",
+                          nullptr, pluralFormOf(bytes))
         .arg(bytes)
         .arg(figure(seconds))
         .arg(figure(waitedSeconds));

@@ -4,8 +4,10 @@
 #include <QObject>
 #include <QString>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
+#include <limits>
 
 #include "commandformat.h"
 #include "core/settingsstring.h"
@@ -43,6 +45,14 @@ private:
     Code m_code = Ok;
     QString m_reason;
 };
+
+// The number that picks the plural form of a text about `count` things: tr()
+// takes an int, and a count past it is plural. The count itself goes in whole,
+// as an argument.
+constexpr int pluralFormOf(qint64 count)
+{
+    return int(std::min<qint64>(count, std::numeric_limits<int>::max()));
+}
 
 // The serial port object: everything the program sends goes through one of
 // these. It only writes; it never waits for the board.
