@@ -547,6 +547,22 @@ The old file is unchanged.</translation>
         <translation>The port settings were not applied; the previous settings remain in effect.
 </translation>
     </message>
+    <message>
+        <source>紧凑</source>
+        <translation>Compact</translation>
+    </message>
+    <message>
+        <source>带空格</source>
+        <translation>With blanks</translation>
+    </message>
+    <message>
+        <source>命令格式</source>
+        <translation>Command format</translation>
+    </message>
+    <message>
+        <source>发送的指令形如 %1</source>
+        <translation>Commands go out as %1</translation>
+    </message>
 </context>
 <context>
     <name>PoseTableModel</name>
@@ -806,6 +822,14 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
             <numerusform>Commands waiting to be sent (%1 byte) could not be written to the serial port and were dropped; they did not reach the servo board: %2</numerusform>
             <numerusform>Commands waiting to be sent (%1 bytes) could not be written to the serial port and were dropped; they did not reach the servo board: %2</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>比特率 %1 不是串口能用的速率，应为其中之一：%2。</source>
+        <translation>A serial port cannot run at %1 baud; the rate should be one of %2.</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>

@@ -498,12 +498,13 @@ void MainWindow::openPortSettings()
             const SerialResult applied = m_port->setSettings(choice.settings);
             if (!applied.ok())
                 return applied.reason();
+            m_port->setCommandFormat(choice.format);
             if (choice.portName)
                 m_portBox->setEditText(*choice.portName);
             return std::nullopt;
         };
-        m_portSettings = new PortSettingsDialog(m_port->settings(), m_portBox->currentText(), m_enumeratePorts, apply,
-                                                m_notifier, this);
+        m_portSettings = new PortSettingsDialog(m_port->settings(), m_port->commandFormat(), m_portBox->currentText(),
+                                                m_enumeratePorts, apply, m_notifier, this);
         // A dialog left open across Connect must not change the port under the
         // open connection: its port row shows the open port until Disconnect.
         connect(m_connectControls.get(), &ConnectControls::stateChanged, m_portSettings, [this](bool connected) {

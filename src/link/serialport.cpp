@@ -4,6 +4,8 @@
 #include "core/textcodec.h"
 #include "core/settingsstring.h"
 
+#include <QSerialPortInfo>
+
 #include <algorithm>
 #include <chrono>
 
@@ -41,12 +43,29 @@ SerialResult SerialPort::setSettings(const QString &settings)
     const auto parsed = settingsstring::parse(settings);
     if (const settingsstring::Problem *problem = std::get_if<settingsstring::Problem>(&parsed))
         return SerialResult::failure(SerialResult::SettingsRefused, settingsstring::describe(*problem));
+    const QList<qint32> rates = standardBaudRates();
+    if (const qint32 rate = std::get<settingsstring::LineSettings>(parsed).baudRate;
+        !rates.isEmpty() && !rates.contains(rate)) {
+        QStringList named;
+        for (const qint32 standard : rates)
+            named.append(QString::number(standard));
+        return SerialResult::failure(
+            SerialResult::SettingsRefused,
+            tr("比特率 %1 不是串口能用的速率，应为其中之一：%2。").arg(rate).arg(named.join(tr("、"))));
+    }
     if (const SerialResult applied = applySettings(settings); !applied.ok())
         return applied;
     m_settings = settings;
     m_queueLimit = queueLimitFor(std::get<settingsstring::LineSettings>(parsed));
     Q_EMIT settingsChanged(m_settings);
     return {};
+}
+
+QList<qint32> SerialPort::standardBaudRates()
+{
+    QList<qint32> rates = QSerialPortInfo::standardBaudRates();
+    std::sort(rates.begin(), rates.end());
+    return rates;
 }
 
 void SerialPort::setCommandFormat(CommandFormat format)

@@ -89,9 +89,14 @@ public:
 
     // The settings string, such as "115200,n,8,1". A refused string leaves the
     // previous one in force; on an open port a new one applies at once, and
-    // settingsChanged() announces every new string in force.
+    // settingsChanged() announces every new string in force. Only the baud
+    // rates of standardBaudRates() are taken (where the platform names any): a
+    // driver may quietly send a rate near one it cannot make, and a board hears
+    // garbage.
     QString settings() const { return m_settings; }
     [[nodiscard]] SerialResult setSettings(const QString &settings);
+    // The baud rates this platform's serial ports are made for, in rising order.
+    static QList<qint32> standardBaudRates();
 
     // How commands are spelt on the wire (see commandformat.h): compact until
     // changed, for the program's run, like the settings string; applies to
