@@ -762,6 +762,22 @@ The old file is unchanged.</translation>
         <translation>The port settings were not applied; the previous settings remain in effect.
 </translation>
     </message>
+    <message>
+        <source>紧凑</source>
+        <translation>Compact</translation>
+    </message>
+    <message>
+        <source>带空格</source>
+        <translation>With blanks</translation>
+    </message>
+    <message>
+        <source>命令格式</source>
+        <translation>Command format</translation>
+    </message>
+    <message>
+        <source>发送的指令形如 %1</source>
+        <translation>Commands go out as %1</translation>
+    </message>
 </context>
 <context>
     <name>PoseTableModel</name>
@@ -982,21 +998,41 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
 </context>
 <context>
     <name>SerialPort</name>
-    <message>
+    <message numerus="yes">
         <source>这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），整条被拒绝、没有发送。</source>
-        <translation>This command has %1 bytes, more than the limit of data waiting to be sent (about %2 seconds of sending, %3 bytes); the whole command was refused and not sent.</translation>
+        <translation>
+            <numerusform>This command has %1 byte, more than the limit of data waiting to be sent (about %2 seconds of sending, %3 bytes); the whole command was refused and not sent.</numerusform>
+            <numerusform>This command has %1 bytes, more than the limit of data waiting to be sent (about %2 seconds of sending, %3 bytes); the whole command was refused and not sent.</numerusform>
+        </translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。</source>
-        <translation>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 bytes). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</translation>
+        <translation>
+            <numerusform>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 byte). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</numerusform>
+            <numerusform>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 bytes). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</numerusform>
+        </translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，已被丢弃，没有送到舵机板。</source>
-        <translation>When the serial port was closed, %1 bytes (about %2 seconds of sending) could not be sent within %3 seconds. They were discarded and never reached the servo board.</translation>
+        <translation>
+            <numerusform>When the serial port was closed, %1 byte (about %2 seconds of sending) could not be sent within %3 seconds. It was discarded and never reached the servo board.</numerusform>
+            <numerusform>When the serial port was closed, %1 bytes (about %2 seconds of sending) could not be sent within %3 seconds. They were discarded and never reached the servo board.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2</source>
+        <translation>
+            <numerusform>Commands waiting to be sent (%1 byte) could not be written to the serial port and were dropped; they did not reach the servo board: %2</numerusform>
+            <numerusform>Commands waiting to be sent (%1 bytes) could not be written to the serial port and were dropped; they did not reach the servo board: %2</numerusform>
+        </translation>
     </message>
     <message>
-        <source>等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2</source>
-        <translation>Commands waiting to be sent (%1 bytes) could not be written to the serial port and were dropped; they did not reach the servo board: %2</translation>
+        <source>比特率 %1 不是串口能用的速率，应为其中之一：%2。</source>
+        <translation>A serial port cannot run at %1 baud; the rate should be one of %2.</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
@@ -1132,13 +1168,12 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>播放已停止（第 %1 行）</source>
         <translation>Playback stopped (line %1)</translation>
     </message>
-    <message>
-        <source>已发送 %1 字节，%2 条指令</source>
-        <translation>Sent %1 bytes, %2 commands</translation>
-    </message>
-    <message>
+    <message numerus="yes">
         <source>，待发送 %1 字节</source>
-        <translation>, %1 bytes waiting</translation>
+        <translation>
+            <numerusform>, %1 byte waiting</numerusform>
+            <numerusform>, %1 bytes waiting</numerusform>
+        </translation>
     </message>
     <message>
         <source>最近一次：%1</source>
@@ -1215,6 +1250,20 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     <message>
         <source>已断开连接，播放已停止</source>
         <translation>Disconnected; playback stopped</translation>
+    </message>
+    <message numerus="yes">
+        <source>已发送 %1 字节</source>
+        <translation>
+            <numerusform>Sent %1 byte</numerusform>
+            <numerusform>Sent %1 bytes</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>，%1 条指令</source>
+        <translation>
+            <numerusform>, %1 command</numerusform>
+            <numerusform>, %1 commands</numerusform>
+        </translation>
     </message>
 </context>
 <context>

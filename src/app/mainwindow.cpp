@@ -7,6 +7,7 @@
 #include "channelpanel.h"
 #include "channelsetupdialog.h"
 #include "common/notifier.h"
+#include "core/portnumber.h"
 #include "common/onelinebox.h"
 #include "common/uilook.h"
 #include "core/numbers.h"
@@ -85,10 +86,14 @@ MainWindow::MainWindow(Engine &engine, Ui ui, QWidget *parent)
     buildMenus();
     fitToScreen();
     startUp();
+    // What an earlier run sent last to the port the box shows: shown (the
+    // workspace's arm stands there), never sent at start.
+    const SentPoseJournal::Loading sentPoses =
+        m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText()));
     if (const std::optional<QDateTime> sentAt = m_engine.journal().lastSentAt())
         m_statusLine->showLastSentPose(*sentAt);
     else
-        m_statusLine->showSentPoseNotRead(m_engine.journalAtStart());
+        m_statusLine->showSentPoseNotRead(sentPoses);
     m_started = true;
     if (sequenceStore.endRequested())
         close();
@@ -211,6 +216,12 @@ void MainWindow::wire()
     m_connectControls =
         new ConnectControls(port, m_notifier, *m_form.connectButton, *m_form.portBox, *m_form.settingsButton, this);
     m_connectControls->setParent(this);
+    // The board on the port just opened has a journal of its own; taken before
+    // anything reads it or is sent.
+    connect(m_connectControls, &ConnectControls::stateChanged, this, [this](bool connected) {
+        if (connected)
+            m_engine.loadJournal(m_engine.port().commPort());
+    });
     connect(&m_engine, &Engine::portNotOpen, this, [this] { m_notifier.show(this, messages::portNotOpen()); });
     connect(&m_engine.profile(), &CurrentProfile::changed, this, [this] {
         m_form.channels->followSetup();
@@ -311,11 +322,13 @@ void MainWindow::openPortSettings()
             const SerialResult applied = m_engine.port().setSettings(choice.settings);
             if (!applied.ok())
                 return applied.reason();
+            m_engine.port().setCommandFormat(choice.format);
             if (choice.portName)
                 m_form.portBox->setEditText(*choice.portName);
             return std::nullopt;
         };
-        m_portSettings = new PortSettingsDialog(m_engine.port().settings(), m_form.portBox->currentText(),
+        m_portSettings = new PortSettingsDialog(m_engine.port().settings(), m_engine.port().commandFormat(),
+                                                m_form.portBox->currentText(),
                                                 m_enumeratePorts, apply, m_notifier, this);
         // A dialog left open across Connect must not change the port under the
         // open connection: its port row shows the open port until Disconnect.

@@ -243,9 +243,10 @@ QString StatusLine::playbackText() const
 QString StatusLine::trafficText() const
 {
     const SerialPort::Traffic &sent = m_port.traffic();
-    QString text = StatusLine::tr("已发送 %1 字节，%2 条指令").arg(sent.bytes).arg(sent.commands);
+    QString text = StatusLine::tr("已发送 %1 字节", nullptr, pluralFormOf(sent.bytes)).arg(sent.bytes)
+                   + StatusLine::tr("，%1 条指令", nullptr, pluralFormOf(sent.commands)).arg(sent.commands);
     if (const qint64 queued = m_port.queuedBytes(); queued > 0)
-        text += StatusLine::tr("，待发送 %1 字节").arg(queued);
+        text += StatusLine::tr("，待发送 %1 字节", nullptr, pluralFormOf(queued)).arg(queued);
     return text;
 }
 

@@ -34,8 +34,6 @@ Engine::Engine(Setup setup, QObject *parent)
     // The pose being edited starts with every channel at its home.
     for (int channel = 0; channel < motion::channelCount; ++channel)
         m_pose.move(channel, m_profile.channels().channel(channel).homePulse, PoseDraft::Origin::Load);
-    m_journalAtStart = m_journal.load();
-    m_twin.standAt(m_journal.pose());
     wire();
 }
 
@@ -47,8 +45,8 @@ Engine::~Engine()
 
 void Engine::wire()
 {
-    // Every command is held to the limits in force as it is written.
-    m_writer.setFilter([this](const QString &text) {
+    // Every command is held to the limits in force as it leaves for the device.
+    m_port->setFilter([this](const QString &text) {
         commandlimits::Result result = commandlimits::clamp(text, m_profile.channels());
         if (!result.clamps.isEmpty())
             Q_EMIT clamped(int(result.clamps.size()), result.clamps.last());
@@ -74,6 +72,13 @@ void Engine::wire()
     m_timeline.setLimits(m_profile.channels());
     connect(&m_profile, &CurrentProfile::changed, this, [this] { m_timeline.setLimits(m_profile.channels()); });
     connect(m_playback.get(), &Playback::speedChanged, this, [this] { m_timeline.setSpeed(m_playback->speed()); });
+}
+
+SentPoseJournal::Loading Engine::loadJournal(std::optional<int> port)
+{
+    const SentPoseJournal::Loading loading = m_journal.load(port);
+    m_twin.standAt(m_journal.pose());
+    return loading;
 }
 
 void Engine::loadSequence(SequenceStore::Operator &asker)

@@ -68,11 +68,11 @@ public:
     SequenceCursor &cursor() { return m_cursor; }
 
     // What was read at construction: the profile beside cmd.txt (the pose
-    // being edited starts at its homes) and the journal of what was sent (the
-    // twin stands where the board was left). Their problems are the windows'
-    // to tell.
+    // being edited starts at its homes). Its problems are the windows' to tell.
     const armprofile::Reading &profileAtStart() const { return m_profileAtStart; }
-    const SentPoseJournal::Loading &journalAtStart() const { return m_journalAtStart; }
+    // Reads the journal of what was sent to the board on port `port` (none: the
+    // port is not known): the twin stands where that board was left.
+    SentPoseJournal::Loading loadJournal(std::optional<int> port);
     // Loads cmd.txt into the sequence, asking `asker` what start-up needs to ask.
     void loadSequence(SequenceStore::Operator &asker);
 
@@ -133,5 +133,4 @@ private:
     std::unique_ptr<Playback> m_playback;
     bool m_poseFollowsArm = false;
     armprofile::Reading m_profileAtStart;
-    SentPoseJournal::Loading m_journalAtStart;
 };

@@ -41,7 +41,16 @@ private Q_SLOTS:
             } else if (ts.name() == u"translation") {
                 ++messages;
                 const bool unfinished = ts.attributes().hasAttribute(QStringLiteral("type"));
-                if (ts.readElementText().isEmpty() || unfinished)
+                // A text about a count has a form for each number, every one needed.
+                QStringList forms;
+                QString text;
+                while (!ts.atEnd() && !(ts.readNext() == QXmlStreamReader::EndElement && ts.name() == u"translation")) {
+                    if (ts.isStartElement() && ts.name() == u"numerusform")
+                        forms.append(ts.readElementText());
+                    else if (ts.isCharacters())
+                        text += ts.text();
+                }
+                if (unfinished || (forms.isEmpty() ? text.isEmpty() : forms.contains(QString())))
                     lacking.append(context + QStringLiteral(": ") + source);
             }
         }

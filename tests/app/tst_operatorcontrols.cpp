@@ -120,7 +120,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<bool>("taken");
         QTest::newRow("9600") << "9600,n,8,1" << true;
-        QTest::newRow("12345, two stop bits") << "12345,n,8,2" << true;
+        QTest::newRow("57600, two stop bits") << "57600,n,8,2" << true;
+        QTest::newRow("12345: no serial port is made for it") << "12345,n,8,1" << false;
         QTest::newRow("300") << "300,n,8,1" << true;
         QTest::newRow("refused") << "9600,x,8,1" << false;
     }
