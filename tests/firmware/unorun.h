@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// An Uno program run on the emulated ATmega328P (uno-host), what came out on
+// its pins, and the checks of those pulses against the console's motion model.
+
+#include "shared/motion.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QProcess>
+#include <QString>
+
+namespace unorun {
+
+struct Pulse {
+    int pin = 0;
+    double riseUs = 0;
+    double widthUs = 0;
+};
+
+// A line the program took: when its end was read, and its text.
+struct Line {
+    double atUs = 0;
+    QByteArray text;
+};
+
+struct Output {
+    QList<Pulse> pulses;
+    QList<Line> lines;
+    QByteArray written; // what the program sent back on its line
+    double endUs = 0;
+};
+
+// Arduino pin → board channel, as the table at the head of a sketch sets it.
+QMap<int, int> channelOfPin(const QString &sketchPath);
+
+// Runs `program` for `untilMs` of emulated time, feeding its line from the
+// script ("<ms> <bytes>" lines, see unohost.cpp); fails the test when it cannot.
+Output runScript(const QString &program, const QList<int> &pins, const QByteArray &script, int untilMs);
+
+// The program on a pseudo-terminal, in real time, for the console to connect to.
+class PtyRun
+{
+public:
+    PtyRun(const QString &program, const QList<int> &pins);
+    ~PtyRun();
+    // The device, once the emulator has made it; empty when it could not.
+    QString device() const { return m_device; }
+    int portNumber() const;
+    // Ends the run and reads what came out.
+    Output finish();
+
+private:
+    QProcess m_process;
+    QString m_device;
+};
+
+// The model's positions at any instant for commands that arrived at given
+// times, read as the console's own reader (boardcommand) reads them.
+class ModelTrace
+{
+public:
+    explicit ModelTrace(const QList<Line> &lines);
+    // After the first `taken` commands, at `atUs` (not before the last of them).
+    double position(int channel, qint64 atUs, qsizetype taken) const;
+    bool commanded(int channel, qsizetype taken) const;
+    // How many commands had arrived by `atUs`.
+    qsizetype arrivedBy(qint64 atUs) const;
+    qint64 arrivalUs(qsizetype command) const { return m_arrivals[command]; }
+
+private:
+    QList<motion::MotionModel> m_after; // m_after[k]: the first k commands carried out
+    QList<qint64> m_arrivals;
+};
+
+// What is wrong with the pulses, or nothing. Every pin of `channelOfPin` pulses
+// every 20 ms (±1 ms) from the frame after its channel's first command to the
+// end, and not before; each width is the model's at the pulse's rise (±10 µs),
+// for the commands that had arrived, those of the last frame (+1 ms) perhaps
+// not yet taken.
+QString checkPulses(const Output &output, const QMap<int, int> &channelOfPin, const ModelTrace &model);
+
+} // namespace unorun
