@@ -45,8 +45,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArrayList>("asRead");
         QTest::addColumn<int>("untilMs");
 
-        QTest::newRow("a ramp at the commanded speed") << &sixServos << QByteArray("100 #5P2000S500\\r\n")
-                                                       << QByteArrayList() << 1400;
+        QTest::newRow("a ramp at the commanded speed")
+            << &sixServos << QByteArray("100 #5P2000S500\\r\n") << QByteArrayList() << 1400;
         QTest::newRow("no speed or S0: the top rate, both ways")
             << &sixServos << QByteArray("100 #6P2500\\r\n400 #6P500S0\\r\n") << QByteArrayList() << 800;
         QTest::newRow("T: two servos glide and arrive together")
@@ -63,8 +63,8 @@ private Q_SLOTS:
         QTest::newRow("LF and CR LF end lines too")
             << &sixServos << QByteArray("100 #4P900S1000\\n\n300 #3P2100S1000\\r\\n\n") << QByteArrayList() << 800;
         QTest::newRow("what it cannot use is left out, the rest moves")
-            << &sixServos << QByteArray("100 #40P1000#5P3000#6P1700S400X#2P1200#1#3P\\x80 T\\r\n")
-            << QByteArrayList() << 700;
+            << &sixServos << QByteArray("100 #40P1000#5P3000#6P1700S400X#2P1200#1#3P\\x80 T\\r\n") << QByteArrayList()
+            << 700;
         QTest::newRow("a line without an end in 1024 bytes is dropped whole")
             << &sixServos << QByteArray("100 " + QByteArray(1100, 'x') + "#5P1000\\r\n300 #6P1200\\r\n")
             << QByteArrayList() << 600;
@@ -75,8 +75,7 @@ private Q_SLOTS:
             << QByteArrayList() << 400;
         QTest::newRow("twelve servos, one µs apart, then far apart and moving")
             << &twelveServos
-            << QByteArray("100 " + twelveGroups(1500, 1, "") + "\\r\n300 " + twelveGroups(600, 170, "S3000")
-                          + "\\r\n")
+            << QByteArray("100 " + twelveGroups(1500, 1, "") + "\\r\n300 " + twelveGroups(600, 170, "S3000") + "\\r\n")
             << QByteArrayList() << 1000;
         QTest::newRow("twelve servos at the longest pulse")
             << &twelveServos << QByteArray("100 " + twelveGroups(2500, 0, "") + "\\r\n") << QByteArrayList() << 500;

@@ -87,7 +87,8 @@ void pinChanged(avr_irq_t *, uint32_t value, void *param)
         watch->riseCycle = now;
         return;
     }
-    std::printf("pulse %d %.3f %.3f\n", watch->pin, microseconds(watch->riseCycle), microseconds(now - watch->riseCycle));
+    std::printf("pulse %d %.3f %.3f\n", watch->pin, microseconds(watch->riseCycle),
+                microseconds(now - watch->riseCycle));
 }
 
 // An Arduino pin's port and bit on the ATmega328P.
@@ -219,8 +220,8 @@ struct Line {
     avr_irq_t *input = nullptr;
     bool taken = true; // the last byte sent has been read by the program
     avr_cycle_count_t nextCycle = 0;
-    std::string text;       // of the line being sent
-    bool endSent = false;   // its end is on its way: report it once taken
+    std::string text;     // of the line being sent
+    bool endSent = false; // its end is on its way: report it once taken
     std::string endedText;
 
     void feed(Source &source)
@@ -266,6 +267,21 @@ void logToStderr(avr_t *, const int level, const char *format, va_list arguments
 }
 
 void noSleep(avr_t *, avr_cycle_count_t) { }
+
+// What the emulator read from the ELF file, given back at the end.
+struct Firmware {
+    elf_firmware_t elf{};
+    ~Firmware()
+    {
+        std::free(elf.flash);
+        std::free(elf.eeprom);
+        std::free(elf.fuse);
+        std::free(elf.lockbits);
+        for (uint32_t i = 0; i < elf.symbolcount; ++i)
+            std::free(elf.symbol[i]);
+        std::free(elf.symbol);
+    }
+};
 
 void onSignal(int)
 {
@@ -314,8 +330,8 @@ int main(int argc, char *argv[])
         return usage();
 
     avr_global_logger_set(logToStderr);
-    elf_firmware_t firmware{};
-    if (elf_read_firmware(program.c_str(), &firmware) != 0) {
+    Firmware firmware;
+    if (elf_read_firmware(program.c_str(), &firmware.elf) != 0) {
         std::fprintf(stderr, "uno-host: cannot read %s\n", program.c_str());
         return 1;
     }
@@ -324,8 +340,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "uno-host: no ATmega328P in this simavr\n");
         return 1;
     }
-    firmware.frequency = clockHz;
-    avr_load_firmware(avr, &firmware);
+    firmware.elf.frequency = clockHz;
+    avr_load_firmware(avr, &firmware.elf);
     avr->frequency = clockHz;
     avr->sleep = noSleep; // time passes by the emulator's clock, paced below when it must
     avr->data[eicra] = int0Int1OnAnyChange;

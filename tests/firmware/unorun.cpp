@@ -78,8 +78,8 @@ Output runScript(const QString &program, const QList<int> &pins, const QByteArra
 {
     QProcess host;
     host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    host.start(QStringLiteral(UNO_HOST_PATH),
-               hostArguments(program, pins) << QStringLiteral("--until-ms") << QString::number(untilMs));
+    host.start(QStringLiteral(UNO_HOST_PATH), hostArguments(program, pins)
+                                                  << QStringLiteral("--until-ms") << QString::number(untilMs));
     if (!host.waitForStarted())
         qFatal("uno-host did not start: %s", qPrintable(host.errorString()));
     host.write(script);
@@ -130,9 +130,8 @@ ModelTrace::ModelTrace(const QList<Line> &lines)
     for (const Line &line : lines) {
         const qint64 atUs = std::llround(line.atUs);
         const QByteArray ended = line.text + '\r';
-        splitter.feed(ended.constData(), ended.size(), [&](const boardcommand::Command &command) {
-            model.apply(command.groups, command.timeMs, atUs);
-        });
+        splitter.feed(ended.constData(), ended.size(),
+                      [&](const boardcommand::Command &command) { model.apply(command.groups, command.timeMs, atUs); });
         m_after.append(model);
         m_arrivals.append(atUs);
     }
@@ -179,15 +178,17 @@ QString checkPulses(const Output &output, const QMap<int, int> &channelOfPin, co
                 .arg(pin)
                 .arg(channel)
                 .arg(firstCommandUs);
-        if (pulses.first().riseUs < firstCommandUs || pulses.first().riseUs > firstCommandUs + frameUs + frameToleranceUs)
+        if (pulses.first().riseUs < firstCommandUs
+            || pulses.first().riseUs > firstCommandUs + frameUs + frameToleranceUs)
             return describe(pulses.first()) + QStringLiteral(": the first, for a command at %1 µs").arg(firstCommandUs);
         if (pulses.last().riseUs < output.endUs - frameUs - frameToleranceUs)
             return describe(pulses.last()) + QStringLiteral(": the last, before the end at %1 µs").arg(output.endUs);
         for (qsizetype i = 0; i < pulses.size(); ++i) {
             const Pulse &pulse = pulses[i];
             if (i > 0 && std::abs(pulse.riseUs - pulses[i - 1].riseUs - frameUs) > frameToleranceUs)
-                return describe(pulse) + QStringLiteral(": %1 µs after the one before")
-                                             .arg(pulse.riseUs - pulses[i - 1].riseUs, 0, 'f', 1);
+                return describe(pulse)
+                       + QStringLiteral(": %1 µs after the one before")
+                             .arg(pulse.riseUs - pulses[i - 1].riseUs, 0, 'f', 1);
             const qint64 riseUs = std::llround(pulse.riseUs);
             const qsizetype surely = model.arrivedBy(riseUs - qint64(frameUs + frameToleranceUs));
             const qsizetype arrived = model.arrivedBy(riseUs);
@@ -199,9 +200,10 @@ QString checkPulses(const Output &output, const QMap<int, int> &channelOfPin, co
                 modelSays.append(QString::number(width, 'f', 1));
             }
             if (!matches)
-                return describe(pulse) + QStringLiteral(": channel %1 should be %2 µs wide")
-                                             .arg(channel)
-                                             .arg(modelSays.join(QStringLiteral(" or ")));
+                return describe(pulse)
+                       + QStringLiteral(": channel %1 should be %2 µs wide")
+                             .arg(channel)
+                             .arg(modelSays.join(QStringLiteral(" or ")));
         }
     }
     return {};
