@@ -3,6 +3,7 @@
 
 #include "core/linecheck.h"
 #include "core/lineformat.h"
+#include "shared/wirecommand.h"
 
 #include <QCoreApplication>
 
@@ -11,65 +12,6 @@
 namespace poseline {
 
 namespace {
-
-// What a board accepts: a group for another channel or pulse is dropped.
-constexpr int leastPulse = 500;
-constexpr int mostPulse = 2500;
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-std::optional<int> readNumber(const QByteArray &bytes, qsizetype &pos)
-{
-    if (pos >= bytes.size() || !isDigit(bytes[pos]))
-        return std::nullopt;
-    qint64 value = 0;
-    for (; pos < bytes.size() && isDigit(bytes[pos]); ++pos)
-        value = std::min<qint64>(value * 10 + (bytes[pos] - '0'), 1'000'000'000);
-    return int(value);
-}
-
-bool nextIs(const QByteArray &bytes, qsizetype pos, char c)
-{
-    return pos < bytes.size() && bytes[pos] == c;
-}
-
-// "#<channel>P<pulse>[S<speed>]": S empty or S0 sets no speed limit.
-void readGroup(const QByteArray &bytes, qsizetype &pos, LineMove &move)
-{
-    ++pos;
-    const std::optional<int> channel = readNumber(bytes, pos);
-    if (!nextIs(bytes, pos, 'P'))
-        return;
-    ++pos;
-    const std::optional<int> pulse = readNumber(bytes, pos);
-    std::optional<int> speed;
-    if (nextIs(bytes, pos, 'S')) {
-        ++pos;
-        speed = readNumber(bytes, pos);
-        if (speed == 0)
-            speed.reset();
-    }
-    if (channel && *channel < motion::channelCount && pulse && *pulse >= leastPulse && *pulse <= mostPulse)
-        move.targets.append({*channel, *pulse, speed});
-}
-
-void readCommand(const QByteArray &bytes, LineMove &move)
-{
-    for (qsizetype pos = 0; pos < bytes.size();) {
-        if (bytes[pos] == '#') {
-            readGroup(bytes, pos, move);
-        } else if (bytes[pos] == 'T') {
-            ++pos;
-            if (const std::optional<int> time = readNumber(bytes, pos))
-                move.timeMs = *time;
-        } else {
-            ++pos;
-        }
-    }
-}
 
 int roundUp(double ms, int step = 1)
 {
@@ -111,7 +53,9 @@ LineMove read(const QString &line)
         return move;
     move.interval = reading.interval;
     move.bytes = reading.bytes.size();
-    readCommand(reading.bytes, move);
+    const wirecommand::Command command = wirecommand::read(QByteArrayView(reading.bytes));
+    move.targets = command.targets();
+    move.timeMs = command.timeMs;
     return move;
 }
 

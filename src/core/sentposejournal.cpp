@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "sentposejournal.h"
 
-#include "armtwin.h"
 #include "programsettings.h"
+#include "shared/wirecommand.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -107,7 +107,7 @@ void SentPoseJournal::sent(QStringView command, const QDateTime &at)
     bool moved = false;
     // Read as the board reads it (and as the arm's twin does).
     for (const QByteArray &line : command.toLatin1().replace('\n', '\r').split('\r')) {
-        for (const motion::Target &target : armtwin::parse(line).targets) {
+        for (const motion::Target &target : wirecommand::read(line).targets()) {
             std::optional<Entry> &entry = m_channels[size_t(target.channel)];
             moved = moved || !entry || entry->pulse != target.pulse;
             entry = Entry{target.pulse, at.toUTC()};

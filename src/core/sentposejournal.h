@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "shared/motion.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -91,7 +93,7 @@ private:
 
     QString m_path;
     Schedule m_schedule;
-    std::array<std::optional<Entry>, 32> m_channels;
+    std::array<std::optional<Entry>, motion::channelCount> m_channels;
     bool m_unsaved = false;
     bool m_saveScheduled = false;
     bool m_failedBefore = false;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "shared/motion.h"
+
 #include <QString>
 
 #include <array>
@@ -11,12 +13,12 @@
 class ChannelSetup
 {
 public:
-    static constexpr int count = 32;
+    static constexpr int count = motion::channelCount;
 
     struct Channel {
-        int minimumPulse = 500;
-        int maximumPulse = 2500;
-        int homePulse = 1500;
+        int minimumPulse = motion::minPulse;
+        int maximumPulse = motion::maxPulse;
+        int homePulse = motion::restPulse;
         QString name; // none unless the operator gives one
         // Whether the range above is the operator's: only then is every pulse
         // sent to the channel held within it (commandlimits). Otherwise the

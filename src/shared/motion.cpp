@@ -25,7 +25,7 @@ void MotionModel::apply(const QList<Target> &targets, std::optional<int> timeMs,
     for (const Target &group : targets) {
         const double distance = std::abs(group.pulse - position(group.channel, arrivalUs));
         qint64 duration = durationAt(distance, m_topRate);
-        if (group.speed)
+        if (group.speed && *group.speed > 0)
             duration = std::max(duration, durationAt(distance, *group.speed));
         durations.append(duration);
         slowest = std::max(slowest, duration);

@@ -111,7 +111,8 @@ private:
     PlaybackTimer &m_frames;
     arm::ArmGeometry m_geometry;
     kinematics::JointLimits m_limits{};
-    kinematics::JointPulses m_target{1500, 1500, 1500, 1500, 1500, 1500};
+    kinematics::JointPulses m_target{motion::restPulse, motion::restPulse, motion::restPulse,
+                                     motion::restPulse, motion::restPulse, motion::restPulse};
     std::optional<kinematics::Refusal> m_refusal;
     TwinPoints m_drawnTwin{};
     QPixmap m_background; // drawBackground's, for the current size; null: to draw again
