@@ -102,10 +102,13 @@ public:
         return moveUs(distance(target, nowUs), target.speed);
     }
 
+    // At `nowUs`, which may be before the move starts (it was given ahead).
     float position(uint8_t slot, uint32_t nowUs) const
     {
         const Move &move = m_moves[slot];
         const uint32_t elapsed = nowUs - move.startUs;
+        if (int32_t(elapsed) < 0)
+            return move.from;
         if (elapsed >= move.durationUs)
             return move.to;
         const float fraction = m_shape(slot, float(elapsed) / float(move.durationUs));
@@ -114,13 +117,25 @@ public:
 
     bool commanded(uint8_t slot) const { return m_moves[slot].commanded; }
 
+    // Puts a servo at `pulse` at once, as if it had been there all along.
+    void hold(uint8_t slot, int16_t pulse)
+    {
+        Move &move = m_moves[slot];
+        move.from = pulse;
+        move.to = pulse;
+        move.startUs = 0;
+        move.durationUs = 0;
+        move.commanded = true;
+    }
+
     // Moves that have arrived forget when they started, so the clock's wrap
-    // never sets them going again.
+    // never sets them going again. One given to start later is left alone.
     void settle(uint32_t nowUs)
     {
         for (uint8_t i = 0; i < Slots; ++i) {
             Move &move = m_moves[i];
-            if (nowUs - move.startUs >= move.durationUs) {
+            const uint32_t elapsed = nowUs - move.startUs;
+            if (int32_t(elapsed) >= 0 && elapsed >= move.durationUs) {
                 move.from = move.to;
                 move.startUs = nowUs;
                 move.durationUs = 0;

@@ -11,9 +11,10 @@ namespace {
 
 const uint16_t ticksPerUs = 2; // timer 1 at 16 MHz / 8, counting round 0..65535
 const uint16_t frameTicks = uint16_t(frameUs * ticksPerUs);
-const uint16_t firstRiseTicks = 200; // after begin()
-const uint16_t wakeTicks = 40;       // the interrupt comes this early before an edge,
-const uint16_t quietTicks = 12;      // and waits the last ticks with other interrupts held
+// After begin(): time for the sketch to hand in the first frame's widths.
+const uint16_t firstRiseTicks = 4000;
+const uint16_t wakeTicks = 40;  // the interrupt comes this early before an edge,
+const uint16_t quietTicks = 12; // and waits the last ticks with other interrupts held
 // An edge this close after the one before is waited for in the same interrupt.
 const uint16_t nearTicks = 100;
 // The interrupt takes a few µs for each edge, so edges closer together than

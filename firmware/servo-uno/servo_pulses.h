@@ -19,8 +19,9 @@ const uint8_t maxServos = 12;
 const uint32_t frameUs = 20000;
 const uint16_t offWidth = 0; // a servo that gets no pulse
 
-// Takes the pins (Arduino numbers; 2..13 and A0..A5) and starts the frames.
-// Uses timer 1, so analogWrite() on pins 9 and 10 is not available.
+// Takes the pins (Arduino numbers; 2..13 and A0..A5) and starts the frames;
+// the first rises 2 ms later, time to publish its widths. Uses timer 1, so
+// analogWrite() on pins 9 and 10 is not available.
 void begin(const uint8_t *pins, uint8_t count);
 
 // The frame that rises next: its number (counting up, wrapping) and when it
