@@ -7,8 +7,9 @@
 # builds <dir>/<target>.elf, .hex and .size (the program memory and RAM it
 # takes, as "flash <bytes>" and "ram <bytes>" lines) from the folder's
 # <folder name>.ino and its .cpp and .c files (see avr-sketch-build.cmake).
-# The core is compiled once per build folder. AVR_SKETCH_FOUND says whether the
-# tools are there; without them avr_sketch() is not defined.
+# The core is compiled once per build folder (target arduino_core_uno).
+# AVR_SKETCH_FOUND says whether the tools are there; without them avr_sketch()
+# is not defined.
 
 find_program(AVR_GCC avr-gcc)
 find_program(AVR_GCC_AR avr-gcc-ar)
@@ -38,6 +39,10 @@ add_custom_command(OUTPUT ${avr_core_archive}
     DEPENDS ${avr_sketch_script} ${avr_core_sources}
     COMMENT "Building the Arduino AVR core for the Uno" VERBATIM)
 add_custom_target(arduino_core_uno DEPENDS ${avr_core_archive})
+# The build of a sketch made later (an exported one): this command, then
+# -DSKETCH_DIR=... -DOUTPUT=... -P ${AVR_SKETCH_SCRIPT}, once arduino_core_uno is built.
+set(AVR_SKETCH_SCRIPT ${avr_sketch_script})
+set(AVR_SKETCH_COMMAND ${CMAKE_COMMAND} ${avr_sketch_tools} -DCORE_ARCHIVE=${avr_core_archive})
 
 function(avr_sketch target folder)
     cmake_parse_arguments(ARG "" "OUTPUT_DIR" "DEPENDS" ${ARGN})

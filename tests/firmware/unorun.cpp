@@ -122,29 +122,60 @@ Output PtyRun::finish()
     return parse(m_process.readAllStandardOutput());
 }
 
-ModelTrace::ModelTrace(const QList<Line> &lines)
+ModelTrace::ModelTrace(const QList<Line> &lines, const std::map<int, int> &held, qint64 startUs, const Curves &curves)
+    : m_startUs(startUs), m_curves(curves)
 {
+    // Long enough before `startUs` for any move to have ended.
+    constexpr qint64 longBeforeUs = 10'000'000;
     motion::MotionModel model;
+    std::array<double, motion::channelCount> from;
+    from.fill(motion::restPulse);
+    QList<motion::Target> standing;
+    for (const auto &[channel, pulse] : held) {
+        standing.append({channel, pulse, std::nullopt});
+        from[size_t(channel)] = pulse;
+    }
+    model.apply(standing, std::nullopt, startUs - longBeforeUs);
     m_after.append(model);
+    m_from.append(from);
     boardcommand::LineSplitter splitter;
     for (const Line &line : lines) {
         const qint64 atUs = std::llround(line.atUs);
         const QByteArray ended = line.text + '\r';
-        splitter.feed(ended.constData(), ended.size(),
-                      [&](const boardcommand::Command &command) { model.apply(command.groups, command.timeMs, atUs); });
+        splitter.feed(ended.constData(), ended.size(), [&](const boardcommand::Command &command) {
+            for (const motion::Target &group : command.groups)
+                from[size_t(group.channel)] = position(group.channel, atUs, m_after.size() - 1);
+            model.apply(command.groups, command.timeMs, atUs);
+        });
         m_after.append(model);
+        m_from.append(from);
         m_arrivals.append(atUs);
     }
 }
 
 double ModelTrace::position(int channel, qint64 atUs, qsizetype taken) const
 {
-    return m_after[taken].position(channel, atUs);
+    const motion::MotionModel &model = m_after[taken];
+    const double straight = model.position(channel, atUs);
+    const double from = m_from[taken][size_t(channel)];
+    const double to = model.target(channel);
+    if (m_curves[size_t(channel)] == easing::Curve::Linear || to == from)
+        return straight;
+    return from + (to - from) * easing::progress(m_curves[size_t(channel)], (straight - from) / (to - from));
 }
 
 bool ModelTrace::commanded(int channel, qsizetype taken) const
 {
     return m_after[taken].commanded(channel);
+}
+
+std::optional<qint64> ModelTrace::firstCommandUs(int channel) const
+{
+    for (qsizetype taken = 0; taken < m_after.size(); ++taken) {
+        if (m_after[taken].commanded(channel))
+            return taken == 0 ? m_startUs : m_arrivals[taken - 1];
+    }
+    return std::nullopt;
 }
 
 qsizetype ModelTrace::arrivedBy(qint64 atUs) const
@@ -155,7 +186,6 @@ qsizetype ModelTrace::arrivedBy(qint64 atUs) const
 QString checkPulses(const Output &output, const QMap<int, int> &channelOfPin, const ModelTrace &model)
 {
     const double frameUs = servopulses::frameUs;
-    const qsizetype commands = model.arrivedBy(std::numeric_limits<qint64>::max());
     for (auto it = channelOfPin.cbegin(); it != channelOfPin.cend(); ++it) {
         const int pin = it.key();
         const int channel = it.value();
@@ -164,15 +194,16 @@ QString checkPulses(const Output &output, const QMap<int, int> &channelOfPin, co
             if (pulse.pin == pin)
                 pulses.append(pulse);
         }
-        qsizetype first = 1;
-        while (first <= commands && !model.commanded(channel, first))
-            ++first;
-        if (first > commands) {
+        const std::optional<qint64> commandedUs = model.firstCommandUs(channel);
+        if (!commandedUs) {
             if (!pulses.isEmpty())
                 return describe(pulses.first()) + QStringLiteral(": channel %1 had no command").arg(channel);
             continue;
         }
-        const double firstCommandUs = double(model.arrivalUs(first - 1));
+        qsizetype first = 0;
+        while (!model.commanded(channel, first))
+            ++first;
+        const double firstCommandUs = double(*commandedUs);
         if (pulses.isEmpty())
             return QStringLiteral("pin %1 never pulsed, though channel %2 had a command at %3 µs")
                 .arg(pin)

@@ -4,6 +4,7 @@
 // An Uno program run on the emulated ATmega328P (uno-host), what came out on
 // its pins, and the checks of those pulses against the console's motion model.
 
+#include "shared/easing.h"
 #include "shared/motion.h"
 
 #include <QByteArray>
@@ -11,6 +12,10 @@
 #include <QMap>
 #include <QProcess>
 #include <QString>
+
+#include <array>
+#include <map>
+#include <optional>
 
 namespace unorun {
 
@@ -57,22 +62,32 @@ private:
     QString m_device;
 };
 
+using Curves = std::array<easing::Curve, motion::channelCount>;
+
 // The model's positions at any instant for commands that arrived at given
-// times, read as the console's own reader (boardcommand) reads them.
+// times, read as the virtual board's reader (boardcommand) reads them. `held`
+// servos stand at their pulse from `startUs` on, before any command. An eased
+// servo follows its curve (easing::progress) over the time the motion model
+// gives its move; it is retargeted only once it has arrived.
 class ModelTrace
 {
 public:
-    explicit ModelTrace(const QList<Line> &lines);
+    explicit ModelTrace(const QList<Line> &lines, const std::map<int, int> &held = {}, qint64 startUs = 0,
+                        const Curves &curves = {});
     // After the first `taken` commands, at `atUs` (not before the last of them).
     double position(int channel, qint64 atUs, qsizetype taken) const;
     bool commanded(int channel, qsizetype taken) const;
     // How many commands had arrived by `atUs`.
     qsizetype arrivedBy(qint64 atUs) const;
-    qint64 arrivalUs(qsizetype command) const { return m_arrivals[command]; }
+    // Since when the channel has been commanded, if ever.
+    std::optional<qint64> firstCommandUs(int channel) const;
 
 private:
-    QList<motion::MotionModel> m_after; // m_after[k]: the first k commands carried out
+    QList<motion::MotionModel> m_after;                     // m_after[k]: the first k commands carried out
+    QList<std::array<double, motion::channelCount>> m_from; // where each channel's last move began
     QList<qint64> m_arrivals;
+    qint64 m_startUs = 0;
+    Curves m_curves;
 };
 
 // What is wrong with the pulses, or nothing. Every pin of `channelOfPin` pulses
