@@ -212,7 +212,8 @@ QString checkPulses(const Output &output, const QMap<int, int> &channelOfPin, co
         if (pulses.first().riseUs < firstCommandUs
             || pulses.first().riseUs > firstCommandUs + frameUs + frameToleranceUs)
             return describe(pulses.first()) + QStringLiteral(": the first, for a command at %1 µs").arg(firstCommandUs);
-        if (pulses.last().riseUs < output.endUs - frameUs - frameToleranceUs)
+        // A pulse still high at the end is not told.
+        if (pulses.last().riseUs < output.endUs - frameUs - motion::maxPulse - frameToleranceUs)
             return describe(pulses.last()) + QStringLiteral(": the last, before the end at %1 µs").arg(output.endUs);
         for (qsizetype i = 0; i < pulses.size(); ++i) {
             const Pulse &pulse = pulses[i];

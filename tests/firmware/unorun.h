@@ -92,7 +92,7 @@ private:
 
 // What is wrong with the pulses, or nothing. Every pin of `channelOfPin` pulses
 // every 20 ms (±1 ms) from the frame after its channel's first command to the
-// end, and not before; each width is the model's at the pulse's rise (±10 µs),
+// end (the last pulse may still be high then), and not before; each width is the model's at the pulse's rise (±10 µs),
 // for the commands that had arrived, those of the last frame (+1 ms) perhaps
 // not yet taken.
 QString checkPulses(const Output &output, const QMap<int, int> &channelOfPin, const ModelTrace &model);
