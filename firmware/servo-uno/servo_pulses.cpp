@@ -13,8 +13,12 @@ const uint16_t ticksPerUs = 2; // timer 1 at 16 MHz / 8, counting round 0..65535
 const uint16_t frameTicks = uint16_t(frameUs * ticksPerUs);
 // After begin(): time for the sketch to hand in the first frame's widths.
 const uint16_t firstRiseTicks = 4000;
-const uint16_t wakeTicks = 40;  // the interrupt comes this early before an edge,
-const uint16_t quietTicks = 12; // and waits the last ticks with other interrupts held
+// The interrupt comes this early before an edge and waits for its tick. For
+// the last 12 µs it holds other interrupts off: none starts then, and one that
+// started before (the core's clock takes about 6 µs, a byte of the line 4) has
+// ended by the tick.
+const uint16_t wakeTicks = 40;
+const uint16_t quietTicks = 24;
 // An edge this close after the one before is waited for in the same interrupt.
 const uint16_t nearTicks = 100;
 // The interrupt takes a few µs for each edge, so edges closer together than
@@ -53,9 +57,11 @@ uint8_t nextEdge;
 
 inline void waitFor(uint16_t tick)
 {
-    sei();
-    while (int16_t(tick - TCNT1) > int16_t(quietTicks)) { }
-    cli();
+    if (int16_t(tick - TCNT1) > int16_t(quietTicks)) {
+        sei();
+        while (int16_t(tick - TCNT1) > int16_t(quietTicks)) { }
+        cli();
+    }
     while (int16_t(tick - TCNT1) > 0) { }
 }
 
