@@ -193,8 +193,8 @@ Step stepFor(const Played &played, const QMap<int, int> &slotOf)
         // Without a T a replaced group changes nothing.
         if (replaced && !played.command->timeMs)
             continue;
-        step.groups.append({slotOf.value(target.channel), target.pulse, std::min(target.speed.value_or(0), fastestSpeed),
-                            replaced});
+        step.groups.append(
+            {slotOf.value(target.channel), target.pulse, std::min(target.speed.value_or(0), fastestSpeed), replaced});
     }
     if (!step.groups.isEmpty())
         step.timeMs = played.command->timeMs;
@@ -270,8 +270,8 @@ QByteArray dataHeader(const Plan &plan, bool looping, int glideMs)
     for (const easing::Curve curve : used) {
         QList<int> points;
         for (int i = 0; i < format::curvePoints; ++i)
-            points.append(int(std::lround(easing::progress(curve, double(i) / (format::curvePoints - 1))
-                                          * format::wholeWay)));
+            points.append(
+                int(std::lround(easing::progress(curve, double(i) / (format::curvePoints - 1)) * format::wholeWay)));
         curveTable += "    {" + cList(points) + "}, // " + easing::name(curve).toLatin1() + '\n';
     }
     if (used.isEmpty())
@@ -281,9 +281,9 @@ QByteArray dataHeader(const Plan &plan, bool looping, int glideMs)
         wiring.append("channel " + QByteArray::number(plan.channels[slot]) + " on pin "
                       + QByteArray::number(plan.pins[slot]));
 
-    QByteArray text = "// The sequence for the Uno, made by servo-console --export-sketch: "
-                      + QByteArray::number(plan.steps.size()) + " lines, played "
-                      + (looping ? "again and again" : "once") + ".\n// " + wiring.join(", ") + ".\n";
+    QByteArray text =
+        "// The sequence for the Uno, made by servo-console --export-sketch: " + QByteArray::number(plan.steps.size())
+        + " lines, played " + (looping ? "again and again" : "once") + ".\n// " + wiring.join(", ") + ".\n";
     text += "#pragma once\n\n#include \"sequence_format.h\"\n\n#include <avr/pgmspace.h>\n#include <stdint.h>\n\n";
     text += "namespace sequencedata {\n\n";
     text += "const uint8_t servoCount = " + QByteArray::number(plan.channels.size()) + ";\n";
@@ -334,7 +334,8 @@ QString describe(const Refusal &refusal)
     case Refusal::Kind::ChannelWithoutPin:
         return QCoreApplication::translate("sketchexport", "通道 %1 没有分到引脚。").arg(channelList);
     case Refusal::Kind::NoSuchPin:
-        return QCoreApplication::translate("sketchexport", "Arduino Uno 没有给通道 %1 的引脚 %2（可用：2–13 和 A0–A5）。")
+        return QCoreApplication::translate("sketchexport",
+                                           "Arduino Uno 没有给通道 %1 的引脚 %2（可用：2–13 和 A0–A5）。")
             .arg(channelList)
             .arg(refusal.pin);
     case Refusal::Kind::PinTwice:
@@ -452,8 +453,8 @@ std::variant<Sketch, Refusal> make(const Input &input, const QString &name)
     sketch.plan = std::get<Plan>(std::move(planned));
     sketch.size = sizeOf(sketch.plan);
     sketch.files.insert(name + QStringLiteral(".ino"), resource(QStringLiteral("sequence-player/sequence-player.ino")));
-    for (const char *file : {"sequence-player/sequence_format.h", "servo-uno/servo_motion.h", "servo-uno/servo_pulses.h",
-                             "servo-uno/servo_pulses.cpp"}) {
+    for (const char *file : {"sequence-player/sequence_format.h", "servo-uno/servo_motion.h",
+                             "servo-uno/servo_pulses.h", "servo-uno/servo_pulses.cpp"}) {
         const QString path = QString::fromLatin1(file);
         sketch.files.insert(path.section(u'/', -1), resource(path));
     }
@@ -507,7 +508,8 @@ Outcome exportFiles(const QString &folder, const QString &sequencePath, const QS
         return FileProblem{.kind = FileProblem::Kind::SequenceUnreadable, .path = sequencePath, .detail = error};
     const armprofile::Reading profile = armprofile::read(profilePath);
     if (!profile.problems.isEmpty())
-        return FileProblem{.kind = FileProblem::Kind::ProfileUnreadable, .path = profilePath, .problems = profile.problems};
+        return FileProblem{
+            .kind = FileProblem::Kind::ProfileUnreadable, .path = profilePath, .problems = profile.problems};
 
     Input input;
     input.sequence = *text;

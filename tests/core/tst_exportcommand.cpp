@@ -27,8 +27,8 @@ QByteArray thirteenChannels()
 
 QByteArray profileWithHome(int channel, int home)
 {
-    return "{\"version\": 1, \"channels\": {\"" + QByteArray::number(channel) + "\": {\"home\": "
-           + QByteArray::number(home) + "}}}";
+    return "{\"version\": 1, \"channels\": {\"" + QByteArray::number(channel)
+           + "\": {\"home\": " + QByteArray::number(home) + "}}}";
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -68,24 +68,20 @@ private Q_SLOTS:
             << QStringList{"--sequence", "@/wave.txt"}
             << Files{{"wave.txt", twoLines}, {"wave.arm.json", profileWithHome(6, 1234)}} << 0
             << QByteArray("homes[servoCount] = {1500, 1234}");
-        QTest::newRow("--profile")
-            << QStringList{"--sequence", "@/wave.txt", "--profile", "@/other.json"}
-            << Files{{"wave.txt", twoLines},
-                                         {"wave.arm.json", profileWithHome(6, 1234)},
-                                         {"other.json", profileWithHome(5, 1111)}}
-            << 0 << QByteArray("homes[servoCount] = {1111, 1500}");
+        QTest::newRow("--profile") << QStringList{"--sequence", "@/wave.txt", "--profile", "@/other.json"}
+                                   << Files{{"wave.txt", twoLines},
+                                            {"wave.arm.json", profileWithHome(6, 1234)},
+                                            {"other.json", profileWithHome(5, 1111)}}
+                                   << 0 << QByteArray("homes[servoCount] = {1111, 1500}");
         QTest::newRow("no such sequence") << QStringList{"--sequence", "@/none.txt"} << sequence << 1 << QByteArray();
         QTest::newRow("a profile that cannot be read whole")
             << QStringList{"--sequence", "@/wave.txt"}
-            << Files{{"wave.txt", twoLines}, {"wave.arm.json", "{\"version\": 1, \"speed\": 3}"}}
-            << 1 << QByteArray();
+            << Files{{"wave.txt", twoLines}, {"wave.arm.json", "{\"version\": 1, \"speed\": 3}"}} << 1 << QByteArray();
         QTest::newRow("refused: 13 channels")
-            << QStringList{"--sequence", "@/many.txt"} << Files{{"many.txt", thirteenChannels()}}
-            << 1 << QByteArray();
+            << QStringList{"--sequence", "@/many.txt"} << Files{{"many.txt", thirteenChannels()}} << 1 << QByteArray();
         QTest::newRow("a folder that cannot be made")
-            << QStringList{"--sequence", "@/wave.txt"}
-            << Files{{"wave.txt", twoLines}, {"out", "a file, not a folder"}} << 1
-            << QByteArray();
+            << QStringList{"--sequence", "@/wave.txt"} << Files{{"wave.txt", twoLines}, {"out", "a file, not a folder"}}
+            << 1 << QByteArray();
     }
     void exitStatus()
     {

@@ -37,10 +37,12 @@ sketchexport::Pins armPins()
 // each group ("#<channel>P<pulse>[S<speed>]", "~" before a replaced one), its T.
 QString describe(const sketchexport::Step &step, const QList<int> &channels)
 {
-    QStringList words{step.stops ? QStringLiteral("stop") : step.waitMs == 0 ? QStringLiteral("keep")
-                                                                             : QString::number(step.waitMs)};
+    QStringList words{step.stops         ? QStringLiteral("stop")
+                      : step.waitMs == 0 ? QStringLiteral("keep")
+                                         : QString::number(step.waitMs)};
     for (const sketchexport::Group &group : step.groups) {
-        words.append(QStringLiteral("%1#%2P%3").arg(group.replaced ? QStringLiteral("~") : QString())
+        words.append(QStringLiteral("%1#%2P%3")
+                         .arg(group.replaced ? QStringLiteral("~") : QString())
                          .arg(channels[group.slot])
                          .arg(group.pulse)
                      + (group.speed ? QStringLiteral("S%1").arg(group.speed) : QString()));
@@ -143,8 +145,7 @@ private Q_SLOTS:
         QTest::newRow("a servo named twice glides to where the line leaves it")
             << line(500, "#4P1000#4P1200T100") << 800 << "keep #4P1200 T800" << QList<int>{1500};
         QTest::newRow("a first line that sends nothing: nothing glides")
-            << QStringLiteral("Time40000 #4P1800\r") + line(500, "#4P1700") << 1500 << "keep T1500"
-            << QList<int>{1500};
+            << QStringLiteral("Time40000 #4P1800\r") + line(500, "#4P1700") << 1500 << "keep T1500" << QList<int>{1500};
     }
     void glidesIntoTheFirstLine()
     {
@@ -171,10 +172,10 @@ private Q_SLOTS:
         // 3 for the line (its group count and its wait), 2 per group, 2 for a
         // speed of a group's own, 4 for a speed the line's groups share, 6 for
         // a T, 2 for a replaced group's mark.
-        QTest::newRow("six groups at one speed") << "#1P1000S300#2P1100S300#3P1200S300#4P1300S300#5P1400S300#6P1500S300"
-                                                 << qint64(3 + 4 + 6 * 2);
-        QTest::newRow("six groups without a speed") << "#1P1000#2P1100#3P1200#4P1300#5P1400#6P1500"
-                                                    << qint64(3 + 6 * 2);
+        QTest::newRow("six groups at one speed")
+            << "#1P1000S300#2P1100S300#3P1200S300#4P1300S300#5P1400S300#6P1500S300" << qint64(3 + 4 + 6 * 2);
+        QTest::newRow("six groups without a speed")
+            << "#1P1000#2P1100#3P1200#4P1300#5P1400#6P1500" << qint64(3 + 6 * 2);
         QTest::newRow("two groups at their own speeds") << "#1P1000S300#2P1100S400" << qint64(3 + 2 * 4);
         QTest::newRow("three at one speed, one without")
             << "#1P1000S300#2P1100S300#3P1200S300#4P1300" << qint64(3 + 4 + 4 * 2 + 2);
@@ -223,13 +224,12 @@ private Q_SLOTS:
             << Refusal{.kind = Refusal::Kind::NothingToPlay};
         QTest::newRow("more than 12 channels")
             << line(300, thirteen) << sketchexport::Pins() << true
-            << Refusal{.kind = Refusal::Kind::TooManyChannels,
-                       .channels = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
+            << Refusal{.kind = Refusal::Kind::TooManyChannels, .channels = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
         QTest::newRow("a channel without a pin")
             << line(300, "#4P1000#9P1200#0P1000") << arm << true
             << Refusal{.kind = Refusal::Kind::ChannelWithoutPin, .channels = {0, 9}};
-        QTest::newRow("pin 0: the serial line")
-            << line(300, "#4P1000") << onPin0 << true << Refusal{.kind = Refusal::Kind::NoSuchPin, .channels = {4}, .pin = 0};
+        QTest::newRow("pin 0: the serial line") << line(300, "#4P1000") << onPin0 << true
+                                                << Refusal{.kind = Refusal::Kind::NoSuchPin, .channels = {4}, .pin = 0};
         QTest::newRow("past A5") << line(300, "#4P1000") << onA6 << true
                                  << Refusal{.kind = Refusal::Kind::NoSuchPin, .channels = {4}, .pin = 20};
         QTest::newRow("a pin for two channels")
@@ -307,12 +307,12 @@ private Q_SLOTS:
                                  << sketchexport::Pins{{5, 3}, {6, 5}, {4, 6}, {3, 9}, {2, 10}, {1, 11}};
         QTest::newRow("two joints and two other channels")
             << standard << QList<int>{0, 5, 6, 7} << sketchexport::Pins{{5, 3}, {6, 5}, {0, 2}, {7, 4}};
-        QTest::newRow("the base on channel 0") << Joints{0, 6, 4, 3, 2, 1}
-                                               << QList<int>{0, 5} << sketchexport::Pins{{0, 3}, {5, 2}};
+        QTest::newRow("the base on channel 0")
+            << Joints{0, 6, 4, 3, 2, 1} << QList<int>{0, 5} << sketchexport::Pins{{0, 3}, {5, 2}};
         QTest::newRow("twelve channels: up to A5")
             << standard << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}
-            << sketchexport::Pins{{5, 3},  {6, 5},  {4, 6},  {3, 9},  {2, 10}, {1, 11},
-                                  {0, 2},  {7, 4},  {8, 7},  {9, 8},  {10, 12}, {11, 13}};
+            << sketchexport::Pins{{5, 3}, {6, 5}, {4, 6}, {3, 9}, {2, 10},  {1, 11},
+                                  {0, 2}, {7, 4}, {8, 7}, {9, 8}, {10, 12}, {11, 13}};
     }
     void defaultPins()
     {
