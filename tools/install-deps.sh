@@ -17,6 +17,8 @@ packages=(
     lintian appstream  # the package test: Debian's package checks, the AppStream metadata check
     x11vnc           # serves a display-less run over VNC on localhost only
     clang-format git # the test command checks the sources' format
+    gcc-avr avr-libc arduino-core-avr  # the Uno firmware and exported sketches: compiler, C library, Arduino core
+    simavr libsimavr-dev  # the firmware tests run the Uno's program on an emulated ATmega328P
 )
 
 # One query for them all; a package never installed is not listed.

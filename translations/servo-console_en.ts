@@ -1381,6 +1381,47 @@ Interval: %1 is not valid, the previous line&apos;s is kept</translation>
         <source>--language 只接受 zh 或 en，而不是“%1”。</source>
         <translation>--language takes zh or en, not “%1”.</translation>
     </message>
+    <message>
+        <source>把动作序列导出为 Arduino Uno 独立播放的程序，写入文件夹 DIR（不打开窗口）。</source>
+        <translation>Export the action sequence as a program an Arduino Uno plays on its own, into the folder DIR (no window opens).</translation>
+    </message>
+    <message>
+        <source>导出的动作序列文件（默认：程序的 cmd.txt）。</source>
+        <translation>The action sequence file to export (default: the program's cmd.txt).</translation>
+    </message>
+    <message>
+        <source>导出时的通道设置文件（默认：序列旁的 arm.json）。</source>
+        <translation>The channel settings file for the export (default: the arm.json beside the sequence).</translation>
+    </message>
+    <message>
+        <source>导出的程序循环播放序列。</source>
+        <translation>The exported program plays the sequence again and again.</translation>
+    </message>
+    <message>
+        <source>找不到动作序列文件 %1。</source>
+        <translation>There is no action sequence file %1.</translation>
+    </message>
+    <message>
+        <source>无法读取动作序列文件 %1：%2</source>
+        <translation>The action sequence file %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>通道设置文件 %1 不能完整读取：%2</source>
+        <translation>The channel settings file %1 cannot be read whole: %2</translation>
+    </message>
+    <message>
+        <source>无法写入文件夹 %1：%2</source>
+        <translation>The folder %1 cannot be written: %2</translation>
+    </message>
+    <message>
+        <source>无法导出：%1</source>
+        <translation>Nothing was exported: %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <comment>between two problems</comment>
+        <translation>; </translation>
+    </message>
 </context>
 <context>
     <name>poseline</name>
@@ -1538,6 +1579,50 @@ The program uses what it could read; the rest keeps its defaults. The file is no
         <translation>Since Channel Setup was opened, the channel setup in force has changed (for example, opening a sequence read the setup that came with it). Replace it with the values in the dialog and save them as %1?
 
 Cancel: back to the dialog; close and reopen the dialog to see the setup in force.</translation>
+    </message>
+</context>
+<context>
+    <name>sketchexport</name>
+    <message>
+        <source>序列中没有让舵机运动的行。</source>
+        <translation>No line of the sequence moves a servo.</translation>
+    </message>
+    <message>
+        <source>序列用到 %1 个通道（%2），Arduino Uno 最多驱动 %3 个舵机。</source>
+        <translation>The sequence uses %1 channels (%2); an Arduino Uno drives %3 servos at most.</translation>
+    </message>
+    <message>
+        <source>通道 %1 没有分到引脚。</source>
+        <translation>Channel %1 has no pin.</translation>
+    </message>
+    <message>
+        <source>Arduino Uno 没有给通道 %1 的引脚 %2（可用：2–13 和 A0–A5）。</source>
+        <translation>An Arduino Uno has no pin %2 for channel %1 (there are 2–13 and A0–A5).</translation>
+    </message>
+    <message>
+        <source>引脚 %1 同时分给了通道 %2。</source>
+        <translation>Pin %1 is given to channels %2 at once.</translation>
+    </message>
+    <message>
+        <source>第 %1 行的通道组太多，导出的程序放不下。</source>
+        <translation>Line %1 has more channel groups than the exported program can hold.</translation>
+    </message>
+    <message>
+        <source>导出的程序需要 %1 字节程序存储和 %2 字节内存，Arduino Uno 只有 %3 和 %4 字节：多出 %5 字节。序列的前 %6 行放得下。</source>
+        <translation>The exported program needs %1 bytes of program memory and %2 bytes of RAM; an Arduino Uno has %3 and %4: %5 bytes too many. The first %6 lines of the sequence fit.</translation>
+    </message>
+    <message>
+        <source>通道 %1 → 引脚 %2</source>
+        <translation>channel %1 → pin %2</translation>
+    </message>
+    <message>
+        <source>已导出到 %1：%2 行，%3 个舵机（%4）。程序存储最多 %5 / %6 字节，内存最多 %7 / %8 字节。</source>
+        <translation>Exported to %1: %2 lines, %3 servos (%4). At most %5 / %6 bytes of program memory and %7 / %8 bytes of RAM.</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <comment>between two channels' pins</comment>
+        <translation>, </translation>
     </message>
 </context>
 <context>
