@@ -1387,7 +1387,7 @@ Interval: %1 is not valid, the previous line&apos;s is kept</translation>
     </message>
     <message>
         <source>导出的动作序列文件（默认：程序的 cmd.txt）。</source>
-        <translation>The action sequence file to export (default: the program's cmd.txt).</translation>
+        <translation>The action sequence file to export (default: the program&apos;s cmd.txt).</translation>
     </message>
     <message>
         <source>导出时的通道设置文件（默认：序列旁的 arm.json）。</source>
@@ -1621,7 +1621,7 @@ Cancel: back to the dialog; close and reopen the dialog to see the setup in forc
     </message>
     <message>
         <source>，</source>
-        <comment>between two channels' pins</comment>
+        <comment>between two channels&apos; pins</comment>
         <translation>, </translation>
     </message>
 </context>

@@ -122,7 +122,7 @@ private Q_SLOTS:
         QFETCH(QStringList, steps);
         sketchexport::Input input;
         input.sequence = sequence;
-        input.setup.channel(5) = {900, 2100, 1500, {}, true};
+        input.setup.channel(5) = {900, 2100, 1500, {}, true, {}};
         input.pins = armPins();
         const sketchexport::Plan plan = planned(input);
         QStringList read;
@@ -156,7 +156,7 @@ private Q_SLOTS:
         sketchexport::Input input;
         input.sequence = sequence;
         input.glideMs = glideMs;
-        input.setup.channel(5) = {900, 2100, 1300, {}, true};
+        input.setup.channel(5) = {900, 2100, 1300, {}, true, {}};
         input.pins = armPins();
         const sketchexport::Plan plan = planned(input);
         QCOMPARE(describe(plan.glide, plan.channels), glide);

@@ -109,7 +109,7 @@ private Q_SLOTS:
         sketchexport::Input input;
         input.sequence = sequence;
         input.setup.channel(5).homePulse = 1400;
-        input.setup.channel(4) = {500, 2000, 1500, {}, true};
+        input.setup.channel(4) = {500, 2000, 1500, {}, true, {}};
         if (easedChannel >= 0)
             input.curves[size_t(easedChannel)] = curve;
         input.looping = looping;
