@@ -6,7 +6,7 @@
 #include "benchutil.h"
 
 #include "core/armtwin.h"
-#include "sequence/playbackclock.h"
+#include "core/clock.h"
 #include "workspace/armview.h"
 
 #include <QApplication>
@@ -44,9 +44,9 @@ QByteArray sequenceCommand(int n)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    SteadyPlaybackClock clock;
+    SteadyClock clock;
     QTimer frameTimer;
-    QtPlaybackTimer frames(frameTimer);
+    QtOneShotTimer frames(frameTimer);
     armtwin::ArmTwin twin;
     workspace::ArmView view(twin, clock, frames);
     view.resize(view.sizeHint());

@@ -16,7 +16,7 @@
 
 #include "benchutil.h"
 
-#include "app/mainwindow.h"
+#include "app/program.h"
 #include "core/posetimeline.h"
 #include "core/recoverycopy.h"
 #include "link/qtserialport.h"
@@ -119,8 +119,10 @@ private:
 struct Window {
     QTemporaryDir dir;
     RecordingNotifier notifier;
-    MainWindow window{{std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); },
-                       dir.filePath(QStringLiteral("cmd.txt"))}};
+    Program program{{std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); },
+                     dir.filePath(QStringLiteral("cmd.txt")), SequenceFileMenu::fileDialogs(), nullptr,
+                     dir.filePath(QStringLiteral("last-sent-pose.json"))}};
+    MainWindow &window = program.window();
     SequenceEditor &editor = *window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
 
     explicit Window(const QString &text)

@@ -34,6 +34,7 @@ int main(int argc, char **argv)
     std::function<void()> due;
     SentPoseJournal journal(dir.filePath(QStringLiteral("last-sent-pose.json")),
                             [&due](int, std::function<void()> write) { due = std::move(write); });
+    journal.load(1); // the journal of COM1
     const QDateTime now = QDateTime::currentDateTimeUtc();
     QString glide;
     for (int channel = 0; channel < 32; ++channel)

@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++ make
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+    libsdl2-dev      # game pads through SDL's game controller interface
     fonts-noto-cjk   # a CJK font for the Chinese captions
     qt6-translations-l10n  # Qt's own buttons, menus and dialogs in Chinese
     qt6-l10n-tools qt6-tools-dev  # lupdate, lrelease and Qt6LinguistTools for our own catalogue
@@ -16,6 +17,8 @@ packages=(
     lintian appstream  # the package test: Debian's package checks, the AppStream metadata check
     x11vnc           # serves a display-less run over VNC on localhost only
     clang-format git # the test command checks the sources' format
+    gcc-avr avr-libc arduino-core-avr  # the Uno firmware and exported sketches: compiler, C library, Arduino core
+    simavr libsimavr-dev  # the firmware tests run the Uno's program on an emulated ATmega328P
 )
 
 # One query for them all; a package never installed is not listed.

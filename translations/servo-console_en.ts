@@ -178,18 +178,34 @@
         <translation>must lie from 500 to 2500</translation>
     </message>
     <message>
-        <source>%1的每度 µs“%2”应在 -100 到 100 之间且不为 0。</source>
-        <translation>%1: the µs per degree “%2” must lie from -100 to 100 and not be 0.</translation>
-    </message>
-    <message>
-        <source>长度“%1”应大于 0、不超过 10000 mm。</source>
-        <translation>The length “%1” must be above 0 and at most 10000 mm.</translation>
-    </message>
-    <message>
         <source>无法保存 %1：%2
 原来的文件没有改动。</source>
         <translation>Cannot save %1: %2
 The old file is unchanged.</translation>
+    </message>
+    <message>
+        <source>缓动</source>
+        <translation>Easing</translation>
+    </message>
+    <message>
+        <source>同序列</source>
+        <translation>As the sequence</translation>
+    </message>
+    <message>
+        <source>序列的缓动</source>
+        <translation>Easing of the sequence</translation>
+    </message>
+    <message>
+        <source>每步时间</source>
+        <translation>Step time</translation>
+    </message>
+    <message>
+        <source>%1的每度 µs“%2”应在 %3 到 %4 之间（负数时取其绝对值）。</source>
+        <translation>%1: the µs per degree “%2” must lie from %3 to %4 (for a negative value, its magnitude).</translation>
+    </message>
+    <message>
+        <source>长度“%1”应在 %2 到 %3 mm 之间。</source>
+        <translation>The length “%1” must lie from %2 to %3 mm.</translation>
     </message>
 </context>
 <context>
@@ -244,6 +260,224 @@ The old file is unchanged.</translation>
     <message>
         <source>正在重做……</source>
         <translation>Redoing…</translation>
+    </message>
+</context>
+<context>
+    <name>ExportSketchAction</name>
+    <message>
+        <source>导出为 Arduino 程序…</source>
+        <translation>Export as an Arduino program…</translation>
+    </message>
+    <message>
+        <source>导出为 Arduino 程序</source>
+        <translation>Export as an Arduino program</translation>
+    </message>
+    <message>
+        <source>无法写入文件夹 %1：%2</source>
+        <translation>Cannot write the folder %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>GamepadDialog</name>
+    <message>
+        <source>左摇杆左右</source>
+        <translation>Left stick, left/right</translation>
+    </message>
+    <message>
+        <source>左摇杆上下</source>
+        <translation>Left stick, up/down</translation>
+    </message>
+    <message>
+        <source>右摇杆左右</source>
+        <translation>Right stick, left/right</translation>
+    </message>
+    <message>
+        <source>右摇杆上下</source>
+        <translation>Right stick, up/down</translation>
+    </message>
+    <message>
+        <source>左扳机</source>
+        <translation>Left trigger</translation>
+    </message>
+    <message>
+        <source>右扳机</source>
+        <translation>Right trigger</translation>
+    </message>
+    <message>
+        <source>底座</source>
+        <translation>Base</translation>
+    </message>
+    <message>
+        <source>肩部</source>
+        <translation>Shoulder</translation>
+    </message>
+    <message>
+        <source>肘部</source>
+        <translation>Elbow</translation>
+    </message>
+    <message>
+        <source>腕部</source>
+        <translation>Wrist</translation>
+    </message>
+    <message>
+        <source>腕部旋转</source>
+        <translation>Wrist turn</translation>
+    </message>
+    <message>
+        <source>夹爪</source>
+        <translation>Gripper</translation>
+    </message>
+    <message>
+        <source>前后 (X)</source>
+        <translation>Forward/back (X)</translation>
+    </message>
+    <message>
+        <source>左右 (Y)</source>
+        <translation>Left/right (Y)</translation>
+    </message>
+    <message>
+        <source>上下 (Z)</source>
+        <translation>Up/down (Z)</translation>
+    </message>
+    <message>
+        <source>俯仰</source>
+        <translation>Pitch</translation>
+    </message>
+    <message>
+        <source>A 键</source>
+        <translation>A button</translation>
+    </message>
+    <message>
+        <source>B 键</source>
+        <translation>B button</translation>
+    </message>
+    <message>
+        <source>X 键</source>
+        <translation>X button</translation>
+    </message>
+    <message>
+        <source>Y 键</source>
+        <translation>Y button</translation>
+    </message>
+    <message>
+        <source>返回键</source>
+        <translation>Back button</translation>
+    </message>
+    <message>
+        <source>开始键</source>
+        <translation>Start button</translation>
+    </message>
+    <message>
+        <source>左摇杆按下</source>
+        <translation>Left stick press</translation>
+    </message>
+    <message>
+        <source>右摇杆按下</source>
+        <translation>Right stick press</translation>
+    </message>
+    <message>
+        <source>左肩键</source>
+        <translation>Left shoulder</translation>
+    </message>
+    <message>
+        <source>右肩键</source>
+        <translation>Right shoulder</translation>
+    </message>
+    <message>
+        <source>十字键上</source>
+        <translation>D-pad up</translation>
+    </message>
+    <message>
+        <source>十字键下</source>
+        <translation>D-pad down</translation>
+    </message>
+    <message>
+        <source>十字键左</source>
+        <translation>D-pad left</translation>
+    </message>
+    <message>
+        <source>十字键右</source>
+        <translation>D-pad right</translation>
+    </message>
+    <message>
+        <source>游戏手柄</source>
+        <translation>Game pad</translation>
+    </message>
+    <message>
+        <source>摇杆与扳机</source>
+        <translation>Sticks and triggers</translation>
+    </message>
+    <message>
+        <source>关节</source>
+        <translation>Joint</translation>
+    </message>
+    <message>
+        <source>切换到末端后</source>
+        <translation>Switched to the tip</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>反向</source>
+        <translation>Reversed</translation>
+    </message>
+    <message>
+        <source>同关节</source>
+        <translation>As the joint</translation>
+    </message>
+    <message>
+        <source>按键</source>
+        <translation>Buttons</translation>
+    </message>
+    <message>
+        <source>记录一行姿态：</source>
+        <translation>Record a pose line:</translation>
+    </message>
+    <message>
+        <source>急停：</source>
+        <translation>Emergency stop:</translation>
+    </message>
+    <message>
+        <source>在关节与末端之间切换：</source>
+        <translation>Switch between joints and tip:</translation>
+    </message>
+    <message>
+        <source>灵敏度</source>
+        <translation>Sensitivity</translation>
+    </message>
+    <message>
+        <source> µs/秒</source>
+        <translation> µs/s</translation>
+    </message>
+    <message>
+        <source> 毫米/秒</source>
+        <translation> mm/s</translation>
+    </message>
+    <message>
+        <source> 度/秒</source>
+        <translation> °/s</translation>
+    </message>
+    <message>
+        <source>死区（满偏的百分比）：</source>
+        <translation>Dead zone (share of full tilt):</translation>
+    </message>
+    <message>
+        <source>满偏时关节的速度：</source>
+        <translation>Joint speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>满偏时末端的速度：</source>
+        <translation>Tip speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>满偏时俯仰的速度：</source>
+        <translation>Pitch speed at full tilt:</translation>
+    </message>
+    <message>
+        <source>记录、急停和切换要各用一个不同的按键。</source>
+        <translation>Recording, the emergency stop and switching each need a button of their own.</translation>
     </message>
 </context>
 <context>
@@ -417,10 +651,6 @@ The old file is unchanged.</translation>
         <source>视图(&amp;V)</source>
         <translation>&amp;View</translation>
     </message>
-    <message>
-        <source>动作工作台</source>
-        <translation>Motion workspace</translation>
-    </message>
 </context>
 <context>
     <name>MotionSettings</name>
@@ -559,6 +789,22 @@ The old file is unchanged.</translation>
         <translation>The port settings were not applied; the previous settings remain in effect.
 </translation>
     </message>
+    <message>
+        <source>紧凑</source>
+        <translation>Compact</translation>
+    </message>
+    <message>
+        <source>带空格</source>
+        <translation>With blanks</translation>
+    </message>
+    <message>
+        <source>命令格式</source>
+        <translation>Command format</translation>
+    </message>
+    <message>
+        <source>发送的指令形如 %1</source>
+        <translation>Commands go out as %1</translation>
+    </message>
 </context>
 <context>
     <name>PoseTableModel</name>
@@ -613,20 +859,8 @@ The old file is unchanged.</translation>
         <translation>The file could not be read at start-up; to avoid overwriting its contents, nothing was saved this time.</translation>
     </message>
     <message>
-        <source>文件是只读的。</source>
-        <translation>The file is read-only.</translation>
-    </message>
-    <message>
-        <source>无法创建文件夹 %1</source>
-        <translation>Cannot create the folder %1</translation>
-    </message>
-    <message>
         <source>编码无法容纳文本中的字符。</source>
         <translation>The encoding cannot hold the characters in the text.</translation>
-    </message>
-    <message>
-        <source>写入失败。</source>
-        <translation>Writing failed.</translation>
     </message>
 </context>
 <context>
@@ -675,6 +909,10 @@ The old file is unchanged.</translation>
         <source>（无）</source>
         <translation>(none)</translation>
     </message>
+    <message>
+        <source>导出为 Arduino 程序</source>
+        <translation>Export as an Arduino program</translation>
+    </message>
 </context>
 <context>
     <name>SequenceStoreQuestions</name>
@@ -698,7 +936,7 @@ This run will not overwrite the file.</translation>
 本窗口的未保存修改另存一份恢复副本，互不删除；保存时若文件已被另一个窗口改写，会先询问。</source>
         <translation>Another running Servo Console also has %1 open.
 
-This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other's; when saving, you are asked first if the other window has rewritten the file.</translation>
+This window keeps its unsaved changes in a recovery copy of its own, and neither deletes the other&apos;s; when saving, you are asked first if the other window has rewritten the file.</translation>
     </message>
     <message>
         <source>上次运行时有未保存的动作序列修改，保存在恢复副本 %1 中，它比 %2 新。
@@ -714,7 +952,7 @@ Restore these changes? If not, the copy is deleted.</translation>
     </message>
     <message>
         <source>不恢复</source>
-        <translation>Don't restore</translation>
+        <translation>Don&apos;t restore</translation>
     </message>
     <message>
         <source>
@@ -791,21 +1029,41 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
 </context>
 <context>
     <name>SerialPort</name>
-    <message>
+    <message numerus="yes">
         <source>这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），整条被拒绝、没有发送。</source>
-        <translation>This command has %1 bytes, more than the limit of data waiting to be sent (about %2 seconds of sending, %3 bytes); the whole command was refused and not sent.</translation>
+        <translation>
+            <numerusform>This command has %1 byte, more than the limit of data waiting to be sent (about %2 seconds of sending, %3 bytes); the whole command was refused and not sent.</numerusform>
+            <numerusform>This command has %1 bytes, more than the limit of data waiting to be sent (about %2 seconds of sending, %3 bytes); the whole command was refused and not sent.</numerusform>
+        </translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。</source>
-        <translation>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 bytes). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</translation>
+        <translation>
+            <numerusform>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 byte). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</numerusform>
+            <numerusform>The serial port cannot keep up: the data waiting to be sent has reached its limit (about %1 seconds of sending, %2 bytes). Until the backlog is sent, new commands are refused and not sent, so the servos may not be where the window shows them.</numerusform>
+        </translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，已被丢弃，没有送到舵机板。</source>
-        <translation>When the serial port was closed, %1 bytes (about %2 seconds of sending) could not be sent within %3 seconds. They were discarded and never reached the servo board.</translation>
+        <translation>
+            <numerusform>When the serial port was closed, %1 byte (about %2 seconds of sending) could not be sent within %3 seconds. It was discarded and never reached the servo board.</numerusform>
+            <numerusform>When the serial port was closed, %1 bytes (about %2 seconds of sending) could not be sent within %3 seconds. They were discarded and never reached the servo board.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2</source>
+        <translation>
+            <numerusform>Commands waiting to be sent (%1 byte) could not be written to the serial port and were dropped; they did not reach the servo board: %2</numerusform>
+            <numerusform>Commands waiting to be sent (%1 bytes) could not be written to the serial port and were dropped; they did not reach the servo board: %2</numerusform>
+        </translation>
     </message>
     <message>
-        <source>等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2</source>
-        <translation>Commands waiting to be sent (%1 bytes) could not be written to the serial port and were dropped; they did not reach the servo board: %2</translation>
+        <source>比特率 %1 不是串口能用的速率，应为其中之一：%2。</source>
+        <translation>A serial port cannot run at %1 baud; the rate should be one of %2.</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
@@ -863,11 +1121,11 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>不足 10 个字符，不发送，沿用上一行的间隔</source>
-        <translation>shorter than 10 characters: nothing is sent and the previous line's interval is kept</translation>
+        <translation>shorter than 10 characters: nothing is sent and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>第 5 到 9 个字符读不出间隔，不发送，沿用上一行的间隔</source>
-        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line's interval is kept</translation>
+        <translation>characters 5 to 9 do not read as an interval: nothing is sent and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>发送 %1</source>
@@ -883,7 +1141,7 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
     <message>
         <source>，间隔 %1 无效，沿用上一行的间隔</source>
-        <translation>, the interval %1 is not valid and the previous line's interval is kept</translation>
+        <translation>, the interval %1 is not valid and the previous line&apos;s interval is kept</translation>
     </message>
     <message>
         <source>第 %1 行不会照所写的播放：%2</source>
@@ -941,13 +1199,12 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>播放已停止（第 %1 行）</source>
         <translation>Playback stopped (line %1)</translation>
     </message>
-    <message>
-        <source>已发送 %1 字节，%2 条指令</source>
-        <translation>Sent %1 bytes, %2 commands</translation>
-    </message>
-    <message>
+    <message numerus="yes">
         <source>，待发送 %1 字节</source>
-        <translation>, %1 bytes waiting</translation>
+        <translation>
+            <numerusform>, %1 byte waiting</numerusform>
+            <numerusform>, %1 bytes waiting</numerusform>
+        </translation>
     </message>
     <message>
         <source>最近一次：%1</source>
@@ -1005,6 +1262,55 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>上次发送的姿态：%1</source>
         <translation>Last pose sent: %1</translation>
     </message>
+    <message>
+        <source>滑向第 %1 行的起始姿态</source>
+        <translation>Gliding to the starting pose of line %1</translation>
+    </message>
+    <message>
+        <source>%1：%2 → %3</source>
+        <translation>%1: %2 → %3</translation>
+    </message>
+    <message>
+        <source>急停：机械臂停在当前位置</source>
+        <translation>Emergency stop: the arm is held where it is</translation>
+    </message>
+    <message>
+        <source>载入第 %1 行的姿态：机械臂正滑向它</source>
+        <translation>Pose of line %1 loaded: the arm is gliding there</translation>
+    </message>
+    <message>
+        <source>已断开连接，播放已停止</source>
+        <translation>Disconnected; playback stopped</translation>
+    </message>
+    <message numerus="yes">
+        <source>已发送 %1 字节</source>
+        <translation>
+            <numerusform>Sent %1 byte</numerusform>
+            <numerusform>Sent %1 bytes</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>，%1 条指令</source>
+        <translation>
+            <numerusform>, %1 command</numerusform>
+            <numerusform>, %1 commands</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>ViewMenu</name>
+    <message>
+        <source>动作工作台</source>
+        <translation>Motion workspace</translation>
+    </message>
+    <message>
+        <source>滑块跟随机械臂</source>
+        <translation>Sliders follow the arm</translation>
+    </message>
+    <message>
+        <source>每播放一行、滑行、载入姿态或急停之后，通道滑块显示发给机械臂的位置（不再发送）</source>
+        <translation>After each played line, glide, loaded pose or emergency stop, the channel sliders show what was sent to the arm (without sending it again)</translation>
+    </message>
 </context>
 <context>
     <name>VirtualBoards</name>
@@ -1040,18 +1346,37 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
 </context>
 <context>
+    <name>filereplacement</name>
+    <message>
+        <source>这不是一个普通文件。</source>
+        <translation>This is not a regular file.</translation>
+    </message>
+    <message>
+        <source>文件是只读的。</source>
+        <translation>The file is read-only.</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>写入失败。</source>
+        <translation>Writing failed.</translation>
+    </message>
+</context>
+<context>
     <name>linecheck</name>
     <message>
         <source>发送：无（此行不足 10 个字符）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the line is shorter than 10 characters)
-Interval: the previous line's</translation>
+Interval: the previous line&apos;s</translation>
     </message>
     <message>
         <source>发送：无（第 5 到 9 个字符读出的间隔超出范围）
 间隔：沿用上一行的间隔</source>
         <translation>Sends: nothing (the interval in characters 5 to 9 is out of range)
-Interval: the previous line's</translation>
+Interval: the previous line&apos;s</translation>
     </message>
     <message>
         <source>发送：无字节</source>
@@ -1077,7 +1402,7 @@ Interval: 0, playback stops after this line</translation>
         <source>
 间隔：%1 无效，沿用上一行的间隔</source>
         <translation>
-Interval: %1 is not valid, the previous line's is kept</translation>
+Interval: %1 is not valid, the previous line&apos;s is kept</translation>
     </message>
 </context>
 <context>
@@ -1097,6 +1422,47 @@ Interval: %1 is not valid, the previous line's is kept</translation>
     <message>
         <source>--language 只接受 zh 或 en，而不是“%1”。</source>
         <translation>--language takes zh or en, not “%1”.</translation>
+    </message>
+    <message>
+        <source>把动作序列导出为 Arduino Uno 独立播放的程序，写入文件夹 DIR（不打开窗口）。</source>
+        <translation>Export the action sequence as a program an Arduino Uno plays on its own, into the folder DIR (no window opens).</translation>
+    </message>
+    <message>
+        <source>导出的动作序列文件（默认：程序的 cmd.txt）。</source>
+        <translation>The action sequence file to export (default: the program&apos;s cmd.txt).</translation>
+    </message>
+    <message>
+        <source>导出时的通道设置文件（默认：序列旁的 arm.json）。</source>
+        <translation>The channel settings file for the export (default: the arm.json beside the sequence).</translation>
+    </message>
+    <message>
+        <source>导出的程序循环播放序列。</source>
+        <translation>The exported program plays the sequence again and again.</translation>
+    </message>
+    <message>
+        <source>找不到动作序列文件 %1。</source>
+        <translation>There is no action sequence file %1.</translation>
+    </message>
+    <message>
+        <source>无法读取动作序列文件 %1：%2</source>
+        <translation>The action sequence file %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>通道设置文件 %1 不能完整读取：%2</source>
+        <translation>The channel settings file %1 cannot be read whole: %2</translation>
+    </message>
+    <message>
+        <source>无法写入文件夹 %1：%2</source>
+        <translation>The folder %1 cannot be written: %2</translation>
+    </message>
+    <message>
+        <source>无法导出：%1</source>
+        <translation>Nothing was exported: %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <comment>between two problems</comment>
+        <translation>; </translation>
     </message>
 </context>
 <context>
@@ -1165,10 +1531,6 @@ Interval: %1 is not valid, the previous line's is kept</translation>
         <translation>cannot be read: %1</translation>
     </message>
     <message>
-        <source>%1：%2 → %3</source>
-        <translation>%1: %2 → %3</translation>
-    </message>
-    <message>
         <source>第 %1 行第 %2 列：%3</source>
         <translation>line %1, column %2: %3</translation>
     </message>
@@ -1208,7 +1570,7 @@ The program uses what it could read; the rest keeps its defaults. The file is no
     </message>
     <message>
         <source>不保存</source>
-        <translation>Don't save</translation>
+        <translation>Don&apos;t save</translation>
     </message>
     <message>
         <source>通道设置未能保存到 %1：
@@ -1235,6 +1597,74 @@ The program uses what it could read; the rest keeps its defaults. The file is no
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>出现了不止一次，只读取了最后一个</source>
+        <translation>given more than once; only the last was read</translation>
+    </message>
+    <message>
+        <source>初始值不在限位之内（%1），没有采用</source>
+        <translation>the home lies outside the limits (%1) and was not used</translation>
+    </message>
+    <message>
+        <source>没有叫“%1”的缓动（可用：%2）</source>
+        <translation>there is no easing called “%1” (known: %2)</translation>
+    </message>
+    <message>
+        <source>……另有 %1 处问题</source>
+        <translation>… and %1 more problems</translation>
+    </message>
+    <message>
+        <source>打开“通道设置”之后，使用中的通道设置已经改变（例如打开序列时读取了与它同来的设置）。要用对话框中的值替换它并存为 %1 吗？
+
+取消：回到对话框；关闭对话框再打开可看到使用中的设置。</source>
+        <translation>Since Channel Setup was opened, the channel setup in force has changed (for example, opening a sequence read the setup that came with it). Replace it with the values in the dialog and save them as %1?
+
+Cancel: back to the dialog; close and reopen the dialog to see the setup in force.</translation>
+    </message>
+</context>
+<context>
+    <name>sketchexport</name>
+    <message>
+        <source>序列中没有让舵机运动的行。</source>
+        <translation>No line of the sequence moves a servo.</translation>
+    </message>
+    <message>
+        <source>序列用到 %1 个通道（%2），Arduino Uno 最多驱动 %3 个舵机。</source>
+        <translation>The sequence uses %1 channels (%2); an Arduino Uno drives %3 servos at most.</translation>
+    </message>
+    <message>
+        <source>通道 %1 没有分到引脚。</source>
+        <translation>Channel %1 has no pin.</translation>
+    </message>
+    <message>
+        <source>Arduino Uno 没有给通道 %1 的引脚 %2（可用：2–13 和 A0–A5）。</source>
+        <translation>An Arduino Uno has no pin %2 for channel %1 (there are 2–13 and A0–A5).</translation>
+    </message>
+    <message>
+        <source>引脚 %1 同时分给了通道 %2。</source>
+        <translation>Pin %1 is given to channels %2 at once.</translation>
+    </message>
+    <message>
+        <source>第 %1 行的通道组太多，导出的程序放不下。</source>
+        <translation>Line %1 has more channel groups than the exported program can hold.</translation>
+    </message>
+    <message>
+        <source>导出的程序需要 %1 字节程序存储和 %2 字节内存，Arduino Uno 只有 %3 和 %4 字节：多出 %5 字节。序列的前 %6 行放得下。</source>
+        <translation>The exported program needs %1 bytes of program memory and %2 bytes of RAM; an Arduino Uno has %3 and %4: %5 bytes too many. The first %6 lines of the sequence fit.</translation>
+    </message>
+    <message>
+        <source>通道 %1 → 引脚 %2</source>
+        <translation>channel %1 → pin %2</translation>
+    </message>
+    <message>
+        <source>已导出到 %1：%2 行，%3 个舵机（%4）。程序存储最多 %5 / %6 字节，内存最多 %7 / %8 字节。</source>
+        <translation>Exported to %1: %2 lines, %3 servos (%4). At most %5 / %6 bytes of program memory and %7 / %8 bytes of RAM.</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <comment>between two channels&apos; pins</comment>
+        <translation>, </translation>
     </message>
 </context>
 <context>

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "armlink.h"
 
-#include "channelpanel.h"
-#include "link/serialport.h"
-#include "profileui.h"
+#include "engine/engine.h"
 #include "workspace/armview.h"
 #include "workspace/ikpanel.h"
 #include "workspace/workspacewindow.h"
@@ -12,65 +10,47 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <chrono>
-#include <thread>
-
 namespace {
 
 constexpr int refusalShownMs = 5000;
 
 } // namespace
 
-qint64 ArmLink::MonotonicClock::nowNs() const
-{
-    return SerialPort::steadyNowUs() * 1000;
-}
-
-void ArmLink::MonotonicClock::waitUntil(qint64 dueNs)
-{
-    std::this_thread::sleep_for(std::chrono::nanoseconds(dueNs - nowNs()));
-}
-
-ArmLink::ArmLink(WorkspaceWindow &workspace, SerialPort &port, ChannelPanel &channels, const CurrentProfile &profile,
-                 QStatusBar &statusLine, const std::map<int, int> &standing)
+ArmLink::ArmLink(WorkspaceWindow &workspace, Engine &engine, QStatusBar &statusLine)
     : QObject(&workspace),
-      m_channels(channels),
-      m_profile(profile),
+      m_engine(engine),
       m_frameTimer(new QTimer(this)),
-      m_frames(std::make_unique<QtPlaybackTimer>(*m_frameTimer))
+      m_frames(std::make_unique<QtOneShotTimer>(*m_frameTimer))
 {
-    m_twin.standAt(standing);
     auto *arm = new QWidget;
     auto *layout = new QVBoxLayout(arm);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_view = new workspace::ArmView(m_twin, m_clock, *m_frames);
+    m_view = new workspace::ArmView(engine.twin(), engine.clock(), *m_frames);
     layout->addWidget(m_view, 1);
     layout->addWidget(new workspace::IkPanel(*m_view));
     workspace.addArmView(arm);
     m_panel = arm;
 
-    connect(&port, &SerialPort::commandSent, this, [this](const QString &command, qint64 steadyUs) {
-        m_twin.sent(command.toLatin1(), steadyUs);
-        m_view->twinChanged();
-    });
-    for (int channel = 0; channel < ChannelSetup::count; ++channel)
-        m_view->setTargetPulse(channel, channels.pulse(channel));
-    connect(&channels, &ChannelPanel::channelMoved, this,
-            [this](int channel) { m_view->setTargetPulse(channel, m_channels.pulse(channel)); });
-    connect(m_view, &workspace::ArmView::poseRequested, this, [this](const QList<QPair<int, int>> &pulses) {
-        QList<sequenceline::Channel> pose;
+    connect(&engine, &Engine::twinMoved, m_view, &workspace::ArmView::twinChanged);
+    PoseDraft &pose = engine.pose();
+    for (int channel = 0; channel < motion::channelCount; ++channel)
+        m_view->setTargetPulse(channel, pose.pulse(channel));
+    connect(&pose, &PoseDraft::pulseChanged, m_view, &workspace::ArmView::setTargetPulse);
+    connect(m_view, &workspace::ArmView::poseRequested, &pose, [&pose](const QList<QPair<int, int>> &pulses) {
+        std::map<int, int> solved;
         for (const auto &[channel, pulse] : pulses)
-            pose.append({channel, pulse});
-        m_channels.showPose(pose);
+            solved[channel] = pulse;
+        pose.show(solved, PoseDraft::Origin::Solver);
     });
     connect(m_view, &workspace::ArmView::poseRefused, &statusLine, [this, &statusLine](const kinematics::Refusal &why) {
-        const QString joint = m_profile.channels().describe(m_profile.arm().channel(why.joint));
+        const CurrentProfile &profile = m_engine.profile();
+        const QString joint = profile.channels().describe(profile.arm().channel(why.joint));
         statusLine.showMessage(why.reason == kinematics::Refusal::Reason::OutOfReach
                                    ? tr("够不到那里：手臂的长度不够，或目标离肩部太近。")
                                    : tr("够不到那里：%1 需要 %2 µs，超出它的范围。").arg(joint).arg(why.pulse),
                                refusalShownMs);
     });
-    connect(&profile, &CurrentProfile::changed, this, &ArmLink::followProfile);
+    connect(&engine.profile(), &CurrentProfile::changed, this, &ArmLink::followProfile);
     followProfile();
 }
 
@@ -83,11 +63,12 @@ ArmLink::~ArmLink()
 
 void ArmLink::followProfile()
 {
-    const ChannelSetup &channels = m_profile.channels();
+    const CurrentProfile &profile = m_engine.profile();
+    const ChannelSetup &channels = profile.channels();
     kinematics::JointLimits limits;
     for (int joint = 0; joint < arm::jointCount; ++joint) {
-        const ChannelSetup::Channel &channel = channels.channel(m_profile.arm().channels[size_t(joint)]);
+        const ChannelSetup::Channel &channel = channels.channel(profile.arm().channels[size_t(joint)]);
         limits[size_t(joint)] = {channel.minimumPulse, channel.maximumPulse};
     }
-    m_view->setArm(m_profile.arm(), limits);
+    m_view->setArm(profile.arm(), limits);
 }

@@ -62,12 +62,15 @@ QPalette disagreeing(QPalette palette)
 
 } // namespace
 
-ChannelPanel::ChannelPanel(const ChannelSetup &setup, QWidget *parent)
-    : QGroupBox(ChannelPanel::tr("通道控制"), parent), m_setup(setup)
+ChannelPanel::ChannelPanel(PoseDraft &pose, const ChannelSetup &setup, QWidget *parent)
+    : QGroupBox(ChannelPanel::tr("通道控制"), parent), m_pose(pose), m_setup(setup)
 {
     setObjectName(QStringLiteral("Frame2"));
     for (int position = 0; position < channelCount; ++position)
         buildColumn(position);
+    connect(&m_pose, &PoseDraft::pulseChanged, this, [this](int channel) { showPulse(channel); });
+    connect(&m_pose, &PoseDraft::tickChanged, this,
+            [this](int channel, bool ticked) { m_columns[channel].checkBox->setChecked(ticked); });
 }
 
 void ChannelPanel::buildColumn(int position)
@@ -99,7 +102,7 @@ void ChannelPanel::buildColumn(int position)
     column.slider->setRange(range.minimumPulse, range.maximumPulse);
     column.slider->setSingleStep(1);
     column.slider->setPageStep(sliderPageStep(channel));
-    column.slider->setValue(range.homePulse);
+    column.slider->setValue(m_pose.pulse(channel));
     uilook::place(*column.slider, sliderLeft, sliderTop, sliderWidth, row.sliderHeight);
 
     column.checkBox = new QCheckBox(this);
@@ -113,11 +116,15 @@ void ChannelPanel::buildColumn(int position)
     connect(column.slider, &QScrollBar::sliderPressed, this, [this, channel] { m_columns[channel].dragged = false; });
     connect(column.slider, &QScrollBar::sliderMoved, this, [this, channel] { m_columns[channel].dragged = true; });
     connect(column.slider, &QScrollBar::sliderReleased, this, [this, channel] {
+        // The final value once more, as the thumb is let go.
         if (std::exchange(m_columns[channel].dragged, false))
-            onSliderChanged(channel);
+            m_pose.move(channel, m_columns[channel].slider->value(), PoseDraft::Origin::Operator);
     });
     connect(column.valueBox, &QLineEdit::textChanged, this, [this, channel] { onValueBoxEdited(channel); });
-    connect(column.checkBox, &QCheckBox::toggled, column.slider, &QWidget::setEnabled);
+    connect(column.checkBox, &QCheckBox::toggled, this, [this, channel](bool ticked) {
+        m_columns[channel].slider->setEnabled(ticked);
+        m_pose.setTicked(channel, ticked);
+    });
 
     // The captions do not follow the board's numbering: every control of the
     // column names the channel it drives, as it goes out after "#".
@@ -176,16 +183,6 @@ int ChannelPanel::pulse(int channel) const
     return m_columns[channel].slider->value();
 }
 
-QList<sequenceline::Channel> ChannelPanel::tickedChannels() const
-{
-    QList<sequenceline::Channel> ticked;
-    for (int channel = 0; channel < channelCount; ++channel) {
-        if (m_columns[channel].checkBox->checkState() == Qt::Checked)
-            ticked.append({channel, pulse(channel)});
-    }
-    return ticked;
-}
-
 void ChannelPanel::showValuesAndClearChecks()
 {
     for (Column &column : m_columns) {
@@ -202,21 +199,22 @@ void ChannelPanel::reset(int pulse)
     }
 }
 
-void ChannelPanel::showPose(const QList<sequenceline::Channel> &pose)
-{
-    for (const sequenceline::Channel &channel : pose) {
-        Column &column = m_columns[size_t(channel.index)];
-        column.checkBox->setChecked(true);
-        column.slider->setValue(channel.pulse);
-    }
-}
-
 void ChannelPanel::onSliderChanged(int channel)
 {
-    // The move goes out first: the box's text is for the eye, and showing it
-    // costs more than the write.
-    Q_EMIT channelMoved(channel);
+    const int value = m_columns[channel].slider->value();
+    // The pose sends the move first, then has the box show it: the box's
+    // text is for the eye, and showing it costs more than the write. A value
+    // the pose already holds was shown from it.
+    if (value != m_pose.pulse(channel))
+        m_pose.move(channel, value, PoseDraft::Origin::Operator);
+    else
+        showPulse(channel);
+}
+
+void ChannelPanel::showPulse(int channel)
+{
     Column &column = m_columns[channel];
+    column.slider->setValue(m_pose.pulse(channel));
     column.valueBox->setText(QString::number(column.slider->value()));
     showAgreement(channel);
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/posedraft.h"
 #include "shared/channelsetup.h"
-#include "core/sequenceline.h"
 
 #include <QGroupBox>
 
@@ -15,11 +15,14 @@ class QScrollBar;
 
 // The 32 servo channels: for each channel index k a value box Text1_k, a slider
 // VScroll1_k (the channel's pulse width) and a check box Check1_k, in two rows of
-// 16 columns whose captions 1..32 do not follow k (the setup's channelAt).
+// 16 columns whose captions 1..32 do not follow k (the setup's channelAt). A
+// view of the pose being edited (PoseDraft).
 //
-// Slider and value box follow each other in one pass: a slider change rewrites
-// the box and raises channelMoved(k); a box edit that reads as a valid pulse
-// width moves the slider. A check box enables or disables its slider only.
+// Slider and value box follow each other in one pass: the operator's slider
+// change moves the pose (which sends it) and rewrites the box; a box edit that
+// reads as a valid pulse width moves the slider. A pose changed elsewhere (a
+// glide shown) moves the slider and rewrites the box, and sends nothing. A
+// check box enables or disables its slider, and ticks the channel.
 //
 // A box whose text is not the pulse its slider holds (a number out of range, no
 // number, nothing) is tinted, and its tooltip says what the slider holds and why
@@ -35,33 +38,23 @@ public:
     // the 64 KB that no line Add or Modify builds may pass.
     static constexpr int speedLimit = 256;
 
-    // `setup` outlives the panel.
-    explicit ChannelPanel(const ChannelSetup &setup, QWidget *parent = nullptr);
+    // `pose` and `setup` outlive the panel.
+    ChannelPanel(PoseDraft &pose, const ChannelSetup &setup, QWidget *parent = nullptr);
 
     int pulse(int channel) const;
-    // Ticked channels in index order, with their pulse widths.
-    QList<sequenceline::Channel> tickedChannels() const;
 
     // Start-up: every box shows its slider's value, every check box is cleared
     // (which disables every slider).
     void showValuesAndClearChecks();
 
     // For k = 0..31: rewrite the box from the slider, then move the slider to
-    // `pulse`; each channel that moves raises channelMoved before the next is
-    // touched.
+    // `pulse`; each channel that moves is sent before the next is touched.
     void reset(int pulse);
 
     // The setup has changed: each slider takes its channel's range (a value
     // outside it moves to the nearest end, as any slider move) and every
     // control its channel's name.
     void followSetup();
-    // Ticks the column of each channel of `pose` and moves its slider there,
-    // through the same handlers as the operator's; the other columns stay.
-    void showPose(const QList<sequenceline::Channel> &pose);
-
-Q_SIGNALS:
-    // The slider of `channel` has a new value (or was released after a drag).
-    void channelMoved(int channel);
 
 private:
     struct Column {
@@ -74,9 +67,12 @@ private:
     void buildColumn(int position);
     void onSliderChanged(int channel);
     void onValueBoxEdited(int channel);
+    // The pose holds a new pulse for `channel`: the slider and the box show it.
+    void showPulse(int channel);
     void showAgreement(int channel);
     QList<QWidget *> controls(int channel) const;
 
+    PoseDraft &m_pose;
     const ChannelSetup &m_setup;
     std::array<Column, channelCount> m_columns;
     std::array<QLabel *, channelCount> m_captions{};

@@ -56,6 +56,7 @@ void ConnectControls::connectPort()
 
 void ConnectControls::disconnectPort()
 {
+    Q_EMIT disconnecting();
     m_port.closeAfterDraining();
     showState();
 }

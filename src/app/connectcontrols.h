@@ -39,6 +39,8 @@ public:
 
 Q_SIGNALS:
     void stateChanged(bool connected);
+    // A disconnect is about to close the port: what writes to it stops first.
+    void disconnecting();
     // A Connect that left the program disconnected, with the port's reason.
     void connectFailed(const SerialResult &failure);
     // The open port has gone. Raised before the operator is told, so that

@@ -2,7 +2,7 @@
 #include "motionsettings.h"
 
 #include "core/programsettings.h"
-#include "sequence/playback.h"
+#include "engine/playback.h"
 
 #include <QAction>
 #include <QDialog>

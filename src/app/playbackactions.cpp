@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "playbackactions.h"
 
-#include "sequence/editorlines.h"
-#include "sequence/playback.h"
-#include "sequence/sequenceeditor.h"
+#include "engine/engine.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
 
-PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMenu &menu)
-    : QObject(&menu), m_playback(playback)
+PlaybackActions::PlaybackActions(Engine &engine, QMenu &menu) : QObject(&menu), m_playback(engine.playback())
 {
+    Playback &playback = m_playback;
+    SequenceCursor &cursor = engine.cursor();
     const auto add = [&menu](const QString &text, const QKeySequence &shortcut, const char *name) {
         QAction *action = menu.addAction(text);
         action->setShortcut(shortcut);
@@ -45,26 +44,29 @@ PlaybackActions::PlaybackActions(Playback &playback, SequenceEditor &editor, QMe
     m_emergencyStop->setShortcutContext(Qt::ApplicationShortcut);
 
     connect(m_run, &QAction::triggered, &playback, &Playback::run);
-    connect(m_runFromCaret, &QAction::triggered, &playback,
-            [&playback, &editor] { playback.runFrom(editorlines::caretPosition(editor).line); });
+    connect(m_runFromCaret, &QAction::triggered, &playback, [&playback, &cursor] { playback.runFrom(cursor.line()); });
     connect(m_stop, &QAction::triggered, &playback, &Playback::stopAndDiscard);
-    connect(m_emergencyStop, &QAction::triggered, &playback, &Playback::stopAndDiscard);
+    connect(m_emergencyStop, &QAction::triggered, this, [this, &engine] {
+        engine.emergencyStop();
+        Q_EMIT armHeld();
+    });
+    connect(m_home, &QAction::triggered, &engine, &Engine::glideHome);
+    connect(m_lastPose, &QAction::triggered, &engine, &Engine::glideToLastPose);
     connect(m_pause, &QAction::triggered, &playback, [&playback] {
         if (playback.state() == Playback::State::Paused)
             playback.resume();
         else
             playback.pause();
     });
-    connect(m_step, &QAction::triggered, &playback, [&playback, &editor] {
+    connect(m_step, &QAction::triggered, &playback, [&playback, &engine, &cursor] {
         if (playback.state() == Playback::State::Paused) {
             playback.step();
             return;
         }
-        // The line under the caret; the caret then moves to the next line.
-        const qsizetype line = editorlines::caretPosition(editor).line;
-        if (playback.stepLine(line))
-            if (const qsizetype next = editor.lineStart(line + 1); next >= 0)
-                editor.setSelectionStart(next);
+        // The current line; the next line is current then.
+        const qsizetype line = cursor.line();
+        if (playback.stepLine(line) && line + 1 < engine.sequence().lineCount())
+            cursor.setLine(line + 1);
     });
     connect(m_loop, &QAction::toggled, &playback, &Playback::setLooping);
 

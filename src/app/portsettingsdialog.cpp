@@ -40,18 +40,28 @@ const Row rows[] = {
 
 enum RowIndex { PortRow, BaudRow, DataRow, StopRow };
 
+// The command formats in the order of the list, with an example of each.
+const struct {
+    CommandFormat format;
+    const char *name;
+    const char *example;
+} formats[] = {
+    {CommandFormat::Compact, QT_TRANSLATE_NOOP("PortSettingsDialog", "紧凑"), "#5P1500S300"},
+    {CommandFormat::Spaced, QT_TRANSLATE_NOOP("PortSettingsDialog", "带空格"), "#5 P1500 S300"},
+};
+
 } // namespace
 
-PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, const QString &portBoxText,
-                                       const PortEnumerator &enumerate, Apply apply, Notifier &notifier,
-                                       QWidget *parent)
+PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, CommandFormat currentFormat,
+                                       const QString &portBoxText, const PortEnumerator &enumerate, Apply apply,
+                                       Notifier &notifier, QWidget *parent)
     : QDialog(parent), m_apply(std::move(apply)), m_notifier(notifier)
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(tr("端口设置"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(uilook::captionFont());
-    setFixedSize(uilook::px(4440), uilook::px(3840));
+    setFixedSize(uilook::px(4440), uilook::px(4275));
 
     auto *frame = new QGroupBox(tr("设置"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
@@ -73,19 +83,36 @@ PortSettingsDialog::PortSettingsDialog(const QString &currentSettings, const QSt
         m_combos[i] = combo;
     }
 
+    // Below the frame: not a setting of the line but of what goes on it.
+    auto *formatLabel = new QLabel(tr("命令格式"), this);
+    formatLabel->setObjectName(QStringLiteral("commandFormatLabel"));
+    uilook::place(*formatLabel, 360, 3270, 1200, 300);
+    m_format = new QComboBox(this);
+    m_format->setObjectName(QStringLiteral("commandFormat"));
+    for (const auto &entry : formats) {
+        m_format->addItem(tr(entry.name), QVariant::fromValue(int(entry.format)));
+        m_format->setItemData(m_format->count() - 1, tr("发送的指令形如 %1").arg(QLatin1String(entry.example)),
+                              Qt::ToolTipRole);
+        if (entry.format == currentFormat)
+            m_format->setCurrentIndex(m_format->count() - 1);
+    }
+    formatLabel->setBuddy(m_format);
+    uilook::place(*m_format, 1680, 3240, 2400, 345);
+
     auto *ok = new QPushButton(tr("确定"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
-    uilook::place(*ok, 600, 3300, 1215, 375);
+    uilook::place(*ok, 600, 3735, 1215, 375);
     auto *cancel = new QPushButton(tr("取消"), this);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     cancel->setAutoDefault(false);
-    uilook::place(*cancel, 2640, 3300, 1215, 375);
+    uilook::place(*cancel, 2640, 3735, 1215, 375);
 
     setTabOrder(ok, cancel);
     setTabOrder(cancel, m_combos[0]);
     for (int i = 1; i < 6; ++i)
         setTabOrder(m_combos[i - 1], m_combos[i]);
+    setTabOrder(m_combos[5], m_format);
     ok->setFocus();
 
     connect(ok, &QPushButton::clicked, this, &PortSettingsDialog::accept);
@@ -119,6 +146,7 @@ void PortSettingsDialog::accept()
         portRow.isEnabled() ? std::optional(portRow.currentText()) : std::nullopt,
         settingsstring::build(m_combos[BaudRow]->currentText(), m_combos[DataRow]->currentText(),
                               m_combos[StopRow]->currentText()),
+        CommandFormat(m_format->currentData().toInt()),
     };
     if (const std::optional<QString> refused = m_apply(choice)) {
         m_notifier.show(

@@ -1,46 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "profileui.h"
 
-#include "shared/commandlimits.h"
+#include "shared/easing.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-
-armprofile::Reading CurrentProfile::load(const QString &path)
-{
-    m_path = path;
-    armprofile::Reading reading = armprofile::read(path);
-    m_replacingAsks = !reading.problems.isEmpty();
-    take(reading.profile);
-    return reading;
-}
-
-std::optional<QString> CurrentProfile::save(const ArmProfile &profile)
-{
-    if (const std::optional<QString> failure = armprofile::write(m_path, profile))
-        return failure;
-    m_replacingAsks = false;
-    take(profile);
-    return std::nullopt;
-}
-
-std::optional<armprofile::Reading> CurrentProfile::adoptBeside(const QString &sequencePath)
-{
-    armprofile::Reading reading = armprofile::read(armprofile::pathFor(sequencePath));
-    if (!reading.found)
-        return std::nullopt;
-    take(reading.profile);
-    return reading;
-}
-
-void CurrentProfile::take(const ArmProfile &profile)
-{
-    if (profile == m_profile)
-        return;
-    m_profile = profile;
-    Q_EMIT changed();
-}
 
 namespace profileui {
 
@@ -49,6 +14,27 @@ namespace {
 QString tr(const char *text)
 {
     return QCoreApplication::translate("profileui", text);
+}
+
+// A key or value from the file, cut short: a file may hold a key of a
+// megabyte, and the message must still fit the screen.
+QString quoted(const QString &text)
+{
+    constexpr qsizetype longest = 48;
+    if (text.size() <= longest)
+        return text;
+    qsizetype cut = longest - 1;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + u'…';
+}
+
+QString easingNames()
+{
+    QStringList names;
+    for (const easing::Curve curve : easing::allCurves)
+        names.append(easing::name(curve));
+    return names.join(QStringLiteral(", "));
 }
 
 QString what(const armprofile::Problem &problem)
@@ -61,48 +47,42 @@ QString what(const armprofile::Problem &problem)
         return problem.field.isEmpty() ? tr("整个文件应是一个 JSON 对象") : tr("类型不对");
     case Kind::UnknownKey:
         return tr("没有这一项");
+    case Kind::DuplicateKey:
+        return tr("出现了不止一次，只读取了最后一个");
     case Kind::OutOfRange:
-        return tr("%1 超出允许范围").arg(problem.detail);
+        return tr("%1 超出允许范围").arg(quoted(problem.detail));
     case Kind::NoSuchChannel:
-        return tr("通道 %1 不存在（只有 0 到 31）").arg(problem.detail);
+        return tr("通道 %1 不存在（只有 0 到 31）").arg(quoted(problem.detail));
     case Kind::DuplicateJoint:
         return tr("两个关节用了同一个通道（%1），关节保持默认").arg(problem.detail);
     case Kind::MinAboveMax:
         return tr("min 大于 max（%1），限位没有采用").arg(problem.detail);
+    case Kind::HomeOutsideLimits:
+        return tr("初始值不在限位之内（%1），没有采用").arg(problem.detail);
+    case Kind::UnknownEasing:
+        return tr("没有叫“%1”的缓动（可用：%2）").arg(quoted(problem.detail), easingNames());
     case Kind::OtherVersion:
-        return tr("版本 %1 不是本程序写的版本 %2，只读取了认得的内容").arg(problem.detail).arg(armprofile::version);
+        return tr("版本 %1 不是本程序写的版本 %2，只读取了认得的内容")
+            .arg(quoted(problem.detail))
+            .arg(armprofile::version);
     case Kind::TooLarge:
         return tr("大于 1 MB，没有读取");
     case Kind::NotAFile:
         return tr("不是普通文件，没有读取");
     case Kind::Unreadable:
-        return tr("无法读取：%1").arg(problem.detail);
+        return tr("无法读取：%1").arg(quoted(problem.detail));
     }
     return {};
 }
 
 } // namespace
 
-std::function<QString(const QString &)> limitsFilter(const CurrentProfile &profile,
-                                                     std::function<void(int, const QString &)> clamped)
-{
-    return [&profile, clamped = std::move(clamped)](const QString &text) {
-        commandlimits::Result held = commandlimits::clamp(text, profile.channels());
-        if (!held.clamps.isEmpty()) {
-            const commandlimits::Clamp &last = held.clamps.last();
-            clamped(int(held.clamps.size()),
-                    tr("%1：%2 → %3").arg(profile.channels().describe(last.channel)).arg(last.asked).arg(last.sent));
-        }
-        return held.text;
-    };
-}
-
 QString describe(const armprofile::Problem &problem)
 {
     if (problem.line > 0)
         return tr("第 %1 行第 %2 列：%3").arg(problem.line).arg(problem.column).arg(what(problem));
     if (!problem.field.isEmpty())
-        return tr("“%1”：%2").arg(problem.field, what(problem));
+        return tr("“%1”：%2").arg(quoted(problem.field), what(problem));
     return what(problem);
 }
 
@@ -111,8 +91,10 @@ std::optional<Message> problemsMessage(const QString &path, const QList<armprofi
     if (problems.isEmpty())
         return std::nullopt;
     QStringList lines;
-    for (const armprofile::Problem &problem : problems)
+    for (const armprofile::Problem &problem : problems.first(std::min(problems.size(), shownProblems)))
         lines.append(describe(problem));
+    if (problems.size() > shownProblems)
+        lines.append(tr("……另有 %1 处问题").arg(problems.size() - shownProblems));
     return Message{
         Message::Icon::Warning, tr("通道设置"),
         tr("%1 有问题：\n%2\n\n程序使用能读取的部分，其余保持默认。文件不会被改写，除非在“通道设置”中按确定。")
@@ -154,6 +136,18 @@ bool confirmReplacing(Notifier &notifier, QWidget *parent, const QString &path)
         parent,
         {Message::Icon::Warning, tr("通道设置"),
          tr("%1 中有本程序没有读取的内容。要用现在的设置替换它吗？").arg(QDir::toNativeSeparators(path)), false},
+        tr("替换"), tr("取消"));
+}
+
+bool confirmReplacingNewer(Notifier &notifier, QWidget *parent, const QString &path)
+{
+    return notifier.confirm(
+        parent,
+        {Message::Icon::Warning, tr("通道设置"),
+         tr("打开“通道设置”之后，使用中的通道设置已经改变（例如打开序列时读取了与它同来的设置）。"
+            "要用对话框中的值替换它并存为 %1 吗？\n\n取消：回到对话框；关闭对话框再打开可看到使用中的设置。")
+             .arg(QDir::toNativeSeparators(path)),
+         false},
         tr("替换"), tr("取消"));
 }
 

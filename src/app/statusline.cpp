@@ -2,12 +2,10 @@
 #include "statusline.h"
 
 #include "common/steadylabel.h"
-#include "core/portnames.h"
-#include "link/serialport.h"
-#include "sequence/editorlines.h"
 #include "core/linecheck.h"
-#include "sequence/playback.h"
-#include "sequence/sequenceeditor.h"
+#include "core/portnames.h"
+#include "engine/engine.h"
+#include "link/serialport.h"
 
 #include <QLabel>
 #include <QToolButton>
@@ -46,10 +44,18 @@ QString failureText(const SerialResult &failure, const SerialPort &port)
 
 } // namespace
 
-StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget *parent)
+namespace {
+
+// How long a passing note stays on the line.
+constexpr int noteMs = 8000;
+
+} // namespace
+
+StatusLine::StatusLine(Engine &engine, QWidget *parent)
     : QStatusBar(parent),
-      m_port(port),
-      m_playback(playback),
+      m_engine(engine),
+      m_port(engine.port()),
+      m_playback(engine.playback()),
       m_connection(new QLabel(this)),
       m_sequenceNote(new QLabel(this)),
       m_loading(new QLabel(this)),
@@ -86,6 +92,18 @@ StatusLine::StatusLine(const SerialPort &port, const Playback &playback, QWidget
     // A settings dialog left open across Connect changes the open port's line.
     connect(&m_port, &SerialPort::settingsChanged, this, [this] { m_connection->setText(connectionText()); });
 
+    connect(&m_playback, &Playback::statusChanged, this, &StatusLine::showPlayback);
+    connect(&engine, &Engine::clamped, this, &StatusLine::addClamps);
+    // After every change of the sequence, the current line.
+    connect(&engine.sequence(), &SequenceDocument::changed, this, [this] {
+        const qsizetype line = m_engine.cursor().line();
+        const QString text = m_engine.sequence().lineWithBreak(line).value_or(QString());
+        if (linecheck::playsAsWritten(QStringView(text).chopped(text.endsWith(u'\r') ? 1 : 0)))
+            clearSequenceNote();
+        else
+            showLineWontPlay(line, linecheck::readLine(text));
+    });
+
     showConnection(false);
     showPlayback();
 }
@@ -107,18 +125,6 @@ void StatusLine::showConnectFailure(const SerialResult &failure)
 void StatusLine::showPlayback()
 {
     m_playbackLabel->showText(playbackText());
-}
-
-void StatusLine::followEdits(const SequenceEditor &editor)
-{
-    connect(&editor.sequence(), &SequenceDocument::changed, this, [this, &editor] {
-        const qsizetype line = editorlines::caretPosition(editor).line;
-        const QString text = editorlines::lineWithBreak(editor, line).value_or(QString());
-        if (linecheck::playsAsWritten(QStringView(text).chopped(text.endsWith(u'\r') ? 1 : 0)))
-            clearSequenceNote();
-        else
-            showLineWontPlay(line, linecheck::readLine(text));
-    });
 }
 
 QString StatusLine::describe(const linecheck::Reading &reading)
@@ -207,6 +213,8 @@ QString StatusLine::playbackText() const
                               ? StatusLine::tr(" · 循环第 %1 遍").arg(m_playback.loopsCompleted() + 1)
                               : QString();
     const QString speed = m_playback.speed() != 1.0 ? StatusLine::tr(" · 速度 ×%1").arg(m_playback.speed()) : QString();
+    if (const std::optional<qsizetype> gliding = m_playback.glidingInto())
+        return StatusLine::tr("滑向第 %1 行的起始姿态").arg(*gliding + 1) + speed;
     switch (m_playback.state()) {
     case Playback::State::Running:
         return StatusLine::tr("播放中 第 %1/%2 行").arg(line).arg(m_playback.sequenceLength()) + loops + speed;
@@ -235,14 +243,17 @@ QString StatusLine::playbackText() const
 QString StatusLine::trafficText() const
 {
     const SerialPort::Traffic &sent = m_port.traffic();
-    QString text = StatusLine::tr("已发送 %1 字节，%2 条指令").arg(sent.bytes).arg(sent.commands);
+    QString text = StatusLine::tr("已发送 %1 字节", nullptr, pluralFormOf(sent.bytes)).arg(sent.bytes)
+                   + StatusLine::tr("，%1 条指令", nullptr, pluralFormOf(sent.commands)).arg(sent.commands);
     if (const qint64 queued = m_port.queuedBytes(); queued > 0)
-        text += StatusLine::tr("，待发送 %1 字节").arg(queued);
+        text += StatusLine::tr("，待发送 %1 字节", nullptr, pluralFormOf(queued)).arg(queued);
     return text;
 }
 
-void StatusLine::addClamps(int count, const QString &last)
+void StatusLine::addClamps(int count, const commandlimits::Clamp &clamp)
 {
+    const QString last =
+        tr("%1：%2 → %3").arg(m_engine.profile().channels().describe(clamp.channel)).arg(clamp.asked).arg(clamp.sent);
     if (!m_clamps) {
         m_clamps = new QLabel(this);
         m_clamps->setObjectName(QStringLiteral("clampStatus"));
@@ -251,6 +262,21 @@ void StatusLine::addClamps(int count, const QString &last)
     m_clampCount += count;
     m_clamps->setText(clampText());
     m_clamps->setToolTip(tr("最近一次：%1").arg(last));
+}
+
+void StatusLine::showArmHeld()
+{
+    showMessage(tr("急停：机械臂停在当前位置"), noteMs);
+}
+
+void StatusLine::showArmGliding(qsizetype line)
+{
+    showMessage(tr("载入第 %1 行的姿态：机械臂正滑向它").arg(line + 1), noteMs);
+}
+
+void StatusLine::showPlaybackStoppedByDisconnect()
+{
+    showMessage(tr("已断开连接，播放已停止"), noteMs);
 }
 
 QString StatusLine::clampText() const

@@ -8,12 +8,15 @@
 
 #include <optional>
 
+class Engine;
 class Playback;
 class QLabel;
 class SteadyLabel;
 class SerialPort;
 class SerialResult;
-class SequenceEditor;
+namespace commandlimits {
+struct Clamp;
+}
 namespace linecheck {
 struct Reading;
 }
@@ -27,16 +30,15 @@ class StatusLine final : public QStatusBar
     Q_OBJECT
 
 public:
-    StatusLine(const SerialPort &port, const Playback &playback, QWidget *parent = nullptr);
+    // After every change of the sequence, the current line (a line typed,
+    // inserted, added or modified) is checked: one that will not play as it
+    // reads is named with what playback makes of it; any other clears the note.
+    explicit StatusLine(Engine &engine, QWidget *parent = nullptr);
 
     void showConnection(bool connected);
     void showConnectFailure(const SerialResult &failure);
     void showPlayback();
 
-    // After every change of `editor`'s text, the line under the caret (a line
-    // typed, inserted, added or modified) is checked: one that will not play as
-    // it reads is named with what playback makes of it; any other clears the note.
-    void followEdits(const SequenceEditor &editor);
     // `line` (zero-based) will not play as it reads; `reading` is what playback does with it.
     void showLineWontPlay(qsizetype line, const linecheck::Reading &reading);
     // Load pose found no pose in `line` (zero-based) as it reads.
@@ -45,8 +47,14 @@ public:
     void showNothingTicked();
     void clearSequenceNote();
     // `count` more pulses were held to their channel's limits on the way out;
-    // `last` names the latest ("底座旋转 · 板上通道 #5：3000 → 2100").
-    void addClamps(int count, const QString &last);
+    // the tooltip names the latest ("底座旋转 · 板上通道 #5：3000 → 2100").
+    void addClamps(int count, const commandlimits::Clamp &last);
+    // The emergency stop held the arm where it was.
+    void showArmHeld();
+    // 载入姿态 sent the arm gliding to the pose of `line` (zero-based).
+    void showArmGliding(qsizetype line);
+    // Disconnect stopped playback.
+    void showPlaybackStoppedByDisconnect();
     // A long sequence is still coming in: `loaded` of `total` characters so far;
     // `waiting` while an action (Run, Save) waits for the rest. A `total` of 0
     // ends the note.
@@ -78,6 +86,7 @@ private:
     void showSentPoseNote(const QString &text, bool untilSent);
     static QString describe(const linecheck::Reading &reading);
 
+    Engine &m_engine;
     const SerialPort &m_port;
     const Playback &m_playback;
     QLabel *m_connection;

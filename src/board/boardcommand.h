@@ -23,8 +23,8 @@
 namespace boardcommand {
 
 constexpr int channelCount = motion::channelCount;
-constexpr int minPulse = 500;
-constexpr int maxPulse = 2500;
+constexpr int minPulse = motion::minPulse;
+constexpr int maxPulse = motion::maxPulse;
 // A line that has not ended after this many bytes is dropped.
 constexpr qsizetype maxLineLength = 1024;
 

@@ -82,23 +82,21 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
     layout->addLayout(header);
 
     auto *middle = new QHBoxLayout;
-    auto *armBox = new QGroupBox(tr("机械臂（侧视）"), this);
+    auto *armBox = new QGroupBox(tr("机械臂"), this);
     auto *armLayout = new QVBoxLayout(armBox);
-    m_arm = new ArmView(armBox);
-    m_arm->setCalibration(profile.arm.calibration);
+    m_arm = new BoardArmView(armBox);
     armLayout->addWidget(m_arm, 1);
     auto *mapping = new QGridLayout;
     // Base turn, shoulder, elbow, wrist, wrist turn and gripper are driven by
     // the profile's joint channels: by default those under servo-console's
     // first six columns.
-    for (int joint = 0; joint < ArmView::jointCount; ++joint) {
+    for (int joint = 0; joint < BoardArmView::jointCount; ++joint) {
         auto *spin = new QSpinBox(armBox);
         spin->setObjectName(QStringLiteral("jointChannel_%1").arg(joint));
         spin->setRange(0, boardcommand::channelCount - 1);
-        spin->setValue(profile.arm.channels[size_t(joint)]);
         spin->setPrefix(QStringLiteral("#"));
         m_jointChannels[size_t(joint)] = spin;
-        mapping->addWidget(new QLabel(ArmView::jointName(joint), armBox), joint / 3, (joint % 3) * 2);
+        mapping->addWidget(new QLabel(BoardArmView::jointName(joint), armBox), joint / 3, (joint % 3) * 2);
         mapping->addWidget(spin, joint / 3, (joint % 3) * 2 + 1);
         connect(spin, &QSpinBox::valueChanged, this, [this] { frame(); });
     }
@@ -118,12 +116,10 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
     auto *gaugeBox = new QGroupBox(tr("通道 0–31（蓝色：当前位置，红线：目标）"), this);
     auto *gaugeLayout = new QVBoxLayout(gaugeBox);
     m_gauges = new GaugeStrip(gaugeBox);
-    std::array<QString, boardcommand::channelCount> names;
-    for (int k = 0; k < boardcommand::channelCount; ++k)
-        names[size_t(k)] = profile.channels.channel(k).name;
-    m_gauges->setNames(names);
     gaugeLayout->addWidget(m_gauges);
     layout->addWidget(gaugeBox);
+
+    applyProfile(profile);
 
     connect(&session, &BoardSession::commandReceived, this,
             [this](const boardcommand::Command &command, qint64 arrivalUs) {
@@ -139,6 +135,23 @@ BoardWindow::BoardWindow(BoardSession &session, const ArmProfile &profile, QWidg
     m_frameClock.start();
     frame();
     resize(1000, 640);
+}
+
+void BoardWindow::applyProfile(const ArmProfile &profile)
+{
+    if (profile == m_profile)
+        return;
+    std::array<QString, boardcommand::channelCount> names;
+    for (int k = 0; k < boardcommand::channelCount; ++k)
+        names[size_t(k)] = profile.channels.channel(k).name;
+    m_gauges->setNames(names);
+    for (int joint = 0; joint < BoardArmView::jointCount; ++joint) {
+        const int channel = profile.arm.channels[size_t(joint)];
+        if (!m_profile || m_profile->arm.channels[size_t(joint)] != channel)
+            m_jointChannels[size_t(joint)]->setValue(channel);
+    }
+    m_profile = profile;
+    frame();
 }
 
 void BoardWindow::frame()
@@ -166,13 +179,21 @@ void BoardWindow::frame()
         channels[size_t(k)] = {model.position(k, now), model.target(k), model.commanded(k)};
     m_gauges->setChannels(channels);
 
-    ArmView::Pulses pulses;
-    std::array<int, ArmView::jointCount> jointChannels;
-    for (int joint = 0; joint < ArmView::jointCount; ++joint) {
-        jointChannels[size_t(joint)] = m_jointChannels[size_t(joint)]->value();
-        pulses[size_t(joint)] = model.position(jointChannels[size_t(joint)], now);
+    // The joints on the channels chosen here, with the profile's calibration,
+    // links and limits.
+    static const ArmProfile asItComes;
+    const ArmProfile &profile = m_profile ? *m_profile : asItComes;
+    arm::ArmGeometry geometry = profile.arm;
+    kinematics::JointLimits limits;
+    BoardArmView::Pulses pulses;
+    for (int joint = 0; joint < BoardArmView::jointCount; ++joint) {
+        const int channel = m_jointChannels[size_t(joint)]->value();
+        geometry.channels[size_t(joint)] = channel;
+        const ChannelSetup::Channel &range = profile.channels.channel(channel);
+        limits[size_t(joint)] = {range.minimumPulse, range.maximumPulse};
+        pulses[size_t(joint)] = model.position(channel, now);
     }
-    m_arm->setChannels(jointChannels);
+    m_arm->setArm(geometry, limits);
     m_arm->setPulses(pulses);
 
     m_counters->setText(

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "armview.h"
+#include "boardarmview.h"
 #include "boardcommand.h"
 #include "shared/armprofile.h"
 
@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class BoardSession;
 class GaugeStrip;
@@ -27,9 +28,14 @@ class BoardWindow final : public QWidget
 public:
     static constexpr int logLength = 200;
 
-    // `profile` names the gauges and sets which channel drives each joint of
-    // the arm view, and how its pulse turns into an angle.
+    // `profile` is applied as applyProfile() applies it.
     explicit BoardWindow(BoardSession &session, const ArmProfile &profile = {}, QWidget *parent = nullptr);
+
+    // Names the gauges, and sets which channel drives each joint of the arm
+    // view and how its pulse turns into an angle. A joint's channel is set
+    // only when the profile moves the joint: one the operator picked in the
+    // window stays through a change of names or calibration.
+    void applyProfile(const ArmProfile &profile);
 
     // Frames drawn per second from the first command received to the last.
     double frameRateWhileReceiving() const;
@@ -47,10 +53,11 @@ private:
     BoardSession &m_session;
     QLabel *m_line = nullptr;
     QLabel *m_counters = nullptr;
-    ArmView *m_arm = nullptr;
+    BoardArmView *m_arm = nullptr;
     GaugeStrip *m_gauges = nullptr;
     QListWidget *m_log = nullptr;
-    std::array<QSpinBox *, ArmView::jointCount> m_jointChannels{};
+    std::array<QSpinBox *, BoardArmView::jointCount> m_jointChannels{};
+    std::optional<ArmProfile> m_profile; // the one applied last
     QList<Received> m_pending;
     QTimer m_frameClock;
     QString m_lineText;

@@ -29,7 +29,7 @@ public:
     void setNames(const std::array<QString, boardcommand::channelCount> &names);
     const std::array<QString, boardcommand::channelCount> &names() const { return m_names; }
 
-    QSize sizeHint() const override { return {32 * 22, 150}; }
+    QSize sizeHint() const override { return {motion::channelCount * 22, 150}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

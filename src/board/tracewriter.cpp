@@ -8,18 +8,30 @@
 bool TraceWriter::open(const QString &path)
 {
     m_file.setFileName(path);
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    if (m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return true;
+    m_error = m_file.errorString();
+    return false;
 }
 
 bool TraceWriter::write(const boardcommand::Command &command, qint64 arrivalUs)
 {
     const QByteArray text = line(command, arrivalUs) + '\n';
     const qint64 end = m_file.pos();
-    if (m_file.write(text) == text.size())
-        return true;
-    // A line cut short (a full disk) is taken back: the trace stays whole lines.
-    m_file.resize(end);
-    return false;
+    // A write that stops short (the disk filled up during it) reports no error:
+    // the rest is written again, and that write fails with the system's reason.
+    for (qint64 written = 0; written < text.size();) {
+        const qint64 n = m_file.write(text.constData() + written, text.size() - written);
+        if (n <= 0) {
+            // Taken before the line is taken back, which clears the file's error.
+            m_error = m_file.errorString();
+            // A line cut short is taken back: the trace stays whole lines.
+            m_file.resize(end);
+            return false;
+        }
+        written += n;
+    }
+    return true;
 }
 
 QByteArray TraceWriter::line(const boardcommand::Command &command, qint64 arrivalUs)

@@ -15,7 +15,8 @@ class TraceWriter
 public:
     // Opens (truncates) `path`; `errorString()` tells why when it fails.
     bool open(const QString &path);
-    QString errorString() const { return m_file.errorString(); }
+    // The system's reason for the last failure of open() or write().
+    QString errorString() const { return m_error; }
     // Appends the command's line; on failure nothing of it stays in the file.
     bool write(const boardcommand::Command &command, qint64 arrivalUs);
     void close() { m_file.close(); }
@@ -26,4 +27,5 @@ public:
 
 private:
     QFile m_file;
+    QString m_error;
 };

@@ -5,10 +5,7 @@
 // the time it left (µs on the monotonic clock), carried out by the shared motion
 // model, so the joints ramp and lag as the board moves them.
 //
-// Commands are read as the board reads them: groups #<channel>P<pulse>[S<speed>]
-// and an optional T<time>, blanks between groups allowed, ended by CR or LF. A
-// group the board would not carry out (a channel outside 0..31, a pulse outside
-// 500..2500, no pulse) is left out; the rest of its command still moves.
+// Commands are read as the board reads them (wirecommand), ended by CR or LF.
 
 #include "shared/motion.h"
 
@@ -20,14 +17,6 @@
 #include <optional>
 
 namespace armtwin {
-
-struct Command {
-    QList<motion::Target> targets;
-    std::optional<int> timeMs;
-};
-
-// One command without its line end.
-Command parse(QByteArrayView line);
 
 class ArmTwin
 {
@@ -44,6 +33,7 @@ public:
 
     double pulse(int channel, qint64 timeUs) const { return m_model.position(channel, timeUs); }
     bool moving(qint64 timeUs) const { return m_model.moving(timeUs); }
+    bool moving(int channel, qint64 timeUs) const { return m_model.moving(channel, timeUs); }
 
 private:
     motion::MotionModel m_model;

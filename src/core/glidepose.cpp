@@ -3,41 +3,16 @@
 
 #include "sequencedocument.h"
 #include "sequenceline.h"
+#include "shared/wirecommand.h"
 
 #include <optional>
 
 namespace glidepose {
 
-namespace {
-
-constexpr int channels = 32;
-constexpr int longestPulse = 5; // digits
-
-// Reads the digits at `at` (at most `limit` of them); moves `at` past them.
-std::optional<int> digits(QStringView text, qsizetype &at, int limit)
-{
-    const qsizetype start = at;
-    int value = 0;
-    while (at < text.size() && text[at].isDigit() && text[at].unicode() < 128 && at - start < limit)
-        value = value * 10 + (text[at++].unicode() - '0');
-    if (at == start || (at < text.size() && text[at].isDigit()))
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
-
 void follow(Pose &pose, QStringView command)
 {
-    for (qsizetype at = command.indexOf(u'#'); at >= 0; at = command.indexOf(u'#', at)) {
-        ++at;
-        const std::optional<int> channel = digits(command, at, 2);
-        if (!channel || *channel >= channels || at >= command.size() || command[at].toUpper() != u'P')
-            continue;
-        ++at;
-        if (const std::optional<int> pulse = digits(command, at, longestPulse))
-            pose[*channel] = *pulse;
-    }
+    for (const motion::Target &target : wirecommand::read(command).targets())
+        pose[target.channel] = target.pulse;
 }
 
 Pose before(const SequenceDocument &document, qsizetype line)
@@ -56,12 +31,10 @@ Pose before(const SequenceDocument &document, qsizetype line)
 
 QString command(const Pose &pose, int ms)
 {
-    QString text;
+    QList<motion::Target> targets;
     for (const auto &[channel, pulse] : pose)
-        text += QStringLiteral("#%1P%2").arg(channel).arg(pulse);
-    if (ms > 0)
-        text += QStringLiteral("T%1").arg(ms);
-    return text + u'\r';
+        targets.append({channel, pulse, std::nullopt});
+    return wirecommand::write(targets, ms > 0 ? std::optional(ms) : std::nullopt);
 }
 
 } // namespace glidepose

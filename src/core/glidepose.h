@@ -16,8 +16,8 @@ namespace glidepose {
 // Channel → pulse, in ascending channel order.
 using Pose = std::map<int, int>;
 
-// Puts into `pose` every "#<channel>P<pulse>" group of `command`, later groups
-// over earlier ones; other groups and text are not positions and are skipped.
+// Puts into `pose` every group of `command` that a board carries out, later
+// groups over earlier ones.
 void follow(Pose &pose, QStringView command);
 
 // The pose the lines before `line` (zero-based) of `document` leave, as

@@ -3,6 +3,11 @@
 
 #include "core/linecheck.h"
 #include "core/lineformat.h"
+#include "core/playbackspeed.h"
+#include "core/sequenceline.h"
+#include "core/textcodec.h"
+#include "shared/commandlimits.h"
+#include "shared/wirecommand.h"
 
 #include <QCoreApplication>
 
@@ -11,65 +16,6 @@
 namespace poseline {
 
 namespace {
-
-// What a board accepts: a group for another channel or pulse is dropped.
-constexpr int leastPulse = 500;
-constexpr int mostPulse = 2500;
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-std::optional<int> readNumber(const QByteArray &bytes, qsizetype &pos)
-{
-    if (pos >= bytes.size() || !isDigit(bytes[pos]))
-        return std::nullopt;
-    qint64 value = 0;
-    for (; pos < bytes.size() && isDigit(bytes[pos]); ++pos)
-        value = std::min<qint64>(value * 10 + (bytes[pos] - '0'), 1'000'000'000);
-    return int(value);
-}
-
-bool nextIs(const QByteArray &bytes, qsizetype pos, char c)
-{
-    return pos < bytes.size() && bytes[pos] == c;
-}
-
-// "#<channel>P<pulse>[S<speed>]": S empty or S0 sets no speed limit.
-void readGroup(const QByteArray &bytes, qsizetype &pos, LineMove &move)
-{
-    ++pos;
-    const std::optional<int> channel = readNumber(bytes, pos);
-    if (!nextIs(bytes, pos, 'P'))
-        return;
-    ++pos;
-    const std::optional<int> pulse = readNumber(bytes, pos);
-    std::optional<int> speed;
-    if (nextIs(bytes, pos, 'S')) {
-        ++pos;
-        speed = readNumber(bytes, pos);
-        if (speed == 0)
-            speed.reset();
-    }
-    if (channel && *channel < motion::channelCount && pulse && *pulse >= leastPulse && *pulse <= mostPulse)
-        move.targets.append({*channel, *pulse, speed});
-}
-
-void readCommand(const QByteArray &bytes, LineMove &move)
-{
-    for (qsizetype pos = 0; pos < bytes.size();) {
-        if (bytes[pos] == '#') {
-            readGroup(bytes, pos, move);
-        } else if (bytes[pos] == 'T') {
-            ++pos;
-            if (const std::optional<int> time = readNumber(bytes, pos))
-                move.timeMs = *time;
-        } else {
-            ++pos;
-        }
-    }
-}
 
 int roundUp(double ms, int step = 1)
 {
@@ -101,17 +47,24 @@ Pose restPose()
     return pose;
 }
 
-LineMove read(const QString &line)
+LineMove read(const QString &line, const Playing &playing)
 {
     LineMove move;
     move.playsAsWritten = linecheck::playsAsWritten(line);
-    const linecheck::Reading reading = linecheck::readLine(line + u'\r');
-    move.sent = reading.skipped == linecheck::Reading::Skip::None;
+    // Playback sends a line only when it can read both its command and its interval.
+    const sequenceline::Playback parsed = sequenceline::readForPlayback(line + u'\r');
+    move.sent = parsed.command && parsed.interval;
     if (!move.sent)
         return move;
-    move.interval = reading.interval;
-    move.bytes = reading.bytes.size();
-    readCommand(reading.bytes, move);
+    move.interval = parsed.interval;
+    QString command = *parsed.command;
+    if (playing.limits)
+        command = commandlimits::clamp(command, *playing.limits).text;
+    command = playbackspeed::played(command, playing.speed);
+    move.bytes = textcodec::encodeForWire(command).size();
+    const wirecommand::Command read = wirecommand::read(command);
+    move.targets = read.targets();
+    move.timeMs = read.timeMs;
     return move;
 }
 
@@ -128,10 +81,13 @@ int intervalAfter(const LineMove &move, int inForce)
     return move.interval && *move.interval >= 0 ? *move.interval : inForce;
 }
 
-Figures figures(const LineMove &move, const Pose &before, int inForce, double bytesPerSecond, double topRate)
+Figures figures(const LineMove &move, const Pose &before, int inForce, double bytesPerSecond, double topRate,
+                double speed)
 {
     Figures figures;
-    figures.interval = intervalAfter(move, inForce);
+    figures.speed = speed;
+    const int written = intervalAfter(move, inForce);
+    figures.interval = playbackspeed::scaledMs(written, speed);
     figures.bytes = move.bytes;
     const double wireMs = bytesPerSecond > 0 ? double(move.bytes) * 1000.0 / bytesPerSecond : 0;
     figures.wireMs = roundUp(wireMs);
@@ -140,7 +96,7 @@ Figures figures(const LineMove &move, const Pose &before, int inForce, double by
     figures.arrivalMs = roundUp(arrival);
     if (!move.playsAsWritten) {
         figures.problem = Figures::Problem::NotAsWritten;
-    } else if (!move.sent || figures.interval == 0) {
+    } else if (!move.sent || written == 0) {
         // Nothing goes out, or playback ends after the line: nothing follows it.
     } else if (wireMs > figures.interval) {
         figures.problem = Figures::Problem::WireTooSlow;
@@ -173,7 +129,9 @@ QString describe(const Figures &figures)
 
 int stretchedInterval(const Figures &figures)
 {
-    const int needed = std::max(roundUp(figures.arrivalMs, intervalStep), figures.interval);
+    // Playback divides what is written by its speed.
+    const int needed = std::max(roundUp(figures.arrivalMs * figures.speed, intervalStep),
+                                int(std::lround(figures.interval * figures.speed)));
     return std::clamp(needed, leastInterval, mostInterval);
 }
 

@@ -34,6 +34,25 @@ void PoseTimeline::setLine(double bytesPerSecond)
     if (bytesPerSecond == m_bytesPerSecond)
         return;
     m_bytesPerSecond = bytesPerSecond;
+    refold();
+}
+
+void PoseTimeline::setLimits(const ChannelSetup &setup)
+{
+    m_playing.limits = &setup;
+    refold();
+}
+
+void PoseTimeline::setSpeed(double speed)
+{
+    if (speed == m_playing.speed)
+        return;
+    m_playing.speed = speed;
+    refold();
+}
+
+void PoseTimeline::refold()
+{
     m_resumeFrom = -1;
     resetFrom(0);
 }
@@ -46,10 +65,11 @@ qsizetype PoseTimeline::lineCount() const
 PoseTimeline::State PoseTimeline::next(const State &before, const poseline::LineMove &move, poseline::Figures &figures,
                                        motion::MotionModel &after) const
 {
-    figures = poseline::figures(move, before.pose, before.inForce, m_bytesPerSecond, before.model.topRate());
+    figures =
+        poseline::figures(move, before.pose, before.inForce, m_bytesPerSecond, before.model.topRate(), m_playing.speed);
     State state;
     state.pose = poseline::apply(before.pose, move);
-    state.inForce = figures.interval;
+    state.inForce = poseline::intervalAfter(move, before.inForce);
     state.startUs = before.startUs + qint64(figures.interval) * 1000;
     state.used = before.used;
     for (const motion::Target &target : move.targets)
@@ -78,7 +98,7 @@ bool PoseTimeline::foldMore(qsizetype lines)
         poseline::Figures figures;
         motion::MotionModel after;
         for (qsizetype line = first; line < end && block.isValid(); ++line, block = block.next())
-            state = next(state, poseline::read(block.text()), figures, after);
+            state = next(state, poseline::read(block.text(), m_playing), figures, after);
         lines -= end - first;
         const auto slot = size_t(m_valid);
         if (m_resumeFrom >= 0 && m_valid >= m_resumeFrom && slot < m_checkpoints.size()
@@ -151,7 +171,7 @@ PoseTimeline::CachedChunk &PoseTimeline::fillCache(qsizetype chunkIndex, qsizety
         Row row;
         row.known = true;
         row.before = state;
-        row.move = poseline::read(block.text());
+        row.move = poseline::read(block.text(), m_playing);
         state = next(state, row.move, row.figures, row.after);
         rows.push_back(std::move(row));
     }

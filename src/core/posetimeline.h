@@ -58,9 +58,15 @@ public:
 
     explicit PoseTimeline(const SequenceDocument &document, QObject *parent = nullptr);
 
-    // The line's wire speed (bytes/s) and the servos' top rate; a change refolds.
+    // The line's wire speed (bytes/s); a change refolds.
     void setLine(double bytesPerSecond);
     double bytesPerSecond() const { return m_bytesPerSecond; }
+    // The channels' limits every pulse is held to (`setup` outlives the
+    // timeline; read afresh at each refold), and the playback speed; each
+    // call refolds.
+    void setLimits(const ChannelSetup &setup);
+    void setSpeed(double speed);
+    const poseline::Playing &playing() const { return m_playing; }
 
     // The lines of the sequence (SequenceDocument::sequenceLineCount); a row
     // past them is empty, and so is one beyond the reach of the fold until
@@ -102,6 +108,7 @@ private:
     };
     static constexpr size_t cachedChunks = 4;
 
+    void refold();
     void onLinesChanged(qsizetype first, qsizetype removed, qsizetype added);
     // Folds towards line m_awaited, a slice a turn, and tells when it is known.
     void foldTowardsAwaited();
@@ -114,6 +121,7 @@ private:
 
     const SequenceDocument &m_document;
     double m_bytesPerSecond = 11520;
+    poseline::Playing m_playing;
     std::vector<State> m_checkpoints; // [0, m_valid) are right
     qsizetype m_valid = 1;
     // Old checkpoints from m_resumeFrom on may be taken back (see above); -1: none.

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "sentposejournal.h"
 
-#include "armtwin.h"
 #include "programsettings.h"
+#include "sequencefile.h"
+#include "shared/wirecommand.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -29,14 +29,13 @@ const QString channelKey = QStringLiteral("channel");
 const QString pulseKey = QStringLiteral("pulse");
 const QString sentAtKey = QStringLiteral("sentAt");
 
-// Whole or not at all; the system's reason when it cannot be written.
+// As cmd.txt is written: whole or not at all, the owner's alone, a link
+// replaced rather than written through. The system's reason when it cannot be.
 std::optional<QString> writeFile(const QString &path, const QByteArray &bytes)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
-    return std::nullopt;
+    SequenceFile file(path);
+    file.setOwnerOnly();
+    return file.save(QString::fromUtf8(bytes));
 }
 
 } // namespace
@@ -46,8 +45,17 @@ QString SentPoseJournal::defaultPath()
     return QFileInfo(programsettings::path()).dir().filePath(QStringLiteral("last-sent-pose.json"));
 }
 
-SentPoseJournal::SentPoseJournal(QString path, Schedule schedule, QObject *parent)
-    : QObject(parent), m_path(std::move(path)), m_schedule(std::move(schedule))
+QString SentPoseJournal::pathFor(const QString &basePath, std::optional<int> port)
+{
+    if (!port || *port < 1)
+        return {};
+    const QFileInfo base(basePath);
+    return base.dir().filePath(
+        QStringLiteral("%1-COM%2.%3").arg(base.completeBaseName()).arg(*port).arg(base.suffix()));
+}
+
+SentPoseJournal::SentPoseJournal(QString basePath, Schedule schedule, QObject *parent)
+    : QObject(parent), m_basePath(std::move(basePath)), m_schedule(std::move(schedule))
 {
     m_writer.setMaxThreadCount(1);
     if (!m_schedule)
@@ -57,22 +65,45 @@ SentPoseJournal::SentPoseJournal(QString path, Schedule schedule, QObject *paren
 SentPoseJournal::~SentPoseJournal()
 {
     m_writer.waitForDone();
-    if (!m_unsaved)
+    if (!m_unsaved || m_path.isEmpty())
         return;
     if (const std::optional<QString> failure = saveNow())
         qWarning("The last pose sent could not be kept in %s: %s", qPrintable(m_path), qPrintable(*failure));
 }
 
-SentPoseJournal::Loading SentPoseJournal::load()
+SentPoseJournal::Loading SentPoseJournal::load(std::optional<int> port)
+{
+    const QString path = pathFor(m_basePath, port);
+    if (m_loaded && path == m_path)
+        return {isEmpty() ? Loading::Outcome::NoFile : Loading::Outcome::Loaded, {}};
+    finishWriting(); // a write under way for the port before has been told
+    if (m_unsaved && !m_path.isEmpty()) {
+        if (const std::optional<QString> failure = saveNow())
+            Q_EMIT saveFailed(*failure);
+    }
+    m_loaded = true;
+    m_path = path;
+    m_unsaved = false;
+    m_fromOldFile = false;
+    m_failedBefore = false;
+    if (!path.isEmpty() && (QFileInfo::exists(path) || QFileInfo(path).isSymLink()))
+        return read(path);
+    const Loading old = read(m_basePath);
+    m_fromOldFile = !path.isEmpty() && old.outcome == Loading::Outcome::Loaded;
+    return old;
+}
+
+SentPoseJournal::Loading SentPoseJournal::read(const QString &path)
 {
     m_channels = {};
-    const QFileInfo info(m_path);
+    const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return {};
-    // Only a regular file: opening a FIFO or a device could wait for ever.
-    if (!info.isFile())
+    // Only a regular file of its own: opening a FIFO or a device could wait for
+    // ever, and a link may lead anywhere.
+    if (!info.isFile() || info.isSymLink())
         return {Loading::Outcome::Damaged, {}};
-    QFile file(m_path);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {Loading::Outcome::Unreadable, file.errorString()};
     if (file.size() > largestFile)
@@ -107,14 +138,14 @@ void SentPoseJournal::sent(QStringView command, const QDateTime &at)
     bool moved = false;
     // Read as the board reads it (and as the arm's twin does).
     for (const QByteArray &line : command.toLatin1().replace('\n', '\r').split('\r')) {
-        for (const motion::Target &target : armtwin::parse(line).targets) {
+        for (const motion::Target &target : wirecommand::read(line).targets()) {
             std::optional<Entry> &entry = m_channels[size_t(target.channel)];
             moved = moved || !entry || entry->pulse != target.pulse;
             entry = Entry{target.pulse, at.toUTC()};
             m_unsaved = true;
         }
     }
-    if (m_unsaved && !m_saveScheduled) {
+    if (m_unsaved && !m_saveScheduled && !m_path.isEmpty()) {
         m_saveScheduled = true;
         m_schedule(saveDelayMs, [this] { saveDue(); });
     }
@@ -132,14 +163,19 @@ void SentPoseJournal::saveDue()
         const std::optional<QString> failure = writeFile(path, bytes);
         // The journal waits for this thread before it goes.
         QMetaObject::invokeMethod(
-            this, [this, failure] { written(failure); }, Qt::QueuedConnection);
+            this, [this, path, failure] { written(path, failure); }, Qt::QueuedConnection);
     });
 }
 
-void SentPoseJournal::written(const std::optional<QString> &failure)
+void SentPoseJournal::written(const QString &path, const std::optional<QString> &failure)
 {
+    // Another port's journal has been taken since.
+    if (path != m_path)
+        return;
     if (!failure) {
         m_failedBefore = false;
+        if (std::exchange(m_fromOldFile, false))
+            QFile::remove(m_basePath);
         return;
     }
     m_unsaved = true; // tried again after the next change, and at the end
@@ -156,9 +192,13 @@ void SentPoseJournal::finishWriting()
 std::optional<QString> SentPoseJournal::saveNow()
 {
     m_writer.waitForDone();
+    if (m_path.isEmpty())
+        return std::nullopt;
     if (std::optional<QString> failure = writeFile(m_path, contents()))
         return failure;
     m_unsaved = false;
+    if (std::exchange(m_fromOldFile, false))
+        QFile::remove(m_basePath);
     return std::nullopt;
 }
 

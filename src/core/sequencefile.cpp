@@ -2,19 +2,16 @@
 #include "sequencefile.h"
 
 #include "core/textcodec.h"
+#include "shared/filereplacement.h"
 #include "rtftext.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStringEncoder>
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace {
 
@@ -191,20 +188,6 @@ std::optional<QByteArray> readRegularFile(const QString &path, QString *error)
     return bytes;
 }
 
-// Root may write any file: a file that nobody may write is read-only all the same.
-bool isReadOnly(const QFileInfo &info)
-{
-    constexpr QFileDevice::Permissions anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return !(info.permissions() & anyWrite) || !info.isWritable();
-}
-
-// The file's own mode bits; the "User" flags describe the running user, not the file.
-QFileDevice::Permissions modeOf(const QFileInfo &info)
-{
-    return info.permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-}
-
 } // namespace
 
 std::optional<SequenceFile::Content> SequenceFile::decode(const QByteArray &bytes)
@@ -310,21 +293,7 @@ std::optional<QString> SequenceFile::save(const QString &text)
 {
     if (m_unreadable)
         return QCoreApplication::translate("SequenceFile", "启动时无法读取该文件，为免覆盖其原有内容，本次未保存。");
-    const QFileInfo existing(m_path);
-    // A link is replaced whatever it points to; only a file of its own is checked.
-    if (!existing.isSymLink() && existing.exists() && !existing.isFile())
-        return QCoreApplication::translate("SequenceFile", "这不是一个普通文件。");
-    if (!existing.isSymLink() && existing.exists() && isReadOnly(existing))
-        return QCoreApplication::translate("SequenceFile", "文件是只读的。");
-
-    const QString folder = existing.absolutePath();
-    if (!QDir().mkpath(folder))
-        return QCoreApplication::translate("SequenceFile", "无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder));
-
-    constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    const auto mode = m_ownerOnly         ? std::optional(ownerOnly)
-                      : existing.exists() ? std::optional(modeOf(existing))
-                                          : std::nullopt;
+    const auto mode = m_ownerOnly ? filereplacement::Mode::OwnerOnly : filereplacement::Mode::Kept;
     bool unencodable = false;
     std::optional<QString> failure = writeWhole(text, m_encoding, mode, &unencodable);
     // Better a file in another encoding than a character lost.
@@ -333,50 +302,21 @@ std::optional<QString> SequenceFile::save(const QString &text)
     return failure;
 }
 
-std::optional<QString> SequenceFile::writeWhole(const QString &text, Encoding encoding,
-                                                std::optional<QFileDevice::Permissions> mode, bool *unencodable)
+std::optional<QString> SequenceFile::writeWhole(const QString &text, Encoding encoding, filereplacement::Mode mode,
+                                                bool *unencodable)
 {
-    // QSaveFile writes through a symbolic link to its target. A link is instead
-    // replaced: the new file is made under a name of its own beside it, then
-    // renamed over the link.
-    const bool replacesLink = QFileInfo(m_path).isSymLink();
-    const QString target =
-        replacesLink
-            ? m_path + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
-            : m_path;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    // Every step is checked: commit() may report success after failed writes
-    // (a full disk), and would then put a cut-off file in place of the old one.
     StreamDigest digest;
-    bool written = true;
-    const bool encoded = encodeInPieces(text, encoding, [&](QByteArrayView piece) {
-        written = written && file.write(piece.data(), piece.size()) == piece.size();
-        digest.add(piece);
-    });
-    if (!encoded) {
-        file.cancelWriting();
-        *unencodable = true;
-        return QCoreApplication::translate("SequenceFile", "编码无法容纳文本中的字符。");
-    }
-    written = written && file.flush() && (!mode || file.setPermissions(*mode));
-    if (!written) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason.isEmpty() ? QCoreApplication::translate("SequenceFile", "写入失败。") : reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    if (replacesLink) {
-        std::error_code failure;
-        std::filesystem::rename(std::filesystem::path(target.toStdU16String()),
-                                std::filesystem::path(m_path.toStdU16String()), failure);
-        if (failure) {
-            QFile::remove(target);
-            return QString::fromLocal8Bit(failure.message());
-        }
-    }
-    remember(digest.value(), text);
-    return std::nullopt;
+    const std::optional<QString> failure =
+        filereplacement::replace(m_path, mode, [&](const filereplacement::Put &put) -> std::optional<QString> {
+            if (encodeInPieces(text, encoding, [&](QByteArrayView piece) {
+                    put(piece);
+                    digest.add(piece);
+                }))
+                return std::nullopt;
+            *unencodable = true;
+            return QCoreApplication::translate("SequenceFile", "编码无法容纳文本中的字符。");
+        });
+    if (!failure)
+        remember(digest.value(), text);
+    return failure;
 }

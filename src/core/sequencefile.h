@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "shared/filereplacement.h"
+
 #include <QByteArray>
 #include <QDateTime>
-#include <QFileDevice>
 #include <QString>
 
 #include <optional>
@@ -87,8 +88,8 @@ private:
     };
 
     void remember(size_t digest, const QString &text);
-    std::optional<QString> writeWhole(const QString &text, Encoding encoding,
-                                      std::optional<QFileDevice::Permissions> mode, bool *unencodable);
+    std::optional<QString> writeWhole(const QString &text, Encoding encoding, filereplacement::Mode mode,
+                                      bool *unencodable);
 
     QString m_path;
     Encoding m_encoding = Encoding::Utf8;

@@ -10,7 +10,7 @@ bool PortWriter::write(const QString &text, WhenClosed whenClosed, const std::fu
 {
     if (whenClosed == WhenClosed::Silent && !m_port.portOpen())
         return false;
-    return handled(m_port.output(m_filter ? m_filter(text) : text), beforeReport);
+    return handled(m_port.output(text), beforeReport);
 }
 
 bool PortWriter::handled(const SerialResult &result, const std::function<void()> &beforeReport) const
@@ -30,7 +30,7 @@ bool PortWriter::writeMove(int channel, const QString &text) const
 {
     if (!m_port.portOpen())
         return false;
-    return handled(m_port.outputMove(channel, m_filter ? m_filter(text) : text), {});
+    return handled(m_port.outputMove(channel, text), {});
 }
 
 void PortWriter::discardUnsent() const

@@ -36,12 +36,7 @@ public:
     // Drops every command not yet on the wire.
     void discardUnsent() const;
 
-    // What every text passes through before it goes out (the channels' limits).
-    using Filter = std::function<QString(const QString &)>;
-    void setFilter(Filter filter) { m_filter = std::move(filter); }
-
 private:
-    Filter m_filter;
     // The rule above, for the port's answer.
     bool handled(const SerialResult &result, const std::function<void()> &beforeReport) const;
 

@@ -23,11 +23,15 @@
 // buffer (EAGAIN) is a slow line, not a lost device.
 //
 // The program's queue is bounded in wire time (SerialPort::queueLimit: 23,040
-// bytes at 115200 8N1, 512 at 2400 8N1) for ordered commands; a command that
-// would go past the bound is refused whole (QueueFull), never cut. notice()
-// tells the operator once when refusing begins; the episode ends when the
-// queue is back to half the bound. What reaches the device is counted as the
-// driver takes it (bytesWritten).
+// bytes at 115200 8N1, 512 at 2400 8N1). An ordered command that would go past
+// the bound is refused whole (QueueFull), never cut. notice() tells the
+// operator once when refusing begins; the episode ends when the queue is back
+// to half the bound. A live move is never refused: one that does not fit waits
+// outside the bound as its channel's latest position (MoveQueue). What reaches
+// the device is counted as the driver takes it (bytesWritten).
+//
+// The channels' limits (SerialPort::setFilter) and the command format apply as
+// a command is handed to the device, not when it is accepted.
 //
 // A stop drops the queue and what the driver holds (QSerialPort::clear, which
 // is tcflush(TCOFLUSH) on POSIX); what the adapter's own buffer holds, at most
@@ -51,7 +55,8 @@ public:
 protected:
     SerialResult applySettings(const QString &settings) override;
     SerialResult writeBytes(const QByteArray &bytes) override;
-    qint64 heldBytes() const override { return m_port.bytesToWrite(); }
+    // QSerialPort keeps its write buffer across a close.
+    qint64 heldBytes() const override { return m_port.isOpen() ? m_port.bytesToWrite() : 0; }
     bool deviceHasRoom() const override;
     void pumpLater() override;
     qint64 discardDeviceOutput() override;

@@ -4,6 +4,8 @@
 #include "core/textcodec.h"
 #include "core/settingsstring.h"
 
+#include <QSerialPortInfo>
+
 #include <algorithm>
 #include <chrono>
 
@@ -41,6 +43,16 @@ SerialResult SerialPort::setSettings(const QString &settings)
     const auto parsed = settingsstring::parse(settings);
     if (const settingsstring::Problem *problem = std::get_if<settingsstring::Problem>(&parsed))
         return SerialResult::failure(SerialResult::SettingsRefused, settingsstring::describe(*problem));
+    const QList<qint32> rates = standardBaudRates();
+    if (const qint32 rate = std::get<settingsstring::LineSettings>(parsed).baudRate;
+        !rates.isEmpty() && !rates.contains(rate)) {
+        QStringList named;
+        for (const qint32 standard : rates)
+            named.append(QString::number(standard));
+        return SerialResult::failure(
+            SerialResult::SettingsRefused,
+            tr("比特率 %1 不是串口能用的速率，应为其中之一：%2。").arg(rate).arg(named.join(tr("、"))));
+    }
     if (const SerialResult applied = applySettings(settings); !applied.ok())
         return applied;
     m_settings = settings;
@@ -49,11 +61,31 @@ SerialResult SerialPort::setSettings(const QString &settings)
     return {};
 }
 
+QList<qint32> SerialPort::standardBaudRates()
+{
+    QList<qint32> rates = QSerialPortInfo::standardBaudRates();
+    std::sort(rates.begin(), rates.end());
+    return rates;
+}
+
+void SerialPort::setCommandFormat(CommandFormat format)
+{
+    if (format == m_format)
+        return;
+    m_format = format;
+    Q_EMIT commandFormatChanged(m_format);
+}
+
+QByteArray SerialPort::wireBytes(const QString &text) const
+{
+    return textcodec::encodeForWire(commandformat::apply(text, m_format));
+}
+
 SerialResult SerialPort::output(const QString &text)
 {
     if (!portOpen())
         return SerialResult::failure(SerialResult::PortNotOpen);
-    const QByteArray bytes = textcodec::encodeForWire(text);
+    const QByteArray bytes = wireBytes(text);
     if (const SerialResult refused = refuseBeyondQueue(bytes); !refused.ok())
         return refused;
     if (m_queue.empty() && deviceHasRoom())
@@ -67,14 +99,14 @@ SerialResult SerialPort::outputMove(int channel, const QString &text)
 {
     if (!portOpen())
         return SerialResult::failure(SerialResult::PortNotOpen);
-    const QByteArray bytes = textcodec::encodeForWire(text);
+    const QByteArray bytes = wireBytes(text);
     if (bytes.size() > m_queueLimit) {
         Q_EMIT notice({PortNotice::Kind::CommandTooLong, bytes.size(), m_queueLimit, queueSeconds});
         return SerialResult::failure(SerialResult::QueueFull);
     }
     if (m_queue.empty() && deviceHasRoom())
         return handOver({text, bytes, channel});
-    m_queue.pushLive(channel, text, bytes);
+    m_queue.pushLive(channel, text, bytes, queueRoom());
     pumpLater();
     return {};
 }
@@ -85,10 +117,12 @@ SerialResult SerialPort::refuseBeyondQueue(const QByteArray &bytes)
         Q_EMIT notice({PortNotice::Kind::CommandTooLong, bytes.size(), m_queueLimit, queueSeconds});
         return SerialResult::failure(SerialResult::QueueFull);
     }
+    // The moves deferred so far go out ahead of it.
+    const qint64 ahead = queuedBytes() + m_queue.deferredBytes();
     // The episode of refusing ends once the queue is back to half the bound.
-    if (m_refusing && queuedBytes() <= m_queueLimit / 2)
+    if (m_refusing && ahead <= m_queueLimit / 2)
         m_refusing = false;
-    if (queuedBytes() + bytes.size() > m_queueLimit) {
+    if (ahead + bytes.size() > m_queueLimit) {
         if (!m_refusing) {
             m_refusing = true;
             Q_EMIT notice({PortNotice::Kind::Backlog, bytes.size(), m_queueLimit, queueSeconds});
@@ -100,7 +134,10 @@ SerialResult SerialPort::refuseBeyondQueue(const QByteArray &bytes)
 
 SerialResult SerialPort::handOver(const MoveQueue::Command &command)
 {
-    const QByteArray &bytes = command.bytes;
+    // The limits and the format in force now, not when the command was
+    // accepted: a limit tightened meanwhile holds for it too.
+    const QString sent = m_filter ? m_filter(command.text) : command.text;
+    const QByteArray bytes = wireBytes(sent);
     // Known before the write: the implementation may report bytes written
     // from inside it.
     const qint64 end = m_traffic.accepted + bytes.size();
@@ -114,7 +151,7 @@ SerialResult SerialPort::handOver(const MoveQueue::Command &command)
         }
         return written;
     }
-    Q_EMIT commandSent(command.text, steadyNowUs());
+    Q_EMIT commandSent(sent, steadyNowUs());
     return written;
 }
 
@@ -123,6 +160,7 @@ void SerialPort::pump()
     while (!m_queue.empty() && portOpen() && deviceHasRoom()) {
         if (const SerialResult written = handOver(m_queue.takeFront()); !written.ok())
             return dropAfterFailedWrite(written);
+        m_queue.admitDeferred(queueRoom());
     }
     if (!m_queue.empty() && portOpen())
         pumpLater();
@@ -193,24 +231,28 @@ QString PortNotice::describe() const
     switch (kind) {
     case Kind::CommandTooLong:
         return SerialPort::tr("这条指令有 %1 字节，超过了等待发送数据的上限（约 %2 秒的发送量，%3 字节），"
-                              "整条被拒绝、没有发送。")
+                              "整条被拒绝、没有发送。",
+                              nullptr, pluralFormOf(bytes))
             .arg(bytes)
             .arg(figure(seconds))
             .arg(queueLimit);
     case Kind::Backlog:
         return SerialPort::tr("串口发送跟不上：等待发送的数据已积压到上限（约 %1 秒的发送量，%2 字节）。"
-                              "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。")
+                              "积压发出之前，新的指令被拒绝、不会发送，舵机可能没有到达界面上显示的位置。",
+                              nullptr, pluralFormOf(queueLimit))
             .arg(figure(seconds))
             .arg(queueLimit);
     case Kind::WriteFailed:
-        return SerialPort::tr("等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2")
+        return SerialPort::tr("等待发送的指令（%1 字节）没能写入串口，已被丢弃，没有送到舵机板：%2", nullptr,
+                              pluralFormOf(bytes))
             .arg(bytes)
             .arg(reason);
     case Kind::DiscardedOnClose:
         break;
     }
     return SerialPort::tr("关闭串口时，还有 %1 字节（约 %2 秒的发送量）在 %3 秒内未能发出，"
-                          "已被丢弃，没有送到舵机板。")
+                          "已被丢弃，没有送到舵机板。",
+                          nullptr, pluralFormOf(bytes))
         .arg(bytes)
         .arg(figure(seconds))
         .arg(figure(waitedSeconds));

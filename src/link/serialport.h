@@ -4,8 +4,12 @@
 #include <QObject>
 #include <QString>
 
+#include <algorithm>
 #include <deque>
+#include <functional>
+#include <limits>
 
+#include "commandformat.h"
 #include "core/settingsstring.h"
 #include "movequeue.h"
 
@@ -42,6 +46,14 @@ private:
     QString m_reason;
 };
 
+// The number that picks the plural form of a text about `count` things: tr()
+// takes an int, and a count past it is plural. The count itself goes in whole,
+// as an argument.
+constexpr int pluralFormOf(qint64 count)
+{
+    return int(std::min<qint64>(count, std::numeric_limits<int>::max()));
+}
+
 // The serial port object: everything the program sends goes through one of
 // these. It only writes; it never waits for the board.
 // What the port tells the operator outside the result of one call, with its figures.
@@ -77,9 +89,26 @@ public:
 
     // The settings string, such as "115200,n,8,1". A refused string leaves the
     // previous one in force; on an open port a new one applies at once, and
-    // settingsChanged() announces every new string in force.
+    // settingsChanged() announces every new string in force. Only the baud
+    // rates of standardBaudRates() are taken (where the platform names any): a
+    // driver may quietly send a rate near one it cannot make, and a board hears
+    // garbage.
     QString settings() const { return m_settings; }
     [[nodiscard]] SerialResult setSettings(const QString &settings);
+    // The baud rates this platform's serial ports are made for, in rising order.
+    static QList<qint32> standardBaudRates();
+
+    // How commands are spelt on the wire (see commandformat.h): compact until
+    // changed, for the program's run, like the settings string; applies to
+    // every command handed to the device from then on.
+    CommandFormat commandFormat() const { return m_format; }
+    void setCommandFormat(CommandFormat format);
+
+    // What every command passes through as it is handed to the device (the
+    // channels' limits in force at that moment, however long it waited), before
+    // the command format.
+    using Filter = std::function<QString(const QString &)>;
+    void setFilter(Filter filter) { m_filter = std::move(filter); }
 
     // The bound on the bytes waiting for the line, in wire time: two seconds of
     // what the line carries at the current settings (23,040 bytes at 115200
@@ -108,7 +137,9 @@ public:
     [[nodiscard]] SerialResult output(const QString &text);
     // A live move of `channel`: where it should be now. While the line is
     // behind, a newer live move of the channel replaces the waiting one, so at
-    // most one per channel waits; it is never refused for a backlog.
+    // most one per channel waits; it is never refused for a backlog. The moves
+    // that do not fit within queueLimit() are deferred (see MoveQueue): each
+    // channel's latest position still goes out, once the line has made room.
     [[nodiscard]] SerialResult outputMove(int channel, const QString &text);
     // Drops every command not yet on the wire: the program's queue and what
     // the device's driver still holds. Within the call.
@@ -129,8 +160,11 @@ public:
     const Traffic &traffic() const { return m_traffic; }
     void resetTraffic();
     // Bytes accepted but not yet taken by the driver: the program's queue and
-    // what the port object itself holds.
+    // what the port object itself holds. Within queueLimit() (live moves past
+    // it wait as deferredMoves()), and none once the port is closed.
     qint64 queuedBytes() const { return m_queue.bytes() + heldBytes(); }
+    // Channels whose latest live move waits beyond the bound for room in the queue.
+    qsizetype deferredMoves() const { return m_queue.deferredMoves(); }
 
 Q_SIGNALS:
     // The open port has gone (device unplugged, far end closed). The port has
@@ -146,9 +180,12 @@ Q_SIGNALS:
 
     // A new settings string is in force (see setSettings).
     void settingsChanged(const QString &settings);
+    // A new command format is in force (see setCommandFormat).
+    void commandFormatChanged(CommandFormat format);
 
     // `command` was handed to the device, at `steadyUs` microseconds on the
-    // steady clock (std::chrono::steady_clock).
+    // steady clock (std::chrono::steady_clock): after the filter, in the
+    // compact form whatever the command format.
     void commandSent(const QString &command, qint64 steadyUs);
 
 public:
@@ -187,6 +224,10 @@ protected:
 private:
     SerialResult handOver(const MoveQueue::Command &command);
     SerialResult refuseBeyondQueue(const QByteArray &bytes);
+    // The bytes of `text` on the wire, in the command format.
+    QByteArray wireBytes(const QString &text) const;
+    // What the queue may hold besides what the port object holds.
+    qint64 queueRoom() const { return m_queueLimit - heldBytes(); }
     void dropAfterFailedWrite(const SerialResult &failure);
     void unsentDiscarded(qint64 unsent);
 
@@ -200,4 +241,6 @@ private:
     qint64 m_queueLimit = 0;
     int m_commPort = 1;
     QString m_settings;
+    CommandFormat m_format = CommandFormat::Compact;
+    Filter m_filter;
 };

@@ -52,8 +52,8 @@ bool sameRanges(const QList<QTextEdit::ExtraSelection> &a, const QList<QTextEdit
 
 } // namespace
 
-LineHighlighter::LineHighlighter(SequenceEditor &editor)
-    : QObject(&editor), m_editor(editor), m_timeline(editor.sequence())
+LineHighlighter::LineHighlighter(SequenceEditor &editor, PoseTimeline &timeline)
+    : QObject(&editor), m_editor(editor), m_timeline(timeline)
 {
     editor.viewport()->installEventFilter(this);
     // Lines the fold reaches later are marked then.

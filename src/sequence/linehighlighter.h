@@ -13,8 +13,7 @@ class SequenceEditor;
 // such a line what playback sends for it and the interval it reads. A line
 // that plays as it reads but cannot keep its time (its bytes or its slowest
 // servo take longer than its interval) gets an orange dashed underline, and
-// says so over it. The fold of the sequence it reads that from is its own,
-// and is shared with the views that show the same figures.
+// says so over it, from the fold of the sequence (the engine's timeline).
 //
 // The marks are extra selections of the editor (beside any others set on it),
 // made afresh for the lines in view before each paint: loading or editing a long sequence costs nothing
@@ -28,7 +27,8 @@ class LineHighlighter final : public QObject
     Q_OBJECT
 
 public:
-    explicit LineHighlighter(SequenceEditor &editor);
+    // `timeline` folds the editor's document and outlives the highlighter.
+    LineHighlighter(SequenceEditor &editor, PoseTimeline &timeline);
 
     // `setup` outlives the highlighter; read afresh for every mark and tooltip.
     void setLimits(const ChannelSetup &setup) { m_limits = &setup; }
@@ -40,8 +40,6 @@ public:
     // not marked.
     QString toolTipFor(qsizetype line);
 
-    PoseTimeline &timeline() { return m_timeline; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -50,5 +48,5 @@ private:
 
     SequenceEditor &m_editor;
     const ChannelSetup *m_limits = nullptr;
-    PoseTimeline m_timeline;
+    PoseTimeline &m_timeline;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "playbackview.h"
 
-#include "playback.h"
+#include "engine/playback.h"
 #include "sequenceeditor.h"
 
 void showPlaybackIn(SequenceEditor &editor, const Playback &playback)

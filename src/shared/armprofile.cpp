@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "armprofile.h"
 
+#include "shared/filereplacement.h"
+#include "shared/jsonduplicates.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace armprofile {
 
@@ -28,18 +31,25 @@ public:
 
     void readTop(const QJsonObject &top)
     {
-        forEachKey(top, {}, {u"version", u"channels", u"arm"}, [&](const QString &key, const QJsonValue &value) {
-            if (key == u"version") {
-                if (const auto v = number(value, key); v && *v != version)
-                    note(Kind::OtherVersion, key, QString::number(*v));
-            } else if (key == u"channels") {
-                if (const auto channels = object(value, key))
-                    readChannels(*channels);
-            } else {
-                if (const auto armObject = object(value, key))
-                    readArm(*armObject);
-            }
-        });
+        forEachKey(top, {}, {u"version", u"channels", u"arm", u"motion", u"export"},
+                   [&](const QString &key, const QJsonValue &value) {
+                       if (key == u"version") {
+                           if (const auto v = number(value, key); v && *v != version)
+                               note(Kind::OtherVersion, key, QString::number(*v));
+                           return;
+                       }
+                       const auto inner = object(value, key);
+                       if (!inner)
+                           return;
+                       if (key == u"channels")
+                           readChannels(*inner);
+                       else if (key == u"arm")
+                           readArm(*inner);
+                       else if (key == u"motion")
+                           readMotion(*inner, key);
+                       else
+                           readExport(*inner, key);
+                   });
     }
 
 private:
@@ -102,6 +112,18 @@ private:
         return whole(value, field, minPulse, maxPulse, Kind::OutOfRange);
     }
 
+    std::optional<easing::Curve> curve(const QJsonValue &value, const QString &field)
+    {
+        if (!value.isString()) {
+            note(Kind::WrongType, field);
+            return std::nullopt;
+        }
+        const auto known = easing::fromName(value.toString());
+        if (!known)
+            note(Kind::UnknownEasing, field, value.toString());
+        return known;
+    }
+
     // A channel index given as an object key ("5").
     std::optional<int> channelKey(const QString &key, const QString &field)
     {
@@ -127,30 +149,75 @@ private:
     void readChannel(int index, const QJsonObject &entry, const QString &path)
     {
         ChannelSetup::Channel &channel = m_reading.profile.channels.channel(index);
-        std::optional<int> low, high;
-        forEachKey(entry, path, {u"name", u"min", u"max", u"home"}, [&](const QString &key, const QJsonValue &value) {
-            const QString field = join(path, key);
-            if (key == u"name") {
-                if (value.isString())
-                    channel.name = value.toString().trimmed();
-                else
-                    note(Kind::WrongType, field);
-            } else if (key == u"home") {
-                if (const auto home = pulse(value, field))
-                    channel.homePulse = *home;
-            } else {
-                (key == u"min" ? low : high) = pulse(value, field);
-            }
-        });
+        std::optional<int> low, high, home;
+        forEachKey(entry, path, {u"name", u"min", u"max", u"home", u"easing"},
+                   [&](const QString &key, const QJsonValue &value) {
+                       const QString field = join(path, key);
+                       if (key == u"name") {
+                           if (value.isString())
+                               channel.name = value.toString().trimmed();
+                           else
+                               note(Kind::WrongType, field);
+                       } else if (key == u"easing") {
+                           if (const auto own = curve(value, field))
+                               channel.easing = *own;
+                       } else if (key == u"home") {
+                           home = pulse(value, field);
+                       } else {
+                           (key == u"min" ? low : high) = pulse(value, field);
+                       }
+                   });
         if (low && high && *low > *high) {
             note(Kind::MinAboveMax, join(path, QStringLiteral("min")), QStringLiteral("%1 > %2").arg(*low).arg(*high));
-            return;
-        }
-        if (low || high) {
+        } else if (low || high) {
             channel.limited = true;
             channel.minimumPulse = low.value_or(minPulse);
             channel.maximumPulse = high.value_or(maxPulse);
         }
+        if (!home)
+            return;
+        // A home the limits would refuse: the limits are what keeps the arm whole.
+        if (*home < channel.minimumPulse || *home > channel.maximumPulse)
+            note(Kind::HomeOutsideLimits, join(path, QStringLiteral("home")),
+                 QStringLiteral("%1 ∉ %2..%3").arg(*home).arg(channel.minimumPulse).arg(channel.maximumPulse));
+        else
+            channel.homePulse = *home;
+    }
+
+    void readMotion(const QJsonObject &motionObject, const QString &path)
+    {
+        ArmProfile::Motion &motion = m_reading.profile.motion;
+        forEachKey(motionObject, path, {u"easing", u"stepMs"}, [&](const QString &key, const QJsonValue &value) {
+            const QString field = join(path, key);
+            if (key == u"easing") {
+                if (const auto all = curve(value, field))
+                    motion.easing = *all;
+            } else if (const auto step =
+                           whole(value, field, easing::leastStepMs, easing::mostStepMs, Kind::OutOfRange)) {
+                motion.stepMs = *step;
+            }
+        });
+    }
+
+    void readExport(const QJsonObject &exportObject, const QString &path)
+    {
+        forEachKey(exportObject, path, {u"pins"}, [&](const QString &key, const QJsonValue &value) {
+            const QString field = join(path, key);
+            const auto pinsObject = object(value, field);
+            if (!pinsObject)
+                return;
+            // The pins given are the whole map: a channel left out has no pin.
+            std::map<int, int> pins;
+            for (auto it = pinsObject->begin(); it != pinsObject->end(); ++it) {
+                const QString at = join(field, it.key());
+                const auto channel = channelKey(it.key(), at);
+                const auto pin = channel ? whole(it.value(), at, 0, std::numeric_limits<int>::max(), Kind::OutOfRange)
+                                         : std::nullopt;
+                if (pin)
+                    pins[*channel] = *pin;
+            }
+            m_reading.profile.exportPins = pins;
+        });
     }
 
     void readArm(const QJsonObject &armObject)
@@ -230,7 +297,7 @@ private:
                         note(Kind::OutOfRange, at, QString::number(*v));
                     else
                         c.zeroPulse = *v;
-                } else if (*v == 0 || std::abs(*v) > 100) {
+                } else if (!(std::abs(*v) >= leastUsPerDegree && std::abs(*v) <= mostUsPerDegree)) {
                     note(Kind::OutOfRange, at, QString::number(*v));
                 } else {
                     c.usPerDegree = *v;
@@ -254,7 +321,7 @@ private:
                        const auto v = number(value, field);
                        if (!v)
                            return;
-                       if (*v <= 0 || *v > 10000) {
+                       if (!(*v >= shortestLinkMm && *v <= longestLinkMm)) {
                            note(Kind::OutOfRange, field, QString::number(*v));
                            return;
                        }
@@ -308,6 +375,8 @@ Reading parse(const QByteArray &bytes)
         reading.problems.append({Kind::WrongType, {}, 0, 0, {}});
         return reading;
     }
+    for (const QString &field : jsonduplicates::find(bytes))
+        reading.problems.append({Kind::DuplicateKey, field, 0, 0, {}});
     Reader(reading).readTop(document.object());
     return reading;
 }
@@ -354,6 +423,8 @@ QByteArray toJson(const ArmProfile &profile)
         }
         if (c.homePulse != board.homePulse)
             entry.insert(QStringLiteral("home"), c.homePulse);
+        if (c.easing)
+            entry.insert(QStringLiteral("easing"), easing::name(*c.easing));
         if (!entry.isEmpty())
             channels.insert(QString::number(k), entry);
     }
@@ -376,28 +447,35 @@ QByteArray toJson(const ArmProfile &profile)
                                                                   {QStringLiteral("hand"), l.hand}}}};
     if (!calibration.isEmpty())
         armObject.insert(QStringLiteral("calibration"), calibration);
-    const QJsonObject top{{QStringLiteral("version"), version},
-                          {QStringLiteral("channels"), channels},
-                          {QStringLiteral("arm"), armObject}};
+    QJsonObject top{{QStringLiteral("version"), version},
+                    {QStringLiteral("channels"), channels},
+                    {QStringLiteral("arm"), armObject}};
+    if (!(profile.motion == ArmProfile::Motion()))
+        top.insert(QStringLiteral("motion"),
+                   QJsonObject{{QStringLiteral("easing"), easing::name(profile.motion.easing)},
+                               {QStringLiteral("stepMs"), profile.motion.stepMs}});
+    if (profile.exportPins != defaultExportPins()) {
+        QJsonObject pins;
+        for (const auto &[channel, pin] : profile.exportPins)
+            pins.insert(QString::number(channel), pin);
+        top.insert(QStringLiteral("export"), QJsonObject{{QStringLiteral("pins"), pins}});
+    }
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
 std::optional<QString> write(const QString &path, const ArmProfile &profile)
 {
-    const QByteArray bytes = toJson(profile);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    // Every step is checked: commit() may report success after a failed write
-    // (a full disk) and would put a cut-off file in place of the old one.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return filereplacement::replace(path, toJson(profile));
+}
+
+std::map<int, int> defaultExportPins()
+{
+    constexpr int unoServoPins[] = {3, 5, 6, 9, 10, 11};
+    const ChannelSetup board;
+    std::map<int, int> pins;
+    for (int column = 0; column < int(std::size(unoServoPins)); ++column)
+        pins[board.channelAt(column)] = unoServoPins[column];
+    return pins;
 }
 
 QString pathFor(const QString &sequencePath)
@@ -410,3 +488,8 @@ QString pathFor(const QString &sequencePath)
 }
 
 } // namespace armprofile
+
+easing::Curve ArmProfile::easingOf(int channel) const
+{
+    return channels.channel(channel).easing.value_or(motion.easing);
+}

@@ -1,25 +1,49 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The arm profile, arm.json beside the sequence: each channel's name, limits
-// and home, and the arm's joint roles, calibration and link lengths (README
+// The arm profile, arm.json beside the sequence: each channel's name, limits,
+// home and easing, the arm's joint roles, calibration and link lengths, how a
+// sequence's moves are eased, and the pins of an exported program (README
 // "arm.json"). Every field is optional; what is missing keeps its default, and
 // a missing file is the setup of a board as it comes. Widget-free: the console
 // and the virtual board read it alike; the windows word its problems.
 
 #include "shared/armgeometry.h"
 #include "shared/channelsetup.h"
+#include "shared/easing.h"
 #include "shared/motion.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
+#include <map>
 #include <optional>
 
+namespace armprofile {
+// Board channel → Arduino pin: the first six columns' channels on the six PWM
+// pins of an Uno.
+std::map<int, int> defaultExportPins();
+} // namespace armprofile
+
 struct ArmProfile {
+    // How the moves of a whole sequence are eased; a channel's own easing wins.
+    struct Motion {
+        easing::Curve easing = easing::Curve::Linear;
+        int stepMs = easing::defaultStepMs;
+        friend bool operator==(const Motion &, const Motion &) = default;
+    };
+
     ChannelSetup channels;
     arm::ArmGeometry arm;
+    Motion motion;
+    // Board channel → Arduino pin, for the exported standalone program. Which
+    // pins a board has and a pin used twice are the exporter's to refuse.
+    std::map<int, int> exportPins = armprofile::defaultExportPins();
+
+    // The channel's own easing, or else the sequence's.
+    easing::Curve easingOf(int channel) const;
+
     friend bool operator==(const ArmProfile &, const ArmProfile &) = default;
 };
 
@@ -30,6 +54,13 @@ inline constexpr int minPulse = motion::minPulse;
 inline constexpr int maxPulse = motion::maxPulse;
 // A larger file is not read: no profile is near it.
 inline constexpr qint64 sizeLimit = 1024 * 1024;
+// A joint's µs per degree, either way: at the least, the whole pulse range
+// turns a joint no more than 2000° (under six turns); at the most, 20°.
+inline constexpr double leastUsPerDegree = 1;
+inline constexpr double mostUsPerDegree = 100;
+// A link's length in mm: from a finger's width to an arm no desk holds.
+inline constexpr double shortestLinkMm = 1;
+inline constexpr double longestLinkMm = 5000;
 
 // The joint roles as the file names them, in arm::Joint order.
 QString roleName(arm::Joint joint);
@@ -42,11 +73,14 @@ struct Problem {
         NotJson,
         WrongType,      // e.g. a string where a number belongs
         UnknownKey,     // a key the profile does not have
-        OutOfRange,     // a pulse outside 500..2500, a length not above 0, ...
+        DuplicateKey,   // a key twice in one object: only the last was read
+        OutOfRange,     // a pulse outside 500..2500, a length under 1 mm, ...
         NoSuchChannel,  // a channel outside 0..31
         DuplicateJoint, // two joint roles on one channel
         MinAboveMax,
-        OtherVersion, // read for what it has; not rewritten without asking
+        HomeOutsideLimits, // `detail`: "2200 ∉ 900..2100"
+        UnknownEasing,     // `detail`: the name given
+        OtherVersion,      // read for what it has; not rewritten without asking
         TooLarge,
         NotAFile,
         Unreadable,

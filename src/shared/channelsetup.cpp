@@ -30,6 +30,12 @@ bool ChannelSetup::accepts(int channel, int pulse) const
     return pulse >= c.minimumPulse && pulse <= c.maximumPulse;
 }
 
+int ChannelSetup::held(int channel, int pulse) const
+{
+    const Channel &c = m_channels[channel];
+    return c.limited ? std::clamp(pulse, c.minimumPulse, c.maximumPulse) : pulse;
+}
+
 QString ChannelSetup::describe(int channel) const
 {
     const QString board = QCoreApplication::translate("ChannelPanel", "板上通道 #%1").arg(channel);

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "shared/easing.h"
+#include "shared/motion.h"
+
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // What each of the 32 columns drives: the board channel under its caption,
 // that channel's pulse range and home, and an optional name. Widget-free; the
@@ -11,17 +15,19 @@
 class ChannelSetup
 {
 public:
-    static constexpr int count = 32;
+    static constexpr int count = motion::channelCount;
 
     struct Channel {
-        int minimumPulse = 500;
-        int maximumPulse = 2500;
-        int homePulse = 1500;
+        int minimumPulse = motion::minPulse;
+        int maximumPulse = motion::maxPulse;
+        int homePulse = motion::restPulse;
         QString name; // none unless the operator gives one
         // Whether the range above is the operator's: only then is every pulse
         // sent to the channel held within it (commandlimits). Otherwise the
         // range is the slider's and the bytes typed or played go out as they are.
         bool limited = false;
+        // How the channel's moves are eased; none: as the sequence's.
+        std::optional<easing::Curve> easing;
         friend bool operator==(const Channel &, const Channel &) = default;
     };
 
@@ -38,6 +44,9 @@ public:
 
     // Whether `pulse` lies in the range of `channel`.
     bool accepts(int channel, int pulse) const;
+    // `pulse` as a command carries it to `channel`: within the operator's
+    // limits where the channel has them (see commandlimits).
+    int held(int channel, int pulse) const;
 
     // "底座旋转 · 板上通道 #5" for a named channel, "板上通道 #5" otherwise: the
     // channel as the operator knows it.

@@ -8,6 +8,7 @@
 // always with the elbow up (above the line from the shoulder to the wrist).
 
 #include "armgeometry.h"
+#include "motion.h"
 
 #include <array>
 #include <optional>
@@ -18,8 +19,8 @@ namespace kinematics {
 using JointPulses = std::array<double, arm::jointCount>;
 
 struct PulseRange {
-    int min = 500;
-    int max = 2500;
+    int min = motion::minPulse;
+    int max = motion::maxPulse;
     bool contains(int pulse) const { return pulse >= min && pulse <= max; }
     friend bool operator==(const PulseRange &, const PulseRange &) = default;
 };

@@ -25,7 +25,7 @@ void MotionModel::apply(const QList<Target> &targets, std::optional<int> timeMs,
     for (const Target &group : targets) {
         const double distance = std::abs(group.pulse - position(group.channel, arrivalUs));
         qint64 duration = durationAt(distance, m_topRate);
-        if (group.speed)
+        if (group.speed && *group.speed > 0)
             duration = std::max(duration, durationAt(distance, *group.speed));
         durations.append(duration);
         slowest = std::max(slowest, duration);
@@ -54,19 +54,31 @@ double MotionModel::position(int channel, qint64 timeUs) const
 
 bool MotionModel::moving(qint64 timeUs) const
 {
-    for (const Move &move : m_moves) {
-        if (timeUs < move.startUs + move.durationUs)
+    for (int channel = 0; channel < channelCount; ++channel) {
+        if (moving(channel, timeUs))
             return true;
     }
     return false;
 }
 
+bool MotionModel::moving(int channel, qint64 timeUs) const
+{
+    const Move &move = m_moves[size_t(channel)];
+    return timeUs < move.startUs + move.durationUs;
+}
+
 qint64 MotionModel::arrivalUs() const
 {
     qint64 last = 0;
-    for (const Move &move : m_moves)
-        last = std::max(last, move.startUs + move.durationUs);
+    for (int channel = 0; channel < channelCount; ++channel)
+        last = std::max(last, arrivalUs(channel));
     return last;
+}
+
+qint64 MotionModel::arrivalUs(int channel) const
+{
+    const Move &move = m_moves[size_t(channel)];
+    return move.startUs + move.durationUs;
 }
 
 } // namespace motion

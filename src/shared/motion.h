@@ -51,10 +51,13 @@ public:
     double position(int channel, qint64 timeUs) const;
     int target(int channel) const { return m_moves[size_t(channel)].to; }
     bool commanded(int channel) const { return m_moves[size_t(channel)].commanded; }
-    // True while any channel is still on its way at `timeUs`.
+    // True while any channel, or `channel`, is still on its way at `timeUs`.
     bool moving(qint64 timeUs) const;
+    bool moving(int channel, qint64 timeUs) const;
     // When the last channel arrives at its target (µs, on the commands' clock).
     qint64 arrivalUs() const;
+    // When `channel` arrives at its target.
+    qint64 arrivalUs(int channel) const;
     double topRate() const { return m_topRate; }
 
 private:

@@ -2,7 +2,8 @@
 #include "armview.h"
 
 #include "core/armtwin.h"
-#include "sequence/playbackclock.h"
+#include "core/clock.h"
+#include "drawing/armpicture.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -19,36 +20,17 @@ namespace {
 using arm::Joint;
 using kinematics::PlanePoint;
 
-constexpr double margin = 12;       // px around each view
 constexpr double grabDistance = 14; // px from the tip that starts a drag
-constexpr double arcRadius = 20;    // px of a joint's range arc
+const QColor refusedColour(204, 0, 0);
 
 double radians(double degrees)
 {
     return degrees * std::numbers::pi / 180;
 }
 
-const QColor linkColours[3] = {QColor(52, 101, 164), QColor(78, 154, 6), QColor(196, 120, 0)};
-const QColor refusedColour(204, 0, 0);
-
-QColor faint(QColor colour)
-{
-    colour.setAlpha(70);
-    return colour;
-}
-
-// The arc of a joint's range around `centre`, from `from` degrees, measured
-// from `reference` (screen angles counter-clockwise, as in the arm's plane).
-void drawRange(QPainter &painter, QPointF centre, double reference, double from, double to)
-{
-    const QRectF box(centre - QPointF(arcRadius, arcRadius), QSizeF(2 * arcRadius, 2 * arcRadius));
-    const double low = std::min(from, to);
-    painter.drawArc(box, int(std::lround((reference + low) * 16)), int(std::lround(std::abs(to - from) * 16)));
-}
-
 } // namespace
 
-ArmView::ArmView(const armtwin::ArmTwin &twin, PlaybackClock &clock, PlaybackTimer &frames, QWidget *parent)
+ArmView::ArmView(const armtwin::ArmTwin &twin, Clock &clock, OneShotTimer &frames, QWidget *parent)
     : QWidget(parent), m_twin(twin), m_clock(clock), m_frames(frames)
 {
     setObjectName(QStringLiteral("armView"));
@@ -98,6 +80,11 @@ void ArmView::twinChanged()
 kinematics::Tip ArmView::targetTip() const
 {
     return kinematics::forward(m_geometry, m_target).tip;
+}
+
+QPointF ArmView::twinTipOnScreen() const
+{
+    return frame().sidePoint(kinematics::forward(m_geometry, twinPulses()).joints[3]);
 }
 
 bool ArmView::animating() const
@@ -175,49 +162,24 @@ void ArmView::updateIfTwinMoved()
     }
 }
 
-ArmView::Frame ArmView::frame() const
+armpicture::Frame ArmView::frame() const
 {
-    const arm::Links &links = m_geometry.links;
-    const double reachMm = std::max(links.upperArm + links.forearm + links.hand, 1.0);
-    const double behind = 0.45 * reachMm;
-    const double below = 0.35 * reachMm;
-    const double above = links.baseHeight + 1.05 * reachMm;
-
-    Frame f;
-    f.side = QRectF(0, 0, width() * 0.62, height());
-    f.top = QRectF(f.side.right(), 0, width() - f.side.width(), height());
-    f.sideScale = std::max(std::min((f.side.width() - 2 * margin) / (behind + 1.1 * reachMm),
-                                    (f.side.height() - 2 * margin) / (above + below)),
-                           0.01);
-    f.sideOrigin = QPointF(f.side.left() + margin + behind * f.sideScale, f.side.top() + margin + above * f.sideScale);
-    const double radius = std::max(std::min(f.top.width(), f.top.height()) / 2 - margin, 1.0);
-    f.topScale = radius / (1.05 * reachMm);
-    f.topCentre = f.top.center();
-    return f;
+    return armpicture::frame(m_geometry.links, size());
 }
 
 QPointF ArmView::sidePoint(const PlanePoint &point) const
 {
-    const Frame f = frame();
-    return f.sideOrigin + QPointF(point.r, -point.z) * f.sideScale;
+    return frame().sidePoint(point);
 }
 
 QPointF ArmView::topPoint(double x, double y) const
 {
-    const Frame f = frame();
-    return f.topCentre + QPointF(x, -y) * f.topScale;
-}
-
-PlanePoint ArmView::sideWorld(QPointF point) const
-{
-    const Frame f = frame();
-    const QPointF mm = (point - f.sideOrigin) / f.sideScale;
-    return {mm.x(), -mm.y()};
+    return frame().topPoint(x, y);
 }
 
 void ArmView::mousePressEvent(QMouseEvent *event)
 {
-    const Frame f = frame();
+    const armpicture::Frame f = frame();
     const QPointF at = event->position();
     const QPointF tip = sidePoint(kinematics::forward(m_geometry, m_target).joints[3]);
     if (f.side.contains(at) && QLineF(at, tip).length() <= grabDistance) {
@@ -246,7 +208,7 @@ void ArmView::dragTo(QPointF point)
     const kinematics::ArmPose pose = kinematics::forward(m_geometry, m_target);
     if (m_drag == Drag::Side) {
         // In the arm's plane, the base where it is, the hand's pitch kept.
-        const PlanePoint at = sideWorld(point);
+        const PlanePoint at = frame().sideWorld(point);
         const double turn = radians(pose.baseTurn);
         reach({at.r * std::cos(turn), at.r * std::sin(turn), at.z, m_dragPitch});
         return;
@@ -279,14 +241,14 @@ void ArmView::changeEvent(QEvent *event)
 
 void ArmView::paintEvent(QPaintEvent *)
 {
-    const Frame f = frame();
+    const armpicture::Frame f = frame();
     const qreal ratio = devicePixelRatioF();
     if (m_background.size() != size() * ratio) {
         m_background = QPixmap(size() * ratio);
         m_background.setDevicePixelRatio(ratio);
         QPainter background(&m_background);
         background.setRenderHint(QPainter::Antialiasing);
-        drawBackground(background, f);
+        armpicture::drawBackground(background, f, m_geometry, m_limits, tr("侧视"), tr("俯视"));
     }
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_background);
@@ -298,134 +260,44 @@ void ArmView::paintEvent(QPaintEvent *)
     drawTop(painter, f, twin, target);
 }
 
-void ArmView::drawSide(QPainter &painter, const Frame &f, const kinematics::ArmPose &twin,
+void ArmView::drawSide(QPainter &painter, const armpicture::Frame &f, const kinematics::ArmPose &twin,
                        const kinematics::ArmPose &target)
 {
-    const arm::Links &links = m_geometry.links;
-    drawRanges(painter, f, twin);
+    const bool pastLimit = m_refusal && m_refusal->reason == kinematics::Refusal::Reason::PastLimit;
+    armpicture::drawRanges(painter, f, m_geometry, m_limits, twin,
+                           pastLimit ? std::optional(m_refusal->joint) : std::nullopt);
 
     if (m_refusal && m_refusal->reason == kinematics::Refusal::Reason::OutOfReach) {
         // Where the tip can go with the hand at this pitch.
-        const kinematics::Reach reach = kinematics::reachAtPitch(links, target.tip.pitch);
+        const kinematics::Reach reach = kinematics::reachAtPitch(m_geometry.links, target.tip.pitch);
         painter.setPen(QPen(refusedColour, 1.5, Qt::DashLine));
         painter.setBrush(Qt::NoBrush);
-        const QPointF centre = sidePoint(reach.centre);
+        const QPointF centre = f.sidePoint(reach.centre);
         for (const double radius : {reach.outer, reach.inner}) {
             if (radius > 0)
                 painter.drawEllipse(centre, radius * f.sideScale, radius * f.sideScale);
         }
     }
-
-    const auto drawArm = [&](const kinematics::ArmPose &pose, bool solid) {
-        for (size_t i = 0; i < 3; ++i) {
-            const QColor colour = solid ? linkColours[i] : faint(linkColours[i]);
-            painter.setPen(QPen(colour, solid ? 7 : 11, Qt::SolidLine, Qt::RoundCap));
-            painter.drawLine(sidePoint(pose.joints[i]), sidePoint(pose.joints[i + 1]));
-        }
-    };
-    drawArm(target, false);
-    drawArm(twin, true);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(40, 40, 40));
-    for (const PlanePoint &joint : twin.joints)
-        painter.drawEllipse(sidePoint(joint), 3.5, 3.5);
+    armpicture::drawSide(painter, f, target, armpicture::Style::Faint);
+    armpicture::drawSide(painter, f, twin, armpicture::Style::Solid);
 
     // The target's tip: the handle to drag.
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(m_refusal ? refusedColour : QColor(30, 30, 30), 1.5));
-    painter.drawEllipse(sidePoint(target.joints[3]), grabDistance / 2, grabDistance / 2);
+    painter.drawEllipse(f.sidePoint(target.joints[3]), grabDistance / 2, grabDistance / 2);
 }
 
-void ArmView::drawBackground(QPainter &painter, const Frame &f)
-{
-    painter.fillRect(rect(), QColor(246, 247, 250));
-    const arm::Links &links = m_geometry.links;
-
-    painter.setPen(QColor(60, 60, 60));
-    painter.drawText(f.side.adjusted(margin / 2, margin / 4, 0, 0), Qt::AlignLeft | Qt::AlignTop, tr("侧视"));
-    // The floor and the base's column up to the shoulder.
-    painter.setPen(QPen(QColor(150, 150, 150), 1));
-    const double floorY = f.sideOrigin.y();
-    painter.drawLine(QPointF(f.side.left(), floorY), QPointF(f.side.right(), floorY));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(90, 96, 110));
-    const QPointF columnTop = sidePoint({-20, links.baseHeight});
-    painter.drawRect(QRectF(columnTop, sidePoint({20, 0})));
-
-    painter.setPen(QColor(60, 60, 60));
-    painter.drawText(f.top.adjusted(margin / 2, margin / 4, 0, 0), Qt::AlignLeft | Qt::AlignTop, tr("俯视"));
-    // The floor within reach, and the base's range as a sector of it.
-    painter.setPen(QPen(QColor(180, 180, 180), 1));
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(reachDisc(f));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(faint(linkColours[0]).lighter(130));
-    drawBaseRange(painter, f);
-}
-
-QRectF ArmView::reachDisc(const Frame &f) const
-{
-    const arm::Links &links = m_geometry.links;
-    const double radius = (links.upperArm + links.forearm + links.hand) * f.topScale;
-    return QRectF(f.topCentre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
-}
-
-void ArmView::drawBaseRange(QPainter &painter, const Frame &f) const
-{
-    const arm::Calibration &calibration = m_geometry.calibrationOf(Joint::Base);
-    const kinematics::PulseRange &range = m_limits[size_t(Joint::Base)];
-    const double from = calibration.degrees(range.min);
-    const double to = calibration.degrees(range.max);
-    painter.drawPie(reachDisc(f), int(std::lround(std::min(from, to) * 16)),
-                    int(std::lround(std::abs(to - from) * 16)));
-}
-
-void ArmView::drawRanges(QPainter &painter, const Frame &f, const kinematics::ArmPose &twin)
-{
-    // Each range is drawn from the link before the joint, as the twin holds it.
-    painter.setBrush(Qt::NoBrush);
-    double reference = 0;
-    for (size_t i = 0; i < 3; ++i) {
-        const auto joint = Joint(i + 1);
-        const arm::Calibration &calibration = m_geometry.calibrationOf(joint);
-        const kinematics::PulseRange &range = m_limits[size_t(joint)];
-        const bool refused =
-            m_refusal && m_refusal->reason == kinematics::Refusal::Reason::PastLimit && m_refusal->joint == joint;
-        painter.setPen(QPen(refused ? refusedColour : faint(linkColours[i]).darker(150), refused ? 3 : 2));
-        drawRange(painter, f.sideOrigin + QPointF(twin.joints[i].r, -twin.joints[i].z) * f.sideScale, reference,
-                  calibration.degrees(range.min), calibration.degrees(range.max));
-        const PlanePoint from = twin.joints[i];
-        const PlanePoint to = twin.joints[i + 1];
-        reference = std::atan2(to.z - from.z, to.r - from.r) * 180 / std::numbers::pi;
-    }
-}
-
-void ArmView::drawTop(QPainter &painter, const Frame &f, const kinematics::ArmPose &twin,
+void ArmView::drawTop(QPainter &painter, const armpicture::Frame &f, const kinematics::ArmPose &twin,
                       const kinematics::ArmPose &target)
 {
     // The base's range, outlined when a turn past it was refused.
     if (m_refusal && m_refusal->joint == Joint::Base && m_refusal->reason == kinematics::Refusal::Reason::PastLimit) {
         painter.setPen(QPen(refusedColour, 2));
         painter.setBrush(Qt::NoBrush);
-        drawBaseRange(painter, f);
+        armpicture::drawBaseRange(painter, f, m_geometry, m_limits);
     }
-
-    const auto drawArm = [&](const kinematics::ArmPose &pose, bool solid) {
-        const double turn = radians(pose.baseTurn);
-        for (size_t i = 0; i < 3; ++i) {
-            const QColor colour = solid ? linkColours[i] : faint(linkColours[i]);
-            painter.setPen(QPen(colour, solid ? 6 : 10, Qt::SolidLine, Qt::RoundCap));
-            const double r0 = pose.joints[i].r;
-            const double r1 = pose.joints[i + 1].r;
-            painter.drawLine(topPoint(r0 * std::cos(turn), r0 * std::sin(turn)),
-                             topPoint(r1 * std::cos(turn), r1 * std::sin(turn)));
-        }
-    };
-    drawArm(target, false);
-    drawArm(twin, true);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(40, 40, 40));
-    painter.drawEllipse(f.topCentre, 4, 4);
+    armpicture::drawTop(painter, f, target, armpicture::Style::Faint);
+    armpicture::drawTop(painter, f, twin, armpicture::Style::Solid);
 }
 
 } // namespace workspace

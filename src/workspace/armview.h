@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "drawing/armpicture.h"
 #include "shared/armgeometry.h"
 #include "shared/kinematics.h"
 
@@ -12,8 +13,8 @@
 #include <array>
 #include <optional>
 
-class PlaybackClock;
-class PlaybackTimer;
+class Clock;
+class OneShotTimer;
 namespace armtwin {
 class ArmTwin;
 }
@@ -37,7 +38,7 @@ class ArmView final : public QWidget
 public:
     // The twin's times and the clock's are on the same monotonic clock; the
     // timer paces the frames.
-    ArmView(const armtwin::ArmTwin &twin, PlaybackClock &clock, PlaybackTimer &frames, QWidget *parent = nullptr);
+    ArmView(const armtwin::ArmTwin &twin, Clock &clock, OneShotTimer &frames, QWidget *parent = nullptr);
     ~ArmView() override;
 
     void setArm(const arm::ArmGeometry &geometry, const kinematics::JointLimits &limits);
@@ -47,6 +48,8 @@ public:
     void twinChanged();
 
     kinematics::Tip targetTip() const;
+    // Where the twin's gripper tip is drawn now, in the side view.
+    QPointF twinTipOnScreen() const;
     bool animating() const;
     // Where a point of the arm's plane (mm), or of the floor seen from above,
     // is drawn.
@@ -76,30 +79,15 @@ protected:
 private:
     enum class Drag { None, Side, Top };
 
-    struct Frame {
-        QRectF side;
-        QRectF top;
-        double sideScale = 1; // px per mm
-        double topScale = 1;
-        QPointF sideOrigin; // where the base's axis meets the floor
-        QPointF topCentre;
-    };
-    Frame frame() const;
-    kinematics::PlanePoint sideWorld(QPointF point) const;
+    armpicture::Frame frame() const;
     kinematics::JointPulses twinPulses() const;
     int frameMs() const;
     void frameTick();
     void dragTo(QPointF point);
-    void drawSide(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin,
+    void drawSide(QPainter &painter, const armpicture::Frame &frame, const kinematics::ArmPose &twin,
                   const kinematics::ArmPose &target);
-    void drawTop(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin,
+    void drawTop(QPainter &painter, const armpicture::Frame &frame, const kinematics::ArmPose &twin,
                  const kinematics::ArmPose &target);
-    void drawRanges(QPainter &painter, const Frame &frame, const kinematics::ArmPose &twin);
-    // What depends on the view's size and the arm's profile alone: the floor,
-    // the base, the reach seen from above with the base's range, the captions.
-    void drawBackground(QPainter &painter, const Frame &frame);
-    QRectF reachDisc(const Frame &frame) const;
-    void drawBaseRange(QPainter &painter, const Frame &frame) const;
     // Where the twin's joints are drawn: the side view's, then the top view's.
     using TwinPoints = std::array<QPointF, 8>;
     TwinPoints twinPoints(const kinematics::ArmPose &twin) const;
@@ -107,11 +95,12 @@ private:
     void updateIfTwinMoved();
 
     const armtwin::ArmTwin &m_twin;
-    PlaybackClock &m_clock;
-    PlaybackTimer &m_frames;
+    Clock &m_clock;
+    OneShotTimer &m_frames;
     arm::ArmGeometry m_geometry;
     kinematics::JointLimits m_limits{};
-    kinematics::JointPulses m_target{1500, 1500, 1500, 1500, 1500, 1500};
+    kinematics::JointPulses m_target{motion::restPulse, motion::restPulse, motion::restPulse,
+                                     motion::restPulse, motion::restPulse, motion::restPulse};
     std::optional<kinematics::Refusal> m_refusal;
     TwinPoints m_drawnTwin{};
     QPixmap m_background; // drawBackground's, for the current size; null: to draw again

@@ -136,7 +136,7 @@ void PoseTableModel::followChannels()
     // folded, channels no line uses any more leave it.
     const quint32 used = m_timeline.usedChannels();
     QList<int> channels;
-    for (int channel = 0; channel < 32; ++channel) {
+    for (int channel = 0; channel < motion::channelCount; ++channel) {
         if ((used >> channel & 1u) || (!m_timeline.folded() && m_channels.contains(channel)))
             channels.append(channel);
     }

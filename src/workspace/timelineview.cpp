@@ -248,8 +248,10 @@ void TimelineView::drawChannels(QPainter &painter, qint64 fromUs)
     const int width = viewport()->width();
     const int height = viewport()->height();
     const quint32 used = m_timeline.usedChannels();
-    const auto yOf = [height](double pulse) { return margin + (2500.0 - pulse) * (height - 2 * margin) / 2000.0; };
-    std::array<QPainterPath, 32> paths;
+    const auto yOf = [height](double pulse) {
+        return margin + (motion::maxPulse - pulse) * (height - 2 * margin) / (motion::maxPulse - motion::minPulse);
+    };
+    std::array<QPainterPath, motion::channelCount> paths;
     const bool coarse = averageLineUs() * PoseTimeline::chunk < double(m_usPerPixel);
     for (int x = 0; x < width; ++x) {
         const qint64 t = fromUs + qint64(x) * m_usPerPixel;
@@ -261,7 +263,7 @@ void TimelineView::drawChannels(QPainter &painter, qint64 fromUs)
         } else {
             model = &m_timeline.row(m_timeline.lineAt(t)).after;
         }
-        for (int channel = 0; channel < 32; ++channel) {
+        for (int channel = 0; channel < motion::channelCount; ++channel) {
             if (!(used >> channel & 1u))
                 continue;
             const QPointF point(x, yOf(model->position(channel, t)));
@@ -274,7 +276,7 @@ void TimelineView::drawChannels(QPainter &painter, qint64 fromUs)
     painter.setRenderHint(QPainter::Antialiasing);
     QList<int> labelled;
     QList<double> wanted;
-    for (int channel = 0; channel < 32; ++channel) {
+    for (int channel = 0; channel < motion::channelCount; ++channel) {
         if (paths[size_t(channel)].elementCount() == 0)
             continue;
         painter.setPen(QPen(channelColour(channel), 1.5));

@@ -3,11 +3,10 @@
 
 #include "common/jobprogress.h"
 #include "core/posetimeline.h"
+#include "core/sequencecursor.h"
+#include "engine/playback.h"
 #include "posetablemodel.h"
-#include "sequence/editorlines.h"
-#include "sequence/playback.h"
 #include "sequence/sequencecommands.h"
-#include "sequence/sequenceeditor.h"
 #include "timelineview.h"
 
 #include <QAction>
@@ -35,7 +34,7 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     resize(900, 640);
     placeBeside(parent);
 
-    m_model = new PoseTableModel(parts.editor.sequence(), *m_timeline, parts.setup, this);
+    m_model = new PoseTableModel(parts.sequence, *m_timeline, parts.setup, this);
     m_table = new QTableView;
     m_table->setObjectName(QStringLiteral("poseTable"));
     m_table->setModel(m_model);
@@ -76,10 +75,11 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())
-                    pickLine(current.row());
+                    m_parts.cursor.setLine(current.row(), m_table);
             });
-    connect(m_timelineView, &TimelineView::lineClicked, this, &WorkspaceWindow::pickLine);
-    connect(&parts.editor, &QPlainTextEdit::cursorPositionChanged, this, &WorkspaceWindow::showCaretLine);
+    connect(m_timelineView, &TimelineView::lineClicked, this,
+            [this](qsizetype line) { m_parts.cursor.setLine(line, m_timelineView); });
+    connect(&parts.cursor, &SequenceCursor::moved, this, &WorkspaceWindow::showLine);
     connect(&parts.playback, &Playback::linePlayed, m_timelineView, &TimelineView::setPlayhead);
     connect(&parts.playback, &Playback::stopped, m_timelineView, [this] { m_timelineView->setPlayhead(-1); });
 
@@ -89,7 +89,7 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     connect(m_fold, &QTimer::timeout, this, &WorkspaceWindow::foldSome);
     connect(m_timeline, &PoseTimeline::changedFrom, m_fold, qOverload<>(&QTimer::start));
     m_fold->start();
-    showCaretLine();
+    showLine(parts.cursor.line(), nullptr);
 }
 
 WorkspaceWindow::~WorkspaceWindow() = default;
@@ -163,43 +163,22 @@ void WorkspaceWindow::foldSome()
         m_fold->stop();
 }
 
-void WorkspaceWindow::pickLine(qsizetype line)
+void WorkspaceWindow::showLine(qsizetype line, const QObject *by)
 {
-    if (m_following)
-        return;
-    SequenceEditor &editor = m_parts.editor;
-    const qsizetype start = editor.lineStart(line);
-    if (start < 0)
-        return;
-    m_following = true;
-    editor.setSelectionStart(start);
-    editorlines::selectCaretLine(editor);
-    editor.ensureCursorVisible();
+    if (by != m_table) {
+        const QModelIndex row = m_model->index(int(line), 0);
+        m_table->selectionModel()->setCurrentIndex(row,
+                                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_table->scrollTo(row);
+    }
     m_timelineView->setSelectedLine(line);
-    const QModelIndex row = m_model->index(int(line), 0);
-    m_table->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_table->scrollTo(row);
-    m_following = false;
-}
-
-void WorkspaceWindow::showCaretLine()
-{
-    if (m_following)
-        return;
-    m_following = true;
-    const qsizetype line = editorlines::caretPosition(m_parts.editor).line;
-    const QModelIndex row = m_model->index(int(line), 0);
-    m_table->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_table->scrollTo(row);
-    m_timelineView->setSelectedLine(line);
-    m_following = false;
 }
 
 void WorkspaceWindow::stretchSelected()
 {
     // From the ranges selected: a list of the rows would hold each of a million.
     const QItemSelection selected = m_table->selectionModel()->selection();
-    qsizetype first = editorlines::caretPosition(m_parts.editor).line;
+    qsizetype first = m_parts.cursor.line();
     qsizetype last = first;
     if (!selected.isEmpty()) {
         first = selected.front().top();

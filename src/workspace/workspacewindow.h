@@ -12,24 +12,27 @@ class QSplitter;
 class QTableView;
 class QTimer;
 class SequenceCommands;
-class SequenceEditor;
+class SequenceCursor;
+class SequenceDocument;
 class TimelineView;
 
 // 动作工作台: the whole sequence as poses (the table), in time (the timeline),
 // and what each line can keep, beside the main window. A view of the document
-// the editor shows: the table's current row and the editor's caret line follow
-// each other. The right side holds the arm view once one is added.
+// the editor shows; the table's current row and the timeline's selected line
+// follow the current line, and a row or a line picked here moves it. The right
+// side holds the arm view once one is added.
 class WorkspaceWindow final : public QWidget
 {
     Q_OBJECT
 
 public:
     struct Parts {
-        SequenceEditor &editor;
+        SequenceDocument &sequence;
         const ChannelSetup &setup;
         SequenceCommands &commands;
         const Playback &playback;
-        PoseTimeline &timeline; // the fold of the editor's document
+        PoseTimeline &timeline; // the fold of the sequence
+        SequenceCursor &cursor;
     };
     // All parts outlive the window.
     explicit WorkspaceWindow(const Parts &parts, QWidget *parent = nullptr);
@@ -45,8 +48,8 @@ public:
     QAction &stretchToFit() { return *m_stretch; }
 
 private:
-    void showCaretLine();
-    void pickLine(qsizetype line);
+    // The current line moved: the table and the timeline show it.
+    void showLine(qsizetype line, const QObject *by);
     void stretchSelected();
     void foldSome();
     void fitColumns();
@@ -61,5 +64,4 @@ private:
     QSplitter *m_sides = nullptr; // the table and timeline beside the arm view
     QAction *m_stretch;
     QTimer *m_fold;
-    bool m_following = false;
 };

@@ -4,7 +4,7 @@
 // <cmd.txt>, replaces its sequence with <text>, and once its recovery copy
 // holds the edit prints how many messages it was shown and that copy's path,
 // one per line. Then it runs until it is killed.
-#include "app/mainwindow.h"
+#include "app/program.h"
 #include "core/sequencestore.h"
 #include "sequence/sequenceeditor.h"
 #include "support/fakeserialport.h"
@@ -23,7 +23,8 @@ int main(int argc, char *argv[])
     if (arguments.size() != 3)
         qFatal("usage: secondcopy <cmd.txt> <text>");
     RecordingNotifier notifier;
-    MainWindow window({std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); }, arguments[1]});
+    Program program({std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); }, arguments[1]});
+    MainWindow &window = program.window();
     window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"))->setText(arguments[2]);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/channelsetupdialog.h"
+#include "app/profileui.h"
 #include "app/statusline.h"
 #include "sequence/linehighlighter.h"
 #include "sequence/sequenceeditor.h"
@@ -7,10 +8,17 @@
 #include "support/windowharness.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "support/testmain.h"
 
@@ -23,6 +31,43 @@ const QByteArray limitedProfile = R"({"channels": {"5": {"name": "底座旋转",
 QByteArray lastWrite(WindowHarness &h)
 {
     return h.fake().writes.isEmpty() ? QByteArray() : h.fake().writes.last();
+}
+
+QAction &action(WindowHarness &h, const char *name)
+{
+    auto *found = h.window().findChild<QAction *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no action %s", name);
+    return *found;
+}
+
+ChannelSetupDialog &openChannelSetup(WindowHarness &h)
+{
+    action(h, "channelSetupAction").trigger();
+    auto *dialog = h.window().findChild<ChannelSetupDialog *>(QStringLiteral("channelSetup"));
+    if (!dialog || !dialog->isVisible())
+        qFatal("通道设置 did not open");
+    return *dialog;
+}
+
+QString folderOf(WindowHarness &h)
+{
+    return QFileInfo(h.profilePath()).absolutePath();
+}
+
+// Whether `widget` lies whole within `area`, in global coordinates.
+bool within(const QRect &area, const QWidget &widget)
+{
+    return widget.isVisible() && area.contains(QRect(widget.mapToGlobal(QPoint()), widget.size()));
+}
+
+// The screen these tests run on is a laptop's: 1366 × 768 (tests/support/smallscreen.json).
+QRect smallScreen()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    if (available.height() > 768)
+        qFatal("the test needs a small screen, not %d × %d", available.width(), available.height());
+    return available;
 }
 
 } // namespace
@@ -171,8 +216,13 @@ private Q_SLOTS:
                                                    << "底座和肩部用了同一个通道 5";
         QTest::newRow("zero slope") << "jointTable" << 0 << 2 << "0"
                                     << "每度 µs“0”";
+        const QString gentle = QString::number(-armprofile::leastUsPerDegree / 2);
+        QTest::newRow("slope under the least")
+            << "jointTable" << 3 << 2 << gentle << QStringLiteral("每度 µs“%1”").arg(gentle);
         QTest::newRow("no length") << "linkTable" << 0 << 1 << "0"
                                    << "长度“0”";
+        const QString far = QString::number(armprofile::longestLinkMm + 1);
+        QTest::newRow("link over the longest") << "linkTable" << 0 << 2 << far << QStringLiteral("长度“%1”").arg(far);
     }
     void dialogRefusesValuesOutOfRange()
     {
@@ -193,6 +243,202 @@ private Q_SLOTS:
         QCOMPARE(cells->currentRow(), row);
         QCOMPARE(cells->currentColumn(), column);
         QCOMPARE(readAll(h.profilePath()), limitedProfile);
+    }
+
+    // 通道设置 left open while 打开序列… takes the profile beside the sequence:
+    // an untouched dialog follows the newer limits; one with edits asks before
+    // its 确定 replaces them, and keeps everything as it was when told no.
+    void staleDialogNeverUndoesNewerLimits_data()
+    {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<int>("savedMaximum");  // channel 5's in arm.json after 确定
+        QTest::addColumn<QString>("savedName"); // channel 6's
+        QTest::addColumn<int>("maximumInForce");
+        QTest::newRow("untouched: follows") << false << false << false << 1800 << QString() << 1800;
+        QTest::newRow("edited, kept") << true << false << true << 2100 << "肩部" << 1800;
+        QTest::newRow("edited, replacing") << true << true << true << 2100 << "大臂" << 2100;
+    }
+    void staleDialogNeverUndoesNewerLimits()
+    {
+        QFETCH(bool, edited);
+        QFETCH(bool, replace);
+        QFETCH(bool, asked);
+        QFETCH(int, savedMaximum);
+        QFETCH(QString, savedName);
+        QFETCH(int, maximumInForce);
+        WindowHarness h({}, limitedProfile);
+        ChannelSetupDialog &dialog = openChannelSetup(h);
+        auto *channels = dialog.findChild<QTableWidget *>(QStringLiteral("channelTable"));
+        if (edited)
+            channels->item(1, 2)->setText(QStringLiteral("大臂"));
+
+        const QString folder = folderOf(h);
+        QVERIFY(writeAll(folder + QStringLiteral("/wave.arm.json"),
+                         R"({"channels": {"5": {"name": "底座旋转", "min": 1200, "max": 1800}}})"));
+        h.chosenFile = folder + QStringLiteral("/wave.txt");
+        QVERIFY(writeAll(h.chosenFile, "Time100   #5P1500S300\r\n"));
+        action(h, "openAction").trigger();
+        QCOMPARE(h.window().armProfile().channels().channel(5).maximumPulse, 1800);
+        QCOMPARE(channels->item(0, 4)->text(), QString::number(edited ? 2100 : 1800));
+
+        const qsizetype told = h.notifier.shown.size();
+        h.notifier.confirmAnswer = replace;
+        dialog.accept();
+        QCOMPARE(h.notifier.shown.size() - told, asked ? 1 : 0);
+        QCOMPARE(dialog.isVisible(), asked && !replace);
+        QCOMPARE(h.window().armProfile().channels().channel(5).maximumPulse, maximumInForce);
+        const armprofile::Reading saved = armprofile::read(h.profilePath());
+        QCOMPARE(saved.problems, QList<armprofile::Problem>());
+        QCOMPARE(saved.profile.channels.channel(5).maximumPulse, savedMaximum);
+        QCOMPARE(saved.profile.channels.channel(6).name, savedName);
+    }
+
+    // A link planted where the profile is saved is replaced by a file of its
+    // own; the file it points to keeps its bytes.
+    void profileIsNeverWrittenThroughALink_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("通道设置, 确定") << "arm.json";
+        QTest::newRow("另存为…, beside the sequence") << "wave.arm.json";
+    }
+    void profileIsNeverWrittenThroughALink()
+    {
+        QFETCH(QString, path);
+        WindowHarness h({}, limitedProfile);
+        const QString folder = folderOf(h);
+        const QString link = folder + u'/' + path;
+        const QString victim = folder + QStringLiteral("/victim");
+        QVERIFY(writeAll(victim, "someone else's\n"));
+        QFile::remove(link);
+        QVERIFY(QFile::link(victim, link));
+
+        if (path == u"arm.json") {
+            ChannelSetupDialog &dialog = openChannelSetup(h);
+            dialog.accept();
+            QVERIFY(!dialog.isVisible());
+        } else {
+            h.chosenFile = folder + QStringLiteral("/wave.txt");
+            action(h, "saveAsAction").trigger();
+            QVERIFY(QFile::exists(h.chosenFile));
+        }
+        QCOMPARE(readAll(victim), QByteArray("someone else's\n"));
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(armprofile::read(link).profile, h.window().armProfile().profile());
+    }
+
+    // However large a profile's list of problems, start-up names the first few
+    // and counts the rest, in a box that fits a small screen with its button
+    // in sight.
+    void largeProfileIsToldInABoxThatFits_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<qsizetype>("more");
+        QByteArray keys = "{";
+        constexpr int keyCount = 90000;
+        for (int k = 0; k < keyCount; ++k)
+            keys += "\"k" + QByteArray::number(k) + "\":0,";
+        keys.back() = '}';
+        QVERIFY(keys.size() <= armprofile::sizeLimit);
+        QTest::newRow("90,000 unknown keys") << keys << qsizetype(keyCount - profileui::shownProblems);
+        QTest::newRow("one key of 500,000 characters") << "{\"" + QByteArray(500000, 'k') + "\": 0}" << qsizetype(0);
+        QTest::newRow("an easing of 500,000 characters")
+            << "{\"motion\": {\"easing\": \"" + QByteArray(500000, 'e') + "\"}}" << qsizetype(0);
+    }
+    void largeProfileIsToldInABoxThatFits()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(qsizetype, more);
+        const QRect screen = smallScreen();
+        WindowHarness h({}, json);
+        QCOMPARE(h.notifier.shown.size(), 1);
+        const Message told = h.notifier.shown.first();
+
+        QRect box;
+        QRect button;
+        QTimer::singleShot(0, [&] {
+            auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            box = shown->frameGeometry();
+            if (QAbstractButton *ok = shown->button(QMessageBox::Ok); ok && ok->isVisible())
+                button = QRect(ok->mapToGlobal(QPoint()), ok->size());
+            shown->accept();
+        });
+        MessageBoxNotifier().show(&h.window(), told);
+        QVERIFY(!box.isEmpty());
+        QVERIFY2(screen.contains(box), qPrintable(QStringLiteral("%1 × %2").arg(box.width()).arg(box.height())));
+        QVERIFY(!button.isEmpty() && screen.contains(button));
+        QVERIFY(told.text.contains(u"arm.json"));
+        QCOMPARE(told.text.contains(QStringLiteral("……另有 %1 处问题").arg(more)), more > 0);
+    }
+
+    // On a laptop's screen the dialog, its 确定 and 取消 and the arm's tables
+    // are in sight; the channel rows scroll to the last one.
+    void dialogFitsASmallScreen()
+    {
+        const QRect screen = smallScreen();
+        WindowHarness h;
+        ChannelSetupDialog &dialog = openChannelSetup(h);
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(screen.contains(dialog.frameGeometry()));
+        for (const char *name : {"okButton", "cancelButton"})
+            QVERIFY2(within(screen, *dialog.findChild<QPushButton *>(QString::fromLatin1(name))), name);
+        for (const char *name : {"jointTable", "linkTable"})
+            QVERIFY2(within(screen, *dialog.findChild<QTableWidget *>(QString::fromLatin1(name))), name);
+        auto *channels = dialog.findChild<QTableWidget *>(QStringLiteral("channelTable"));
+        QVERIFY(within(screen, *channels));
+        QTableWidgetItem *last = channels->item(ChannelSetup::count - 1, 0);
+        channels->scrollToItem(last);
+        QVERIFY(channels->viewport()->rect().contains(channels->visualItemRect(last)));
+    }
+
+    // Each channel's easing and the sequence's easing and step are shown and saved.
+    void dialogEditsEasing_data()
+    {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<QStringList>("shown"); // channel 5's, the sequence's, the step
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QString>("savedChannel"); // empty: the sequence's
+        QTest::newRow("from the board as it comes")
+            << QByteArray("{}") << QStringList{"同序列", "linear", QString::number(easing::defaultStepMs)}
+            << QStringList{"inQuad", "inOutSine", QString::number(easing::mostStepMs)} << "inQuad";
+        QTest::newRow("back to the sequence's")
+            << QByteArray(
+                   R"({"channels": {"5": {"easing": "outQuad"}}, "motion": {"easing": "inCubic", "stepMs": 30}})")
+            << QStringList{"outQuad", "inCubic", "30"}
+            << QStringList{"同序列", "linear", QString::number(easing::leastStepMs)} << QString();
+    }
+    void dialogEditsEasing()
+    {
+        QFETCH(QByteArray, profile);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, chosen);
+        QFETCH(QString, savedChannel);
+        WindowHarness h({}, profile);
+        ChannelSetupDialog &dialog = openChannelSetup(h);
+        auto *channelEasing = qobject_cast<QComboBox *>(
+            dialog.findChild<QTableWidget *>(QStringLiteral("channelTable"))->cellWidget(0, 6));
+        auto *sequenceEasing = dialog.findChild<QComboBox *>(QStringLiteral("sequenceEasing"));
+        auto *step = dialog.findChild<QSpinBox *>(QStringLiteral("stepMs"));
+        QVERIFY(channelEasing && sequenceEasing && step);
+        QCOMPARE(
+            (QStringList{channelEasing->currentText(), sequenceEasing->currentText(), QString::number(step->value())}),
+            shown);
+        channelEasing->setCurrentText(chosen[0]);
+        sequenceEasing->setCurrentText(chosen[1]);
+        step->setValue(chosen[2].toInt());
+        dialog.accept();
+        QVERIFY(dialog.refusal().isEmpty());
+
+        const armprofile::Reading saved = armprofile::read(h.profilePath());
+        QCOMPARE(saved.problems, QList<armprofile::Problem>());
+        QCOMPARE(saved.profile, h.window().armProfile().profile());
+        QCOMPARE(saved.profile.channels.channel(5).easing,
+                 savedChannel.isEmpty() ? std::nullopt : easing::fromName(savedChannel));
+        QCOMPARE(saved.profile.motion.easing, easing::fromName(chosen[1]).value());
+        QCOMPARE(saved.profile.motion.stepMs, chosen[2].toInt());
     }
 
     // 确定 writes the profile and the window follows it at once.

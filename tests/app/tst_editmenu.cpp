@@ -278,8 +278,8 @@ private Q_SLOTS:
         QCOMPARE(h.slider(3).value(), 1800);
         QCOMPARE(h.slider(5).value(), 900);
         QCOMPARE(h.child<QLineEdit>(u"Text2"_qs).text(), u"1200"_qs);
-        // Each channel moves once, through the slider's own handler.
-        QCOMPARE(h.fake().writes, (QByteArrayList{"#3P1800S300\r", "#5P900S300\r"}));
+        // The arm glides there, all channels together, as every glide does.
+        QCOMPARE(h.fake().writes, (QByteArrayList{"#3P1800#5P900T1500\r"}));
         // Modify writes the tweaked pose back to the loaded line.
         h.slider(5).setValue(950);
         h.button("Command5").click();

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "app/statusline.h"
 #include "app/translations.h"
 #include "core/language.h"
 #include "core/programsettings.h"
@@ -99,6 +100,30 @@ private Q_SLOTS:
         chinese->trigger();
         QCOMPARE(language::remembered(), Language::Chinese);
         QCOMPARE(h.notifier.shown.size(), 1); // back to the running language: nothing to say
+    }
+
+    // In English a count agrees with its noun: "1 command", "2 commands".
+    void countsAgreeWithTheirNumber_data()
+    {
+        QTest::addColumn<int>("moves");
+        QTest::addColumn<QString>("traffic");
+        QTest::addColumn<QString>("discarded");
+        QTest::newRow("one") << 1 << u"Sent 12 bytes, 1 command"_qs << u"1 byte (about 0.0 seconds"_qs;
+        QTest::newRow("two") << 2 << u"Sent 24 bytes, 2 commands"_qs << u"2 bytes (about 0.0 seconds"_qs;
+    }
+    void countsAgreeWithTheirNumber()
+    {
+        QFETCH(int, moves);
+        QFETCH(QString, traffic);
+        QFETCH(QString, discarded);
+        QVERIFY(!translations::install(*QCoreApplication::instance(), Language::English).isEmpty());
+        WindowHarness h;
+        h.connectTo(u"COM1"_qs);
+        for (int move = 0; move < moves; ++move)
+            h.slider(0).setValue(1600 + move);
+        QCOMPARE(h.child<StatusLine>(u"statusLine"_qs).trafficText(), traffic);
+        const PortNotice told{PortNotice::Kind::DiscardedOnClose, moves, h.fake().queueLimit(), 0.0, 3.0};
+        QVERIFY2(told.describe().contains(discarded), qPrintable(told.describe()));
     }
 
 private:

@@ -254,7 +254,7 @@ private Q_SLOTS:
         harness.button("RunCommand").click();
         QTRY_VERIFY(!harness.fake().writes.isEmpty());
 
-        auto *timer = harness.window().findChild<QTimer *>(QStringLiteral("Timer1"));
+        auto *timer = &harness.playbackTimer();
         QVERIFY(timer);
         QList<bool> tickingWhileAsked;
         harness.notifier.onShow = [&](const Message &) { tickingWhileAsked.append(timer->isActive()); };

@@ -52,19 +52,26 @@ private Q_SLOTS:
         m_pty.reset();
     }
 
+    // In test time: the key stops playback between two lines, and nothing more goes out.
     void escStopsAtOnce()
     {
-        m_h->window().show();
-        QVERIFY(QTest::qWaitForWindowActive(&m_h->window()));
-        m_h->editor().setText(sequence(100));
-        action("runAction").trigger();
-        QTRY_COMPARE(m_pty->received(), one + two);
-        QTest::keyClick(&m_h->window(), Qt::Key_Escape);
-        QTest::qWait(150); // nothing more arrives
-        QCOMPARE(m_pty->received(), one + two);
-        QVERIFY(m_h->notifier.shown.isEmpty());
-        QCOMPARE(m_h->editor().selectedText(), sequence(100).mid(22, 22));
-        QCOMPARE(statusText("playbackStatus"), QStringLiteral("播放已停止（第 2 行）"));
+        VirtualTime time;
+        Options options;
+        options.time = &time;
+        WindowHarness h(std::move(options));
+        h.connectTo(QStringLiteral("COM1"));
+        h.window().show();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window()));
+        h.editor().setText(sequence(100));
+        h.window().findChild<QAction *>(QStringLiteral("runAction"))->trigger();
+        time.advance(100 + 100); // two lines out
+        QCOMPARE(h.fake().writes, (QByteArrayList{one, two}));
+        QTest::keyClick(&h.window(), Qt::Key_Escape);
+        time.advance(1000);
+        QCOMPARE(h.fake().writes, (QByteArrayList{one, two}));
+        QVERIFY(h.notifier.shown.isEmpty());
+        QCOMPARE(h.editor().selectedText(), sequence(100).mid(22, 22));
+        QCOMPARE(h.child<QLabel>(QStringLiteral("playbackStatus")).text(), QStringLiteral("播放已停止（第 2 行）"));
     }
 
     void stepSendsExactlyOneLine()
@@ -76,7 +83,7 @@ private Q_SLOTS:
         QTest::qWait(150); // nothing more arrives
         QCOMPARE(m_pty->received(), two);
         QCOMPARE(m_h->editor().selectionStart(), 44);
-        QVERIFY(!m_h->window().findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+        QVERIFY(!m_h->playbackTimer().isActive());
     }
 
     void connectFailuresAreNamed_data()
@@ -113,7 +120,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<bool>("taken");
         QTest::newRow("9600") << "9600,n,8,1" << true;
-        QTest::newRow("12345, two stop bits") << "12345,n,8,2" << true;
+        QTest::newRow("57600, two stop bits") << "57600,n,8,2" << true;
+        QTest::newRow("12345: no serial port is made for it") << "12345,n,8,1" << false;
         QTest::newRow("300") << "300,n,8,1" << true;
         QTest::newRow("refused") << "9600,x,8,1" << false;
     }

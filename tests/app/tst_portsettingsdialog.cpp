@@ -39,9 +39,10 @@ private Q_SLOTS:
         for (int row = 1; row <= 6; ++row)
             QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("Label%1").arg(row))->text(), captions[row - 1]);
 
-        // Tab order: OK, Cancel, then the lists top to bottom.
+        // Tab order: OK, Cancel, then the lists top to bottom, then the command format.
         QWidget *next = &child<QWidget>("OKButton");
-        const QStringList order = {"CancelButton", "Combo1", "Combo2", "Combo3", "Combo4", "Combo5", "Combo6"};
+        const QStringList order = {"CancelButton", "Combo1", "Combo2", "Combo3",
+                                   "Combo4",       "Combo5", "Combo6", "commandFormat"};
         for (const QString &name : order) {
             next = next->nextInFocusChain();
             while (next->focusProxy() || !(next->focusPolicy() & Qt::TabFocus))
@@ -167,24 +168,69 @@ private Q_SLOTS:
         QCOMPARE(m_h->window().findChildren<QWidget *>(QStringLiteral("Dialog")).size(), 1);
     }
 
+    void aRefusedSettingIsReportedAndKeepsTheOldOne_data()
+    {
+        QTest::addColumn<QString>("baudRate");
+        QTest::addColumn<QString>("dataBits");
+        QTest::addColumn<QString>("deviceRefuses"); // the device's reason; empty: the device takes it
+        QTest::addColumn<QString>("reasonHas");
+        // Rates no serial port is made for: refused before they reach the
+        // device, with the rates it can use.
+        QTest::newRow("1 baud") << "1"
+                                << "8" << QString() << "115200";
+        QTest::newRow("12345 baud") << "12345"
+                                    << "8" << QString() << "57600";
+        QTest::newRow("not a number") << "9600"
+                                      << "eight" << QString() << "eight";
+        QTest::newRow("refused by the device") << "38400"
+                                               << "8"
+                                               << "设备不支持"
+                                               << "设备不支持";
+    }
     void aRefusedSettingIsReportedAndKeepsTheOldOne()
     {
+        QFETCH(QString, baudRate);
+        QFETCH(QString, dataBits);
+        QFETCH(QString, deviceRefuses);
+        QFETCH(QString, reasonHas);
         open();
-        m_h->fake().refuseSettings = QStringLiteral("设备不支持");
-        combo(2).setEditText(QStringLiteral("12345"));
+        if (!deviceRefuses.isEmpty())
+            m_h->fake().refuseSettings = deviceRefuses;
+        combo(1).setEditText(QStringLiteral("COM1"));
+        combo(2).setEditText(baudRate);
+        combo(3).setEditText(dataBits);
+        comboByName("commandFormat").setCurrentIndex(1);
         child<QPushButton>("OKButton").click();
         QCOMPARE(m_h->notifier.shown.size(), 1);
-        QVERIFY(m_h->notifier.shown[0].text.contains(QStringLiteral("设备不支持")));
+        QVERIFY2(m_h->notifier.shown[0].text.contains(reasonHas), qPrintable(m_h->notifier.shown[0].text));
+        // Nothing of the choice is taken; the dialog stays for a correction.
         QCOMPARE(m_h->fake().settings(), QStringLiteral("115200,n,8,1"));
+        QCOMPARE(m_h->fake().commandFormat(), CommandFormat::Compact);
         QCOMPARE(m_h->portBox().currentText(), QStringLiteral("COM2"));
         QVERIFY(dialog() && dialog()->isVisible());
+    }
 
-        // Not even a number: refused before it reaches the port.
-        m_h->fake().refuseSettings.reset();
-        combo(3).setEditText(QStringLiteral("eight"));
+    void theCommandFormatIsKeptWithTheLineSettings()
+    {
+        QWidget &opened = open();
+        QComboBox &format = comboByName("commandFormat");
+        QCOMPARE(format.currentText(), QStringLiteral("紧凑"));
+        QCOMPARE(format.count(), 2);
+        QCOMPARE(format.itemText(1), QStringLiteral("带空格"));
+        // Below the six rows of the line, outside their frame.
+        QVERIFY(!opened.findChild<QWidget *>(QStringLiteral("Frame1"))->isAncestorOf(&format));
+        QVERIFY(format.mapTo(&opened, QPoint()).y() > combo(6).mapTo(&opened, QPoint(0, combo(6).height())).y());
+
+        format.setCurrentIndex(1);
         child<QPushButton>("OKButton").click();
-        QCOMPARE(m_h->notifier.shown.size(), 2);
-        QVERIFY(dialog());
+        QCOMPARE(m_h->fake().commandFormat(), CommandFormat::Spaced);
+        QTRY_VERIFY(!dialog());
+        open();
+        QCOMPARE(comboByName("commandFormat").currentText(), QStringLiteral("带空格"));
+        // Cancel keeps it.
+        comboByName("commandFormat").setCurrentIndex(0);
+        child<QPushButton>("CancelButton").click();
+        QCOMPARE(m_h->fake().commandFormat(), CommandFormat::Spaced);
     }
 
     void settingsReachTheDevice()
@@ -198,6 +244,7 @@ private Q_SLOTS:
         dialog->findChild<QComboBox *>(QStringLiteral("Combo1"))->setEditText(pty.portBoxText());
         dialog->findChild<QComboBox *>(QStringLiteral("Combo2"))->setEditText(QStringLiteral("9600"));
         dialog->findChild<QComboBox *>(QStringLiteral("Combo4"))->setEditText(QStringLiteral("2"));
+        dialog->findChild<QComboBox *>(QStringLiteral("commandFormat"))->setCurrentIndex(1);
         dialog->findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
         h.button("Command3").click();
         QVERIFY(h.window().portIsOpen());
@@ -205,6 +252,12 @@ private Q_SLOTS:
         QCOMPARE(cfgetospeed(&line), speed_t(B9600));
         QCOMPARE(line.c_cflag & CSTOPB, tcflag_t(CSTOPB));
         QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
+        // A move and a typed command go out with blanks between their fields.
+        h.checkBox(5).setChecked(true);
+        h.slider(5).setValue(1600);
+        h.child<QLineEdit>(QStringLiteral("Text3")).setText(QStringLiteral("#0P900#3P1600T1500"));
+        h.button("Command8").click();
+        QTRY_COMPARE(pty.received(), QByteArray("#5 P1600 S300\r#0 P900 #3 P1600 T1500\r"));
     }
 
 private:
@@ -222,7 +275,14 @@ private:
     {
         return *dialog()->findChild<T *>(QString::fromLatin1(name));
     }
-    QComboBox &combo(int row) { return *dialog()->findChild<QComboBox *>(QStringLiteral("Combo%1").arg(row)); }
+    QComboBox &combo(int row) { return comboByName(QStringLiteral("Combo%1").arg(row)); }
+    QComboBox &comboByName(const QString &name)
+    {
+        auto *found = dialog()->findChild<QComboBox *>(name);
+        if (!found)
+            qFatal("The port settings dialog has no list %s", qPrintable(name));
+        return *found;
+    }
     QStringList texts()
     {
         QStringList shown;

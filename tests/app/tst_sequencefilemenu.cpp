@@ -252,7 +252,8 @@ private Q_SLOTS:
         });
         pressEnter.start(10);
         MessageBoxNotifier notifier;
-        MainWindow window({std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); }, path});
+        Program program({std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); }, path});
+        MainWindow &window = program.window();
         QCOMPARE(window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"))->text(),
                  QStringLiteral("Time100   \r"));
     }

@@ -82,7 +82,7 @@ private Q_SLOTS:
         const QString file = asEditorText(longFile());
         QTest::newRow("Run plays from the whole sequence") << Action([](WindowHarness &h) {
             h.button("RunCommand").click();
-            QVERIFY(h.child<QTimer>(QStringLiteral("Timer1")).isActive());
+            QVERIFY(h.playbackTimer().isActive());
         }) << file;
         QTest::newRow("Add appends after the last line of the file") << Action([](WindowHarness &h) {
             h.checkBox(5).setChecked(true);

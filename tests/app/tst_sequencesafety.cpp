@@ -92,8 +92,9 @@ private Q_SLOTS:
         options.sequenceFile = loaded;
         WindowHarness first(std::move(options));
         RecordingNotifier notifier;
-        MainWindow second(
+        Program secondCopy(
             {std::make_unique<FakeSerialPort>(), &notifier, [] { return QStringList(); }, first.sequencePath()});
+        MainWindow &second = secondCopy.window();
         second.show();
         auto *secondEditor = second.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
         QCOMPARE(secondEditor->text(), QStringLiteral("Time4800  #5P2000S300\r"));

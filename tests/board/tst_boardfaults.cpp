@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // servo-board as its own process where its surroundings are hostile: a runtime
-// folder that belongs to someone else, a trace on a file system that fills up.
+// folder that belongs to someone else, a trace on a file system that fills up
+// or on a device that takes nothing.
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -75,25 +76,42 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(QStringLiteral("/servo-board")));
     }
 
-    // The trace on a 16 KB file system, with far more commands than fit.
+    // The trace on a 16 KB file system, with far more commands than fit, and
+    // on a device that takes nothing.
+    void endsOnceWhenTheTraceFillsTheDisk_data()
+    {
+        QTest::addColumn<bool>("smallDisk"); // else /dev/full
+        QTest::newRow("16 KB file system") << true;
+        QTest::newRow("/dev/full") << false;
+    }
     void endsOnceWhenTheTraceFillsTheDisk()
     {
+        QFETCH(bool, smallDisk);
         QTemporaryDir runtime;
         QVERIFY(runtime.isValid());
-        const QString disk = runtime.filePath(QStringLiteral("disk"));
-        QVERIFY(QDir().mkdir(disk));
-        const QByteArray diskName = QFile::encodeName(disk);
-        if (::mount("tmpfs", diskName.constData(), "tmpfs", 0, "size=16k") != 0)
-            QSKIP(qPrintable(QStringLiteral("cannot mount a small file system: %1").arg(qt_error_string(errno))));
-        const auto unmount = qScopeGuard([&] { ::umount(diskName.constData()); });
-        const QString tracePath = disk + QStringLiteral("/trace.jsonl");
+        QString tracePath = QStringLiteral("/dev/full");
+        QByteArray diskName;
+        const auto unmount = qScopeGuard([&] {
+            if (!diskName.isEmpty())
+                ::umount(diskName.constData());
+        });
+        if (smallDisk) {
+            const QString disk = runtime.filePath(QStringLiteral("disk"));
+            QVERIFY(QDir().mkdir(disk));
+            if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=16k") != 0)
+                QSKIP(qPrintable(QStringLiteral("cannot mount a small file system: %1").arg(qt_error_string(errno))));
+            diskName = QFile::encodeName(disk);
+            tracePath = disk + QStringLiteral("/trace.jsonl");
+        }
 
         QProcess board;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         board.setProcessEnvironment(environment);
-        board.start(QStringLiteral(SERVO_BOARD_PATH), {QStringLiteral("--headless"), QStringLiteral("--no-pacing"),
-                                                       QStringLiteral("--trace"), tracePath});
+        // In English, as the system's reason reads in this test.
+        board.start(QStringLiteral(SERVO_BOARD_PATH),
+                    {QStringLiteral("--headless"), QStringLiteral("--no-pacing"), QStringLiteral("--language"),
+                     QStringLiteral("en"), QStringLiteral("--trace"), tracePath});
         QVERIFY(board.waitForReadyRead(10000));
         const QByteArray device = board.readLine().trimmed().split(' ').value(1);
         const int fd = ::open(device.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
@@ -113,10 +131,15 @@ private Q_SLOTS:
         ::close(fd);
         QVERIFY(board.state() == QProcess::NotRunning || board.waitForFinished(10000));
         QCOMPARE(board.exitStatus(), QProcess::NormalExit);
-        QVERIFY(board.exitCode() != 0);
+        QCOMPARE(board.exitCode(), 2);
+        // Once, naming the file and the system's own reason.
         const QList<QByteArray> messages = board.readAllStandardError().trimmed().split('\n');
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0].contains(tracePath.toUtf8()), messages[0].constData());
+        const QString message = QString::fromUtf8(messages[0]);
+        QVERIFY2(message.contains(tracePath), qPrintable(message));
+        QVERIFY2(message.contains(qt_error_string(ENOSPC)), qPrintable(message));
+        if (!smallDisk)
+            return;
 
         QFile trace(tracePath);
         QVERIFY(trace.open(QIODevice::ReadOnly));

@@ -42,6 +42,7 @@ private Q_SLOTS:
             m_board.kill();
             m_board.waitForFinished();
         }
+        QFile::remove(m_profilePath);
     }
 
     void noPulseOutsideTheBandArrives()
@@ -98,6 +99,37 @@ private Q_SLOTS:
         QTRY_VERIFY2((errors += QString::fromLocal8Bit(m_board.readAllStandardError()))
                          .contains(u"channels.5.min: out of range (99)"),
                      qPrintable(errors));
+    }
+
+    // A profile written, rewritten with a fault or removed while the board
+    // runs is read again and told; the board runs on.
+    void tellsEachChangeOfItsProfile_data()
+    {
+        QTest::addColumn<bool>("thereAtStart");
+        QTest::addColumn<QByteArray>("written"); // empty: the file is removed
+        QTest::addColumn<QString>("told");
+        QTest::newRow("written") << false << profile << "changed; the gauges and the arm follow it";
+        QTest::newRow("rewritten with a fault")
+            << true << QByteArray(R"({"channels": {"5": {"min": 99}}})") << "channels.5.min: out of range (99)";
+        QTest::newRow("removed") << true << QByteArray() << "gone; the arm is as it comes";
+    }
+    void tellsEachChangeOfItsProfile()
+    {
+        QFETCH(bool, thereAtStart);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, told);
+        if (thereAtStart)
+            QVERIFY(writeAll(m_profilePath, profile));
+        m_board.setProcessChannelMode(QProcess::SeparateChannels);
+        QVERIFY(startBoard());
+        if (written.isEmpty())
+            QVERIFY(QFile::remove(m_profilePath));
+        else
+            QVERIFY(writeAll(m_profilePath, written));
+        QString errors;
+        QTRY_VERIFY2((errors += QString::fromLocal8Bit(m_board.readAllStandardError())).contains(told),
+                     qPrintable(errors));
+        QCOMPARE(m_board.state(), QProcess::Running);
     }
 
 private:

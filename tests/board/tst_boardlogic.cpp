@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include "support/commandtable.h"
 #include "support/testmain.h"
 
 using boardcommand::Command;
@@ -92,6 +93,23 @@ private Q_SLOTS:
         QTEST(command.groups, "groups");
         QTEST(command.timeMs, "time");
         QTEST(int(command.flags), "flags");
+    }
+
+    // The console reads every command of the shared table as this board does.
+    void sharedTable_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QList<Group>>("groups");
+        QTest::addColumn<std::optional<int>>("time");
+        for (const commandtable::Row &row : commandtable::rows())
+            QTest::newRow(row.name) << row.command << row.targets << row.timeMs;
+    }
+    void sharedTable()
+    {
+        QFETCH(QByteArray, command);
+        const Command parsed = boardcommand::parse(command);
+        QTEST(parsed.groups, "groups");
+        QTEST(parsed.timeMs, "time");
     }
 
     void lines_data()

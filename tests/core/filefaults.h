@@ -13,6 +13,9 @@ QString makeFifo(const QString &path);
 QString mountTinyFileSystem(const QString &dir, qint64 bytes);
 void unmount(const QString &dir);
 
+// Hands the file at `path` to an unprivileged user (nobody) of its own (needs root).
+QString giveToAnotherUser(const QString &path);
+
 // Files this process writes cannot grow beyond `bytes` while it lives.
 class FileSizeLimit
 {

@@ -16,6 +16,11 @@ QString mountTinyFileSystem(const QString &, qint64)
 
 void unmount(const QString &) { }
 
+QString giveToAnotherUser(const QString &)
+{
+    return QStringLiteral("no other owner to hand a file to on Windows");
+}
+
 FileSizeLimit::FileSizeLimit(qint64) : m_unavailable(QStringLiteral("no file size limit on Windows")) { }
 
 FileSizeLimit::~FileSizeLimit() = default;

@@ -31,6 +31,7 @@ private Q_SLOTS:
         QTest::newRow("arrived and resting") << QList<Write>{{0, "#5P2000S300\r"}} << 5 << 3000 << 2000.0;
         QTest::newRow("no speed: the servo's top rate")
             << QList<Write>{{0, "#5P2000\r"}} << 5 << 30 << 1500 + top * 0.030;
+        QTest::newRow("S0 is no limit") << QList<Write>{{0, "#5P2000S0\r"}} << 5 << 30 << 1500 + top * 0.030;
         QTest::newRow("an empty speed is no limit") << QList<Write>{{0, "#5P2000S\r"}} << 5 << 30 << 1500 + top * 0.030;
         QTest::newRow("T: every channel arrives together")
             << QList<Write>{{0, "#1P2000#2P1600T1000\r"}} << 2 << 500 << 1550.0;

@@ -26,7 +26,8 @@ private Q_SLOTS:
         QTest::newRow("not positions: no P, channel 32, no digits, too many digits")
             << QStringList{"#3S300\r", "#32P1500\r", "#P1500#4P\r", "#7P123456\r", "abc"} << glidepose::Pose{}
             << "T1500\r";
-        QTest::newRow("lower case p") << QStringList{"#2p1800\r"} << glidepose::Pose{{2, 1800}} << "#2P1800T1500\r";
+        QTest::newRow("lower case p is no position, as on the board")
+            << QStringList{"#2p1800\r"} << glidepose::Pose{} << "T1500\r";
     }
     void followsPositionGroups()
     {

@@ -31,6 +31,41 @@ Pulses pulsesOf(const SentPoseJournal &journal)
     return pulses;
 }
 
+// A journal's file holding `pulses`, sent at `start`.
+QByteArray journalOf(const Pulses &pulses)
+{
+    QByteArray channels;
+    for (const auto &[channel, pulse] : pulses)
+        channels += QStringLiteral("%1{'channel':%2,'pulse':%3,'sentAt':'2026-03-01T09:30:00Z'}")
+                        .arg(channels.isEmpty() ? QString() : QStringLiteral(","))
+                        .arg(channel)
+                        .arg(pulse)
+                        .toLatin1();
+    return json("{'version':1,'channels':[" + channels + "]}");
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The file's own mode bits; the "User" flags describe the running user.
+QFileDevice::Permissions modeOf(const QString &path)
+{
+    return QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+}
+
+constexpr int port = 3;
+constexpr int otherPort = 4;
+
 } // namespace
 
 class TestSentPoseJournal : public QObject
@@ -40,19 +75,21 @@ class TestSentPoseJournal : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<VirtualTime> m_time;
 
-    QString path() const { return m_dir->filePath(QStringLiteral("settings/last-sent-pose.json")); }
+    // The old single file; the ports' journals are named after it.
+    QString basePath() const { return m_dir->filePath(QStringLiteral("settings/last-sent-pose.json")); }
+    QString path(int of = port) const { return SentPoseJournal::pathFor(basePath(), of); }
     std::unique_ptr<SentPoseJournal> makeJournal()
     {
-        return std::make_unique<SentPoseJournal>(path(), [this](int ms, std::function<void()> due) {
+        return std::make_unique<SentPoseJournal>(basePath(), [this](int ms, std::function<void()> due) {
             m_time->setTick(std::move(due));
             m_time->start(ms);
         });
     }
-    // What a new start would read from the file as it stands.
-    Pulses onDisk()
+    // What a new start would read from the port's file as it stands.
+    Pulses onDisk(int of = port)
     {
-        SentPoseJournal reader(path());
-        reader.load();
+        SentPoseJournal reader(basePath());
+        reader.load(of);
         return pulsesOf(reader);
     }
 
@@ -85,13 +122,13 @@ private Q_SLOTS:
         QFETCH(QList<int>, sentAtSeconds);
         {
             auto journal = makeJournal();
-            QCOMPARE(journal->load().outcome, SentPoseJournal::Loading::Outcome::NoFile);
+            QCOMPARE(journal->load(port).outcome, SentPoseJournal::Loading::Outcome::NoFile);
             for (qsizetype i = 0; i < commands.size(); ++i)
                 journal->sent(commands[i], start.addSecs(i));
             // The program ends before the wait is over: the end writes it.
         }
-        SentPoseJournal next(path());
-        const SentPoseJournal::Loading loading = next.load();
+        SentPoseJournal next(basePath());
+        const SentPoseJournal::Loading loading = next.load(port);
         QCOMPARE(loading.outcome, pulses.isEmpty() ? SentPoseJournal::Loading::Outcome::NoFile
                                                    : SentPoseJournal::Loading::Outcome::Loaded);
         QCOMPARE(pulsesOf(next), pulses);
@@ -120,6 +157,7 @@ private Q_SLOTS:
         QFETCH(int, checkAtMs);
         QFETCH(Pulses, onDisk);
         auto journal = makeJournal();
+        journal->load(port);
         for (qsizetype i = 0; i < sentAtMs.size(); ++i) {
             m_time->advance(sentAtMs[i] - m_time->nowMs());
             journal->sent(QStringLiteral("#0P%1S300\r").arg(1000 + i), start);
@@ -152,13 +190,13 @@ private Q_SLOTS:
         file.close();
 
         auto journal = makeJournal();
-        QCOMPARE(journal->load().outcome, SentPoseJournal::Loading::Outcome::Damaged);
+        QCOMPARE(journal->load(port).outcome, SentPoseJournal::Loading::Outcome::Damaged);
         QVERIFY(journal->isEmpty());
         // Left alone until something is sent; then replaced by a sound one.
         journal.reset();
         QCOMPARE(QFileInfo(path()).size(), content.size());
         journal = makeJournal();
-        journal->load();
+        journal->load(port);
         journal->sent(u"#2P1100\r", start);
         m_time->advance(SentPoseJournal::saveDelayMs);
         journal->finishWriting();
@@ -171,6 +209,7 @@ private Q_SLOTS:
         QTest::newRow("a folder") << QStringLiteral("folder");
         QTest::newRow("a FIFO, which would wait for a writer") << QStringLiteral("fifo");
         QTest::newRow("a link to nothing") << QStringLiteral("link");
+        QTest::newRow("a link to a journal, which is not read through") << QStringLiteral("link to a journal");
     }
     void notAFileIsIgnoredAtOnce()
     {
@@ -181,11 +220,144 @@ private Q_SLOTS:
         else if (kind == u"fifo") {
             if (const QString unavailable = filefaults::makeFifo(path()); !unavailable.isEmpty())
                 QSKIP(qPrintable(unavailable));
-        } else
+        } else if (kind == u"link") {
             QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("gone")), path()));
+        } else {
+            const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere.json"));
+            QVERIFY(writeFile(elsewhere, journalOf({{1, 900}})));
+            QVERIFY(QFile::link(elsewhere, path()));
+        }
         auto journal = makeJournal();
-        QCOMPARE(journal->load().outcome, SentPoseJournal::Loading::Outcome::Damaged);
+        QCOMPARE(journal->load(port).outcome, SentPoseJournal::Loading::Outcome::Damaged);
         QVERIFY(journal->isEmpty());
+    }
+
+    // What was sent is nobody else's business, and a link planted in the
+    // journal's place is replaced, its target left alone.
+    void writtenPrivatelyAndNeverThroughALink_data()
+    {
+        QTest::addColumn<QString>("before"); // what is at the journal's place
+        QTest::addColumn<bool>("atTheEnd");  // written as the program ends; else after the wait
+        QTest::addColumn<Pulses>("written");
+        const Pulses sent{{2, 1100}};
+        QTest::newRow("nothing, after the wait") << QStringLiteral("nothing") << false << sent;
+        QTest::newRow("nothing, at the end") << QStringLiteral("nothing") << true << sent;
+        QTest::newRow("a journal open to all") << QStringLiteral("open") << false << Pulses{{1, 700}, {2, 1100}};
+        QTest::newRow("a link to another file, after the wait") << QStringLiteral("link") << false << sent;
+        QTest::newRow("a link to another file, at the end") << QStringLiteral("link") << true << sent;
+        QTest::newRow("a link to nothing") << QStringLiteral("dangling") << false << sent;
+    }
+    void writtenPrivatelyAndNeverThroughALink()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, atTheEnd);
+        QFETCH(Pulses, written);
+        const QString theirs = m_dir->filePath(QStringLiteral("someone-elses.txt"));
+        const QString gone = m_dir->filePath(QStringLiteral("gone"));
+        QVERIFY(writeFile(theirs, "theirs"));
+        QVERIFY(QDir().mkpath(QFileInfo(path()).absolutePath()));
+        if (before == u"open") {
+            QVERIFY(writeFile(path(), journalOf({{1, 700}})));
+            QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                      | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        } else if (before == u"link") {
+            QVERIFY(QFile::link(theirs, path()));
+        } else if (before == u"dangling") {
+            QVERIFY(QFile::link(gone, path()));
+        }
+        {
+            auto journal = makeJournal();
+            journal->load(port);
+            journal->sent(u"#2P1100\r", start);
+            if (!atTheEnd) {
+                m_time->advance(SentPoseJournal::saveDelayMs);
+                journal->finishWriting();
+                QVERIFY(!QFileInfo(path()).isSymLink());
+            }
+        }
+        QVERIFY(!QFileInfo(path()).isSymLink());
+        QCOMPARE(modeOf(path()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(onDisk(), written);
+        QCOMPARE(contentOf(theirs), QByteArray("theirs"));
+        QVERIFY(!QFileInfo::exists(gone));
+    }
+
+    // Two boards never share a journal: two copies of the program, or one
+    // that is connected to one port and then to the other.
+    void eachPortKeepsItsOwn_data()
+    {
+        QTest::addColumn<bool>("twoCopies");
+        QTest::newRow("two copies of the program") << true;
+        QTest::newRow("one copy, one port after the other") << false;
+    }
+    void eachPortKeepsItsOwn()
+    {
+        QFETCH(bool, twoCopies);
+        {
+            SentPoseJournal first(basePath());
+            SentPoseJournal second(basePath());
+            SentPoseJournal &other = twoCopies ? second : first;
+            first.load(port);
+            first.sent(u"#1P900\r", start);
+            other.load(otherPort);
+            QVERIFY(other.isEmpty());
+            other.sent(u"#1P2000#3P1000\r", start.addSecs(1));
+            first.load(port);
+            first.sent(u"#2P1000\r", start.addSecs(2));
+            QCOMPARE(pulsesOf(first), (Pulses{{1, 900}, {2, 1000}}));
+        }
+        QCOMPARE(onDisk(port), (Pulses{{1, 900}, {2, 1000}}));
+        QCOMPARE(onDisk(otherPort), (Pulses{{1, 2000}, {3, 1000}}));
+    }
+
+    // A port with no journal yet starts from the one earlier versions kept for
+    // every port; it is taken over once, by the first port that writes its own.
+    void theOldSingleFileIsTakenOverOnce_data()
+    {
+        QTest::addColumn<Pulses>("oldFile");  // none when empty
+        QTest::addColumn<Pulses>("portFile"); // none when empty
+        QTest::addColumn<int>("portNumber");  // 0: no port named yet
+        QTest::addColumn<Pulses>("shown");
+        QTest::addColumn<Pulses>("written"); // the port's file after a move; none: nothing written
+        QTest::addColumn<bool>("oldFileStays");
+        const Pulses old{{2, 1200}};
+        QTest::newRow("nothing kept yet") << Pulses{} << Pulses{} << port << Pulses{} << Pulses{{1, 900}} << false;
+        QTest::newRow("the old file, taken over")
+            << old << Pulses{} << port << old << Pulses{{1, 900}, {2, 1200}} << false;
+        QTest::newRow("the port's own comes first")
+            << old << Pulses{{5, 800}} << port << Pulses{{5, 800}} << Pulses{{1, 900}, {5, 800}} << true;
+        QTest::newRow("no port: the old file is shown, nothing written")
+            << old << Pulses{} << 0 << old << Pulses{} << true;
+    }
+    void theOldSingleFileIsTakenOverOnce()
+    {
+        QFETCH(Pulses, oldFile);
+        QFETCH(Pulses, portFile);
+        QFETCH(int, portNumber);
+        QFETCH(Pulses, shown);
+        QFETCH(Pulses, written);
+        QFETCH(bool, oldFileStays);
+        if (!oldFile.isEmpty())
+            QVERIFY(writeFile(basePath(), journalOf(oldFile)));
+        if (!portFile.isEmpty())
+            QVERIFY(writeFile(path(), journalOf(portFile)));
+        const QStringList filesBefore = QDir(QFileInfo(basePath()).absolutePath()).entryList(QDir::Files);
+        {
+            auto journal = makeJournal();
+            journal->load(portNumber);
+            QCOMPARE(pulsesOf(*journal), shown);
+            journal->sent(u"#1P900\r", start);
+            m_time->advance(SentPoseJournal::saveDelayMs);
+            journal->finishWriting();
+            QCOMPARE(QFileInfo::exists(basePath()), oldFileStays);
+        }
+        if (written.isEmpty())
+            QCOMPARE(QDir(QFileInfo(basePath()).absolutePath()).entryList(QDir::Files), filesBefore);
+        else
+            QCOMPARE(onDisk(port), written);
+        QCOMPARE(QFileInfo::exists(basePath()), oldFileStays);
+        // Another port, later, starts from nothing once the old file is taken.
+        QCOMPARE(onDisk(otherPort), oldFileStays ? oldFile : Pulses{});
     }
 
     void aFailedWriteIsToldOnce()
@@ -195,6 +367,7 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         auto journal = makeJournal();
+        journal->load(port);
         QSignalSpy failed(journal.get(), &SentPoseJournal::saveFailed);
         for (int pulse : {900, 1000, 1100}) {
             journal->sent(QStringLiteral("#0P%1\r").arg(pulse), start);

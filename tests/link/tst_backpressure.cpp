@@ -212,6 +212,40 @@ private Q_SLOTS:
         QVERIFY(!codes.contains(SerialResult::QueueFull));
     }
 
+    void nothingWaitsOnceThePortIsGone_data()
+    {
+        QTest::addColumn<bool>("hangUp");   // else closed
+        QTest::addColumn<bool>("lineHeld"); // else the far end stops reading
+        QTest::newRow("the far end hangs up on a held line") << true << true;
+        QTest::newRow("the far end hangs up") << true << false;
+        QTest::newRow("closed while the far end has stopped reading") << false << false;
+    }
+    void nothingWaitsOnceThePortIsGone()
+    {
+        QFETCH(bool, hangUp);
+        QFETCH(bool, lineHeld);
+        m_pty->startReader(lineRate);
+        if (lineHeld)
+            m_pty->setLineHeld(true);
+        else
+            m_pty->setReaderPaused(true);
+        // Commands wait in the port object (on a held line) and in the
+        // program's queue.
+        for (int n = 0; m_port->queuedBytes() < lineRate; ++n) {
+            QVERIFY(m_port->output(QString::fromLatin1(command(n, 386))).ok());
+            QCoreApplication::processEvents();
+        }
+        if (hangUp) {
+            m_pty->hangUp();
+            QTRY_COMPARE(m_lost->count(), 1);
+        } else {
+            m_port->closeAfterDraining();
+        }
+        QVERIFY(!m_port->portOpen());
+        QCOMPARE(m_port->queuedBytes(), 0);
+        QCOMPARE(m_port->deferredMoves(), 0);
+    }
+
     void closingDrainsTheQueue_data()
     {
         QTest::addColumn<bool>("readerStops");

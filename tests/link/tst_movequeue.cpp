@@ -6,6 +6,18 @@
 
 #include "support/testmain.h"
 
+#include <limits>
+
+namespace {
+
+// "L<channel>=<value>": a live move of the channel.
+int channelOf(const QString &item)
+{
+    return item.mid(1, item.indexOf(u'=') - 1).toInt();
+}
+
+} // namespace
+
 // The program's own queue of commands, and the line's pace that decides when
 // the device may take the next one.
 class TestMoveQueue : public QObject
@@ -37,7 +49,7 @@ private Q_SLOTS:
         for (const QString &item : pushed) {
             const QByteArray bytes = item.toLatin1() + '\r';
             if (item.startsWith(u'L')) {
-                queue.pushLive(item.mid(1, item.indexOf(u'=') - 1).toInt(), item, bytes);
+                queue.pushLive(channelOf(item), item, bytes, std::numeric_limits<qint64>::max());
             } else {
                 queue.pushOrdered(item, bytes);
                 ordered += bytes.size();
@@ -57,6 +69,67 @@ private Q_SLOTS:
         QCOMPARE(out, sent);
         QCOMPARE(queue.bytes(), 0);
         QCOMPARE(queue.orderedBytes(), 0);
+    }
+
+    void liveMovesBeyondTheRoomAreDeferred_data()
+    {
+        // As above, and "-": the line takes the first command waiting. Every
+        // item is its text and a CR: a live move is 5 bytes, "O1" 3. An
+        // ordered line is pushed whatever the room (the port checks the bound
+        // for it first); live moves keep within the room by themselves.
+        QTest::addColumn<QStringList>("pushed");
+        QTest::addColumn<qint64>("room");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<int>("deferredAtMost");
+        QTest::newRow("a move that does not fit waits as its channel's latest")
+            << QStringList{"L1=1", "L2=1", "L3=1", "L3=2"} << qint64(10) << QStringList{"L1=1", "L2=1", "L3=2"} << 1;
+        QTest::newRow("a deferred move keeps its turn")
+            << QStringList{"L1=1", "L2=1", "L3=1", "L4=1", "L3=2"} << qint64(10)
+            << QStringList{"L1=1", "L2=1", "L3=2", "L4=1"} << 2;
+        QTest::newRow("room made lets the oldest in, ahead of a newer move")
+            << QStringList{"L1=1", "L2=1", "L3=1", "-", "L4=1"} << qint64(10)
+            << QStringList{"L1=1", "L2=1", "L3=1", "L4=1"} << 1;
+        QTest::newRow("a longer move of a waiting channel that no longer fits")
+            << QStringList{"L1=1", "L2=1", "L1=10"} << qint64(10) << QStringList{"L2=1", "L1=10"} << 1;
+        QTest::newRow("an ordered line goes after the moves deferred before it")
+            << QStringList{"L1=1", "L2=1", "L3=1", "O1"} << qint64(13) << QStringList{"L1=1", "L2=1", "L3=1", "O1"}
+            << 1;
+        QTest::newRow("a move newer than a line stays behind it")
+            << QStringList{"L1=1", "L2=1", "O1", "L1=2"} << qint64(12) << QStringList{"L2=1", "O1", "L1=2"} << 1;
+        QTest::newRow("with none waiting, the oldest deferred goes")
+            << QStringList{"L1=1", "L2=1", "L3=1", "-", "-", "-"} << qint64(4) << QStringList{"L1=1", "L2=1", "L3=1"}
+            << 3;
+    }
+    void liveMovesBeyondTheRoomAreDeferred()
+    {
+        QFETCH(QStringList, pushed);
+        QFETCH(qint64, room);
+        QFETCH(QStringList, sent);
+        QFETCH(int, deferredAtMost);
+        MoveQueue queue;
+        QStringList out;
+        qsizetype mostDeferred = 0;
+        for (const QString &item : pushed) {
+            const QByteArray bytes = item.toLatin1() + '\r';
+            if (item == u"-") {
+                out.append(queue.takeFront().text);
+                queue.admitDeferred(room);
+            } else if (item.startsWith(u'L')) {
+                queue.pushLive(channelOf(item), item, bytes, room);
+            } else {
+                queue.pushOrdered(item, bytes);
+            }
+            if (!item.startsWith(u'O'))
+                QVERIFY2(queue.bytes() <= room, qPrintable(item));
+            mostDeferred = std::max(mostDeferred, queue.deferredMoves());
+        }
+        QCOMPARE(mostDeferred, qsizetype(deferredAtMost));
+        while (!queue.empty())
+            out.append(queue.takeFront().text);
+        QCOMPARE(out, sent);
+        QCOMPARE(queue.bytes(), 0);
+        QCOMPARE(queue.deferredBytes(), 0);
+        QCOMPARE(queue.deferredMoves(), 0);
     }
 
     void backlogFollowsTheLinesRate_data()

@@ -45,7 +45,8 @@ struct Editors {
     }
     SequenceEditor plain;
     SequenceEditor marked;
-    LineHighlighter highlighter{marked};
+    PoseTimeline timeline{marked.sequence()};
+    LineHighlighter highlighter{marked, timeline};
 };
 
 using Edit = std::function<void(SequenceEditor &)>;

@@ -47,10 +47,10 @@ private Q_SLOTS:
         QFETCH(QString, sent);
         QFETCH(QList<Clamp>, clamps);
         ChannelSetup setup;
-        setup.channel(5) = {900, 2100, 1500, {}, true};
-        setup.channel(6) = {1000, 2500, 1500, {}, true};
+        setup.channel(5) = {900, 2100, 1500, {}, true, {}};
+        setup.channel(6) = {1000, 2500, 1500, {}, true, {}};
         // An unlimited channel whose range was narrowed elsewhere is still not held.
-        setup.channel(4) = {1000, 2000, 1500, {}, false};
+        setup.channel(4) = {1000, 2000, 1500, {}, false, {}};
         const commandlimits::Result result = commandlimits::clamp(command, setup);
         QCOMPARE(result.text, sent);
         QCOMPARE(result.clamps, clamps);

@@ -72,6 +72,41 @@ private Q_SLOTS:
         const double at = model.position(channel, start + atMs * 1000);
         QVERIFY2(std::abs(at - pulse) < 0.5, qPrintable(QString::number(at)));
     }
+
+    // When one channel arrives: one command at time 0 from rest, or two, the
+    // second at `retargetMs`.
+    void arrivals_data()
+    {
+        QTest::addColumn<Command>("first");
+        QTest::addColumn<Command>("second");
+        QTest::addColumn<int>("retargetMs");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("arrivalMs");
+
+        const Command none;
+        QTest::newRow("its own speed") << Command{{{1, 2000, 500}, {2, 1600, 1000}}, {}} << none << 0 << 2 << 100;
+        QTest::newRow("T: with the slowest")
+            << Command{{{1, 2000, 250}, {2, 1600, {}}}, 1000} << none << 0 << 2 << 2000;
+        QTest::newRow("retargeted: from where it was then")
+            << Command{{{1, 2000, 500}}, {}} << Command{{{1, 1500, 500}}, {}} << 500 << 1 << 1000;
+        QTest::newRow("another channel's command leaves it alone")
+            << Command{{{1, 2000, 500}}, {}} << Command{{{2, 1000, 500}}, {}} << 500 << 1 << 1000;
+    }
+    void arrivals()
+    {
+        QFETCH(Command, first);
+        QFETCH(Command, second);
+        QFETCH(int, retargetMs);
+        QFETCH(int, channel);
+        QFETCH(int, arrivalMs);
+
+        constexpr qint64 start = 5'000'000;
+        motion::MotionModel model;
+        model.apply(first.targets, first.timeMs, start);
+        if (!second.targets.isEmpty())
+            model.apply(second.targets, second.timeMs, start + retargetMs * 1000);
+        QCOMPARE(model.arrivalUs(channel), start + arrivalMs * 1000);
+    }
 };
 
 SERVO_TEST_MAIN(TestMotion)

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sequence/playbackclock.h"
+#include "core/clock.h"
 
 #include <functional>
 
-// Playback's clock and timer in test time: nothing moves until the test says
+// The clock and a timer in test time: nothing moves until the test says
 // so, and then every tick fires exactly when it is due.
-class VirtualTime final : public PlaybackClock, public PlaybackTimer
+class VirtualTime final : public Clock, public OneShotTimer
 {
 public:
     static constexpr qint64 nsPerMs = 1'000'000;

@@ -5,6 +5,9 @@
 
 #include <QFile>
 #include <QSettings>
+#include <QTimer>
+
+WindowHarness::WindowHarness() : WindowHarness(Options()) { }
 
 WindowHarness::WindowHarness(Options options) : WindowHarness(std::move(options), std::nullopt) { }
 
@@ -12,7 +15,8 @@ WindowHarness::WindowHarness(Options options, const QByteArray &profile)
     : WindowHarness(std::move(options), std::optional<QByteArray>(profile))
 { }
 
-WindowHarness::WindowHarness(Options options, const std::optional<QByteArray> &profile) : ports(options.ports)
+WindowHarness::WindowHarness(Options options, const std::optional<QByteArray> &profile)
+    : ports(options.ports), m_time(options.time)
 {
     // Recent files and any other per-user setting stay in the test's folder.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
@@ -38,16 +42,18 @@ void WindowHarness::start(std::unique_ptr<SerialPort> port)
         m_fake = fake.get();
         port = std::move(fake);
     }
-    MainWindow::Services services{std::move(port), &notifier, [this] { return ports; }, sequencePath(),
-                                  [this](SequenceFileMenu::Choice, QWidget *) { return chosenFile; }};
+    Program::Services services{std::move(port), &notifier, [this] { return ports; }, sequencePath(),
+                               [this](SequenceFileMenu::Choice, QWidget *) { return chosenFile; }};
     services.sentPosePath = sentPosePath();
-    m_window = std::make_unique<MainWindow>(std::move(services));
+    services.clock = m_time;
+    services.playbackTimer = m_time;
+    m_program = std::make_unique<Program>(std::move(services));
 }
 
 void WindowHarness::restart()
 {
-    m_window->close();
-    m_window.reset();
+    window().close();
+    m_program.reset();
     m_fake = nullptr;
     start(nullptr);
 }
@@ -56,6 +62,14 @@ QByteArray WindowHarness::sequenceFileBytes() const
 {
     QFile file(sequencePath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QTimer &WindowHarness::playbackTimer()
+{
+    auto *timer = engine().findChild<QTimer *>(QStringLiteral("Timer1"));
+    if (!timer)
+        qFatal("WindowHarness: the engine has no Timer1");
+    return *timer;
 }
 
 SequenceEditor &WindowHarness::editor()

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "app/mainwindow.h"
+#include "app/program.h"
 #include "fakeserialport.h"
 #include "recordingnotifier.h"
+#include "virtualtime.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,9 +27,12 @@ public:
         std::optional<QByteArray> sequenceFile; // cmd.txt content before start-up
         std::unique_ptr<SerialPort> port;       // default: a FakeSerialPort
         QStringList ports;                      // what the port enumeration reports
+        // The time the program runs on, its playback timer too; none: the machine's.
+        VirtualTime *time = nullptr;
     };
 
-    explicit WindowHarness(Options options = {});
+    WindowHarness();
+    explicit WindowHarness(Options options);
     // With `profile` as arm.json beside cmd.txt before start-up.
     WindowHarness(Options options, const QByteArray &profile);
     ~WindowHarness();
@@ -36,7 +40,10 @@ public:
     // Starts (another) window on the same folder, after closing the current one.
     void restart();
 
-    MainWindow &window() { return *m_window; }
+    MainWindow &window() { return m_program->window(); }
+    Engine &engine() { return m_program->engine(); }
+    // Timer1: playback's timer.
+    QTimer &playbackTimer();
     FakeSerialPort &fake() { return *m_fake; }
     RecordingNotifier notifier;
     QStringList ports;
@@ -50,7 +57,7 @@ public:
     template <typename T>
     T &child(const QString &name)
     {
-        T *widget = m_window->findChild<T *>(name);
+        T *widget = window().findChild<T *>(name);
         if (!widget)
             qFatal("WindowHarness: the main window has no %s named %s", T::staticMetaObject.className(),
                    qPrintable(name));
@@ -70,7 +77,9 @@ private:
     WindowHarness(Options options, const std::optional<QByteArray> &profile);
     void start(std::unique_ptr<SerialPort> port);
 
+    VirtualTime *m_time = nullptr;
+
     QTemporaryDir m_dir;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<Program> m_program;
     FakeSerialPort *m_fake = nullptr;
 };

@@ -1,119 +1,113 @@
 // SPDX-License-Identifier: MIT
-// The display-less run's VNC server, started the way tools/run.sh starts it:
-// a viewer that connects is asked for the run's password.
+// The display-less run's X server and VNC server, started the way tools/run.sh
+// starts them: a viewer that connects is asked for the run's password, and
+// the X server admits no client of another user.
+
+#include "displayprobe.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include "support/testmain.h"
-
-namespace {
-
-// A TCP port on the loopback address that nothing listens on now.
-int freePort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(s, reinterpret_cast<sockaddr *>(&address), length);
-    ::getsockname(s, reinterpret_cast<sockaddr *>(&address), &length);
-    ::close(s);
-    return ntohs(address.sin_port);
-}
-
-int connectTo(int port)
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(uint16_t(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(s, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
-        return s;
-    ::close(s);
-    return -1;
-}
-
-QByteArray readExactly(int s, qsizetype size)
-{
-    QByteArray bytes(size, '\0');
-    qsizetype got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(s, bytes.data() + got, size_t(size - got));
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    bytes.truncate(got);
-    return bytes;
-}
-
-} // namespace
 
 class TestVncDisplay : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void asksForTheRunsPassword()
+    void initTestCase()
     {
-        QTemporaryDir folder;
-        QVERIFY(folder.isValid());
-        const int port = freePort();
-        QProcess server;
+        QVERIFY(m_folder.isValid());
+        m_port = freeLoopbackPort();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("DISPLAY"));
-        environment.insert(QStringLiteral("VNC_PORT"), QString::number(port));
+        environment.remove(QStringLiteral("XAUTHORITY"));
+        environment.insert(QStringLiteral("VNC_PORT"), QString::number(m_port));
         environment.insert(QStringLiteral("VNC_SCREEN"), QStringLiteral("640x480"));
-        server.setProcessEnvironment(environment);
-        server.setWorkingDirectory(QStringLiteral(PROJECT_SOURCE_DIR));
-        server.start(QStringLiteral("bash"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("set -eu; source tools/vncdisplay.sh; children=(); "
-                                     "trap 'kill \"${children[@]}\"' EXIT; serve_display_over_vnc \"$1\"; "
-                                     "sleep 60 & wait $!"),
-                      QStringLiteral("vncdisplay"), folder.path()});
-        const auto stop = qScopeGuard([&] {
-            server.terminate();
-            server.waitForFinished();
-        });
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT(output.append(server.readAllStandardOutput()).contains("for this run"), 10000);
+        m_server.setProcessEnvironment(environment);
+        m_server.setWorkingDirectory(QStringLiteral(PROJECT_SOURCE_DIR));
+        m_server.start(QStringLiteral("bash"),
+                       {QStringLiteral("-c"),
+                        QStringLiteral("set -eu; source tools/vncdisplay.sh; children=(); "
+                                       "trap 'kill \"${children[@]}\"' EXIT; serve_display_over_vnc \"$1\"; "
+                                       "echo \"display $DISPLAY ${XAUTHORITY:-}\"; sleep 60 & wait $!"),
+                        QStringLiteral("vncdisplay"), m_folder.path()});
+        QTRY_VERIFY_WITH_TIMEOUT(m_output.append(m_server.readAllStandardOutput()).contains("display :"), 20000);
+        const QRegularExpressionMatch display =
+            QRegularExpression(QStringLiteral("^display :(\\d+) (\\S*)$"), QRegularExpression::MultilineOption)
+                .match(QString::fromUtf8(m_output));
+        QVERIFY2(display.hasMatch(), m_output.constData());
+        m_display = display.captured(1).toInt();
+        m_authority = display.captured(2);
+    }
 
+    void cleanupTestCase()
+    {
+        m_server.terminate();
+        m_server.waitForFinished();
+    }
+
+    void asksForTheRunsPassword()
+    {
         // The password is printed once and kept in a file of the user's alone.
         const QRegularExpressionMatch printed =
             QRegularExpression(QStringLiteral("with the password (\\S+) \\(kept in (\\S+) for this run\\)"))
-                .match(QString::fromUtf8(output));
-        QVERIFY2(printed.hasMatch(), output.constData());
+                .match(QString::fromUtf8(m_output));
+        QVERIFY2(printed.hasMatch(), m_output.constData());
         QVERIFY(printed.captured(1).size() >= 8);
-        QCOMPARE(output.count(printed.captured(1).toUtf8()), 1);
+        QCOMPARE(m_output.count(printed.captured(1).toUtf8()), 1);
         QFile file(printed.captured(2));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll().trimmed(), printed.captured(1).toUtf8());
         QCOMPARE(file.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
                  QFile::Permissions());
 
-        // RFB 3.8: the server's version, ours, then the security types it offers.
-        int s = -1;
-        QTRY_VERIFY_WITH_TIMEOUT((s = connectTo(port)) >= 0, 10000);
-        const auto close = qScopeGuard([s] { ::close(s); });
-        QCOMPARE(readExactly(s, 12), QByteArray("RFB 003.008\n"));
-        QCOMPARE(::write(s, "RFB 003.008\n", 12), ssize_t(12));
-        const QByteArray count = readExactly(s, 1);
-        QCOMPARE(count.size(), 1);
-        const QByteArray types = readExactly(s, quint8(count[0]));
-        QCOMPARE(types, QByteArray(1, char(2))); // VNC authentication, and not 1, none
+        QCOMPARE(vncSecurityTypes(m_port), QByteArray(1, vncAuthentication));
     }
+
+    // The X server behind the VNC server: its own user with the run's
+    // authorisation gets in; without it, or as another user, nobody does.
+    void admitsOnlyTheRunsOwnClients_data()
+    {
+        QTest::addColumn<bool>("otherUser");
+        QTest::addColumn<bool>("presentsAuthority"); // reads XAUTHORITY when it may
+        QTest::addColumn<bool>("abstractSocket");    // else the one in /tmp/.X11-unix
+        QTest::addColumn<bool>("admitted");
+        QTest::newRow("its user with the authorisation") << false << true << false << true;
+        QTest::newRow("its user with the authorisation, abstract socket") << false << true << true << true;
+        QTest::newRow("its user without the authorisation") << false << false << false << false;
+        QTest::newRow("another user") << true << true << false << false;
+        QTest::newRow("another user, abstract socket") << true << true << true << false;
+    }
+    void admitsOnlyTheRunsOwnClients()
+    {
+        QFETCH(bool, otherUser);
+        QFETCH(bool, presentsAuthority);
+        QFETCH(bool, abstractSocket);
+        QFETCH(bool, admitted);
+        if (::geteuid() != 0)
+            QSKIP("connecting as another user needs root");
+        const QFile authority(m_authority);
+        QCOMPARE(authority.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
+                 QFile::Permissions());
+        const int answer = xConnectionSetup(m_display, abstractSocket, otherUser ? someoneElse : ::getuid(),
+                                            presentsAuthority ? m_authority : QString());
+        QVERIFY2(answer != -2, "could not become the other user");
+        QCOMPARE(answer == 1, admitted);
+    }
+
+private:
+    QTemporaryDir m_folder;
+    int m_port = 0;
+    QProcess m_server;
+    QByteArray m_output;
+    int m_display = -1;
+    QString m_authority;
 };
 
 SERVO_TEST_MAIN(TestVncDisplay)

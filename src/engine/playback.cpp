@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "playback.h"
 
-#include "core/sequencedocument.h"
-#include "link/portwriter.h"
-#include "playbackclock.h"
+#include "core/clock.h"
 #include "core/glidepose.h"
+#include "core/playbackspeed.h"
+#include "core/sequencedocument.h"
 #include "core/sequenceline.h"
+#include "link/portwriter.h"
 
 #include <cmath>
 
@@ -20,8 +21,7 @@ constexpr qint64 wakeEarlyNs = 2 * nsPerMs;
 
 } // namespace
 
-Playback::Playback(const SequenceDocument &document, PlaybackTimer &timer, PlaybackClock &clock,
-                   const PortWriter &writer)
+Playback::Playback(const SequenceDocument &document, OneShotTimer &timer, Clock &clock, const PortWriter &writer)
     : m_document(document), m_timer(timer), m_clock(clock), m_writer(writer)
 {
     m_timer.setTick([this] { tick(); });
@@ -47,37 +47,48 @@ void Playback::runFrom(qsizetype line)
     start(line, firstTickDelay);
 }
 
-void Playback::glideThenRunFrom(const QString &command, int glideMs, qsizetype line)
+bool Playback::write(const QString &command, Sent what)
 {
-    // Nothing of a run in progress may go out while the glide does.
-    m_timer.stop();
     const bool written = m_writer.write(command, PortWriter::WhenClosed::Report, [this] {
         if (m_state != State::Stopped)
             halt(Ending::PortNotOpen);
     });
-    if (!written) {
+    if (written)
+        Q_EMIT sent(command, what);
+    return written;
+}
+
+void Playback::glideThenRunFrom(const QString &command, int glideMs, qsizetype line)
+{
+    // Nothing of a run in progress may go out while the glide does.
+    m_timer.stop();
+    if (!write(command, Sent::Glide)) {
         if (m_state != State::Stopped)
             halt(Ending::Stopped);
         return;
     }
     start(line, glideMs);
+    m_glidingInto = line;
+    Q_EMIT statusChanged();
 }
 
 bool Playback::glideTo(const glidepose::Pose &pose)
 {
     stop();
-    return !pose.empty() && m_writer.write(glidepose::command(pose, scaled(m_glideMs)), PortWriter::WhenClosed::Report);
+    return !pose.empty() && write(glidepose::command(pose, scaled(m_glideMs)), Sent::Glide);
 }
 
 void Playback::setSpeed(double factor)
 {
-    if (factor > 0)
-        m_speed = factor;
+    if (factor <= 0 || factor == m_speed)
+        return;
+    m_speed = factor;
+    Q_EMIT speedChanged();
 }
 
 int Playback::scaled(int ms) const
 {
-    return int(std::lround(ms / m_speed));
+    return playbackspeed::scaledMs(ms, m_speed);
 }
 
 void Playback::start(qsizetype line, int firstWaitMs)
@@ -89,6 +100,7 @@ void Playback::start(qsizetype line, int firstWaitMs)
     m_ending = Ending::None;
     m_loops = 0;
     m_lastPlayed = -1;
+    m_glidingInto.reset();
     Q_EMIT started(m_playLine);
     startTimerForDue();
     Q_EMIT statusChanged();
@@ -206,6 +218,7 @@ void Playback::play(const QString &line)
 std::optional<qint16> Playback::send(qsizetype index, const QString &line)
 {
     m_lastPlayed = index;
+    m_glidingInto.reset();
     Q_EMIT linePlayed(index);
     // A tick comes a little early: the line leaves at its due time.
     if (m_state == State::Running)
@@ -214,16 +227,13 @@ std::optional<qint16> Playback::send(qsizetype index, const QString &line)
     const sequenceline::Playback parsed = sequenceline::readForPlayback(line);
     if (!parsed.interval || !parsed.command)
         return std::nullopt;
-    const bool written = m_writer.write(*parsed.command, PortWriter::WhenClosed::Report, [this] {
-        if (m_state != State::Stopped)
-            halt(Ending::PortNotOpen);
-    });
-    return written ? parsed.interval : std::nullopt;
+    return write(playbackspeed::played(*parsed.command, m_speed), Sent::Line) ? parsed.interval : std::nullopt;
 }
 
 void Playback::halt(Ending ending)
 {
     m_state = State::Stopped;
+    m_glidingInto.reset();
     m_ending = ending;
     m_timer.stop();
     Q_EMIT statusChanged();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/sequencedocument.h"
 #include "link/portwriter.h"
-#include "sequence/playback.h"
+#include "engine/playback.h"
 #include "support/fakeserialport.h"
 #include "support/virtualtime.h"
 
@@ -239,12 +239,14 @@ private Q_SLOTS:
         QTest::addColumn<double>("speed");
         QTest::addColumn<QList<Departure>>("departures");
         const QByteArray four("#4P900S300#1P2000S300\r");
+        // At half speed, the same animation: the line's speeds halved too.
+        const QByteArray fourAtHalf("#4P900S150#1P2000S150\r");
         // Run from line 3 (the fourth): lines 0..2 set channels 1, 2, 3; the
         // glide takes them there, then line 3 follows once the glide is over.
         QTest::newRow("from line 3") << 1500 << qsizetype(3) << 1.0
                                      << QList<Departure>{{"#1P1500#2P1500#3P1500T1500\r", 0}, {four, 1500}};
         QTest::newRow("at half speed, a glide twice as long")
-            << 1500 << qsizetype(3) << 0.5 << QList<Departure>{{"#1P1500#2P1500#3P1500T3000\r", 0}, {four, 3000}};
+            << 1500 << qsizetype(3) << 0.5 << QList<Departure>{{"#1P1500#2P1500#3P1500T3000\r", 0}, {fourAtHalf, 3000}};
         QTest::newRow("gliding off") << 0 << qsizetype(3) << 1.0 << QList<Departure>{{four, 100}};
         QTest::newRow("nothing moved before the first line")
             << 1500 << qsizetype(0) << 1.0 << QList<Departure>{{one, 100}, {two, 200}};

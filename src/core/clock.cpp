@@ -1,29 +1,29 @@
 // SPDX-License-Identifier: MIT
-#include "playbackclock.h"
+#include "clock.h"
 
 #include <QTimer>
 
 #include <chrono>
 #include <thread>
 
-SteadyPlaybackClock::SteadyPlaybackClock()
+SteadyClock::SteadyClock()
 {
     m_clock.start();
 }
 
-qint64 SteadyPlaybackClock::nowNs() const
+qint64 SteadyClock::nowNs() const
 {
     return m_clock.nsecsElapsed();
 }
 
-void SteadyPlaybackClock::waitUntil(qint64 dueNs)
+void SteadyClock::waitUntil(qint64 dueNs)
 {
     // A sleep may end a little early on some systems: sleep again for the rest.
     for (qint64 early = dueNs - nowNs(); early > 0; early = dueNs - nowNs())
         std::this_thread::sleep_for(std::chrono::nanoseconds(early));
 }
 
-QtPlaybackTimer::QtPlaybackTimer(QTimer &timer) : m_timer(timer)
+QtOneShotTimer::QtOneShotTimer(QTimer &timer) : m_timer(timer)
 {
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setSingleShot(true);
@@ -33,28 +33,28 @@ QtPlaybackTimer::QtPlaybackTimer(QTimer &timer) : m_timer(timer)
     });
 }
 
-QtPlaybackTimer::~QtPlaybackTimer()
+QtOneShotTimer::~QtOneShotTimer()
 {
     m_timer.stop();
     QObject::disconnect(m_timeout);
 }
 
-void QtPlaybackTimer::setTick(std::function<void()> tick)
+void QtOneShotTimer::setTick(std::function<void()> tick)
 {
     m_tick = std::move(tick);
 }
 
-void QtPlaybackTimer::start(int ms)
+void QtOneShotTimer::start(int ms)
 {
     m_timer.start(ms);
 }
 
-void QtPlaybackTimer::stop()
+void QtOneShotTimer::stop()
 {
     m_timer.stop();
 }
 
-bool QtPlaybackTimer::isActive() const
+bool QtOneShotTimer::isActive() const
 {
     return m_timer.isActive();
 }

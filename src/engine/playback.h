@@ -7,8 +7,8 @@
 #include <map>
 #include <optional>
 
-class PlaybackClock;
-class PlaybackTimer;
+class Clock;
+class OneShotTimer;
 class PortWriter;
 class SequenceDocument;
 
@@ -36,8 +36,11 @@ public:
     // Why playback last stopped.
     enum class Ending { None, EndOfSequence, ZeroInterval, PortNotOpen, DeviceLost, Stopped };
 
+    // What a command sent was.
+    enum class Sent { Line, Glide };
+
     // All four outlive this object; the timer is this object's alone.
-    Playback(const SequenceDocument &document, PlaybackTimer &timer, PlaybackClock &clock, const PortWriter &writer);
+    Playback(const SequenceDocument &document, OneShotTimer &timer, Clock &clock, const PortWriter &writer);
     ~Playback() override;
 
     // Starts at the first line; restarts when already playing.
@@ -55,8 +58,8 @@ public:
     static constexpr int defaultGlideMs = 1500;
     void setGlideMs(int ms) { m_glideMs = qMax(ms, 0); }
     int glideMs() const { return m_glideMs; }
-    // Every interval and glide is divided by `factor` at play time (×1: as the
-    // sequence says); the sequence itself is untouched.
+    // Plays ×`factor` (see playbackspeed): waits and T divided by it, speeds
+    // multiplied; the sequence itself is untouched.
     void setSpeed(double factor);
     double speed() const { return m_speed; }
     // `ms` at the speed in force, in whole milliseconds.
@@ -87,6 +90,8 @@ public:
     Ending ending() const { return m_ending; }
     // Zero-based index of the line most recently played, -1 before the first.
     qsizetype lastPlayedLine() const { return m_lastPlayed; }
+    // While a run from a line glides into that line's starting pose: the line.
+    std::optional<qsizetype> glidingInto() const { return m_glidingInto; }
     // Lines in the sequence, not counting the empty last line after a final CR.
     qsizetype sequenceLength() const;
     // Passes through the whole text completed while looping.
@@ -104,8 +109,14 @@ Q_SIGNALS:
     void stopped(Playback::Ending ending);
     // The state, the line played or the ending changed.
     void statusChanged();
+    // The playback speed changed.
+    void speedChanged();
+    // `command` (CR included) was handed to the port, as it went out.
+    void sent(const QString &command, Playback::Sent what);
 
 private:
+    // Writes `command` as playback does (Report when closed); true when written.
+    bool write(const QString &command, Sent what);
     // Sends `command` (a glide, CR included) as a line would, then plays on
     // from `line` once `glideMs` have passed.
     void glideThenRunFrom(const QString &command, int glideMs, qsizetype line);
@@ -121,8 +132,8 @@ private:
     void startTimerForDue();
 
     const SequenceDocument &m_document;
-    PlaybackTimer &m_timer;
-    PlaybackClock &m_clock;
+    OneShotTimer &m_timer;
+    Clock &m_clock;
     const PortWriter &m_writer;
 
     State m_state = State::Stopped;
@@ -134,6 +145,7 @@ private:
     int m_period = 100;
     qsizetype m_playLine = 0;
     qsizetype m_lastPlayed = -1;
+    std::optional<qsizetype> m_glidingInto;
     int m_glideMs = 0;
     double m_speed = 1.0;
 };
