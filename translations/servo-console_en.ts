@@ -1339,13 +1339,6 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     </message>
 </context>
 <context>
-    <name>jobprogress</name>
-    <message>
-        <source>停止</source>
-        <translation>Stop</translation>
-    </message>
-</context>
-<context>
     <name>filereplacement</name>
     <message>
         <source>这不是一个普通文件。</source>
@@ -1362,6 +1355,13 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     <message>
         <source>写入失败。</source>
         <translation>Writing failed.</translation>
+    </message>
+</context>
+<context>
+    <name>jobprogress</name>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
     </message>
 </context>
 <context>
