@@ -188,6 +188,10 @@ void WorkspaceWindow::stretchSelected()
             last = std::max<qsizetype>(last, range.bottom());
         }
     }
+    // The selection goes before the work: a header over whole columns selected
+    // reads every row each time it repaints, and the work repaints it often.
+    m_table->selectionModel()->select(m_model->index(int(first), 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (SequenceJob *job = m_parts.commands.stretchToFit(*m_timeline, first, last))
         showJobProgress(*job, tr("正在拉长间隔……"), this);
 }
