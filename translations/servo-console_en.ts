@@ -647,6 +647,14 @@ The old file is unchanged.</translation>
         <source>滑行到姿态的时间：</source>
         <translation>Time to glide into a pose:</translation>
     </message>
+    <message>
+        <source>录制时每隔这么久记下一次姿态</source>
+        <translation>While recording, the pose is taken this often</translation>
+    </message>
+    <message>
+        <source>录制的间隔：</source>
+        <translation>Record interval:</translation>
+    </message>
 </context>
 <context>
     <name>Notifier</name>
@@ -804,6 +812,36 @@ The old file is unchanged.</translation>
     <message>
         <source>检查</source>
         <translation>Check</translation>
+    </message>
+</context>
+<context>
+    <name>RecordActions</name>
+    <message>
+        <source>录制</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>放弃录制</source>
+        <translation>Drop Recording</translation>
+    </message>
+    <message>
+        <source>● 录制中</source>
+        <translation>● Recording</translation>
+    </message>
+    <message>
+        <source>录制已放弃</source>
+        <translation>Recording dropped</translation>
+    </message>
+    <message>
+        <source>录制结束：姿态没有变化，没有加入行</source>
+        <translation>Recording ended: the pose did not change, no lines added</translation>
+    </message>
+    <message numerus="yes">
+        <source>录制了 %n 行，插在当前行之后</source>
+        <translation>
+            <numerusform>Recorded %n line, inserted after the current line</numerusform>
+            <numerusform>Recorded %n lines, inserted after the current line</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -17,6 +17,7 @@
 #include "motionsettings.h"
 #include "playbackactions.h"
 #include "profileui.h"
+#include "recordactions.h"
 #include "screenfit.h"
 #include "sequence/editorcursor.h"
 #include "sequence/inputdialog.h"
@@ -88,8 +89,7 @@ MainWindow::MainWindow(Engine &engine, Ui ui, QWidget *parent)
     startUp();
     // What an earlier run sent last to the port the box shows: shown (the
     // workspace's arm stands there), never sent at start.
-    const SentPoseJournal::Loading sentPoses =
-        m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText()));
+    const SentPoseJournal::Loading sentPoses = m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText()));
     if (const std::optional<QDateTime> sentAt = m_engine.journal().lastSentAt())
         m_statusLine->showLastSentPose(*sentAt);
     else
@@ -166,7 +166,6 @@ void MainWindow::buildMenus()
     QAction *channelSetup = settings->addAction(tr("通道设置…"));
     channelSetup->setObjectName(QStringLiteral("channelSetupAction"));
     connect(channelSetup, &QAction::triggered, this, &MainWindow::openChannelSetup);
-    new MotionSettings(playback, *settings, *this);
     QMenu *view = m_menuBar->addMenu(tr("视图(&V)"));
     view->setObjectName(QStringLiteral("viewMenu"));
     connect(new ViewMenu(*view, m_engine), &ViewMenu::workspaceAsked, this, &MainWindow::openWorkspace);
@@ -190,6 +189,10 @@ void MainWindow::buildMenus()
         if (m_engine.pose().tickedChannels().isEmpty())
             m_statusLine->showNothingTicked();
     });
+
+    // 录制, and its interval beside the glide time.
+    m_record = new RecordActions(m_engine, *m_form.editor, *sequence, *m_statusLine);
+    new MotionSettings(playback, m_record->recording(), *settings, *this);
 }
 
 void MainWindow::fitToScreen()
@@ -327,9 +330,9 @@ void MainWindow::openPortSettings()
                 m_form.portBox->setEditText(*choice.portName);
             return std::nullopt;
         };
-        m_portSettings = new PortSettingsDialog(m_engine.port().settings(), m_engine.port().commandFormat(),
-                                                m_form.portBox->currentText(),
-                                                m_enumeratePorts, apply, m_notifier, this);
+        m_portSettings =
+            new PortSettingsDialog(m_engine.port().settings(), m_engine.port().commandFormat(),
+                                   m_form.portBox->currentText(), m_enumeratePorts, apply, m_notifier, this);
         // A dialog left open across Connect must not change the port under the
         // open connection: its port row shows the open port until Disconnect.
         connect(m_connectControls, &ConnectControls::stateChanged, m_portSettings, [this](bool connected) {
@@ -379,6 +382,8 @@ void MainWindow::openWorkspace()
                                    m_engine.timeline(), m_engine.cursor()},
             this);
         new ArmLink(*m_workspace, m_engine, *m_statusLine);
+        m_workspace->addTool(*m_record->record());
+        m_workspace->addAction(m_record->drop());
     }
     bringToFront(*m_workspace);
 }
@@ -396,6 +401,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Before any question is asked: nothing more goes out while the window closes.
     m_engine.playback().stop();
+    // A recording under way is kept, as lines of the sequence.
+    m_record->finish();
     if (!m_exiting && !m_engine.store().saveOnClose()) {
         event->ignore();
         return;
