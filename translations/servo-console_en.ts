@@ -815,6 +815,33 @@ The old file is unchanged.</translation>
     </message>
 </context>
 <context>
+    <name>PuppetControls</name>
+    <message>
+        <source>手柄…</source>
+        <translation>Game Pad…</translation>
+    </message>
+    <message>
+        <source>手柄已连接：%1</source>
+        <translation>Game pad plugged in: %1</translation>
+    </message>
+    <message>
+        <source>手柄已拔出：%1</source>
+        <translation>Game pad pulled out: %1</translation>
+    </message>
+    <message>
+        <source>手柄的摇杆现在移动夹爪末端</source>
+        <translation>The game pad&apos;s sticks now move the gripper&apos;s tip</translation>
+    </message>
+    <message>
+        <source>手柄的摇杆现在移动各个关节</source>
+        <translation>The game pad&apos;s sticks now move the joints</translation>
+    </message>
+    <message>
+        <source>无法使用手柄：%1</source>
+        <translation>Game pads cannot be used: %1</translation>
+    </message>
+</context>
+<context>
     <name>RecordActions</name>
     <message>
         <source>录制</source>

@@ -17,6 +17,7 @@
 #include "motionsettings.h"
 #include "playbackactions.h"
 #include "profileui.h"
+#include "puppetcontrols.h"
 #include "recordactions.h"
 #include "screenfit.h"
 #include "sequence/editorcursor.h"
@@ -31,6 +32,7 @@
 #include "terminationsignals.h"
 #include "translations.h"
 #include "viewmenu.h"
+#include "workspace/armview.h"
 #include "workspace/workspacewindow.h"
 
 #include <QCloseEvent>
@@ -190,9 +192,12 @@ void MainWindow::buildMenus()
             m_statusLine->showNothingTicked();
     });
 
-    // 录制, and its interval beside the glide time.
+    // The puppeteer: 录制, the record interval beside the glide time, the game pad.
     m_record = new RecordActions(m_engine, *m_form.editor, *sequence, *m_statusLine);
     new MotionSettings(playback, m_record->recording(), *settings, *this);
+    m_puppet = new PuppetControls(m_engine, *settings, *m_statusLine, *playbackActions->emergencyStop(), *this);
+    // The same path as 添加's own click, and not while 添加 is disabled.
+    connect(m_puppet, &PuppetControls::lineAsked, m_form.addButton, &QAbstractButton::click);
 }
 
 void MainWindow::fitToScreen()
@@ -384,6 +389,8 @@ void MainWindow::openWorkspace()
         new ArmLink(*m_workspace, m_engine, *m_statusLine);
         m_workspace->addTool(*m_record->record());
         m_workspace->addAction(m_record->drop());
+        connect(m_workspace->findChild<workspace::ArmView *>(), &workspace::ArmView::tipStepRequested, m_puppet,
+                &PuppetControls::stepTip);
     }
     bringToFront(*m_workspace);
 }

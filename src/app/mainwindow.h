@@ -35,6 +35,7 @@ class Engine;
 class InputDialog;
 class Notifier;
 class PortSettingsDialog;
+class PuppetControls;
 class RecordActions;
 class StatusLine;
 class QMenuBar;
@@ -101,6 +102,7 @@ private:
     QPointer<InputDialog> m_input;
     QPointer<ChannelSetupDialog> m_channelSetupDialog;
     RecordActions *m_record = nullptr;
+    PuppetControls *m_puppet = nullptr;
 
     // Around the client area, referring to the rest: they go first.
     std::unique_ptr<QMenuBar> m_menuBar;

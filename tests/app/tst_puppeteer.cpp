@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "app/puppetcontrols.h"
 #include "core/poseline.h"
 #include "engine/poserecording.h"
+#include "input/gamepad.h"
+#include "input/keypad.h"
 #include "sequence/sequenceeditor.h"
 #include "shared/kinematics.h"
 #include "workspace/armview.h"
@@ -9,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -16,6 +20,7 @@
 #include <QTimer>
 
 #include "support/testmain.h"
+#include "support/virtualpad.h"
 #include "support/windowharness.h"
 
 #include <cmath>
@@ -23,6 +28,8 @@
 #include <set>
 
 namespace {
+
+using kinematics::Tip;
 
 // One thing the operator does, at a time from the start of the recording.
 struct Act {
@@ -72,6 +79,34 @@ poseline::Pose poseOf(const PoseDraft &pose)
     return pulses;
 }
 
+Tip tipOf(const CurrentProfile &profile, const PoseDraft &pose)
+{
+    kinematics::JointPulses pulses{};
+    for (int joint = 0; joint < arm::jointCount; ++joint)
+        pulses[size_t(joint)] = pose.pulse(profile.arm().channels[size_t(joint)]);
+    return kinematics::forward(profile.arm(), pulses).tip;
+}
+
+// The pulses written to `channel` as live moves, in order.
+QList<int> movesOf(const QByteArrayList &writes, int channel)
+{
+    const QRegularExpression move(QStringLiteral("^#%1P(\\d+)S\\d+\\r$").arg(channel));
+    QList<int> pulses;
+    for (const QByteArray &write : writes) {
+        const QRegularExpressionMatch match = move.match(QString::fromLatin1(write));
+        if (match.hasMatch())
+            pulses.append(match.captured(1).toInt());
+    }
+    return pulses;
+}
+
+// The base may turn 1300..1700 µs, the shoulder 1200..1800, the gripper 1000..2000.
+const QByteArray limitedArm = R"({"channels": {"5": {"min": 1300, "max": 1700}, "6": {"min": 1200, "max": 1800},
+                                                "1": {"min": 1000, "max": 2000}}})";
+
+// An arm bent at the elbow, reaching forward: room to steer every way.
+const std::map<int, int> bentArm = {{5, 1500}, {6, 2000}, {4, 722}, {3, 1778}};
+
 // The main window on an open fake port, in test time, cmd.txt holding two lines.
 struct Session {
     explicit Session(const QByteArray &profile = {})
@@ -94,6 +129,24 @@ struct Session {
             qFatal("no action %s", name);
         return *found;
     }
+    Gamepad &pad() { return *h->window().findChild<Gamepad *>(QStringLiteral("gamepad")); }
+    QTimer &padPoll() { return *h->window().findChild<QTimer *>(QStringLiteral("gamepadPoll")); }
+    // Polls as the program's timer does, `ms` of test time.
+    void poll(qint64 ms)
+    {
+        for (qint64 passed = 0; passed < ms; passed += Gamepad::pollIntervalMs) {
+            time.advance(Gamepad::pollIntervalMs);
+            pad().poll();
+        }
+    }
+    // The pad just plugged in found, and its sticks at rest.
+    void takeUpPad()
+    {
+        poll(2 * Gamepad::pollIntervalMs);
+        if (!pad().attached() || pad().holding())
+            qFatal("the pad was not taken up");
+    }
+    QString message() { return h->window().statusBar()->currentMessage(); }
     workspace::ArmView &openArmView()
     {
         action("workspaceAction").trigger();
@@ -118,13 +171,19 @@ struct Session {
 } // namespace
 
 Q_DECLARE_METATYPE(Act)
+Q_DECLARE_METATYPE(pad::Axis)
+Q_DECLARE_METATYPE(pad::Button)
 
-// 录制, through the main window on a fake port in test time.
+// 录制, the game pad and the arm view's keys, through the main window on a
+// fake port in test time; SDL's virtual pads stand in for the hardware.
 class TestPuppeteer : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { QVERIFY2(virtualpad::startSdl(), SDL_GetError()); }
+    void cleanupTestCase() { virtualpad::stopSdl(); }
+
     // What the operator acts while 录制 is on goes in after the current line
     // when it is turned off: played from the pose at the start, every line
     // leaves the pose acted by its end. Esc drops it all.
@@ -312,6 +371,224 @@ private Q_SLOTS:
         QVERIFY(!s.action("recordAction").isChecked());
         QCOMPARE(s.h->engine().sequence().lineCount(), 4);
         QVERIFY(s.h->engine().sequence().lineText(1).contains(QStringLiteral("#7P1500")));
+    }
+
+    // A stick or a trigger moves its joint as live moves, each within the
+    // joint's limits, and the joint stops at the limit however long it is held.
+    void padMovesItsJoint_data()
+    {
+        QTest::addColumn<pad::Axis>("axis");
+        QTest::addColumn<double>("share");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("left stick right: the base, clockwise") << pad::Axis::LeftX << 1.0 << 5 << 1300;
+        QTest::newRow("left stick left, half over") << pad::Axis::LeftX << -0.6 << 5 << 1700;
+        QTest::newRow("left stick up: the shoulder up") << pad::Axis::LeftY << -1.0 << 6 << 1800;
+        QTest::newRow("right trigger: the gripper down") << pad::Axis::RightTrigger << 1.0 << 1 << 1000;
+    }
+    void padMovesItsJoint()
+    {
+        QFETCH(pad::Axis, axis);
+        QFETCH(double, share);
+        QFETCH(int, channel);
+        QFETCH(int, limit);
+        Session s(limitedArm);
+        VirtualPad virtualPad("puppet");
+        s.takeUpPad();
+        s.h->fake().writes.clear();
+        virtualPad.tilt(axis, share);
+        s.poll(2000);
+        virtualPad.tilt(axis, 0);
+        s.poll(100);
+
+        const QList<int> moves = movesOf(s.h->fake().writes, channel);
+        QVERIFY(moves.size() > 2);
+        QCOMPARE(moves.size(), s.h->fake().writes.size());
+        const int way = limit > motion::restPulse ? 1 : -1;
+        for (qsizetype n = 0; n < moves.size(); ++n) {
+            const int from = n == 0 ? motion::restPulse : moves[n - 1];
+            QVERIFY2((moves[n] - from) * way > 0, qPrintable(QStringLiteral("%1 after %2").arg(moves[n]).arg(from)));
+            QVERIFY2((limit - moves[n]) * way >= 0, qPrintable(QString::number(moves[n])));
+        }
+        QCOMPARE(moves.last(), limit);
+        QCOMPARE(s.h->slider(channel).value(), limit);
+        QVERIFY(s.h->checkBox(channel).isChecked());
+    }
+
+    // The record button writes a pose line as 添加 does; the stop button is 急停.
+    void padButtons_data()
+    {
+        QTest::addColumn<pad::Button>("button");
+        QTest::newRow("A: a pose line") << pad::Button::A;
+        QTest::newRow("B: the emergency stop") << pad::Button::B;
+    }
+    void padButtons()
+    {
+        QFETCH(pad::Button, button);
+        Session s;
+        VirtualPad virtualPad("puppet");
+        s.takeUpPad();
+        // The base on its way at the speed box's 300 µs/s, well behind the stick.
+        virtualPad.tilt(pad::Axis::LeftX, 1.0);
+        s.poll(200);
+        virtualPad.tilt(pad::Axis::LeftX, 0);
+        s.poll(Gamepad::pollIntervalMs);
+        const QString line = s.h->engine().pose().line();
+        const int lines = int(s.h->engine().sequence().lineCount());
+        QSignalSpy stops(&s.action("emergencyStopAction"), &QAction::triggered);
+        s.h->fake().writes.clear();
+
+        virtualPad.setButton(button, true);
+        s.poll(Gamepad::pollIntervalMs);
+        virtualPad.setButton(button, false);
+        s.poll(Gamepad::pollIntervalMs);
+
+        const SequenceDocument &sequence = s.h->engine().sequence();
+        if (button == pad::Button::A) {
+            QCOMPARE(sequence.lineCount(), lines + 1);
+            QCOMPARE(sequence.lineText(sequence.lineCount() - 2), line);
+            QVERIFY(line.contains(QStringLiteral("#5P")));
+            QCOMPARE(stops.size(), 0);
+            return;
+        }
+        QCOMPARE(stops.size(), 1);
+        QCOMPARE(sequence.lineCount(), lines);
+        QCOMPARE(s.h->fake().writes.size(), 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("^#5P\\d+\\r$"))
+                     .match(QString::fromLatin1(s.h->fake().writes[0]))
+                     .hasMatch(),
+                 s.h->fake().writes[0].constData());
+    }
+
+    // A pad plugged in or pulled out is told on the status line; while one is
+    // there it is polled at its pace, while none is only looked for now and then.
+    void padPlugging_data()
+    {
+        QTest::addColumn<int>("plugs"); // plugged in, pulled out, plugged in, ... this many times
+        QTest::newRow("plugged in") << 1;
+        QTest::newRow("pulled out") << 2;
+        QTest::newRow("plugged in again") << 3;
+    }
+    void padPlugging()
+    {
+        QFETCH(int, plugs);
+        Session s;
+        QCOMPARE(s.padPoll().interval(), PuppetControls::padLookMs);
+        QVERIFY(s.padPoll().isActive());
+        std::unique_ptr<VirtualPad> virtualPad;
+        QStringList told;
+        for (int plug = 0; plug < plugs; ++plug) {
+            if (virtualPad)
+                virtualPad.reset();
+            else
+                virtualPad = std::make_unique<VirtualPad>("puppet");
+            s.poll(Gamepad::pollIntervalMs);
+            told.append(s.message());
+        }
+        const bool attached = plugs % 2 == 1;
+        QCOMPARE(s.pad().attached(), attached);
+        QCOMPARE(s.padPoll().interval(), attached ? Gamepad::pollIntervalMs : PuppetControls::padLookMs);
+        for (const QString &message : std::as_const(told))
+            QVERIFY2(message.contains(u"puppet"), qPrintable(message));
+        if (plugs > 1)
+            QVERIFY(told[0] != told[1]);
+    }
+
+    // With the sticks switched to the tip, a stick steers the gripper's tip
+    // through the solver along its axis; held past the arm's reach, the tip
+    // stops there and the status line says why.
+    void padSteersTheTip_data()
+    {
+        QTest::addColumn<pad::Axis>("axis");
+        QTest::addColumn<double>("share");
+        QTest::addColumn<qint64>("holdMs");
+        QTest::addColumn<TipStep>("way"); // the sign of the move along each axis
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("left stick up: away") << pad::Axis::LeftY << -0.5 << qint64(300) << TipStep{1, 0, 0, 0} << false;
+        QTest::newRow("left stick right: towards -Y")
+            << pad::Axis::LeftX << 0.5 << qint64(300) << TipStep{0, -1, 0, 0} << false;
+        QTest::newRow("right stick up: up") << pad::Axis::RightY << -0.5 << qint64(300) << TipStep{0, 0, 1, 0} << false;
+        QTest::newRow("left stick up, held beyond the reach")
+            << pad::Axis::LeftY << -1.0 << qint64(4000) << TipStep{1, 0, 0, 0} << true;
+    }
+    void padSteersTheTip()
+    {
+        QFETCH(pad::Axis, axis);
+        QFETCH(double, share);
+        QFETCH(qint64, holdMs);
+        QFETCH(TipStep, way);
+        QFETCH(bool, refused);
+        Session s;
+        PoseDraft &pose = s.h->engine().pose();
+        pose.show(bentArm, PoseDraft::Origin::Load);
+        VirtualPad virtualPad("puppet");
+        s.takeUpPad();
+        virtualPad.setButton(pad::Button::LeftShoulder, true);
+        s.poll(Gamepad::pollIntervalMs);
+        virtualPad.setButton(pad::Button::LeftShoulder, false);
+        QCOMPARE(s.pad().mode(), Gamepad::Mode::Tip);
+        s.h->window().statusBar()->clearMessage();
+        s.h->fake().writes.clear();
+        const Tip start = tipOf(s.h->engine().profile(), pose);
+
+        virtualPad.tilt(axis, share);
+        s.poll(holdMs);
+        virtualPad.tilt(axis, 0);
+        s.poll(Gamepad::pollIntervalMs);
+        const Tip end = tipOf(s.h->engine().profile(), pose);
+        const double moved[] = {end.x - start.x, end.y - start.y, end.z - start.z, end.pitch - start.pitch};
+        const double ways[] = {way.x, way.y, way.z, way.pitch};
+        for (size_t along = 0; along < std::size(moved); ++along) {
+            if (ways[along] == 0)
+                QVERIFY2(std::abs(moved[along]) < 1,
+                         qPrintable(QStringLiteral("%1 along %2").arg(moved[along]).arg(along)));
+            else
+                QVERIFY2(moved[along] * ways[along] > 5,
+                         qPrintable(QStringLiteral("%1 along %2").arg(moved[along]).arg(along)));
+        }
+        QCOMPARE(s.h->fake().writes.isEmpty(), way.isNull());
+        QCOMPARE(!s.message().isEmpty(), refused);
+    }
+
+    // With the arm view focused, the keys step the tip through the solver as
+    // live moves; with Ctrl a key is left to the window.
+    void keysMoveTheTip_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<TipStep>("step");
+        const double mm = keypad::stepMm;
+        QTest::newRow("Up: away") << int(Qt::Key_Up) << Qt::KeyboardModifiers() << TipStep{mm, 0, 0, 0};
+        QTest::newRow("Shift+Up: further")
+            << int(Qt::Key_Up) << Qt::KeyboardModifiers(Qt::ShiftModifier) << TipStep{mm * keypad::bigShift, 0, 0, 0};
+        QTest::newRow("Right: towards -Y") << int(Qt::Key_Right) << Qt::KeyboardModifiers() << TipStep{0, -mm, 0, 0};
+        QTest::newRow("Page Down: down") << int(Qt::Key_PageDown) << Qt::KeyboardModifiers() << TipStep{0, 0, -mm, 0};
+        QTest::newRow("Home: the hand up")
+            << int(Qt::Key_Home) << Qt::KeyboardModifiers() << TipStep{0, 0, 0, keypad::stepDegrees};
+        QTest::newRow("Ctrl+Up: the window's")
+            << int(Qt::Key_Up) << Qt::KeyboardModifiers(Qt::ControlModifier) << TipStep{};
+    }
+    void keysMoveTheTip()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(TipStep, step);
+        Session s;
+        PoseDraft &pose = s.h->engine().pose();
+        pose.show(bentArm, PoseDraft::Origin::Load);
+        workspace::ArmView &view = s.openArmView();
+        view.setFocus();
+        s.h->fake().writes.clear();
+        const Tip start = tipOf(s.h->engine().profile(), pose);
+        const int presses = 3;
+        for (int n = 0; n < presses; ++n)
+            QTest::keyClick(&view, Qt::Key(key), modifiers);
+        const Tip end = tipOf(s.h->engine().profile(), pose);
+        QVERIFY(std::abs(end.x - start.x - presses * step.x) < 0.5);
+        QVERIFY(std::abs(end.y - start.y - presses * step.y) < 0.5);
+        QVERIFY(std::abs(end.z - start.z - presses * step.z) < 0.5);
+        QVERIFY(std::abs(end.pitch - start.pitch - presses * step.pitch) < 0.25);
+        QCOMPARE(s.h->fake().writes.isEmpty(), step.isNull());
     }
 };
 
