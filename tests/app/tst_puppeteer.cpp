@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "app/motionsettings.h"
 #include "app/puppetcontrols.h"
 #include "core/poseline.h"
 #include "engine/poserecording.h"
@@ -147,6 +148,19 @@ struct Session {
             qFatal("the pad was not taken up");
     }
     QString message() { return h->window().statusBar()->currentMessage(); }
+    // 设置 → 运动… with the record interval set to `ms`, then OK or Cancel.
+    void setRecordInterval(int ms, bool ok = true)
+    {
+        QTimer::singleShot(0, &h->window(), [this, ms, ok] {
+            auto *dialog = h->window().findChild<QDialog *>(QStringLiteral("motionSettingsDialog"));
+            if (!dialog)
+                qFatal("运动… shows no dialog");
+            dialog->findChild<QSpinBox *>(QStringLiteral("recordMs"))->setValue(ms);
+            ok ? dialog->accept() : dialog->reject();
+        });
+        action("motionSettingsAction").trigger();
+    }
+    int recordInterval() { return h->window().findChild<PoseRecording *>()->intervalMs(); }
     workspace::ArmView &openArmView()
     {
         action("workspaceAction").trigger();
@@ -225,15 +239,8 @@ private Q_SLOTS:
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        if (intervalMs != PoseRecorder::defaultIntervalMs) {
-            QTimer::singleShot(0, &window, [&] {
-                auto *dialog = window.findChild<QDialog *>(QStringLiteral("motionSettingsDialog"));
-                QVERIFY(dialog);
-                dialog->findChild<QSpinBox *>(QStringLiteral("recordMs"))->setValue(intervalMs);
-                dialog->accept();
-            });
-            s.action("motionSettingsAction").trigger();
-        }
+        if (intervalMs != PoseRecorder::defaultIntervalMs)
+            s.setRecordInterval(intervalMs);
         workspace::ArmView *view = nullptr;
         QPointF grabbedAt;
         if (std::any_of(script.begin(), script.end(), [](const Act &act) { return act.kind == Act::Kind::GrabTip; }))
@@ -331,6 +338,27 @@ private Q_SLOTS:
 
     // Esc while recording drops it; while playback runs it stops playback
     // first, as it always has, and the recording goes on to the next Esc.
+    // The record interval set in 运动… is kept in the settings for the next
+    // start. Cancelled, nothing changes.
+    void recordIntervalIsKept_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("set") << true << 250;
+        QTest::newRow("cancelled") << false << PoseRecorder::defaultIntervalMs;
+    }
+    void recordIntervalIsKept()
+    {
+        QFETCH(bool, ok);
+        QFETCH(int, interval);
+        Session s;
+        QCOMPARE(s.recordInterval(), PoseRecorder::defaultIntervalMs);
+        s.setRecordInterval(250, ok);
+        QCOMPARE(s.recordInterval(), interval);
+        // What the next start reads.
+        QCOMPARE(MotionSettings::storedRecordMs(), interval);
+    }
+
     void escapeKey_data()
     {
         QTest::addColumn<bool>("playing");
