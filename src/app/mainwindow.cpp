@@ -12,6 +12,7 @@
 #include "common/uilook.h"
 #include "core/numbers.h"
 #include "editmenu.h"
+#include "exportsketchaction.h"
 #include "engine/engine.h"
 #include "languagemenu.h"
 #include "motionsettings.h"
@@ -127,6 +128,7 @@ void MainWindow::buildMenus()
     file->setObjectName(QStringLiteral("fileMenu"));
     (new SequenceFileMenu(*file, *m_form.editor, m_engine.store(), m_notifier, m_chooseFile, this))
         ->carryProfile(m_engine.profile());
+    new ExportSketchAction(*file, m_engine, m_notifier, m_chooseFile, this);
     QMenu *edit = m_menuBar->addMenu(tr("编辑(&E)"));
     edit->setObjectName(QStringLiteral("editMenu"));
     new EditMenu(*edit, *m_form.editor);
