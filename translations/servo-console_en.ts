@@ -674,6 +674,14 @@ The old file is unchanged.</translation>
         <source>滑行到姿态的时间：</source>
         <translation>Time to glide into a pose:</translation>
     </message>
+    <message>
+        <source>录制时每隔这么久记下一次姿态</source>
+        <translation>While recording, the pose is taken this often</translation>
+    </message>
+    <message>
+        <source>录制的间隔：</source>
+        <translation>Record interval:</translation>
+    </message>
 </context>
 <context>
     <name>Notifier</name>
@@ -831,6 +839,63 @@ The old file is unchanged.</translation>
     <message>
         <source>检查</source>
         <translation>Check</translation>
+    </message>
+</context>
+<context>
+    <name>PuppetControls</name>
+    <message>
+        <source>手柄…</source>
+        <translation>Game Pad…</translation>
+    </message>
+    <message>
+        <source>手柄已连接：%1</source>
+        <translation>Game pad plugged in: %1</translation>
+    </message>
+    <message>
+        <source>手柄已拔出：%1</source>
+        <translation>Game pad pulled out: %1</translation>
+    </message>
+    <message>
+        <source>手柄的摇杆现在移动夹爪末端</source>
+        <translation>The game pad&apos;s sticks now move the gripper&apos;s tip</translation>
+    </message>
+    <message>
+        <source>手柄的摇杆现在移动各个关节</source>
+        <translation>The game pad&apos;s sticks now move the joints</translation>
+    </message>
+    <message>
+        <source>无法使用手柄：%1</source>
+        <translation>Game pads cannot be used: %1</translation>
+    </message>
+</context>
+<context>
+    <name>RecordActions</name>
+    <message>
+        <source>录制</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>放弃录制</source>
+        <translation>Drop Recording</translation>
+    </message>
+    <message>
+        <source>● 录制中</source>
+        <translation>● Recording</translation>
+    </message>
+    <message>
+        <source>录制已放弃</source>
+        <translation>Recording dropped</translation>
+    </message>
+    <message>
+        <source>录制结束：姿态没有变化，没有加入行</source>
+        <translation>Recording ended: the pose did not change, no lines added</translation>
+    </message>
+    <message numerus="yes">
+        <source>录制了 %n 行，插在当前行之后</source>
+        <translation>
+            <numerusform>Recorded %n line, inserted after the current line</numerusform>
+            <numerusform>Recorded %n lines, inserted after the current line</numerusform>
+        </translation>
     </message>
 </context>
 <context>

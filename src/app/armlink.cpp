@@ -2,6 +2,7 @@
 #include "armlink.h"
 
 #include "engine/engine.h"
+#include "engine/tipsteering.h"
 #include "workspace/armview.h"
 #include "workspace/ikpanel.h"
 #include "workspace/workspacewindow.h"
@@ -43,12 +44,7 @@ ArmLink::ArmLink(WorkspaceWindow &workspace, Engine &engine, QStatusBar &statusL
         pose.show(solved, PoseDraft::Origin::Solver);
     });
     connect(m_view, &workspace::ArmView::poseRefused, &statusLine, [this, &statusLine](const kinematics::Refusal &why) {
-        const CurrentProfile &profile = m_engine.profile();
-        const QString joint = profile.channels().describe(profile.arm().channel(why.joint));
-        statusLine.showMessage(why.reason == kinematics::Refusal::Reason::OutOfReach
-                                   ? tr("够不到那里：手臂的长度不够，或目标离肩部太近。")
-                                   : tr("够不到那里：%1 需要 %2 µs，超出它的范围。").arg(joint).arg(why.pulse),
-                               refusalShownMs);
+        statusLine.showMessage(refusalText(m_engine.profile(), why), refusalShownMs);
     });
     connect(&engine.profile(), &CurrentProfile::changed, this, &ArmLink::followProfile);
     followProfile();
@@ -61,14 +57,15 @@ ArmLink::~ArmLink()
     delete m_panel;
 }
 
+QString ArmLink::refusalText(const CurrentProfile &profile, const kinematics::Refusal &why)
+{
+    const QString joint = profile.channels().describe(profile.arm().channel(why.joint));
+    return why.reason == kinematics::Refusal::Reason::OutOfReach
+               ? tr("够不到那里：手臂的长度不够，或目标离肩部太近。")
+               : tr("够不到那里：%1 需要 %2 µs，超出它的范围。").arg(joint).arg(why.pulse);
+}
+
 void ArmLink::followProfile()
 {
-    const CurrentProfile &profile = m_engine.profile();
-    const ChannelSetup &channels = profile.channels();
-    kinematics::JointLimits limits;
-    for (int joint = 0; joint < arm::jointCount; ++joint) {
-        const ChannelSetup::Channel &channel = channels.channel(profile.arm().channels[size_t(joint)]);
-        limits[size_t(joint)] = {channel.minimumPulse, channel.maximumPulse};
-    }
-    m_view->setArm(profile.arm(), limits);
+    m_view->setArm(m_engine.profile().arm(), jointLimits(m_engine.profile()));
 }

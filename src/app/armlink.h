@@ -8,11 +8,15 @@
 
 #include <memory>
 
+class CurrentProfile;
 class Engine;
 class QStatusBar;
 class QTimer;
 class WorkspaceWindow;
 
+namespace kinematics {
+struct Refusal;
+}
 namespace workspace {
 class ArmView;
 }
@@ -28,6 +32,9 @@ class ArmLink final : public QObject
 public:
     ArmLink(WorkspaceWindow &workspace, Engine &engine, QStatusBar &statusLine);
     ~ArmLink() override;
+
+    // Why the gripper cannot go there, in the operator's words.
+    static QString refusalText(const CurrentProfile &profile, const kinematics::Refusal &why);
 
 private:
     void followProfile();

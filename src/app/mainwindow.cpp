@@ -18,6 +18,8 @@
 #include "motionsettings.h"
 #include "playbackactions.h"
 #include "profileui.h"
+#include "puppetcontrols.h"
+#include "recordactions.h"
 #include "screenfit.h"
 #include "sequence/editorcursor.h"
 #include "sequence/inputdialog.h"
@@ -31,6 +33,7 @@
 #include "terminationsignals.h"
 #include "translations.h"
 #include "viewmenu.h"
+#include "workspace/armview.h"
 #include "workspace/workspacewindow.h"
 
 #include <QCloseEvent>
@@ -167,7 +170,6 @@ void MainWindow::buildMenus()
     QAction *channelSetup = settings->addAction(tr("通道设置…"));
     channelSetup->setObjectName(QStringLiteral("channelSetupAction"));
     connect(channelSetup, &QAction::triggered, this, &MainWindow::openChannelSetup);
-    new MotionSettings(playback, *settings, *this);
     QMenu *view = m_menuBar->addMenu(tr("视图(&V)"));
     view->setObjectName(QStringLiteral("viewMenu"));
     connect(new ViewMenu(*view, m_engine), &ViewMenu::workspaceAsked, this, &MainWindow::openWorkspace);
@@ -191,6 +193,13 @@ void MainWindow::buildMenus()
         if (m_engine.pose().tickedChannels().isEmpty())
             m_statusLine->showNothingTicked();
     });
+
+    // The puppeteer: 录制, the record interval beside the glide time, the game pad.
+    m_record = new RecordActions(m_engine, *m_form.editor, *sequence, *m_statusLine);
+    new MotionSettings(playback, m_record->recording(), *settings, *this);
+    m_puppet = new PuppetControls(m_engine, *settings, *m_statusLine, *playbackActions->emergencyStop(), *this);
+    // The same path as 添加's own click, and not while 添加 is disabled.
+    connect(m_puppet, &PuppetControls::lineAsked, m_form.addButton, &QAbstractButton::click);
 }
 
 void MainWindow::fitToScreen()
@@ -380,6 +389,10 @@ void MainWindow::openWorkspace()
                                    m_engine.timeline(), m_engine.cursor()},
             this);
         new ArmLink(*m_workspace, m_engine, *m_statusLine);
+        m_workspace->addTool(*m_record->record());
+        m_workspace->addAction(m_record->drop());
+        connect(m_workspace->findChild<workspace::ArmView *>(), &workspace::ArmView::tipStepRequested, m_puppet,
+                &PuppetControls::stepTip);
     }
     bringToFront(*m_workspace);
 }
@@ -397,6 +410,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Before any question is asked: nothing more goes out while the window closes.
     m_engine.playback().stop();
+    // A recording under way is kept, as lines of the sequence.
+    m_record->finish();
     if (!m_exiting && !m_engine.store().saveOnClose()) {
         event->ignore();
         return;

@@ -35,6 +35,8 @@ class Engine;
 class InputDialog;
 class Notifier;
 class PortSettingsDialog;
+class PuppetControls;
+class RecordActions;
 class StatusLine;
 class QMenuBar;
 class SequenceCommands;
@@ -99,6 +101,8 @@ private:
     QPointer<PortSettingsDialog> m_portSettings;
     QPointer<InputDialog> m_input;
     QPointer<ChannelSetupDialog> m_channelSetupDialog;
+    RecordActions *m_record = nullptr;
+    PuppetControls *m_puppet = nullptr;
 
     // Around the client area, referring to the rest: they go first.
     std::unique_ptr<QMenuBar> m_menuBar;

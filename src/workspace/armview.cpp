@@ -4,8 +4,10 @@
 #include "core/armtwin.h"
 #include "core/clock.h"
 #include "drawing/armpicture.h"
+#include "input/keypad.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -36,6 +38,8 @@ ArmView::ArmView(const armtwin::ArmTwin &twin, Clock &clock, OneShotTimer &frame
     setObjectName(QStringLiteral("armView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(360, 220);
+    // A click or Tab gives it the keys that step the tip.
+    setFocusPolicy(Qt::StrongFocus);
     m_frames.setTick([this] { frameTick(); });
 }
 
@@ -237,6 +241,14 @@ void ArmView::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::LanguageChange)
         m_background = {};
+}
+
+void ArmView::keyPressEvent(QKeyEvent *event)
+{
+    const std::optional<TipStep> step = keypad::step(event->key(), event->modifiers());
+    if (!step)
+        return QWidget::keyPressEvent(event);
+    Q_EMIT tipStepRequested(*step);
 }
 
 void ArmView::paintEvent(QPaintEvent *)

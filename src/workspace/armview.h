@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drawing/armpicture.h"
+#include "input/tipstep.h"
 #include "shared/armgeometry.h"
 #include "shared/kinematics.h"
 
@@ -31,6 +32,9 @@ namespace workspace {
 // pitch kept; dragging in the top view turns the base. Each place is solved; the
 // pulses go out through poseRequested, or nothing moves, the reach is drawn and
 // poseRefused says why.
+//
+// Focused, it takes the keyboard as a pad for the tip (keypad::step): each key
+// asks for a step of the tip through tipStepRequested.
 class ArmView final : public QWidget
 {
     Q_OBJECT
@@ -68,10 +72,12 @@ Q_SIGNALS:
     void poseRequested(const QList<QPair<int, int>> &pulses);
     void poseRefused(const kinematics::Refusal &refusal);
     void targetTipChanged(const kinematics::Tip &tip);
+    void tipStepRequested(const TipStep &step);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

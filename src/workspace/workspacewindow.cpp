@@ -61,15 +61,15 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     m_sides->setObjectName(QStringLiteral("workspaceSides"));
     m_sides->addWidget(views);
 
-    auto *tools = new QToolBar;
-    m_stretch = tools->addAction(tr("拉长间隔以到位"));
+    m_tools = new QToolBar;
+    m_stretch = m_tools->addAction(tr("拉长间隔以到位"));
     m_stretch->setObjectName(QStringLiteral("stretchToFitAction"));
     m_stretch->setToolTip(tr("把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）"));
     connect(m_stretch, &QAction::triggered, this, &WorkspaceWindow::stretchSelected);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(tools);
+    layout->addWidget(m_tools);
     layout->addWidget(m_sides, 1);
 
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -132,6 +132,11 @@ void WorkspaceWindow::fitColumns()
     }
     header.resizeSection(last, width + padding);
     shareSides();
+}
+
+void WorkspaceWindow::addTool(QAction &action)
+{
+    m_tools->addAction(&action);
 }
 
 void WorkspaceWindow::addArmView(QWidget *view)

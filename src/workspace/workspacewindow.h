@@ -11,6 +11,7 @@ class QAction;
 class QSplitter;
 class QTableView;
 class QTimer;
+class QToolBar;
 class SequenceCommands;
 class SequenceCursor;
 class SequenceDocument;
@@ -41,6 +42,8 @@ public:
     // Puts `view` (an arm view, say) on the right of the table and timeline;
     // the window owns it from then on.
     void addArmView(QWidget *view);
+    // Puts `action` (one of the main window's) on the toolbar too.
+    void addTool(QAction &action);
 
     PoseTimeline &timeline() { return *m_timeline; }
     QTableView &table() { return *m_table; }
@@ -62,6 +65,7 @@ private:
     QTableView *m_table;
     TimelineView *m_timelineView;
     QSplitter *m_sides = nullptr; // the table and timeline beside the arm view
+    QToolBar *m_tools;
     QAction *m_stretch;
     QTimer *m_fold;
 };

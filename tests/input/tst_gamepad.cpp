@@ -2,103 +2,16 @@
 #include "input/gamepad.h"
 #include "shared/motion.h"
 
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include <QSignalSpy>
 #include <QTest>
 #include "support/testmain.h"
+#include "support/virtualpad.h"
 
 #include <cmath>
 #include <map>
 #include <memory>
 
 namespace {
-
-// Made-up ids: SDL is told to see no other pad, whatever the machine has.
-// Each name the tests give a pad is a product of its own.
-constexpr Uint16 testVendor = 0xf00d;
-const QByteArrayList testProducts = {"puppet", "first", "second"};
-
-Uint16 productId(const QByteArray &name)
-{
-    const qsizetype product = testProducts.indexOf(name);
-    if (product < 0)
-        qFatal("no product id for a pad named %s", name.constData());
-    return Uint16(0xbee0 + product);
-}
-
-// A standard game controller with every axis and button, made up by SDL,
-// which the test tilts and presses; no hardware.
-class VirtualPad
-{
-public:
-    explicit VirtualPad(const QByteArray &name) : m_name(name)
-    {
-        SDL_VirtualJoystickDesc desc;
-        SDL_zero(desc);
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
-        desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
-        desc.vendor_id = testVendor;
-        desc.product_id = productId(m_name);
-        desc.name = m_name.constData();
-        const int index = SDL_JoystickAttachVirtualEx(&desc);
-        if (index < 0)
-            qFatal("no virtual pad: %s", SDL_GetError());
-        m_joystick = SDL_JoystickOpen(index);
-        if (!m_joystick)
-            qFatal("the virtual pad does not open: %s", SDL_GetError());
-        tilt(pad::Axis::LeftTrigger, 0);
-        tilt(pad::Axis::RightTrigger, 0);
-    }
-    ~VirtualPad() { unplug(); }
-    VirtualPad(const VirtualPad &) = delete;
-    VirtualPad &operator=(const VirtualPad &) = delete;
-
-    // A stick's share of full tilt (-1..1, right and down positive), a
-    // trigger's share of its pull (0..1), by the names the settings use.
-    void tilt(pad::Axis axis, double share)
-    {
-        const SDL_GameControllerAxis sdl = SDL_GameControllerGetAxisFromString(qPrintable(pad::axisName(axis)));
-        if (sdl == SDL_CONTROLLER_AXIS_INVALID)
-            qFatal("SDL does not know the axis %s", qPrintable(pad::axisName(axis)));
-        // A trigger's mapping takes the axis's whole range for its pull.
-        const bool trigger = sdl == SDL_CONTROLLER_AXIS_TRIGGERLEFT || sdl == SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
-        const double raw = trigger ? SDL_JOYSTICK_AXIS_MIN + share * (SDL_JOYSTICK_AXIS_MAX - SDL_JOYSTICK_AXIS_MIN)
-                                   : share * SDL_JOYSTICK_AXIS_MAX;
-        SDL_JoystickSetVirtualAxis(m_joystick, sdl, Sint16(std::lround(raw)));
-    }
-    void setButton(pad::Button button, bool down)
-    {
-        const SDL_GameControllerButton sdl = SDL_GameControllerGetButtonFromString(qPrintable(pad::buttonName(button)));
-        if (sdl == SDL_CONTROLLER_BUTTON_INVALID)
-            qFatal("SDL does not know the button %s", qPrintable(pad::buttonName(button)));
-        SDL_JoystickSetVirtualButton(m_joystick, sdl, down ? 1 : 0);
-    }
-    void unplug()
-    {
-        if (!m_joystick)
-            return;
-        const SDL_JoystickID id = SDL_JoystickInstanceID(m_joystick);
-        SDL_JoystickClose(m_joystick);
-        m_joystick = nullptr;
-        for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-            if (SDL_JoystickGetDeviceInstanceID(index) == id) {
-                SDL_JoystickDetachVirtual(index);
-                return;
-            }
-        }
-        qFatal("the virtual pad %s is gone before it was pulled out", m_name.constData());
-    }
-
-private:
-    QByteArray m_name;
-    SDL_Joystick *m_joystick = nullptr;
-};
 
 // Every joint may go 900..2100 µs in these tests.
 constexpr kinematics::PulseRange testRange{900, 2100};
@@ -154,25 +67,9 @@ class TestGamepad : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // SDL runs as in a CI: no display, and no pad but the test's own.
-        qunsetenv("DISPLAY");
-        qunsetenv("WAYLAND_DISPLAY");
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
-        QStringList products;
-        for (const QByteArray &name : testProducts)
-            products.append(QStringLiteral("0x%1/0x%2").arg(testVendor, 4, 16).arg(productId(name), 4, 16));
-        SDL_SetHint(SDL_HINT_GAMECONTROLLER_IGNORE_DEVICES_EXCEPT, qPrintable(products.join(u',')));
-        // Keeps SDL's game controllers up while the test's pads come and go, so
-        // one can be plugged in before a Gamepad starts. (Only the controllers'
-        // own start and end undo each other: kept joysticks alone would gather
-        // one more controller event watcher with each Gamepad started.)
-        QVERIFY2(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0, SDL_GetError());
-    }
+    void initTestCase() { QVERIFY2(virtualpad::startSdl(), SDL_GetError()); }
     void cleanup() { m_pad.reset(); }
-    void cleanupTestCase() { SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER); }
+    void cleanupTestCase() { virtualpad::stopSdl(); }
 
     void axisMovesItsJoint_data()
     {

@@ -199,6 +199,8 @@ private Q_SLOTS:
                                      << "libqt6serialport6";
         QTest::newRow("gui") << "Depends"
                              << "libqt6gui6";
+        QTest::newRow("game pads") << "Depends"
+                                   << "libsdl2-2.0-0";
         QTest::newRow("platform plugins") << "Depends"
                                           << "qt6-qpa-plugins";
         QTest::newRow("CJK font") << "Recommends"
