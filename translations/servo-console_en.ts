@@ -249,6 +249,18 @@ The old file is unchanged.</translation>
         <source>下移</source>
         <translation>Move down</translation>
     </message>
+    <message>
+        <source>更早的步骤已丢弃</source>
+        <translation>Earlier steps were dropped</translation>
+    </message>
+    <message>
+        <source>正在撤销……</source>
+        <translation>Undoing…</translation>
+    </message>
+    <message>
+        <source>正在重做……</source>
+        <translation>Redoing…</translation>
+    </message>
 </context>
 <context>
     <name>ExportSketchAction</name>
@@ -1386,6 +1398,10 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
         <source>把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）</source>
         <translation>Lengthens the interval of the selected lines to the least time in which the servos arrive (rounded up to 10 ms)</translation>
     </message>
+    <message>
+        <source>正在拉长间隔……</source>
+        <translation>Lengthening intervals…</translation>
+    </message>
 </context>
 <context>
     <name>filereplacement</name>
@@ -1404,6 +1420,13 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
     <message>
         <source>写入失败。</source>
         <translation>Writing failed.</translation>
+    </message>
+</context>
+<context>
+    <name>jobprogress</name>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
     </message>
 </context>
 <context>

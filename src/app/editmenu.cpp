@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "editmenu.h"
 
+#include "common/jobprogress.h"
+#include "core/undojob.h"
 #include "sequence/editorlines.h"
 #include "sequence/sequenceeditor.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
-#include <QTextDocument>
 
 EditMenu::EditMenu(QMenu &menu, SequenceEditor &editor) : QObject(&menu), m_editor(editor)
 {
@@ -17,36 +19,78 @@ EditMenu::EditMenu(QMenu &menu, SequenceEditor &editor) : QObject(&menu), m_edit
         return action;
     };
     SequenceDocument &sequence = editor.sequence();
-    QAction *undo = add(tr("撤销"), QKeySequence(Qt::CTRL | Qt::Key_Z), "undoAction");
-    QAction *redo = add(tr("重做"), QKeySequence(Qt::CTRL | Qt::Key_Y), "redoAction");
+    m_undo = add(tr("撤销"), QKeySequence(Qt::CTRL | Qt::Key_Z), "undoAction");
+    m_redo = add(tr("重做"), QKeySequence(Qt::CTRL | Qt::Key_Y), "redoAction");
+    m_dropped = add(tr("更早的步骤已丢弃"), {}, "droppedStepsNote");
+    m_dropped->setEnabled(false);
     menu.addSeparator();
     QAction *duplicate = add(tr("复制行"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), "duplicateLineAction");
     QAction *up = add(tr("上移"), QKeySequence(Qt::ALT | Qt::Key_Up), "moveLineUpAction");
     QAction *down = add(tr("下移"), QKeySequence(Qt::ALT | Qt::Key_Down), "moveLineDownAction");
 
-    connect(undo, &QAction::triggered, this, &EditMenu::undo);
-    connect(redo, &QAction::triggered, this, &EditMenu::redo);
+    connect(m_undo, &QAction::triggered, this, &EditMenu::undo);
+    connect(m_redo, &QAction::triggered, this, &EditMenu::redo);
     connect(duplicate, &QAction::triggered, this, &EditMenu::duplicateLine);
     connect(up, &QAction::triggered, this, &EditMenu::moveLineUp);
     connect(down, &QAction::triggered, this, &EditMenu::moveLineDown);
 
-    QTextDocument &text = sequence.textDocument();
-    undo->setEnabled(sequence.canUndo());
-    redo->setEnabled(sequence.canRedo());
-    connect(&text, &QTextDocument::undoAvailable, undo, &QAction::setEnabled);
-    connect(&text, &QTextDocument::redoAvailable, redo, &QAction::setEnabled);
+    showHistory();
+    connect(&sequence, &SequenceDocument::historyChanged, this, &EditMenu::showHistory);
+    editor.installEventFilter(this);
+}
+
+void EditMenu::showHistory()
+{
+    const SequenceDocument &sequence = m_editor.sequence();
+    m_undo->setEnabled(sequence.canUndo());
+    m_redo->setEnabled(sequence.canRedo());
+    m_dropped->setVisible(sequence.droppedSteps() > 0);
+}
+
+bool EditMenu::eventFilter(QObject *watched, QEvent *event)
+{
+    // The editor would undo in its text document, which keeps no history of
+    // its own: its undo and redo keys do what the menu does.
+    const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (watched != &m_editor || !key)
+        return QObject::eventFilter(watched, event);
+    auto *press = static_cast<QKeyEvent *>(event);
+    const bool undoKey = press->matches(QKeySequence::Undo);
+    if (!undoKey && !press->matches(QKeySequence::Redo))
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The key comes to the editor, and so here, rather than to a shortcut.
+        event->accept();
+        return true;
+    }
+    undoKey ? undo() : redo();
+    return true;
 }
 
 void EditMenu::undo()
 {
-    SequenceDocument::ProgramEdit edit(m_editor.sequence());
-    putCaretOn(m_editor.sequence().undo());
+    walk(EditHistory::Direction::Undo);
 }
 
 void EditMenu::redo()
 {
-    SequenceDocument::ProgramEdit edit(m_editor.sequence());
-    putCaretOn(m_editor.sequence().redo());
+    walk(EditHistory::Direction::Redo);
+}
+
+void EditMenu::walk(EditHistory::Direction direction)
+{
+    SequenceDocument &sequence = m_editor.sequence();
+    auto *job = new UndoJob(sequence, direction, this);
+    connect(job, &SequenceJob::finished, this, [this, job] {
+        putCaretOn(job->firstChanged());
+        job->deleteLater();
+    });
+    // A short step is done at once, the caret placed before anyone reacts.
+    SequenceDocument::ProgramEdit edit(sequence);
+    job->start();
+    if (!job->isFinished())
+        showJobProgress(*job, direction == EditHistory::Direction::Undo ? tr("正在撤销……") : tr("正在重做……"),
+                        m_editor.window());
 }
 
 void EditMenu::putCaretOn(qsizetype line)
@@ -55,6 +99,8 @@ void EditMenu::putCaretOn(qsizetype line)
         return;
     m_editor.setSelectionStart(m_editor.sequence().lineStart(line));
     m_editor.ensureCursorVisible();
+    // After a long step, done in parts, no change of the text follows to pick the line.
+    editorlines::selectCaretLine(m_editor);
 }
 
 bool EditMenu::isSequenceLine(qsizetype line) const

@@ -5,6 +5,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -21,9 +22,11 @@ bool sameState(const PoseTimeline::State &now, const PoseTimeline::State &old)
 } // namespace
 
 PoseTimeline::PoseTimeline(const SequenceDocument &document, QObject *parent)
-    : QObject(parent), m_document(document), m_checkpoints(1)
+    : QObject(parent), m_document(document), m_checkpoints(1), m_towardsAwaited(new QTimer(this))
 {
     connect(&document, &SequenceDocument::linesChanged, this, &PoseTimeline::onLinesChanged);
+    m_towardsAwaited->setInterval(0);
+    connect(m_towardsAwaited, &QTimer::timeout, this, &PoseTimeline::foldTowardsAwaited);
 }
 
 void PoseTimeline::setLine(double bytesPerSecond)
@@ -166,6 +169,7 @@ PoseTimeline::CachedChunk &PoseTimeline::fillCache(qsizetype chunkIndex, qsizety
     QTextBlock block = m_document.textDocument().findBlockByNumber(int(line));
     for (; line < end && block.isValid(); ++line, block = block.next()) {
         Row row;
+        row.known = true;
         row.before = state;
         row.move = poseline::read(block.text(), m_playing);
         state = next(state, row.move, row.figures, row.after);
@@ -179,9 +183,25 @@ const PoseTimeline::Row &PoseTimeline::row(qsizetype line)
     static const Row none;
     if (line < 0 || line >= lineCount())
         return none;
+    if (line / chunk - (m_valid - 1) > reach) {
+        // Beyond reach: the fold gets there over turns of the event loop.
+        m_awaited = m_awaited < 0 ? line : std::min(m_awaited, line);
+        m_towardsAwaited->start();
+        return none;
+    }
     const CachedChunk &cached = fillCache(line / chunk, line % chunk);
     const qsizetype offset = line - cached.index * chunk;
     return offset < qsizetype(cached.rows.size()) ? cached.rows[size_t(offset)] : none;
+}
+
+void PoseTimeline::foldTowardsAwaited()
+{
+    foldMore(reach * chunk);
+    if (m_awaited >= 0 && m_awaited / chunk - (m_valid - 1) > reach && !folded())
+        return;
+    m_towardsAwaited->stop();
+    if (m_awaited >= 0)
+        Q_EMIT changedFrom(std::exchange(m_awaited, -1));
 }
 
 qsizetype PoseTimeline::checkpointIndexAt(qint64 timeUs) const

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class QTimer;
 class SequenceDocument;
 
 // The whole sequence as the board will play it: for each line the pose before
@@ -22,12 +23,20 @@ class SequenceDocument;
 // the checkpoints and rows after it; when an edit leaves the number of lines alone and the
 // fold, past the edit, reaches a state the old checkpoints had, the rest is
 // taken back, shifted in time. Nothing is computed before it is asked for.
+//
+// A row is computed at once only within reach of the fold (a few chunks past
+// its last checkpoint): a view that jumps to the end of a long sequence gets
+// rows not yet known, and the fold goes on towards them a slice at a time over
+// turns of the event loop; changedFrom() tells when they are known.
 class PoseTimeline final : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr qsizetype chunk = 256;
+    // Chunks past the last checkpoint a row is computed at once, and folded in
+    // one turn of the event loop towards a row asked for beyond them.
+    static constexpr qsizetype reach = 8;
     // Playback sends its first line after this long, which is the first period.
     static constexpr int firstPeriod = 100;
 
@@ -44,6 +53,7 @@ public:
         poseline::LineMove move;
         poseline::Figures figures;
         motion::MotionModel after; // the motion once the line has been taken
+        bool known = false;        // false: no such line, or the fold has not reached it yet
     };
 
     explicit PoseTimeline(const SequenceDocument &document, QObject *parent = nullptr);
@@ -59,7 +69,8 @@ public:
     const poseline::Playing &playing() const { return m_playing; }
 
     // The lines of the sequence (SequenceDocument::sequenceLineCount); a row
-    // past them is empty.
+    // past them is empty, and so is one beyond the reach of the fold until
+    // the fold gets there (see above).
     qsizetype lineCount() const;
     const Row &row(qsizetype line);
 
@@ -99,6 +110,8 @@ private:
 
     void refold();
     void onLinesChanged(qsizetype first, qsizetype removed, qsizetype added);
+    // Folds towards line m_awaited, a slice a turn, and tells when it is known.
+    void foldTowardsAwaited();
     void resetFrom(qsizetype first);
     // The rows of `chunkIndex` (or of the last folded chunk before it), up to
     // `offset` at least (clamped to the chunk).
@@ -115,4 +128,6 @@ private:
     qsizetype m_resumeFrom = -1;
     quint32 m_used = 0;
     std::vector<CachedChunk> m_cache; // the most recently read first
+    qsizetype m_awaited = -1;         // the first row asked for beyond reach, -1: none
+    QTimer *m_towardsAwaited;
 };

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/edithistory.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 class QColor;
+class QTextCursor;
 class QTextDocument;
 
 namespace sequencetext {
@@ -20,15 +24,20 @@ QString withLineBreaks(const QString &text);
 QString range(const QTextDocument &document, qsizetype position, qsizetype count);
 // The whole text of `document`, line breaks as CR.
 QString whole(const QTextDocument &document);
-// Appends `line` to `document` as its new last line (see
-// SequenceDocument::appendLine) in one undo step; the position of its start.
-qsizetype appendLine(QTextDocument &document, const QString &line);
 } // namespace sequencetext
 
 // The action sequence: its lines, every change made to them, and the one undo
 // history of those changes. Widget-free; the editor is a view of the
 // QTextDocument held here, and whatever the operator types there is a change of
 // this document like any other.
+//
+// The history is the document's own (EditHistory), bounded by the memory it
+// holds; the text document's own is kept empty. An edit the editor makes for
+// the operator within an OperatorEdit (a key, a paste) goes straight into the
+// history. Any other edit made through the text document is recorded there by
+// the text document, and what a turn of the event loop brings is taken over as
+// one step right after (or before anything else touches the text): its undo
+// and redo, unseen, tell what was replaced.
 //
 // Lines are counted from 0. A line's text never holds its line break; the whole
 // text, as the rest of the program sees it, ends every line but the last with
@@ -106,6 +115,42 @@ public:
     // Each returns the first line the step changed, -1 when there was none.
     qsizetype undo();
     qsizetype redo();
+    // Replacements in the step undo() (redo()) would take back (make again): a
+    // long one is better undone in parts (see below).
+    qsizetype undoSize() const;
+    qsizetype redoSize() const;
+
+    // The memory the history holds, bytes, and its limit: past it, the oldest
+    // steps are dropped (the newest is always kept).
+    qsizetype historyBytes() const { return m_history.bytes(); }
+    void setHistoryLimit(qsizetype bytes);
+    // Steps dropped to keep within the limit since the text was last set: the
+    // changes before them can no longer be undone.
+    qsizetype droppedSteps() const { return m_history.dropped(); }
+
+    // Changes made together as one step of the history, one after another.
+    struct Replacement {
+        qsizetype position = 0;
+        qsizetype length = 0;
+        QString text;
+    };
+    // Makes `replacements` as a new step, or, given the id of the last step,
+    // as more of it: long work may build one step over many turns of the event
+    // loop. Returns the step's id; 0, with nothing changed, when `step` is no
+    // longer the last one (something else changed the text meanwhile).
+    quint64 replaceEach(const std::vector<Replacement> &replacements, quint64 step = 0);
+
+    // Undoing or redoing a step in parts, over turns of the event loop: begin
+    // (a token for the rest; 0 when there is no such step), parts of up to
+    // `count` replacements until none is left, then end. Ended early, or by any
+    // other change of the text, what was done and what was not become two
+    // steps. Each part returns the first line it changed, -1 once the work is
+    // no longer under way.
+    quint64 beginInParts(EditHistory::Direction direction);
+    bool inParts(quint64 token) const { return token == m_partsToken && m_history.busy(); }
+    qsizetype partsLeft() const { return m_history.remaining(); }
+    qsizetype doPart(quint64 token, qsizetype count);
+    void endInParts(quint64 token);
 
     // A text that arrives in pieces (see SequenceLoader). `complete` brings in
     // the rest at once; it is called, once, before the whole text is read or a
@@ -120,6 +165,23 @@ public:
     // The text as the editor shows it. Changes made through it are the
     // operator's.
     QTextDocument &textDocument() const { return *m_document; }
+
+    // An edit the editor makes for the operator (a key, a paste), `cursor`
+    // being its caret and selection: what the edit may replace (the selection
+    // and the lines beside it) is read first, and the edit becomes one step of
+    // the history when the group ends, the text document recording nothing.
+    class OperatorEdit
+    {
+    public:
+        OperatorEdit(SequenceDocument &document, const QTextCursor &cursor);
+        ~OperatorEdit();
+        OperatorEdit(const OperatorEdit &) = delete;
+        OperatorEdit &operator=(const OperatorEdit &) = delete;
+
+    private:
+        SequenceDocument &m_document;
+        bool m_outer;
+    };
 
     // Groups program changes: changed(Program) is raised once, when the
     // outermost group ends, so a view can place its caret before anyone reacts.
@@ -143,25 +205,63 @@ Q_SIGNALS:
     void linesChanged(qsizetype first, qsizetype removed, qsizetype added);
     void modificationChanged(bool modified);
     void sourceChanged();
+    // What canUndo(), canRedo() or droppedSteps() say may have changed.
+    void historyChanged();
 
 private:
+    // The operator's edits the text document recorded since they were last
+    // taken over, as one.
+    struct Pending {
+        qsizetype position;
+        qsizetype removed;
+        qsizetype added;
+        qsizetype lengthAfter; // of the whole text
+    };
+    // The text about an OperatorEdit, read before it, and its change so far.
+    struct Direct {
+        qsizetype position;
+        QString text;
+        std::optional<Pending> change;
+    };
+
     void onContentsChange(int position, int removed, int added);
+    void notePending(qsizetype position, qsizetype removed, qsizetype added);
+    void takeOverPending();
+    // Ends an OperatorEdit's direct recording: its change so far becomes a step.
+    void endDirect();
+    // Records the operator's `change`, `replaced` the text it replaced.
+    void recordOperators(const Pending &change, const QString &replaced);
+    // Replaces `length` characters at `position` (see unrecorded()); the
+    // characters replaced, and in `inserted` the length the new text takes.
+    QString swapText(qsizetype position, qsizetype length, const QString &text, qsizetype *inserted = nullptr);
+    EditHistory::Replace replacer();
+    // Runs `change` with the text document recording nothing, in one edit block.
+    template <typename Change>
+    void unrecorded(Change change);
+    // Raises the signals for what changed in the modified state, the source and
+    // the history.
+    void announce();
+    // Ends the undoing or redoing in parts under way, where it got to.
+    void stopParts();
     int clamp(qsizetype position) const;
-    int step() const;
-    void setSourceAt(int step, const QString &source);
-    void dropSourcesFrom(int step);
-    void followSource();
 
     QTextDocument *m_document;
+    EditHistory m_history;
+    std::optional<Pending> m_pending;
+    std::optional<Direct> m_direct;
+    int m_operatorDepth = 0;
+    bool m_takeOverQueued = false;
+    bool m_inContentsChange = false;
     qsizetype m_lineCount = 1;
     int m_programDepth = 0;
     bool m_colouring = false;
     bool m_programChanged = false;
     bool m_appendingPiece = false;
+    quint64 m_partsToken = 0;
     mutable std::function<void()> m_completeRest;
-    // From each step on (a count of undo steps), the source that step gave the
-    // text, in order of steps; before the first, none.
-    std::vector<std::pair<int, QString>> m_sources;
+    // As last announced.
+    bool m_modified = false;
     QString m_source;
+    std::tuple<bool, bool, qsizetype> m_historyShown{false, false, 0};
     qsizetype m_firstChanged = -1; // by the undo or redo under way
 };

@@ -56,6 +56,8 @@ LineHighlighter::LineHighlighter(SequenceEditor &editor, PoseTimeline &timeline)
     : QObject(&editor), m_editor(editor), m_timeline(timeline)
 {
     editor.viewport()->installEventFilter(this);
+    // Lines the fold reaches later are marked then.
+    connect(&m_timeline, &PoseTimeline::changedFrom, editor.viewport(), qOverload<>(&QWidget::update));
 }
 
 void LineHighlighter::markLinesInView()

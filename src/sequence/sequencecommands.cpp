@@ -5,7 +5,7 @@
 #include "editorlines.h"
 #include "sequenceeditor.h"
 #include "core/poseline.h"
-#include "core/posetimeline.h"
+#include "core/stretchjob.h"
 
 SequenceCommands::SequenceCommands(SequenceEditor &editor, Notifier &notifier, std::function<QString()> makeLine,
                                    QWidget *messageParent)
@@ -66,29 +66,25 @@ SequenceCommands::Pose SequenceCommands::pickPose()
     return pose;
 }
 
-qsizetype SequenceCommands::stretchToFit(PoseTimeline &timeline, qsizetype first, qsizetype last)
+SequenceJob *SequenceCommands::stretchToFit(PoseTimeline &timeline, qsizetype first, qsizetype last)
 {
     SequenceDocument &sequence = m_editor.sequence();
-    last = std::min(last, sequence.lineCount() - 1);
-    QStringList lines;
-    qsizetype changed = 0;
-    for (qsizetype line = first; line <= last; ++line) {
-        const poseline::Figures &figures = timeline.row(line).figures;
-        QString text = sequence.lineText(line);
-        if (figures.problem == poseline::Figures::Problem::CannotArrive
-            || figures.problem == poseline::Figures::Problem::WireTooSlow) {
-            text = poseline::withInterval(text, poseline::stretchedInterval(figures));
-            ++changed;
-        }
-        lines.append(text);
-    }
-    if (changed == 0)
-        return 0;
-    // One replacement of the lines together: one undo step.
+    auto *job = new StretchJob(sequence, timeline, first, last, this);
+    const auto caretOnFirst = [this, first] {
+        m_editor.setSelectionStart(m_editor.sequence().lineStart(first));
+        editorlines::selectCaretLine(m_editor);
+    };
+    connect(job, &SequenceJob::finished, this, [job, caretOnFirst] {
+        if (job->changed() > 0)
+            caretOnFirst();
+        job->deleteLater();
+    });
     SequenceDocument::ProgramEdit edit(sequence);
-    const qsizetype start = sequence.lineStart(first);
-    const qsizetype lastStart = sequence.lineStart(last);
-    sequence.replace(start, lastStart + sequence.lineLengthAt(lastStart) - start, lines.join(u'\r'));
-    m_editor.setSelectionStart(start);
-    return changed;
+    job->start();
+    if (job->isFinished())
+        return nullptr;
+    // Where it will end, at once: the views let go of a selection of many
+    // lines, which costs them on every repaint while the work goes on.
+    caretOnFirst();
+    return job;
 }

@@ -12,6 +12,7 @@
 
 class Notifier;
 class PoseTimeline;
+class SequenceJob;
 class QWidget;
 class SequenceEditor;
 
@@ -50,8 +51,10 @@ public:
     Pose pickPose();
 
     // Gives each line from `first` to `last` that cannot arrive in its
-    // interval the least one that lets it, in one undo step; the lines changed.
-    qsizetype stretchToFit(PoseTimeline &timeline, qsizetype first, qsizetype last);
+    // interval the least one that lets it, in one undo step (see StretchJob),
+    // and puts the caret on `first`. A few lines are done before this returns;
+    // for more, the work still running, for its progress to be shown.
+    SequenceJob *stretchToFit(PoseTimeline &timeline, qsizetype first, qsizetype last);
 
 private:
     SequenceEditor &m_editor;

@@ -15,6 +15,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <optional>
+
 using sequencetext::withLineBreaks;
 
 namespace {
@@ -218,8 +220,11 @@ void SequenceEditor::keyPressEvent(QKeyEvent *event)
 {
     // A key that may change the text works on the whole of it; moving about
     // (keys without text) does not wait for the rest of a load.
-    if (!event->text().isEmpty())
+    std::optional<SequenceDocument::OperatorEdit> edit;
+    if (!event->text().isEmpty()) {
         m_sequence.completePending();
+        edit.emplace(m_sequence, textCursor());
+    }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & Qt::ShiftModifier)) {
         // Shift+Enter would insert a soft break; here every break ends a line.
@@ -232,6 +237,7 @@ void SequenceEditor::keyPressEvent(QKeyEvent *event)
 void SequenceEditor::insertFromMimeData(const QMimeData *source)
 {
     m_sequence.completePending();
+    const SequenceDocument::OperatorEdit edit(m_sequence, textCursor());
     if (source->hasText())
         insertPlainText(withLineBreaks(source->text()));
 }

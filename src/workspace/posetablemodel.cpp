@@ -80,6 +80,8 @@ QVariant PoseTableModel::data(const QModelIndex &index, int role) const
     if (column == LineColumn)
         return role == Qt::DisplayRole ? QVariant(index.row() + 1) : QVariant();
     const PoseTimeline::Row &row = m_timeline.row(index.row());
+    if (!row.known) // not folded yet: changedFrom() brings it
+        return role == Qt::DisplayRole ? QVariant(QStringLiteral("…")) : QVariant();
     const bool problem = row.figures.problem != poseline::Figures::Problem::None;
     if (role == Qt::ToolTipRole)
         return problem ? QVariant(poseline::describe(row.figures)) : QVariant();

@@ -90,6 +90,8 @@ QRect TimelineView::band(qsizetype line) const
     if (line < 0 || line >= m_timeline.lineCount() || !linesApart())
         return {};
     const PoseTimeline::Row &row = m_timeline.row(line);
+    if (!row.known)
+        return {};
     const qint64 start = row.before.startUs;
     const qint64 end = start + std::max(row.figures.interval, 1) * qint64(1000);
     return QRect(QPoint(xOf(start), 0), QPoint(xOf(end), viewport()->height()));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "workspacewindow.h"
 
+#include "common/jobprogress.h"
 #include "core/posetimeline.h"
 #include "core/sequencecursor.h"
 #include "engine/playback.h"
@@ -180,14 +181,22 @@ void WorkspaceWindow::showLine(qsizetype line, const QObject *by)
 
 void WorkspaceWindow::stretchSelected()
 {
-    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    // From the ranges selected: a list of the rows would hold each of a million.
+    const QItemSelection selected = m_table->selectionModel()->selection();
     qsizetype first = m_parts.cursor.line();
     qsizetype last = first;
-    if (!rows.isEmpty()) {
-        const auto [low, high] = std::minmax_element(
-            rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-        first = low->row();
-        last = high->row();
+    if (!selected.isEmpty()) {
+        first = selected.front().top();
+        last = selected.front().bottom();
+        for (const QItemSelectionRange &range : selected) {
+            first = std::min<qsizetype>(first, range.top());
+            last = std::max<qsizetype>(last, range.bottom());
+        }
     }
-    m_parts.commands.stretchToFit(*m_timeline, first, last);
+    // The selection goes before the work: a header over whole columns selected
+    // reads every row each time it repaints, and the work repaints it often.
+    m_table->selectionModel()->select(m_model->index(int(first), 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (SequenceJob *job = m_parts.commands.stretchToFit(*m_timeline, first, last))
+        showJobProgress(*job, tr("正在拉长间隔……"), this);
 }

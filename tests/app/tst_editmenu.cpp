@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "app/statusline.h"
+#include "core/undojob.h"
 #include "sequence/editorlines.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 
 #include <QAction>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 
 #include <functional>
@@ -29,6 +32,32 @@ void putCaretOn(WindowHarness &h, qsizetype line)
 {
     h.editor().setSelectionStart(h.editor().lineStart(line));
     editorlines::selectCaretLine(h.editor());
+}
+
+QAction &action(WindowHarness &h, const char *name)
+{
+    auto *found = h.window().findChild<QAction *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no action %s", name);
+    return *found;
+}
+
+// `count` lines, every interval 1000.
+QString manyLines(int count)
+{
+    QString text;
+    for (int line = 0; line < count; ++line)
+        text += QStringLiteral("Time1000  #%1P1500S300\r").arg(line % 32);
+    return text;
+}
+
+// One step that writes 2000 in every line's interval.
+void rewriteEveryInterval(SequenceDocument &sequence)
+{
+    std::vector<SequenceDocument::Replacement> each;
+    for (qsizetype line = 0; line < sequence.sequenceLineCount(); ++line)
+        each.push_back({sequence.lineStart(line) + 4, 1, u"2"_qs});
+    sequence.replaceEach(each);
 }
 
 } // namespace
@@ -120,6 +149,117 @@ private Q_SLOTS:
         trigger(h, qPrintable(action));
         QCOMPARE(h.editor().text(), after);
         QCOMPARE(editorlines::caretPosition(h.editor()).line, caretAfter);
+    }
+
+    // The editor's own keys for undo and redo walk the sequence's history,
+    // the operator's typing and the program's changes alike.
+    void theEditorsUndoKeysWalkTheHistory_data()
+    {
+        QTest::addColumn<Step>("change");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("typed") << Step([](WindowHarness &h) {
+            h.editor().setSelectionStart(h.editor().sequence().length());
+            QTest::keyClicks(&h.editor(), u"x1"_qs);
+        }) << twoLines + u"x1"_qs;
+        QTest::newRow("added") << Step([](WindowHarness &h) {
+            h.checkBox(2).setChecked(true);
+            h.button("Command2").click();
+        }) << twoLines + "Time4800  #2P1500S300\r";
+    }
+    void theEditorsUndoKeysWalkTheHistory()
+    {
+        QFETCH(Step, change);
+        QFETCH(QString, after);
+        WindowHarness h;
+        h.window().show();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window()));
+        h.editor().setText(twoLines);
+        h.editor().setFocus();
+        change(h);
+        QCoreApplication::processEvents();
+        QCOMPARE(h.editor().text(), after);
+        QTest::keySequence(&h.editor(), QKeySequence::Undo);
+        QCOMPARE(h.editor().text(), twoLines);
+        QVERIFY(!h.editor().sequence().canUndo());
+        QTest::keySequence(&h.editor(), QKeySequence::Redo);
+        QCOMPARE(h.editor().text(), after);
+    }
+
+    // Once the history has dropped its oldest steps to keep within its
+    // memory, the menu says so.
+    void theMenuTellsOfStepsDropped()
+    {
+        WindowHarness h;
+        h.editor().setText(twoLines);
+        QAction &note = action(h, "droppedStepsNote");
+        QVERIFY(!note.isVisible());
+        SequenceDocument &sequence = h.editor().sequence();
+        sequence.appendLine(u"a\r"_qs);
+        // Room for the newest step alone.
+        sequence.setHistoryLimit(sequence.historyBytes());
+        QVERIFY(!note.isVisible());
+        sequence.appendLine(u"b\r"_qs);
+        QCOMPARE(sequence.droppedSteps(), 1);
+        QVERIFY(note.isVisible());
+        QVERIFY(!note.isEnabled());
+        h.editor().setText(twoLines);
+        QVERIFY(!note.isVisible());
+    }
+
+    // A step over more lines than a part is undone (redone) in parts, its
+    // progress shown, the window answering meanwhile; it can be stopped.
+    void aLongStepIsWalkedInParts_data()
+    {
+        QTest::addColumn<QString>("walk");
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("undone") << u"undoAction"_qs << false;
+        QTest::newRow("redone") << u"redoAction"_qs << false;
+        QTest::newRow("undoing stopped") << u"undoAction"_qs << true;
+    }
+    void aLongStepIsWalkedInParts()
+    {
+        QFETCH(QString, walk);
+        QFETCH(bool, stopped);
+        WindowHarness h;
+        const QString start = manyLines(int(3 * UndoJob::partSize));
+        h.editor().setText(start);
+        SequenceDocument &sequence = h.editor().sequence();
+        rewriteEveryInterval(sequence);
+        const QString rewritten = sequence.text();
+        const bool undoing = walk == u"undoAction";
+        if (!undoing)
+            sequence.undo();
+        const QString from = sequence.text();
+        const QString to = undoing ? start : rewritten;
+        action(h, qPrintable(walk)).trigger();
+        auto *progress = h.window().findChild<QProgressDialog *>(u"jobProgress"_qs);
+        QVERIFY(progress);
+        QVERIFY(progress->isModal());
+        // A part done at once, the rest to come.
+        QVERIFY(sequence.text() != from);
+        QVERIFY(sequence.text() != to);
+        if (stopped) {
+            QCoreApplication::processEvents();
+            progress->findChild<QPushButton *>()->click();
+            QVERIFY(sequence.text() != to);
+            // What was undone and what was not are a step each.
+            QVERIFY(sequence.canUndo());
+            QVERIFY(sequence.canRedo());
+            sequence.undo();
+            QCOMPARE(sequence.text(), start);
+            sequence.redo();
+            sequence.redo();
+            QCOMPARE(sequence.text(), rewritten);
+            return;
+        }
+        for (int turn = 0; turn < 100 && h.window().findChild<QProgressDialog *>(); ++turn)
+            QCoreApplication::processEvents();
+        QVERIFY(!h.window().findChild<QProgressDialog *>());
+        QCOMPARE(sequence.text(), to);
+        QCOMPARE(sequence.canUndo(), !undoing);
+        QCOMPARE(sequence.canRedo(), undoing);
+        // The caret on the first line changed.
+        QCOMPARE(editorlines::caretPosition(h.editor()).line, 0);
     }
 
     void loadPosePutsTheLineOnTheChannels()

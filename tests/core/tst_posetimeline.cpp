@@ -3,6 +3,7 @@
 #include "core/sequencedocument.h"
 #include "core/sequenceline.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <functional>
@@ -16,10 +17,10 @@ namespace {
 constexpr qsizetype lineCount = 3 * PoseTimeline::chunk + 17;
 
 // Line n moves channel n % 4 to a pulse of its own, every seventh a pause.
-QString sequenceText()
+QString sequenceText(qsizetype count = lineCount)
 {
     QStringList lines;
-    for (qsizetype n = 0; n < lineCount; ++n) {
+    for (qsizetype n = 0; n < count; ++n) {
         const int interval = 100 + int(n % 5) * 10;
         lines.append(n % 7 == 6 ? sequenceline::timePrefix(interval)
                                 : sequenceline::build(interval, {{int(n % 4), 1000 + int(n % 13) * 50}}, u"2000"_qs));
@@ -103,6 +104,39 @@ private Q_SLOTS:
         while (!timeline.foldMore(PoseTimeline::chunk)) { }
         compareEveryLine(timeline, document);
         QCOMPARE(timeline.foldedUs(), foldFromTheStart(document).last().startUs);
+    }
+
+    // A row far beyond the fold is not computed at once: the fold goes on
+    // towards it over turns of the event loop, and tells once it is there.
+    void aRowBeyondReachComesLater_data()
+    {
+        QTest::addColumn<qsizetype>("line");
+        QTest::addColumn<bool>("atOnce");
+        constexpr qsizetype reachable = (PoseTimeline::reach + 1) * PoseTimeline::chunk;
+        QTest::newRow("within reach") << reachable - 1 << true;
+        QTest::newRow("just beyond") << reachable << false;
+        QTest::newRow("the last line") << 4 * reachable - 1 << false;
+    }
+    void aRowBeyondReachComesLater()
+    {
+        QFETCH(qsizetype, line);
+        QFETCH(bool, atOnce);
+        constexpr qsizetype lines = 4 * (PoseTimeline::reach + 1) * PoseTimeline::chunk;
+        SequenceDocument document;
+        document.setText(sequenceText(lines));
+        PoseTimeline timeline(document);
+        QSignalSpy changed(&timeline, &PoseTimeline::changedFrom);
+        QCOMPARE(timeline.row(line).known, atOnce);
+        QVERIFY(timeline.checkpointCount() <= PoseTimeline::reach + 1);
+        for (int turn = 0; turn < lines / PoseTimeline::chunk && changed.isEmpty(); ++turn)
+            QCoreApplication::processEvents();
+        if (!atOnce)
+            QCOMPARE(changed.value(0).value(0).value<qsizetype>(), line);
+        const PoseTimeline::Row &row = timeline.row(line);
+        QVERIFY(row.known);
+        const Expected expected = foldFromTheStart(document)[line];
+        QCOMPARE(row.before.pose, expected.pose);
+        QCOMPARE(row.before.startUs, expected.startUs);
     }
 
     void channelsUsedAndLinesInTime()

@@ -122,7 +122,7 @@ private Q_SLOTS:
         Editors e;
         for (SequenceEditor *editor : {&e.plain, &e.marked}) {
             editor->setText(goodLine + u'\r' + badLine + u'\r');
-            editor->document()->setModified(false);
+            editor->sequence().setModified(false);
         }
         QVERIFY(!marks(e.marked, 1).isEmpty());
         QSignalSpy plainChanges(&e.plain.sequence(), &SequenceDocument::changed);
@@ -135,8 +135,9 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
 
         QCOMPARE(e.marked.text(), e.plain.text());
-        QCOMPARE(e.marked.document()->availableUndoSteps(), e.plain.document()->availableUndoSteps());
-        QCOMPARE(e.marked.document()->isModified(), e.plain.document()->isModified());
+        QCOMPARE(e.marked.sequence().canUndo(), e.plain.sequence().canUndo());
+        QCOMPARE(e.marked.sequence().undoSize(), e.plain.sequence().undoSize());
+        QCOMPARE(e.marked.sequence().isModified(), e.plain.sequence().isModified());
         QCOMPARE(e.marked.textCursor().selectionStart(), e.plain.textCursor().selectionStart());
         QCOMPARE(e.marked.textCursor().selectionEnd(), e.plain.textCursor().selectionEnd());
         QCOMPARE(markedChanges.size(), plainChanges.size());

@@ -208,6 +208,9 @@ private Q_SLOTS:
         WorkspaceWindow &workspace = openWorkspace(h);
         workspace.table().selectAll();
         workspace.stretchToFit().trigger();
+        // The rows selected are let go, the first of them kept.
+        QCOMPARE(workspace.table().selectionModel()->selectedRows(),
+                 QModelIndexList{workspace.table().model()->index(0, 0)});
         // At the port's 115200 baud: 1 ms on the wire, then 1667 ms and 150 ms.
         QCOMPARE(h.editor().text(), u"Time1670  #5P2000S300\rTime 200  #5P1000S9000\rTime2000  #0P1400S9000"_qs);
         QVERIFY(cell(workspace.table(), 0, workspace.table().model()->columnCount() - 1).isEmpty());
