@@ -101,6 +101,34 @@ enum class Stopping { Esc, EmergencyStop };
 const QString easedSequence = QStringLiteral("Time1500  #0P1000#1P2000#2P1000#3P2000#4P1000#5P2000T1000\r"
                                              "Time1500  #0P1500#1P1500#2P1500#3P1500#4P1500#5P1500T1000\r");
 
+// How a run used the line at `bytesPerSecond`: each command on it from when it
+// left or, when the line was still busy, from when it was free.
+struct LineUse {
+    // The most a command within a line's move took of the time until the next
+    // left (a line's own first command, which leaves at the line's time, is
+    // not counted against the command before it).
+    double busiest = 0;
+    // Still on the line when the last command left.
+    qint64 backlogUs = 0;
+    qsizetype commands = 0;
+};
+
+LineUse lineUse(const Bench &b, double bytesPerSecond, const QList<qsizetype> &lineCommands)
+{
+    LineUse use;
+    qint64 freeUs = 0;
+    const QByteArrayList &writes = b.port->writes;
+    for (qsizetype i = 0; i < writes.size(); ++i) {
+        const qint64 wire = wireUs(writes[i].size(), bytesPerSecond);
+        freeUs = std::max(freeUs, b.departedUs[i]) + wire;
+        if (i + 1 < writes.size() && !lineCommands.contains(i + 1))
+            use.busiest = std::max(use.busiest, double(wire) / double(b.departedUs[i + 1] - b.departedUs[i]));
+    }
+    use.backlogUs = writes.isEmpty() ? 0 : freeUs - b.departedUs.last();
+    use.commands = writes.size();
+    return use;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Curve)
@@ -384,6 +412,46 @@ private Q_SLOTS:
                                         .arg(expected)));
             }
         }
+    }
+
+    // The steps leave room on the line, at 9,600 baud as at 115,200: within a
+    // move each takes at most the line's share for steps of the time until the
+    // next, and a run ends with no more waiting on the line than the same run
+    // sent straight, also when each line leaves before its move has ended.
+    void stepsLeaveRoomOnTheLine_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("sequence");
+        QTest::newRow("9600") << QStringLiteral("9600,n,8,1") << easedSequence;
+        QTest::newRow("115200") << QStringLiteral("115200,n,8,1") << easedSequence;
+        QString hurried = easedSequence;
+        hurried.replace(QStringLiteral("Time1500"), QStringLiteral("Time600 "));
+        QTest::newRow("9600, each line leaving before its move ends") << QStringLiteral("9600,n,8,1") << hurried;
+    }
+    void stepsLeaveRoomOnTheLine()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, sequence);
+        const auto play = [&](const QByteArray &profile) {
+            Bench b(profile);
+            if (!b.port->setSettings(settings).ok())
+                qFatal("settings refused");
+            QList<qsizetype> lineCommands;
+            connect(&b.engine->playback(), &Playback::sent, this, [&](const QString &, Playback::Sent what) {
+                if (what == Playback::Sent::Line)
+                    lineCommands.append(b.port->writes.size() - 1);
+            });
+            b.engine->sequence().setText(sequence);
+            b.engine->playback().run();
+            b.advance(10'000);
+            return lineUse(b, lineRate(settings), lineCommands);
+        };
+        const LineUse eased = play(easedProfile(sixJoints(), Curve::InOutSine));
+        const LineUse straight = play({});
+        QVERIFY2(eased.commands > straight.commands, "no steps went out");
+        QVERIFY2(eased.busiest <= easedmove::lineShare, qPrintable(QString::number(eased.busiest)));
+        QVERIFY2(eased.backlogUs <= straight.backlogUs,
+                 qPrintable(QStringLiteral("%1 µs left, straight %2").arg(eased.backlogUs).arg(straight.backlogUs)));
     }
 
     // Without an eased channel in its lines, a sequence goes out byte for byte
