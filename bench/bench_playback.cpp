@@ -2,10 +2,18 @@
 // Playback timing on the wire, against a plain clock_nanosleep(TIMER_ABSTIME)
 // loop writing to a second pseudo-terminal at the same time; the same with two
 // busy processes loading the machine; the processor time playback takes per
-// line; and the cost of one tick far down a long sequence.
+// line; and the cost of one tick far down a long sequence. With the argument
+// `easing`: only the eased moves on a line paced at 115,200 and 9,600 baud
+// (how closely the arm follows its curves, the steps' departures against the C
+// writer, how busy the line gets and what is left waiting at the end).
 
 #include "benchutil.h"
 #include "farend.h"
+
+#include "core/easedmove.h"
+#include "core/poseline.h"
+#include "core/settingsstring.h"
+#include "shared/wirecommand.h"
 
 #include "link/qtserialport.h"
 #include "sequence/editorlines.h"
@@ -20,7 +28,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
+#include <cmath>
 #include <optional>
 #include <thread>
 
@@ -404,11 +414,267 @@ void ticks()
     bench::figure(QStringLiteral("tick cost ratio line 100,000 / line 10"), farDown / nearStart, "x");
 }
 
+// Eased moves: six joints swinging 1,000 us along inOutSine in a second, line
+// after line, each from where the one before left them (the first from rest).
+constexpr int easedJoints = 6;
+constexpr int easedLines = 4;
+constexpr int easedPeriodMs = 1500;
+constexpr int easedMoveMs = 1000;
+constexpr easing::Curve easedCurve = easing::Curve::InOutSine;
+
+int easedTarget(int line, int joint)
+{
+    return (line + joint) % 2 ? 2000 : 1000;
+}
+
+QByteArray easedSequence()
+{
+    QByteArray file;
+    for (int line = 0; line < easedLines; ++line) {
+        file += "Time" + QByteArray::number(easedPeriodMs).leftJustified(5) + ' ';
+        for (int joint = 0; joint < easedJoints; ++joint)
+            file += '#' + QByteArray::number(joint) + 'P' + QByteArray::number(easedTarget(line, joint));
+        file += 'T' + QByteArray::number(easedMoveMs) + "\r\n";
+    }
+    return file;
+}
+
+QByteArray easedProfile()
+{
+    QByteArrayList channels;
+    for (int joint = 0; joint < easedJoints; ++joint)
+        channels.append('"' + QByteArray::number(joint) + "\": {\"easing\": \"" + easing::name(easedCurve).toLatin1()
+                        + "\"}");
+    return R"({"version": 1, "channels": {)" + channels.join(", ") + "}}";
+}
+
+// What the program plans for line `line`, from where the line before left the
+// joints standing: when each command is due after the line's departure.
+easedmove::Plan easedPlan(int line, double bytesPerSecond)
+{
+    poseline::Pose from = poseline::restPose();
+    if (line > 0) {
+        for (int joint = 0; joint < easedJoints; ++joint)
+            from[size_t(joint)] = easedTarget(line - 1, joint);
+    }
+    easedmove::Line move;
+    move.timeMs = easedMoveMs;
+    easedmove::Curves curves{};
+    for (int joint = 0; joint < easedJoints; ++joint) {
+        move.targets.append({joint, easedTarget(line, joint), std::nullopt});
+        curves[size_t(joint)] = easedCurve;
+    }
+    return easedmove::compile(move, easedmove::standingAt(from), {curves, easing::defaultStepMs, bytesPerSecond});
+}
+
+struct EasedRun {
+    double worstShare = 0;     // the board's worst distance from the curve, as a share of the travel
+    QList<double> lineMs;      // each line's first byte read minus its due time (Run + 100 ms + n periods)
+    QList<double> departureMs; // each step's first byte read minus its due time after its line's
+    int skipped = 0;           // steps passed over after a stall (the next says where the arm is to be)
+    double busiest = 0;        // the line's busiest share over any window of five steps
+    double backlogMs = 0;      // what the line still had to carry when the last byte was handed over
+    double cpuMs = 0;          // processor time of the window's thread over the run
+    int commands = 0;
+    int stepMs = 0;
+    Departures reference; // the C writer at the step's period, at the same time
+};
+
+// Plays the eased sequence (or, with `eased` false, the same lines straight,
+// no profile) to a pty at `settings`; the far end puts the bytes read on a line
+// of the settings' rate, as a board behind a UART would take them.
+EasedRun playEased(const QString &settings, bool eased)
+{
+    const auto parsed = settingsstring::parse(settings);
+    const double bytesPerSecond = settingsstring::bytesPerSecond(std::get<settingsstring::LineSettings>(parsed));
+    const double byteNs = 1e9 / bytesPerSecond;
+    PseudoTerminal pty;
+    WindowHarness::Options options;
+    options.sequenceFile = easedSequence();
+    options.port = std::make_unique<QtSerialPort>();
+    std::optional<WindowHarness> held;
+    if (eased)
+        held.emplace(std::move(options), easedProfile());
+    else
+        held.emplace(std::move(options));
+    WindowHarness &harness = *held;
+    harness.window().show();
+    if (!harness.engine().port().setSettings(settings).ok())
+        qFatal("cannot set %s", qPrintable(settings));
+    harness.connectTo(pty.portBoxText());
+    if (!pty.isValid() || !harness.window().portIsOpen())
+        qFatal("cannot connect to %s", qPrintable(pty.devicePath()));
+    pty.clearReceived();
+    QCoreApplication::processEvents();
+
+    EasedRun run;
+    run.stepMs = easedPlan(0, bytesPerSecond).stepMs;
+    bench::FarEnd far(pty.masterFd());
+    ReferenceWriter c(QStringLiteral(REFERENCE_WRITER_PATH), {}, easedLines * easedPeriodMs / run.stepMs);
+    const qint64 cpuStart = monotonicNs(CLOCK_THREAD_CPUTIME_ID);
+    const qint64 clicked = monotonicNs();
+    harness.button("RunCommand").click();
+    c.start(clicked + (firstDelayMs * 1'000'000LL + run.stepMs * 1'000'000LL / 3), run.stepMs);
+    QTest::qWait(firstDelayMs + easedLines * easedPeriodMs + 500);
+    const qint64 cpuNs = monotonicNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
+    run.reference = c.finish();
+
+    // Each command's first byte read and its CR through the line, on the far
+    // end's clock.
+    struct Heard {
+        QByteArray text;
+        qint64 readNs = -1;
+        double takenNs = 0;
+    };
+    QList<Heard> heard;
+    QList<std::pair<double, double>> busy; // the line's busy spans
+    double lineFreeNs = 0;
+    qint64 lastReadNs = 0;
+    Heard pending;
+    for (const bench::FarEnd::Read &read : far.take()) {
+        lastReadNs = read.ns;
+        const double startNs = std::max(double(read.ns), lineFreeNs);
+        lineFreeNs = startNs + double(read.bytes.size()) * byteNs;
+        busy.append({startNs, lineFreeNs});
+        for (qsizetype i = 0; i < read.bytes.size(); ++i) {
+            if (pending.readNs < 0)
+                pending.readNs = read.ns;
+            pending.text += read.bytes[i];
+            if (read.bytes[i] == '\r') {
+                pending.takenNs = startNs + double(i + 1) * byteNs;
+                heard.append(std::exchange(pending, {}));
+            }
+        }
+    }
+    run.backlogMs = (lineFreeNs - double(lastReadNs)) / 1e6;
+    run.commands = int(heard.size());
+    run.cpuMs = double(cpuNs) / 1e6;
+    const double windowNs = 5.0 * run.stepMs * 1e6;
+    for (const auto &[from, to] : busy) {
+        double covered = 0;
+        for (const auto &[start, end] : busy)
+            covered += std::max(0.0, std::min(end, from + windowNs) - std::max(start, from));
+        run.busiest = std::max(run.busiest, covered / windowNs);
+    }
+    if (!eased)
+        return run;
+
+    // The board's way from the commands as they were taken, against the curves;
+    // the steps' departures against the plan, each found by its text.
+    const auto apply = [&heard](motion::MotionModel &board, qsizetype index) {
+        const QString text = QString::fromLatin1(heard[index].text);
+        const wirecommand::Command read = wirecommand::read(QStringView(text));
+        board.apply(read.targets(), read.timeMs, qint64(heard[index].takenNs / 1e3));
+    };
+    qsizetype next = 0;
+    for (int line = 0; line < easedLines; ++line) {
+        const easedmove::Plan plan = easedPlan(line, bytesPerSecond);
+        if (next >= heard.size() || heard[next].text != plan.commands.first().text.toLatin1())
+            qFatal("line %d did not start with its first step", line);
+        const qsizetype first = next;
+        const qint64 dueNs = clicked + (firstDelayMs + qint64(line) * easedPeriodMs) * 1'000'000;
+        run.lineMs.append(double(heard[first].readNs - dueNs) / 1e6);
+        qsizetype planned = 1;
+        for (++next; next < heard.size(); ++next) {
+            qsizetype at = planned;
+            while (at < plan.commands.size() && plan.commands[at].text.toLatin1() != heard[next].text)
+                ++at;
+            if (at == plan.commands.size())
+                break; // the next line's
+            run.skipped += int(at - planned);
+            run.departureMs.append(double(heard[next].readNs - (heard[first].readNs + plan.commands[at].dueUs * 1000))
+                                   / 1e6);
+            planned = at + 1;
+        }
+        if (line == 0)
+            continue; // from rest: half the travel of the others
+        motion::MotionModel board;
+        for (qsizetype i = 0; i < first; ++i)
+            apply(board, i);
+        const double startUs = heard[first].takenNs / 1e3;
+        qsizetype taken = first;
+        for (double t = startUs; t <= startUs + (easedMoveMs + 50) * 1e3; t += 500) {
+            for (; taken < next && heard[taken].takenNs / 1e3 <= t; ++taken)
+                apply(board, taken);
+            const double share = easing::progress(easedCurve, (t - startUs) / (easedMoveMs * 1e3));
+            for (int joint = 0; joint < easedJoints; ++joint) {
+                const double from = easedTarget(line - 1, joint), to = easedTarget(line, joint);
+                const double ideal = from + (to - from) * share;
+                run.worstShare =
+                    std::max(run.worstShare, std::abs(board.position(joint, qint64(t)) - ideal) / std::abs(to - from));
+            }
+        }
+    }
+    return run;
+}
+
+void reportEasing(const QString &settings)
+{
+    bench::heading(qPrintable(QStringLiteral("eased moves at %1: %2 lines, six joints 1000 us in %3 ms along %4 "
+                                             "(min / median / max of %5 runs)")
+                                  .arg(settings)
+                                  .arg(easedLines)
+                                  .arg(easedMoveMs)
+                                  .arg(easing::name(easedCurve))
+                                  .arg(runs)));
+    QList<double> worst, p99, median, worstDeparture, referenceP99, referenceMedian, busiest, backlog, cpu, commands,
+        straightBusiest, straightBacklog, referenceCpu, lineMedian, lineWorst, skipped;
+    int stepMs = 0;
+    for (int run = 0; run < runs; ++run) {
+        const EasedRun eased = playEased(settings, true);
+        const EasedRun straight = playEased(settings, false);
+        stepMs = eased.stepMs;
+        worst.append(eased.worstShare * 100);
+        QList<double> steps = eased.departureMs;
+        median.append(bench::median(steps));
+        p99.append(bench::percentile(steps, 99));
+        worstDeparture.append(bench::percentile(steps, 100));
+        referenceMedian.append(bench::median(eased.reference.errorMs));
+        referenceP99.append(bench::percentile(eased.reference.errorMs, 99));
+        referenceCpu.append(eased.reference.cpuPerLineUs);
+        busiest.append(eased.busiest * 100);
+        backlog.append(eased.backlogMs);
+        // What the steps add to the same lines sent straight.
+        cpu.append((eased.cpuMs - straight.cpuMs) * 1e3 / (eased.commands - straight.commands));
+        lineMedian.append(bench::median(eased.lineMs));
+        lineWorst.append(bench::percentile(eased.lineMs, 100));
+        commands.append(eased.commands);
+        straightBusiest.append(straight.busiest * 100);
+        straightBacklog.append(straight.backlogMs);
+    }
+    bench::figure(QStringLiteral("step (ms)"), stepMs, "ms");
+    bench::spread(QStringLiteral("commands sent"), commands, "");
+    bench::spread(QStringLiteral("board off its curve, worst, share of the travel"), worst, "%");
+    bench::spread(QStringLiteral("steps passed over after a stall"), skipped, "");
+    bench::spread(QStringLiteral("lines' departure error (Run + 100 ms + n periods), median"), lineMedian, "ms");
+    bench::spread(QStringLiteral("lines' departure error, worst"), lineWorst, "ms");
+    bench::note("the steps against their line's first byte:");
+    bench::spread(QStringLiteral("steps' departure error, median"), median, "ms");
+    bench::spread(QStringLiteral("reference C writer at the step's period: median"), referenceMedian, "ms");
+    bench::spread(QStringLiteral("steps' departure error, 99th percentile"), p99, "ms");
+    bench::spread(QStringLiteral("reference C writer: 99th percentile"), referenceP99, "ms");
+    bench::spread(QStringLiteral("steps' departure error, worst"), worstDeparture, "ms");
+    bench::spread(QStringLiteral("line busy, busiest five steps"), busiest, "%");
+    bench::spread(QStringLiteral("the same lines straight (no profile): busiest"), straightBusiest, "%");
+    bench::spread(QStringLiteral("left on the line after the last byte"), backlog, "ms");
+    bench::spread(QStringLiteral("the same lines straight: left on the line"), straightBacklog, "ms");
+    bench::spread(QStringLiteral("processor time of the window's thread per step (eased - straight)"), cpu, "us");
+    bench::spread(QStringLiteral("reference C writer: processor time per command"), referenceCpu, "us");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    if (QCoreApplication::arguments().contains(QStringLiteral("easing"))) {
+        bench::note("MainWindow + QtSerialPort on a pty, the far end read on a thread of its own and its bytes put "
+                    "on a line of the port's rate; a C writer with clock_nanosleep(TIMER_ABSTIME) on a pty of its own "
+                    "at the same time");
+        reportEasing(QStringLiteral("115200,n,8,1"));
+        reportEasing(QStringLiteral("9600,n,8,1"));
+        return 0;
+    }
     withPython = pythonSerialAvailable();
     bench::note("MainWindow + QtSerialPort on a pty against a C writer with clock_nanosleep(TIMER_ABSTIME) and a "
                 "Python script, each on a pty of its own, all running at once; error = arrival at the far end "

@@ -1544,6 +1544,10 @@ Interval: %1 is not valid, the previous line&apos;s is kept</translation>
         <source>来不及到位 需要 %1 ms，间隔 %2 ms</source>
         <translation>cannot arrive: needs %1 ms, interval %2 ms</translation>
     </message>
+    <message>
+        <source>曲线跟不上 需要 %1 ms，间隔 %2 ms</source>
+        <translation>curve too steep: needs %1 ms, interval %2 ms</translation>
+    </message>
 </context>
 <context>
     <name>profileui</name>

@@ -34,6 +34,8 @@ public:
     double pulse(int channel, qint64 timeUs) const { return m_model.position(channel, timeUs); }
     bool moving(qint64 timeUs) const { return m_model.moving(timeUs); }
     bool moving(int channel, qint64 timeUs) const { return m_model.moving(channel, timeUs); }
+    // How every channel is moving, for what is sent next to start from.
+    const motion::MotionModel &model() const { return m_model; }
 
 private:
     motion::MotionModel m_model;

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cmath>
 
 namespace poseline {
@@ -21,6 +22,8 @@ int roundUp(double ms, int step = 1)
 {
     return int(std::ceil(ms / step - 1e-9)) * step;
 }
+
+constexpr double usPerMs = 1000;
 
 // The slowest servo's time to arrive from `before`, by the motion model.
 double motionMs(const LineMove &move, const Pose &before, double topRate)
@@ -38,7 +41,40 @@ double motionMs(const LineMove &move, const Pose &before, double topRate)
     return double(model.arrivalUs() - settledUs) / 1000.0;
 }
 
+// How long an eased line takes from its first byte until its slowest servo
+// arrives, and what of it goes on the wire before the next line.
+struct EasedTiming {
+    qsizetype bytes = 0;
+    double wireMs = 0;
+    double arrivalMs = 0;
+    bool followsCurves = true;
+};
+
+EasedTiming easedTiming(const easedmove::Plan &plan, const easedmove::Board &board, qint64 intervalUs)
+{
+    EasedTiming result;
+    const qsizetype sent = commandsSent(plan, intervalUs);
+    qint64 wireUs = 0;
+    for (qsizetype i = 0; i < sent; ++i) {
+        result.bytes += plan.commands[i].text.size();
+        wireUs += plan.commands[i].wireUs;
+    }
+    result.wireMs = double(wireUs) / usPerMs;
+    // All of them, for what the line needs: the eased channels and the others.
+    motion::MotionModel model = board.model;
+    easedmove::play(plan, model, board.departureUs);
+    result.arrivalMs = double(model.arrivalUs() - board.departureUs) / usPerMs;
+    result.followsCurves = easedmove::timing(plan, board).followsCurves;
+    return result;
+}
+
 } // namespace
+
+bool Easing::any() const
+{
+    return std::any_of(curves.begin(), curves.end(),
+                       [](easing::Curve curve) { return curve != easing::Curve::Linear; });
+}
 
 Pose restPose()
 {
@@ -81,18 +117,46 @@ int intervalAfter(const LineMove &move, int inForce)
     return move.interval && *move.interval >= 0 ? *move.interval : inForce;
 }
 
+easedmove::Plan plan(const LineMove &move, const easedmove::Board &board, const Easing &easing, double bytesPerSecond)
+{
+    if (!easing.any() || move.targets.isEmpty())
+        return {};
+    return easedmove::compile({move.targets, move.timeMs}, board, {easing.curves, easing.stepMs, bytesPerSecond});
+}
+
+qsizetype commandsSent(const easedmove::Plan &plan, qint64 intervalUs)
+{
+    if (intervalUs <= 0)
+        return plan.commands.size();
+    qsizetype sent = std::min<qsizetype>(1, plan.commands.size());
+    while (sent < plan.commands.size() && plan.commands[sent].dueUs < intervalUs)
+        ++sent;
+    return sent;
+}
+
 Figures figures(const LineMove &move, const Pose &before, int inForce, double bytesPerSecond, double topRate,
-                double speed)
+                double speed, const Easing &easing)
 {
     Figures figures;
     figures.speed = speed;
     const int written = intervalAfter(move, inForce);
     figures.interval = playbackspeed::scaledMs(written, speed);
     figures.bytes = move.bytes;
-    const double wireMs = bytesPerSecond > 0 ? double(move.bytes) * 1000.0 / bytesPerSecond : 0;
-    figures.wireMs = roundUp(wireMs);
+    double wireMs = bytesPerSecond > 0 ? double(move.bytes) * usPerMs / bytesPerSecond : 0;
     // The board acts on a command when its CR has arrived.
-    const double arrival = wireMs + motionMs(move, before, topRate);
+    double arrival = wireMs + motionMs(move, before, topRate);
+    bool followsCurves = true;
+    if (easing.any()) {
+        const easedmove::Board board = easedmove::standingAt(before, topRate);
+        if (const easedmove::Plan steps = plan(move, board, easing, bytesPerSecond); steps.hasSteps()) {
+            const EasedTiming timing = easedTiming(steps, board, qint64(figures.interval) * 1000);
+            figures.bytes = timing.bytes;
+            wireMs = timing.wireMs;
+            arrival = timing.arrivalMs;
+            followsCurves = timing.followsCurves;
+        }
+    }
+    figures.wireMs = roundUp(wireMs);
     figures.arrivalMs = roundUp(arrival);
     if (!move.playsAsWritten) {
         figures.problem = Figures::Problem::NotAsWritten;
@@ -102,7 +166,9 @@ Figures figures(const LineMove &move, const Pose &before, int inForce, double by
         figures.problem = Figures::Problem::WireTooSlow;
         figures.neededMs = figures.wireMs;
     } else if (arrival > figures.interval) {
-        figures.problem = Figures::Problem::CannotArrive;
+        // A servo behind its curve is late because of the curve: told apart,
+        // as a gentler curve or a slower move would keep the time too.
+        figures.problem = followsCurves ? Figures::Problem::CannotArrive : Figures::Problem::CannotFollowCurve;
         figures.neededMs = roundUp(arrival, intervalStep);
     }
     return figures;
@@ -121,6 +187,10 @@ QString describe(const Figures &figures)
             .arg(figures.interval);
     case Figures::Problem::CannotArrive:
         return QCoreApplication::translate("poseline", "来不及到位 需要 %1 ms，间隔 %2 ms")
+            .arg(figures.neededMs)
+            .arg(figures.interval);
+    case Figures::Problem::CannotFollowCurve:
+        return QCoreApplication::translate("poseline", "曲线跟不上 需要 %1 ms，间隔 %2 ms")
             .arg(figures.neededMs)
             .arg(figures.interval);
     }

@@ -2,6 +2,7 @@
 #include "posetimeline.h"
 
 #include "core/sequencedocument.h"
+#include "shared/wirecommand.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -51,6 +52,14 @@ void PoseTimeline::setSpeed(double speed)
     refold();
 }
 
+void PoseTimeline::setEasing(const poseline::Easing &easing)
+{
+    if (easing == m_playing.easing)
+        return;
+    m_playing.easing = easing;
+    refold();
+}
+
 void PoseTimeline::refold()
 {
     m_resumeFrom = -1;
@@ -63,10 +72,10 @@ qsizetype PoseTimeline::lineCount() const
 }
 
 PoseTimeline::State PoseTimeline::next(const State &before, const poseline::LineMove &move, poseline::Figures &figures,
-                                       motion::MotionModel &after) const
+                                       motion::MotionModel &after, QList<Taken> *taken) const
 {
-    figures =
-        poseline::figures(move, before.pose, before.inForce, m_bytesPerSecond, before.model.topRate(), m_playing.speed);
+    figures = poseline::figures(move, before.pose, before.inForce, m_bytesPerSecond, before.model.topRate(),
+                                m_playing.speed, m_playing.easing);
     State state;
     state.pose = poseline::apply(before.pose, move);
     state.inForce = poseline::intervalAfter(move, before.inForce);
@@ -76,7 +85,25 @@ PoseTimeline::State PoseTimeline::next(const State &before, const poseline::Line
         state.used |= 1u << target.channel;
     state.flagged = before.flagged || figures.problem != poseline::Figures::Problem::None;
     after = before.model;
-    if (!move.targets.isEmpty()) {
+    if (move.targets.isEmpty()) {
+        state.model = after;
+        return state;
+    }
+    // From where the board really is, as playback compiles it from the twin.
+    const easedmove::Plan plan =
+        poseline::plan(move, {before.model, before.startUs}, m_playing.easing, m_bytesPerSecond);
+    if (plan.hasSteps()) {
+        const qsizetype sent = poseline::commandsSent(plan, qint64(figures.interval) * 1000);
+        for (qsizetype i = 0; i < sent; ++i) {
+            const easedmove::Command &command = plan.commands[i];
+            const wirecommand::Command read = wirecommand::read(QStringView(command.text));
+            // The first leaves with the line, the others when they are due.
+            const qint64 atUs = before.startUs + (i == 0 ? command.wireUs : command.arrivalUs());
+            after.apply(read.targets(), read.timeMs, atUs);
+            if (taken)
+                taken->append({read.targets(), read.timeMs, atUs});
+        }
+    } else {
         // The board takes the command once its last byte is in.
         const qint64 wireUs = m_bytesPerSecond > 0 ? qint64(double(move.bytes) * 1e6 / m_bytesPerSecond) : 0;
         after.apply(move.targets, move.timeMs, before.startUs + wireUs);
@@ -172,7 +199,7 @@ PoseTimeline::CachedChunk &PoseTimeline::fillCache(qsizetype chunkIndex, qsizety
         row.known = true;
         row.before = state;
         row.move = poseline::read(block.text(), m_playing);
-        state = next(state, row.move, row.figures, row.after);
+        state = next(state, row.move, row.figures, row.after, &row.steps);
         rows.push_back(std::move(row));
     }
     return cached;

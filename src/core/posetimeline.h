@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -48,12 +49,23 @@ public:
         quint32 used = 0;          // channels commanded by the lines before it
         bool flagged = false;      // some line before it, in its chunk, cannot keep its time
     };
+    // A command as the board takes it: its groups and T, once its CR is in
+    // (µs, as startUs).
+    struct Taken {
+        QList<motion::Target> targets;
+        std::optional<int> timeMs;
+        qint64 atUs = 0;
+    };
     struct Row {
         State before;
         poseline::LineMove move;
         poseline::Figures figures;
         motion::MotionModel after; // the motion once the line has been taken
         bool known = false;        // false: no such line, or the fold has not reached it yet
+        // An eased line's commands that go out, in order: the board's way along
+        // its curves is before.model with those in by then. Empty for a line
+        // that goes out as written.
+        QList<Taken> steps;
     };
 
     explicit PoseTimeline(const SequenceDocument &document, QObject *parent = nullptr);
@@ -62,10 +74,11 @@ public:
     void setLine(double bytesPerSecond);
     double bytesPerSecond() const { return m_bytesPerSecond; }
     // The channels' limits every pulse is held to (`setup` outlives the
-    // timeline; read afresh at each refold), and the playback speed; each
-    // call refolds.
+    // timeline; read afresh at each refold), the playback speed, and how the
+    // channels are eased; each call refolds.
     void setLimits(const ChannelSetup &setup);
     void setSpeed(double speed);
+    void setEasing(const poseline::Easing &easing);
     const poseline::Playing &playing() const { return m_playing; }
 
     // The lines of the sequence (SequenceDocument::sequenceLineCount); a row
@@ -116,8 +129,9 @@ private:
     // The rows of `chunkIndex` (or of the last folded chunk before it), up to
     // `offset` at least (clamped to the chunk).
     CachedChunk &fillCache(qsizetype chunkIndex, qsizetype offset);
+    // The state after `move`; `taken`, when given, gets an eased line's commands.
     State next(const State &before, const poseline::LineMove &move, poseline::Figures &figures,
-               motion::MotionModel &after) const;
+               motion::MotionModel &after, QList<Taken> *taken = nullptr) const;
 
     const SequenceDocument &m_document;
     double m_bytesPerSecond = 11520;

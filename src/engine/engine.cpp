@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine.h"
 
+#include "core/easedmove.h"
 #include "core/glidepose.h"
 #include "core/recoverycopy.h"
 #include "core/sequenceline.h"
@@ -10,6 +11,19 @@
 #include <QTimer>
 
 #include <cmath>
+
+namespace {
+
+poseline::Easing easingOf(const ArmProfile &profile)
+{
+    poseline::Easing easing;
+    for (int channel = 0; channel < motion::channelCount; ++channel)
+        easing.curves[size_t(channel)] = profile.easingOf(channel);
+    easing.stepMs = profile.motion.stepMs;
+    return easing;
+}
+
+} // namespace
 
 Engine::Engine(Setup setup, QObject *parent)
     : QObject(parent),
@@ -56,6 +70,7 @@ void Engine::wire()
     connect(&m_pose, &PoseDraft::moved, this, [this](int channel, int pulse) {
         m_writer.writeMove(channel, sequenceline::moveCommand({channel, pulse}, m_pose.speedText()));
     });
+    m_playback->setPieces([this](const QString &command) { return piecesOf(command); });
     connect(m_playback.get(), &Playback::sent, this, [this](const QString &command, Playback::Sent what) {
         if (what == Playback::Sent::Line)
             showSent(command, PoseDraft::Origin::Playback);
@@ -69,8 +84,12 @@ void Engine::wire()
     };
     followLine();
     connect(m_port.get(), &SerialPort::settingsChanged, this, followLine);
-    m_timeline.setLimits(m_profile.channels());
-    connect(&m_profile, &CurrentProfile::changed, this, [this] { m_timeline.setLimits(m_profile.channels()); });
+    const auto followProfile = [this] {
+        m_timeline.setLimits(m_profile.channels());
+        m_timeline.setEasing(easingOf(m_profile.profile()));
+    };
+    followProfile();
+    connect(&m_profile, &CurrentProfile::changed, this, followProfile);
     connect(m_playback.get(), &Playback::speedChanged, this, [this] { m_timeline.setSpeed(m_playback->speed()); });
 }
 
@@ -88,6 +107,26 @@ void Engine::loadSequence(SequenceStore::Operator &asker)
                     asker);
     // From here on every change is the operator's to keep.
     connect(&m_sequence, &SequenceDocument::changed, &m_store, &SequenceStore::textChanged);
+}
+
+QList<Playback::Piece> Engine::piecesOf(const QString &command)
+{
+    const poseline::Easing easing = easingOf(m_profile.profile());
+    if (!easing.any())
+        return {};
+    const commandlimits::Result held = commandlimits::clamp(command, m_profile.channels());
+    const wirecommand::Command read = wirecommand::read(QStringView(held.text));
+    const easedmove::Plan plan = easedmove::compile({read.targets(), read.timeMs}, {m_twin.model(), m_clock->nowUs()},
+                                                    {easing.curves, easing.stepMs, m_timeline.bytesPerSecond()});
+    if (!plan.hasSteps())
+        return {};
+    // Held here, the pulses pass the port's own hold unchanged: told here.
+    if (!held.clamps.isEmpty())
+        Q_EMIT clamped(int(held.clamps.size()), held.clamps.last());
+    QList<Playback::Piece> pieces;
+    for (const easedmove::Command &step : plan.commands)
+        pieces.append({step.text, step.dueUs});
+    return pieces;
 }
 
 void Engine::onCommandSent(const QString &command)

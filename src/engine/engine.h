@@ -111,6 +111,10 @@ Q_SIGNALS:
 
 private:
     void wire();
+    // What playback sends for `command` when some of its channels are eased:
+    // the steps that carry them along their curves from where the twin has
+    // them (easedmove). None when it goes out as it is.
+    QList<Playback::Piece> piecesOf(const QString &command);
     void onCommandSent(const QString &command);
     void showSent(const QString &command, PoseDraft::Origin origin);
     QString held(const QString &command) const;

@@ -24,7 +24,7 @@ constexpr qint64 wakeEarlyNs = 2 * nsPerMs;
 Playback::Playback(const SequenceDocument &document, OneShotTimer &timer, Clock &clock, const PortWriter &writer)
     : m_document(document), m_timer(timer), m_clock(clock), m_writer(writer)
 {
-    m_timer.setTick([this] { tick(); });
+    m_timer.setTick([this] { onTimer(); });
 }
 
 Playback::~Playback()
@@ -49,19 +49,62 @@ void Playback::runFrom(qsizetype line)
 
 bool Playback::write(const QString &command, Sent what)
 {
-    const bool written = m_writer.write(command, PortWriter::WhenClosed::Report, [this] {
-        if (m_state != State::Stopped)
-            halt(Ending::PortNotOpen);
-    });
-    if (written)
-        Q_EMIT sent(command, what);
-    return written;
+    const QList<Piece> pieces = m_pieces ? m_pieces(command) : QList<Piece>{};
+    const qint64 departureNs = m_clock.nowNs();
+    const bool written =
+        m_writer.write(pieces.isEmpty() ? command : pieces.first().text, PortWriter::WhenClosed::Report, [this] {
+            if (m_state != State::Stopped)
+                halt(Ending::PortNotOpen);
+        });
+    if (!written)
+        return false;
+    for (qsizetype i = 1; i < pieces.size(); ++i)
+        m_waiting.push_back({departureNs + pieces[i].afterUs * 1000, pieces[i].text});
+    Q_EMIT sent(command, what);
+    return true;
+}
+
+void Playback::dropPieces()
+{
+    m_waiting.clear();
+    m_piecesHeld = false;
+}
+
+bool Playback::pieceIsNext() const
+{
+    return !m_waiting.empty() && !m_piecesHeld && (m_state != State::Running || m_waiting.front().dueNs < m_dueNs);
+}
+
+void Playback::onTimer()
+{
+    if (pieceIsNext()) {
+        writePiece();
+        startTimerForDue();
+    } else if (m_state == State::Running) {
+        tick();
+    }
+}
+
+void Playback::writePiece()
+{
+    // After a stall, only the latest piece due: each says where the arm is to
+    // be by the next, and the ones before it are past.
+    while (m_waiting.size() > 1 && m_waiting[1].dueNs <= m_clock.nowNs())
+        m_waiting.pop_front();
+    const Waiting piece = m_waiting.front();
+    m_waiting.pop_front();
+    m_clock.waitUntil(piece.dueNs);
+    // A piece the port refuses is passed over: the next says where the arm is
+    // to be by then. A port closed since the line left is the next line's to
+    // report.
+    m_writer.write(piece.text, PortWriter::WhenClosed::Silent);
 }
 
 void Playback::glideThenRunFrom(const QString &command, int glideMs, qsizetype line)
 {
     // Nothing of a run in progress may go out while the glide does.
     m_timer.stop();
+    dropPieces();
     if (!write(command, Sent::Glide)) {
         if (m_state != State::Stopped)
             halt(Ending::Stopped);
@@ -75,7 +118,9 @@ void Playback::glideThenRunFrom(const QString &command, int glideMs, qsizetype l
 bool Playback::glideTo(const glidepose::Pose &pose)
 {
     stop();
-    return !pose.empty() && write(glidepose::command(pose, scaled(m_glideMs)), Sent::Glide);
+    const bool written = !pose.empty() && write(glidepose::command(pose, scaled(m_glideMs)), Sent::Glide);
+    startTimerForDue();
+    return written;
 }
 
 void Playback::setSpeed(double factor)
@@ -108,8 +153,11 @@ void Playback::start(qsizetype line, int firstWaitMs)
 
 void Playback::stop()
 {
+    dropPieces();
     if (m_state != State::Stopped)
         halt(Ending::Stopped);
+    else
+        m_timer.stop();
 }
 
 void Playback::stopAndDiscard()
@@ -120,15 +168,21 @@ void Playback::stopAndDiscard()
 
 void Playback::stopForLostDevice()
 {
+    dropPieces();
     if (m_state != State::Stopped)
         halt(Ending::DeviceLost);
+    else
+        m_timer.stop();
 }
 
 void Playback::pause()
 {
     if (m_state != State::Running)
         return;
-    m_pausedNs = qMax<qint64>(m_dueNs - m_clock.nowNs(), 0);
+    const qint64 now = m_clock.nowNs();
+    m_pausedNs = qMax<qint64>(m_dueNs - now, 0);
+    m_pausedAtNs = now;
+    m_piecesHeld = !m_waiting.empty();
     m_timer.stop();
     m_state = State::Paused;
     Q_EMIT statusChanged();
@@ -138,7 +192,14 @@ void Playback::resume()
 {
     if (m_state != State::Paused)
         return;
-    m_dueNs = m_clock.nowNs() + m_pausedNs;
+    const qint64 now = m_clock.nowNs();
+    if (m_piecesHeld) {
+        // The rest of the move, as it would have gone, later by the pause.
+        for (Waiting &piece : m_waiting)
+            piece.dueNs += now - m_pausedAtNs;
+        m_piecesHeld = false;
+    }
+    m_dueNs = now + m_pausedNs;
     m_state = State::Running;
     startTimerForDue();
     Q_EMIT statusChanged();
@@ -151,6 +212,8 @@ void Playback::step()
     if (const std::optional<QString> line = m_document.lineWithBreak(m_playLine); line && !line->isEmpty()) {
         send(m_playLine, *line);
         ++m_playLine;
+        // Its pieces go out while the run stays paused.
+        startTimerForDue();
     }
     Q_EMIT statusChanged();
 }
@@ -163,6 +226,7 @@ bool Playback::stepLine(qsizetype index)
     if (!line || line->isEmpty())
         return false;
     send(index, *line);
+    startTimerForDue();
     Q_EMIT statusChanged();
     return true;
 }
@@ -217,6 +281,9 @@ void Playback::play(const QString &line)
 
 std::optional<qint16> Playback::send(qsizetype index, const QString &line)
 {
+    // The line before has had its time: what is left of its pieces is dropped,
+    // and this line's move starts from where they brought the arm.
+    dropPieces();
     m_lastPlayed = index;
     m_glidingInto.reset();
     Q_EMIT linePlayed(index);
@@ -235,7 +302,10 @@ void Playback::halt(Ending ending)
     m_state = State::Stopped;
     m_glidingInto.reset();
     m_ending = ending;
-    m_timer.stop();
+    // Nothing follows the last line played: its move goes on to its end.
+    if (ending != Ending::EndOfSequence && ending != Ending::ZeroInterval)
+        dropPieces();
+    startTimerForDue();
     Q_EMIT statusChanged();
     Q_EMIT stopped(ending);
 }
@@ -253,6 +323,15 @@ void Playback::scheduleNext()
 
 void Playback::startTimerForDue()
 {
-    const qint64 wait = m_dueNs - m_clock.nowNs() - wakeEarlyNs;
+    std::optional<qint64> next;
+    if (m_state == State::Running)
+        next = m_dueNs;
+    if (!m_waiting.empty() && !m_piecesHeld)
+        next = std::min(next.value_or(m_waiting.front().dueNs), m_waiting.front().dueNs);
+    if (!next) {
+        m_timer.stop();
+        return;
+    }
+    const qint64 wait = *next - m_clock.nowNs() - wakeEarlyNs;
     m_timer.start(int(qMax<qint64>(0, wait / nsPerMs)));
 }

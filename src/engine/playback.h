@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -27,6 +30,13 @@ class SequenceDocument;
 // remaining wait kept, step through lines one at a time, start from any line,
 // and loop back to the first line instead of ending. None of them changes what
 // a line sends or when.
+//
+// A command may go out in pieces (setPieces: an eased move's steps): the first
+// leaves as the line does, the others each at its own time after it, on the
+// same timer between the lines. The next line drops the pieces still waiting,
+// and so does a stop; a pause holds them and the resume plays them on, later
+// by the pause. Once the sequence has ended, or halted at an interval of 0,
+// the last line's pieces still go out.
 class Playback final : public QObject
 {
     Q_OBJECT
@@ -42,6 +52,19 @@ public:
     // All four outlive this object; the timer is this object's alone.
     Playback(const SequenceDocument &document, OneShotTimer &timer, Clock &clock, const PortWriter &writer);
     ~Playback() override;
+
+    // One piece of a command: its text (CR included), and when it goes out,
+    // in µs after the command's first piece.
+    struct Piece {
+        QString text;
+        qint64 afterUs = 0;
+    };
+    // What a command goes out as, asked just before it leaves: a line as
+    // played (at the playback speed) or a glide. No pieces: as it is.
+    using Pieces = std::function<QList<Piece>(const QString &command)>;
+    void setPieces(Pieces pieces) { m_pieces = std::move(pieces); }
+    // Pieces still to go out.
+    qsizetype piecesWaiting() const { return qsizetype(m_waiting.size()); }
 
     // Starts at the first line; restarts when already playing.
     void run();
@@ -64,15 +87,17 @@ public:
     double speed() const { return m_speed; }
     // `ms` at the speed in force, in whole milliseconds.
     int scaled(int ms) const;
-    // Stops at once: no pending tick, nothing more is sent. What is already
-    // queued for the line still goes out (the window's end).
+    // Stops at once: no pending tick, nothing more is sent (no piece either,
+    // also when playback had ended). What is already queued for the line
+    // still goes out (the window's end).
     void stop();
     // The operator's stop: stop(), and every command not yet on the wire is
     // dropped, also when playback was already stopped.
     void stopAndDiscard();
     // Stops because the port's device is gone.
     void stopForLostDevice();
-    // Holds before the next line and resumes with the wait that was left.
+    // Holds before the next line (and the next piece) and resumes with the
+    // wait that was left.
     void pause();
     void resume();
     // When paused, sends the next line of the paused run as a tick would,
@@ -115,8 +140,19 @@ Q_SIGNALS:
     void sent(const QString &command, Playback::Sent what);
 
 private:
-    // Writes `command` as playback does (Report when closed); true when written.
+    struct Waiting {
+        qint64 dueNs = 0;
+        QString text;
+    };
+
+    // Writes `command` as playback does (Report when closed), its first piece
+    // when it has pieces, the others to wait for their time; true when written.
     bool write(const QString &command, Sent what);
+    void dropPieces();
+    // Whether the timer's next event is for a piece rather than a line.
+    bool pieceIsNext() const;
+    void onTimer();
+    void writePiece();
     // Sends `command` (a glide, CR included) as a line would, then plays on
     // from `line` once `glideMs` have passed.
     void glideThenRunFrom(const QString &command, int glideMs, qsizetype line);
@@ -148,4 +184,8 @@ private:
     std::optional<qsizetype> m_glidingInto;
     int m_glideMs = 0;
     double m_speed = 1.0;
+    Pieces m_pieces;
+    std::deque<Waiting> m_waiting; // in the order they are due
+    bool m_piecesHeld = false;     // by a pause
+    qint64 m_pausedAtNs = 0;
 };

@@ -38,7 +38,8 @@ QTextCharFormat lateFormat()
 bool keepsItsTime(const poseline::Figures &figures)
 {
     return figures.problem != poseline::Figures::Problem::WireTooSlow
-           && figures.problem != poseline::Figures::Problem::CannotArrive;
+           && figures.problem != poseline::Figures::Problem::CannotArrive
+           && figures.problem != poseline::Figures::Problem::CannotFollowCurve;
 }
 
 bool sameRanges(const QList<QTextEdit::ExtraSelection> &a, const QList<QTextEdit::ExtraSelection> &b)

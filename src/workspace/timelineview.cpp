@@ -23,12 +23,18 @@ constexpr int margin = 6;
 // Below this many pixels a line, its band is not drawn on its own.
 constexpr qint64 leastBandPixels = 3;
 
-QColor channelColour(int channel)
+} // namespace
+
+QColor TimelineView::channelColour(int channel)
 {
     return QColor::fromHsv((channel * 67) % 360, 220, 190);
 }
 
-} // namespace
+double TimelineView::yOf(double pulse) const
+{
+    const int height = viewport()->height();
+    return margin + (motion::maxPulse - pulse) * (height - 2 * margin) / (motion::maxPulse - motion::minPulse);
+}
 
 TimelineView::TimelineView(PoseTimeline &timeline, QWidget *parent) : QAbstractScrollArea(parent), m_timeline(timeline)
 {
@@ -248,11 +254,12 @@ void TimelineView::drawChannels(QPainter &painter, qint64 fromUs)
     const int width = viewport()->width();
     const int height = viewport()->height();
     const quint32 used = m_timeline.usedChannels();
-    const auto yOf = [height](double pulse) {
-        return margin + (motion::maxPulse - pulse) * (height - 2 * margin) / (motion::maxPulse - motion::minPulse);
-    };
     std::array<QPainterPath, motion::channelCount> paths;
     const bool coarse = averageLineUs() * PoseTimeline::chunk < double(m_usPerPixel);
+    // An eased line's board, its steps taken in as the pixels reach them.
+    qsizetype easedLine = -1;
+    motion::MotionModel eased;
+    qsizetype taken = 0;
     for (int x = 0; x < width; ++x) {
         const qint64 t = fromUs + qint64(x) * m_usPerPixel;
         if (t > m_timeline.foldedUs() && m_timeline.folded())
@@ -261,7 +268,19 @@ void TimelineView::drawChannels(QPainter &painter, qint64 fromUs)
         if (coarse) {
             model = &m_timeline.checkpoint(m_timeline.checkpointIndexAt(t)).model;
         } else {
-            model = &m_timeline.row(m_timeline.lineAt(t)).after;
+            const qsizetype line = m_timeline.lineAt(t);
+            const PoseTimeline::Row &row = m_timeline.row(line);
+            model = &row.after;
+            if (!row.steps.isEmpty()) {
+                if (line != easedLine) {
+                    easedLine = line;
+                    eased = row.before.model;
+                    taken = 0;
+                }
+                for (; taken < row.steps.size() && row.steps[taken].atUs <= t; ++taken)
+                    eased.apply(row.steps[taken].targets, row.steps[taken].timeMs, row.steps[taken].atUs);
+                model = &eased;
+            }
         }
         for (int channel = 0; channel < motion::channelCount; ++channel) {
             if (!(used >> channel & 1u))

@@ -6,9 +6,10 @@
 
 class PoseTimeline;
 
-// Each used channel's pulse over time as the board will move it, the lines as
-// bands behind (those that cannot keep their time in red), the selected line,
-// and a playhead during playback. The wheel zooms about the pointer; a click
+// Each used channel's pulse over time as the board will move it (an eased
+// line along the steps that carry it), the lines as bands behind (those that
+// cannot keep their time in red), the selected line, and a playhead during
+// playback. The wheel zooms about the pointer; a click
 // selects the line at that time. Only what is in view is drawn, one sample a
 // pixel: zoomed out past a chunk of lines a pixel, from the fold's checkpoints.
 class TimelineView final : public QAbstractScrollArea
@@ -24,6 +25,9 @@ public:
     qint64 usPerPixel() const { return m_usPerPixel; }
     // The line at x position `x` of the viewport.
     qsizetype lineAtX(int x);
+    // Where `pulse` is drawn, in the viewport; the colour of channel `channel`.
+    double yOf(double pulse) const;
+    static QColor channelColour(int channel);
 
     // Where labels `height` high go, each as near its wanted top edge as lets
     // none overlap another, all within [top, bottom]; in the order given.

@@ -11,6 +11,7 @@
 
 using Edit = std::function<void(SequenceDocument &)>;
 Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(easing::Curve)
 
 namespace {
 
@@ -154,6 +155,53 @@ private Q_SLOTS:
         document.removeLine(1);
         QVERIFY(timeline.foldMore(10));
         QCOMPARE(timeline.usedChannels(), 1u << 4);
+    }
+
+    // An eased line's rows: the steps that go out before the next line, the
+    // board along its curve as they arrive, and the next line starting from
+    // where the last of them takes the servo. Channel 0 from rest to 2000 in a
+    // second, in steps of 20 ms.
+    void easedRows_data()
+    {
+        QTest::addColumn<easing::Curve>("curve");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("inOutSine, all of it") << easing::Curve::InOutSine << 1500 << 50;
+        QTest::newRow("outQuad, all of it") << easing::Curve::OutQuad << 1500 << 50;
+        // Those due before 600 ms: a step every 20 ms from the first.
+        QTest::newRow("inOutSine, cut short by the next line") << easing::Curve::InOutSine << 600 << 30;
+    }
+    void easedRows()
+    {
+        QFETCH(easing::Curve, curve);
+        QFETCH(int, interval);
+        QFETCH(int, steps);
+        SequenceDocument document;
+        document.setText(sequenceline::timePrefix(interval) + u"#0P2000T1000\rTime1000  #0P1000T1000\r"_qs);
+        PoseTimeline timeline(document);
+        poseline::Easing easing;
+        easing.curves[0] = curve;
+        easing.stepMs = 20;
+        timeline.setEasing(easing);
+
+        const PoseTimeline::Row &eased = timeline.row(0);
+        QCOMPARE(eased.steps.size(), steps);
+        const qint64 startUs = eased.steps.first().atUs;
+        const qint64 endUs = std::min<qint64>(startUs + 1'000'000, qint64(interval) * 1000);
+        motion::MotionModel board = eased.before.model;
+        qsizetype taken = 0;
+        for (qint64 t = startUs; t <= endUs; t += 1000) {
+            for (; taken < eased.steps.size() && eased.steps[taken].atUs <= t; ++taken)
+                board.apply(eased.steps[taken].targets, eased.steps[taken].timeMs, eased.steps[taken].atUs);
+            const double expected = 1500 + 500 * easing::progress(curve, double(t - startUs) / 1e6);
+            QVERIFY2(std::abs(board.position(0, t) - expected) <= 5,
+                     qPrintable(QStringLiteral("%1 at %2 µs, not %3").arg(board.position(0, t)).arg(t).arg(expected)));
+        }
+        QCOMPARE(eased.after.target(0), eased.steps.last().targets.last().pulse);
+        // The next line sets off from there.
+        const PoseTimeline::Row &next = timeline.row(1);
+        QCOMPARE(next.before.startUs, qint64(interval) * 1000);
+        QCOMPARE(next.before.model.target(0), eased.steps.last().targets.last().pulse);
     }
 };
 

@@ -79,6 +79,25 @@ struct Bench {
 
 constexpr qint64 longEnough = 1'000'000; // ms: every sequence here has ended by then
 
+// Piece k of `command` (CR included): the command with "~k" before its CR.
+QByteArray piece(const QByteArray &command, int k)
+{
+    return command.chopped(1) + '~' + QByteArray::number(k) + '\r';
+}
+
+// Every command goes out in pieces, one at each of `offsetsMs` after the first.
+void playInPieces(Playback &playback, const QList<int> &offsetsMs)
+{
+    playback.setPieces([offsetsMs](const QString &command) {
+        QList<Playback::Piece> pieces;
+        for (qsizetype k = 0; k < offsetsMs.size(); ++k)
+            pieces.append({QString::fromLatin1(piece(command.toLatin1(), int(k))), offsetsMs[k] * 1000LL});
+        return pieces;
+    });
+}
+
+enum class MidMove { Stop, StopAndDiscard, PauseAndResume, StepWhilePaused, RunAgain };
+
 } // namespace
 
 namespace QTest {
@@ -91,6 +110,7 @@ char *toString(const Departure &departure)
 } // namespace QTest
 
 Q_DECLARE_METATYPE(QList<Departure>)
+Q_DECLARE_METATYPE(MidMove)
 Q_DECLARE_METATYPE(Playback::Ending)
 
 class TestPlayback : public QObject
@@ -333,6 +353,152 @@ private Q_SLOTS:
         QCOMPARE(b.endings, QList<Playback::Ending>{Playback::Ending::EndOfSequence});
         QCOMPARE(b.notOpenReports, 0);
         QCOMPARE(b.playback.period(), 100);
+    }
+
+    // A command in pieces: the first leaves with the line, each other one at
+    // its time after it, until the next line leaves; nothing follows the last
+    // line, whose pieces all go out.
+    void piecesGoOutAtTheirTimes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("offsetsMs");
+        QTest::addColumn<QList<Departure>>("departures");
+        QTest::addColumn<Playback::Ending>("ending");
+        QTest::addColumn<qint64>("endsAtMs");
+
+        using E = Playback::Ending;
+        QTest::newRow("each at its time")
+            << lines(100, 2) << QList<int>{0, 30, 60}
+            << QList<Departure>{{piece(one, 0), 100}, {piece(one, 1), 130}, {piece(one, 2), 160},
+                                {piece(two, 0), 200}, {piece(two, 1), 230}, {piece(two, 2), 260}}
+            << E::EndOfSequence << 300LL;
+        QTest::newRow("the next line drops the rest, the last line's go on") << lines(50, 2) << QList<int>{0, 30, 60}
+                                                                             << QList<Departure>{{piece(one, 0), 100},
+                                                                                                 {piece(one, 1), 130},
+                                                                                                 {piece(two, 0), 150},
+                                                                                                 {piece(two, 1), 180},
+                                                                                                 {piece(two, 2), 210}}
+                                                                             << E::EndOfSequence << 200LL;
+        QTest::newRow("one due as the next line leaves is dropped")
+            << lines(50, 2) << QList<int>{0, 50}
+            << QList<Departure>{{piece(one, 0), 100}, {piece(two, 0), 150}, {piece(two, 1), 200}} << E::EndOfSequence
+            << 200LL;
+        QTest::newRow("an interval of 0 halts, the move goes on")
+            << "Time0     #1P1500S300\r" << QList<int>{0, 30, 60}
+            << QList<Departure>{{piece(one, 0), 100}, {piece(one, 1), 130}, {piece(one, 2), 160}} << E::ZeroInterval
+            << 100LL;
+        // The line that sends nothing still starts its time: the move before stops there.
+        QTest::newRow("a line not sent ends the move before it")
+            << "Time50    #1P1500S300\rTime5#1\rTime100   #2P1500S300\r" << QList<int>{0, 30, 60}
+            << QList<Departure>{{piece(one, 0), 100},
+                                {piece(one, 1), 130},
+                                {piece(two, 0), 200},
+                                {piece(two, 1), 230},
+                                {piece(two, 2), 260}}
+            << E::EndOfSequence << 300LL;
+    }
+    void piecesGoOutAtTheirTimes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, offsetsMs);
+        QFETCH(QList<Departure>, departures);
+        QFETCH(Playback::Ending, ending);
+        QFETCH(qint64, endsAtMs);
+        Bench b(text);
+        playInPieces(b.playback, offsetsMs);
+        QList<QString> announced;
+        connect(&b.playback, &Playback::sent, this,
+                [&announced](const QString &command, Playback::Sent) { announced.append(command); });
+        b.playback.run();
+        b.advance(longEnough);
+        QCOMPARE(b.departures, departures);
+        QCOMPARE(b.endings, QList<Playback::Ending>{ending});
+        QCOMPARE(b.stoppedAtMs, endsAtMs);
+        QVERIFY(!b.time.isActive());
+        QCOMPARE(b.playback.piecesWaiting(), 0);
+        // Each line is announced once, as it reads: not its pieces.
+        for (const QString &command : announced)
+            QVERIFY2(!command.contains(u'~'), qPrintable(command));
+    }
+
+    // The operator in the middle of a line's pieces (at 250 ms: line 1 left at
+    // 100 ms, its pieces at 200, 300 and 400 are to come).
+    void operatorInTheMiddleOfAMove_data()
+    {
+        QTest::addColumn<MidMove>("action");
+        QTest::addColumn<QList<Departure>>("departures");
+
+        const Departure first{piece(one, 0), 100}, second{piece(one, 1), 200};
+        QTest::newRow("stop: nothing more") << MidMove::Stop << QList<Departure>{first, second};
+        QTest::newRow("Esc: nothing more") << MidMove::StopAndDiscard << QList<Departure>{first, second};
+        // Paused from 250 to 650: the rest of the move and the next line 400 ms later.
+        QTest::newRow("pause and resume: the rest later by the pause") << MidMove::PauseAndResume
+                                                                       << QList<Departure>{first,
+                                                                                           second,
+                                                                                           {piece(one, 2), 700},
+                                                                                           {piece(one, 3), 800},
+                                                                                           {piece(two, 0), 1000},
+                                                                                           {piece(two, 1), 1100},
+                                                                                           {piece(two, 2), 1200},
+                                                                                           {piece(two, 3), 1300}};
+        // Stepped at 300 while paused: line 2 and all its pieces from then, not
+        // shifted by the resume at 700.
+        QTest::newRow("a line stepped while paused")
+            << MidMove::StepWhilePaused << QList<Departure>{first,
+                                                            second,
+                                                            {piece(two, 0), 300},
+                                                            {piece(two, 1), 400},
+                                                            {piece(two, 2), 500},
+                                                            {piece(two, 3), 600}};
+        // The move goes on until the first line leaves again, 100 ms after Run.
+        QTest::newRow("run again") << MidMove::RunAgain
+                                   << QList<Departure>{first,
+                                                       second,
+                                                       {piece(one, 2), 300},
+                                                       {piece(one, 0), 350},
+                                                       {piece(one, 1), 450},
+                                                       {piece(one, 2), 550},
+                                                       {piece(one, 3), 650},
+                                                       {piece(two, 0), 850},
+                                                       {piece(two, 1), 950},
+                                                       {piece(two, 2), 1050},
+                                                       {piece(two, 3), 1150}};
+    }
+    void operatorInTheMiddleOfAMove()
+    {
+        QFETCH(MidMove, action);
+        QFETCH(QList<Departure>, departures);
+        Bench b(lines(500, 2));
+        playInPieces(b.playback, {0, 100, 200, 300});
+        b.playback.run();
+        b.advance(250);
+        switch (action) {
+        case MidMove::Stop:
+            b.playback.stop();
+            break;
+        case MidMove::StopAndDiscard:
+            b.playback.stopAndDiscard();
+            break;
+        case MidMove::PauseAndResume:
+            b.playback.pause();
+            b.advance(400);
+            b.playback.resume();
+            break;
+        case MidMove::StepWhilePaused:
+            b.playback.pause();
+            b.advance(50);
+            b.playback.step();
+            b.note();
+            b.advance(400);
+            b.playback.resume();
+            break;
+        case MidMove::RunAgain:
+            b.playback.run();
+            break;
+        }
+        b.advance(longEnough);
+        QCOMPARE(b.departures, departures);
+        QVERIFY(!b.time.isActive());
     }
 
     void anEditAboveDoesNotShiftTheLinePlayed()

@@ -7,11 +7,14 @@
 #include "workspace/workspacewindow.h"
 
 #include <QAbstractItemModelTester>
+#include <QWheelEvent>
 #include <QAction>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include "support/testmain.h"
+
+#include <optional>
 
 namespace {
 
@@ -37,7 +40,31 @@ QString cell(const QTableView &table, int row, int column)
     return table.model()->index(row, column).data().toString();
 }
 
+// Where, in column `x`, a line of colour `colour` is drawn: the middle of the
+// pixels of its hue (an antialiased line is its colour blended with what is
+// behind), none when no pixel there is of it.
+std::optional<double> rowOfColour(const QImage &image, int x, QColor colour)
+{
+    constexpr int leastSaturation = 60;
+    constexpr int hueTolerance = 15;
+    double weight = 0;
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const QColor pixel = image.pixelColor(x, y);
+        const int apart = std::abs(pixel.hsvHue() - colour.hsvHue());
+        if (pixel.hsvSaturation() < leastSaturation || std::min(apart, 360 - apart) > hueTolerance)
+            continue;
+        weight += pixel.hsvSaturation();
+        sum += pixel.hsvSaturation() * (y + 0.5);
+    }
+    if (weight == 0)
+        return std::nullopt;
+    return sum / weight;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(easing::Curve)
 
 // 动作工作台: the pose table as a view of the sequence, and stretch-to-fit.
 class TestWorkspace : public QObject
@@ -169,6 +196,55 @@ private Q_SLOTS:
         fresh.setPlayhead(change == 3 ? 9 : 3);
         QVERIFY(after != before);
         QCOMPARE(after, fresh.grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
+
+    // An eased channel is drawn along its curve as its steps take it, beside a
+    // channel that is not, drawn as the board's straight ramp: both from rest
+    // to 2000 µs in a second.
+    void timelineDrawsEasedLines_data()
+    {
+        QTest::addColumn<easing::Curve>("curve");
+        QTest::newRow("inOutCubic") << easing::Curve::InOutCubic;
+        QTest::newRow("outQuad") << easing::Curve::OutQuad;
+    }
+    void timelineDrawsEasedLines()
+    {
+        QFETCH(easing::Curve, curve);
+        WindowHarness h(WindowHarness::Options{}, R"({"version": 1, "channels": {"0": {"easing": ")"
+                                                      + easing::name(curve).toLatin1() + R"("}}})");
+        h.editor().setText(u"Time1500  #0P2000#1P2000T1000\rTime1500  #0P1000#1P1000T1000\r"_qs);
+        WorkspaceWindow &workspace = openWorkspace(h);
+        auto *shown = workspace.findChild<TimelineView *>(u"timeline"_qs);
+        QVERIFY(shown);
+        shown->resize(400, 200);
+        QTRY_VERIFY(workspace.timeline().folded());
+        // Zoomed in about its left edge.
+        for (int step = 0; step < 5; ++step) {
+            QWheelEvent wheel(QPointF(0, 50), shown->viewport()->mapToGlobal(QPointF(0, 50)), {}, {0, 120},
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(shown->viewport(), &wheel);
+        }
+        const QImage picture = shown->viewport()->grab().toImage();
+        const PoseTimeline::Row &row = workspace.timeline().row(0);
+        QVERIFY(!row.steps.isEmpty());
+        const qint64 startUs = row.steps.first().atUs;
+        int compared = 0;
+        // Right of the channels' labels, until both have arrived.
+        for (int x = 40; x * shown->usPerPixel() < startUs + 1'000'000; x += 5) {
+            const double share = double(x * shown->usPerPixel() - startUs) / 1e6;
+            const double eased = shown->yOf(motion::restPulse + 500 * easing::progress(curve, share));
+            const double straight = shown->yOf(motion::restPulse + 500 * share);
+            if (std::abs(eased - straight) < 4)
+                continue; // where they cross, one hides the other
+            const std::optional<double> easedAt = rowOfColour(picture, x, TimelineView::channelColour(0));
+            const std::optional<double> straightAt = rowOfColour(picture, x, TimelineView::channelColour(1));
+            QVERIFY2(easedAt && std::abs(*easedAt - eased) <= 1.5,
+                     qPrintable(u"#0 at x %1: row %2, not %3"_qs.arg(x).arg(easedAt.value_or(-1)).arg(eased)));
+            QVERIFY2(straightAt && std::abs(*straightAt - straight) <= 1.5,
+                     qPrintable(u"#1 at x %1: row %2, not %3"_qs.arg(x).arg(straightAt.value_or(-1)).arg(straight)));
+            ++compared;
+        }
+        QVERIFY(compared >= 10);
     }
 
     void channelLabelsDoNotOverlap_data()
