@@ -11,6 +11,10 @@
         <source>够不到那里：%1 需要 %2 µs，超出它的范围。</source>
         <translation>Out of reach: %1 would need %2 µs, outside its range.</translation>
     </message>
+    <message>
+        <source>最近能到的点：X %1、Y %2、Z %3 mm，俯仰 %4°。</source>
+        <translation>The nearest point it reaches: X %1, Y %2, Z %3 mm, pitch %4°.</translation>
+    </message>
 </context>
 <context>
     <name>ChannelPanel</name>
@@ -1634,6 +1638,14 @@ Cancel: back to the dialog; close and reopen the dialog to see the setup in forc
     <message>
         <source>俯视</source>
         <translation>Top</translation>
+    </message>
+    <message>
+        <source>板上的手臂</source>
+        <translation>Arm on the board</translation>
+    </message>
+    <message>
+        <source>编辑中的姿态</source>
+        <translation>Pose being edited</translation>
     </message>
 </context>
 <context>
