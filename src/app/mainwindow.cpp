@@ -51,6 +51,19 @@ void bringToFront(QWidget &dialog)
     dialog.activateWindow();
 }
 
+// The menus' actions that have a key, submenus' included.
+QList<QAction *> keyedActions(const QList<QAction *> &actions)
+{
+    QList<QAction *> keyed;
+    for (QAction *action : actions) {
+        if (const QMenu *menu = action->menu())
+            keyed += keyedActions(menu->actions());
+        else if (!action->shortcut().isEmpty())
+            keyed.append(action);
+    }
+    return keyed;
+}
+
 } // namespace
 
 MainWindow::MainWindow(Engine &engine, Ui ui, QWidget *parent)
@@ -379,6 +392,9 @@ void MainWindow::openWorkspace()
                                    m_engine.timeline(), m_engine.cursor()},
             this);
         new ArmLink(*m_workspace, m_engine, *m_statusLine);
+        // The same actions, not copies: their keys act from the workspace and
+        // its table as from here, and each stays enabled or not as one.
+        m_workspace->addActions(keyedActions(m_menuBar->actions()));
     }
     bringToFront(*m_workspace);
 }

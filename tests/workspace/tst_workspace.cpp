@@ -3,6 +3,8 @@
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 #include "core/posetimeline.h"
+#include "engine/engine.h"
+#include "engine/playback.h"
 #include "workspace/timelineview.h"
 #include "workspace/workspacewindow.h"
 
@@ -224,6 +226,39 @@ private Q_SLOTS:
         workspace.addArmView(armView);
         QCOMPARE(workspace.findChild<QWidget *>(u"armView"_qs), armView);
         QVERIFY(armView->isVisibleTo(&workspace));
+    }
+
+    // The main window's actions act from the workspace and from its table,
+    // by their keys: F5 runs and Esc stops playback, Ctrl+Shift+D duplicates
+    // a line and Ctrl+Z undoes it.
+    void keysActFromTheWorkspace_data()
+    {
+        QTest::addColumn<bool>("inTable"); // the key goes to the table, else to the window
+        QTest::newRow("the window") << false;
+        QTest::newRow("the table") << true;
+    }
+    void keysActFromTheWorkspace()
+    {
+        QFETCH(bool, inTable);
+        WindowHarness h;
+        h.connectTo(u"COM1"_qs);
+        const QString before = u"Time1000  #5P2000S300\rTime1000  #5P1000S300\r"_qs;
+        h.editor().setText(before);
+        h.window().show();
+        WorkspaceWindow &workspace = openWorkspace(h);
+        QVERIFY(QTest::qWaitForWindowActive(&workspace));
+        QWidget &receiver = inTable ? static_cast<QWidget &>(workspace.table()) : workspace;
+        if (inTable)
+            workspace.table().setFocus();
+        const Playback &playback = h.engine().playback();
+        QTest::keyClick(&receiver, Qt::Key_F5);
+        QCOMPARE(playback.state(), Playback::State::Running);
+        QTest::keyClick(&receiver, Qt::Key_Escape);
+        QCOMPARE(playback.state(), Playback::State::Stopped);
+        QTest::keyClick(&receiver, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(h.editor().text().count(u'\r'), before.count(u'\r') + 1);
+        QTest::keyClick(&receiver, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(h.editor().text(), before);
     }
 };
 
