@@ -56,7 +56,9 @@ IkPanel::IkPanel(ArmView &view, QWidget *parent)
     m_answer->setWordWrap(true);
     m_answer->setStyleSheet(QStringLiteral("color: #cc0000"));
     m_answer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(m_answer, 0, 5, 2, 1);
+    m_answer->hide();
+    // Under the fields: the answer is a sentence or two, wider than they are.
+    layout->addWidget(m_answer, 2, 0, 1, 6);
     layout->setColumnStretch(5, 1);
 
     const auto go = [this] { m_view.reach(typedTip()); };
@@ -66,7 +68,7 @@ IkPanel::IkPanel(ArmView &view, QWidget *parent)
         connect(box->findChild<QLineEdit *>(), &QLineEdit::returnPressed, this, go);
     }
     connect(&m_view, &ArmView::targetTipChanged, this, &IkPanel::showTip);
-    connect(&m_view, &ArmView::targetTipChanged, m_answer, &QLabel::clear);
+    connect(&m_view, &ArmView::targetTipChanged, this, [this] { showAnswer({}); });
     showTip(m_view.targetTip());
 }
 
@@ -81,6 +83,7 @@ void IkPanel::showTip(const kinematics::Tip &tip)
 void IkPanel::showAnswer(const QString &answer)
 {
     m_answer->setText(answer);
+    m_answer->setVisible(!answer.isEmpty());
 }
 
 kinematics::Tip IkPanel::typedTip() const

@@ -23,6 +23,13 @@ namespace {
 // Lines folded in one turn of the event loop while the window is open.
 constexpr qsizetype foldSlice = 1024;
 
+// The workspace's width (px): beside the main window, within these.
+constexpr int narrowestWidth = 440;
+constexpr int widestWidth = 1400;
+// Narrower than this, the arm view goes under the table instead of beside it:
+// beside, a narrow window leaves it too small to see the arm.
+constexpr int besideWidth = 1300;
+
 } // namespace
 
 WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
@@ -30,8 +37,6 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
 {
     setObjectName(QStringLiteral("workspace"));
     setWindowTitle(tr("动作工作台"));
-    resize(900, 640);
-    placeBeside(parent);
 
     m_model = new PoseTableModel(parts.sequence, *m_timeline, parts.setup, this);
     m_table = new QTableView;
@@ -89,21 +94,39 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     connect(m_timeline, &PoseTimeline::changedFrom, m_fold, qOverload<>(&QTimer::start));
     m_fold->start();
     showLine(parts.cursor.line(), nullptr);
+    resize(900, 640);
+    placeBeside(parent);
 }
 
 WorkspaceWindow::~WorkspaceWindow() = default;
 
 void WorkspaceWindow::placeBeside(const QWidget *window)
 {
-    // To the right of the main window, as wide as the room there (within
-    // reason), as far as the screen lets it.
+    // In the free room to the right of the main window, the screen's full
+    // height, so that neither covers the other. Where that room is narrow
+    // (a laptop's, or a full HD screen's), the arm view goes under the table
+    // and the timeline instead of beside them; only where there is no usable room at all does
+    // the workspace lie over the main window's right side.
     if (!window || !window->screen())
         return;
     const QRect screen = window->screen()->availableGeometry();
     const QRect main = window->frameGeometry();
-    resize(std::clamp(screen.right() - main.right(), width(), 1400), height());
-    const int x = std::min(main.right() + 1, screen.right() + 1 - width());
-    move(std::max(x, screen.left()), std::max(main.top(), screen.top()));
+    // The window manager's frame, taken to be as the main window's.
+    const QMargins frame(window->geometry().left() - main.left(), window->geometry().top() - main.top(),
+                         main.right() - window->geometry().right(), main.bottom() - window->geometry().bottom());
+    const int room = screen.right() - main.right() - frame.left() - frame.right();
+    const int width = std::clamp(room, narrowestWidth, widestWidth);
+    stackSides(width < besideWidth);
+    resize(width, screen.height() - frame.top() - frame.bottom());
+    const int x = std::min(main.right() + 1, screen.right() + 1 - width - frame.left() - frame.right());
+    move(std::max(x, screen.left()), screen.top());
+}
+
+void WorkspaceWindow::stackSides(bool stacked)
+{
+    m_sides->setOrientation(stacked ? Qt::Vertical : Qt::Horizontal);
+    m_stacked = stacked;
+    shareSides();
 }
 
 void WorkspaceWindow::fitColumns()
@@ -148,6 +171,14 @@ void WorkspaceWindow::shareSides()
     // window has it, and the arm view the rest, never less than it needs.
     if (!m_sides || m_sides->count() < 2)
         return;
+    if (m_stacked) {
+        // Stacked: the arm view takes two fifths, at least what it needs and
+        // at most half; the table and the timeline the rest.
+        const int room = height() - m_sides->handleWidth();
+        const int armGets = std::min(room / 2, std::max(m_sides->widget(1)->sizeHint().height(), room * 2 / 5));
+        m_sides->setSizes({room - armGets, armGets});
+        return;
+    }
     const QHeaderView &rows = *m_table->verticalHeader();
     const int tableNeeds = m_table->horizontalHeader()->length() + (rows.isHidden() ? 0 : rows.sizeHint().width())
                            + 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();

@@ -55,6 +55,8 @@ private:
     void fitColumns();
     void shareSides();
     void placeBeside(const QWidget *window);
+    // The arm view under the table and the timeline, else beside them.
+    void stackSides(bool stacked);
 
     Parts m_parts;
     PoseTimeline *m_timeline;
@@ -62,6 +64,7 @@ private:
     QTableView *m_table;
     TimelineView *m_timelineView;
     QSplitter *m_sides = nullptr; // the table and timeline beside the arm view
+    bool m_stacked = false;       // or above it
     QAction *m_stretch;
     QTimer *m_fold;
 };
