@@ -809,6 +809,18 @@ The old file is unchanged.</translation>
         <source>检查</source>
         <translation>Check</translation>
     </message>
+    <message>
+        <source>间隔须是 %1 到 %2 之间的整数 (ms)。</source>
+        <translation>The interval must be a whole number from %1 to %2 (ms).</translation>
+    </message>
+    <message>
+        <source>%1 的脉宽须在 %2 到 %3 µs 之间。</source>
+        <translation>The pulse of %1 must be from %2 to %3 µs.</translation>
+    </message>
+    <message>
+        <source>这一行没有 %1 的指令：它的值是从前面的行保持下来的。</source>
+        <translation>This line has no command for %1: its value is held from the lines before.</translation>
+    </message>
 </context>
 <context>
     <name>SequenceCommands</name>

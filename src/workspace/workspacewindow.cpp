@@ -2,6 +2,7 @@
 #include "workspacewindow.h"
 
 #include "core/posetimeline.h"
+#include "core/sequencedocument.h"
 #include "core/sequencecursor.h"
 #include "engine/playback.h"
 #include "posetablemodel.h"
@@ -10,6 +11,9 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -29,6 +33,35 @@ constexpr int widestWidth = 1400;
 // Narrower than this, the arm view goes under the table instead of beside it:
 // beside, a narrow window leaves it too small to see the arm.
 constexpr int besideWidth = 1300;
+
+// The table's edit keys: the platform's (F2, which elsewhere in the window
+// opens the workspace) and Enter, on the current cell.
+class EditKeys final : public QObject
+{
+public:
+    explicit EditKeys(QTableView &table) : QObject(&table), m_table(table) { table.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // While a cell is edited its editor has the keys, not the table.
+        if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F2) {
+            event->accept(); // the table's, not the window's shortcut
+            return false;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_table.currentIndex().isValid()) {
+                m_table.edit(m_table.currentIndex());
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QTableView &m_table;
+};
 
 } // namespace
 
@@ -71,6 +104,13 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     m_stretch->setToolTip(tr("把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）"));
     connect(m_stretch, &QAction::triggered, this, &WorkspaceWindow::stretchSelected);
 
+    m_tableAnswer = new QLabel;
+    m_tableAnswer->setObjectName(QStringLiteral("tableAnswer"));
+    m_tableAnswer->setStyleSheet(QStringLiteral("color: #cc0000"));
+    m_tableAnswer->setWordWrap(true);
+    tools->addWidget(m_tableAnswer);
+    makeTableEditable();
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(tools);
@@ -99,6 +139,45 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
 }
 
 WorkspaceWindow::~WorkspaceWindow() = default;
+
+void WorkspaceWindow::makeTableEditable()
+{
+    m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    new EditKeys(*m_table);
+    connect(m_model, &PoseTableModel::lineEdited, this, &WorkspaceWindow::replaceLine);
+    connect(m_model, &PoseTableModel::editRefused, m_tableAnswer, &QLabel::setText);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this, &WorkspaceWindow::showRowMenu);
+}
+
+void WorkspaceWindow::replaceLine(qsizetype line, const QString &text)
+{
+    m_tableAnswer->clear();
+    if (text == m_parts.sequence.lineText(line))
+        return;
+    // One change of the document: one step of its undo history.
+    SequenceDocument::ProgramEdit edit(m_parts.sequence);
+    m_parts.sequence.replaceLine(line, text);
+}
+
+void WorkspaceWindow::showRowMenu(QPoint at)
+{
+    const QModelIndex cell = m_table->indexAt(at);
+    if (!cell.isValid())
+        return;
+    // The actions act on the current line: the row goes there first.
+    m_table->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QMenu menu;
+    for (const char *name : {"loadPoseAction", "runFromCaretAction", "duplicateLineAction", "deleteLineAction",
+                             "moveLineUpAction", "moveLineDownAction"}) {
+        for (QAction *action : actions()) {
+            if (action->objectName() == QLatin1String(name))
+                menu.addAction(action);
+        }
+    }
+    menu.addAction(m_stretch);
+    menu.exec(m_table->viewport()->mapToGlobal(at));
+}
 
 void WorkspaceWindow::placeBeside(const QWidget *window)
 {
