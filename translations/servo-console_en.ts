@@ -255,6 +255,21 @@ The old file is unchanged.</translation>
     </message>
 </context>
 <context>
+    <name>ExportSketchAction</name>
+    <message>
+        <source>导出为 Arduino 程序…</source>
+        <translation>Export as an Arduino program…</translation>
+    </message>
+    <message>
+        <source>导出为 Arduino 程序</source>
+        <translation>Export as an Arduino program</translation>
+    </message>
+    <message>
+        <source>无法写入文件夹 %1：%2</source>
+        <translation>Cannot write the folder %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>GamepadDialog</name>
     <message>
         <source>左摇杆左右</source>
@@ -897,6 +912,10 @@ The old file is unchanged.</translation>
     <message>
         <source>（无）</source>
         <translation>(none)</translation>
+    </message>
+    <message>
+        <source>导出为 Arduino 程序</source>
+        <translation>Export as an Arduino program</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,7 @@
 #include "common/uilook.h"
 #include "core/numbers.h"
 #include "editmenu.h"
+#include "exportsketchaction.h"
 #include "engine/engine.h"
 #include "languagemenu.h"
 #include "motionsettings.h"
@@ -101,8 +102,7 @@ MainWindow::MainWindow(Engine &engine, Ui ui, QWidget *parent)
     startUp();
     // What an earlier run sent last to the port the box shows: shown (the
     // workspace's arm stands there), never sent at start.
-    const SentPoseJournal::Loading sentPoses =
-        m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText()));
+    const SentPoseJournal::Loading sentPoses = m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText()));
     if (const std::optional<QDateTime> sentAt = m_engine.journal().lastSentAt())
         m_statusLine->showLastSentPose(*sentAt);
     else
@@ -138,6 +138,7 @@ void MainWindow::buildMenus()
     file->setObjectName(QStringLiteral("fileMenu"));
     (new SequenceFileMenu(*file, *m_form.editor, m_engine.store(), m_notifier, m_chooseFile, this))
         ->carryProfile(m_engine.profile());
+    new ExportSketchAction(*file, m_engine, m_notifier, m_chooseFile, this);
     QMenu *edit = m_menuBar->addMenu(tr("编辑(&E)"));
     edit->setObjectName(QStringLiteral("editMenu"));
     new EditMenu(*edit, *m_form.editor);
@@ -342,9 +343,9 @@ void MainWindow::openPortSettings()
                 m_form.portBox->setEditText(*choice.portName);
             return std::nullopt;
         };
-        m_portSettings = new PortSettingsDialog(m_engine.port().settings(), m_engine.port().commandFormat(),
-                                                m_form.portBox->currentText(),
-                                                m_enumeratePorts, apply, m_notifier, this);
+        m_portSettings =
+            new PortSettingsDialog(m_engine.port().settings(), m_engine.port().commandFormat(),
+                                   m_form.portBox->currentText(), m_enumeratePorts, apply, m_notifier, this);
         // A dialog left open across Connect must not change the port under the
         // open connection: its port row shows the open port until Disconnect.
         connect(m_connectControls, &ConnectControls::stateChanged, m_portSettings, [this](bool connected) {

@@ -32,6 +32,10 @@ SequenceFileMenu::Chooser SequenceFileMenu::fileDialogs()
     return [](Choice choice, QWidget *parent) {
         if (choice == Choice::Open)
             return QFileDialog::getOpenFileName(parent, tr("打开序列"), {}, fileFilter());
+        if (choice == Choice::ExportFolder)
+            // The folder to make: the sketch takes its name.
+            return QFileDialog::getSaveFileName(parent, tr("导出为 Arduino 程序"), {}, {}, nullptr,
+                                                QFileDialog::ShowDirsOnly);
         // The dialog adds the suffix itself, so that it asks before replacing that file.
         QFileDialog dialog(parent, tr("另存为"), {}, fileFilter());
         dialog.setAcceptMode(QFileDialog::AcceptSave);

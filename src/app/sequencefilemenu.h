@@ -27,7 +27,7 @@ class SequenceFileMenu final : public QObject
     Q_OBJECT
 
 public:
-    enum class Choice { Open, SaveAs };
+    enum class Choice { Open, SaveAs, ExportFolder };
     // Asks the operator for a file; empty when they cancel.
     using Chooser = std::function<QString(Choice, QWidget *parent)>;
     static Chooser fileDialogs();

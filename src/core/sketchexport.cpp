@@ -45,7 +45,6 @@ constexpr qint64 ramPerServo = 20;
 constexpr qint64 bytesPerServo = 4;
 
 // servo-uno's pins for the arm's joints, in arm::Joint order.
-constexpr std::array<int, arm::jointCount> jointPins{3, 5, 6, 9, 10, 11};
 
 const QString sketchResources = QStringLiteral(":/sketch/");
 
@@ -474,15 +473,14 @@ std::optional<QString> write(const QString &folder, const Sketch &sketch)
     return std::nullopt;
 }
 
-Pins defaultPins(const arm::ArmGeometry &arm, const QList<int> &channels)
+Pins pinsFor(const Pins &given, const QList<int> &channels)
 {
     Pins pins;
     std::set<int> taken;
-    for (int joint = 0; joint < arm::jointCount; ++joint) {
-        const int channel = arm.channels[size_t(joint)];
-        if (channels.contains(channel)) {
-            pins[channel] = jointPins[size_t(joint)];
-            taken.insert(jointPins[size_t(joint)]);
+    for (const int channel : channels) {
+        if (const auto pin = given.find(channel); pin != given.end()) {
+            pins[channel] = pin->second;
+            taken.insert(pin->second);
         }
     }
     int next = firstPin;
@@ -499,6 +497,19 @@ Pins defaultPins(const arm::ArmGeometry &arm, const QList<int> &channels)
     return pins;
 }
 
+Input inputFor(const ArmProfile &profile, const QString &sequence, bool looping, int glideMs)
+{
+    Input input;
+    input.sequence = sequence;
+    input.setup = profile.channels;
+    for (int channel = 0; channel < motion::channelCount; ++channel)
+        input.curves[size_t(channel)] = profile.easingOf(channel);
+    input.pins = pinsFor(profile.exportPins, channelsMoved(sequence, input.setup));
+    input.looping = looping;
+    input.glideMs = glideMs;
+    return input;
+}
+
 Outcome exportFiles(const QString &folder, const QString &sequencePath, const QString &profilePath, bool looping)
 {
     QString error;
@@ -511,11 +522,7 @@ Outcome exportFiles(const QString &folder, const QString &sequencePath, const QS
         return FileProblem{
             .kind = FileProblem::Kind::ProfileUnreadable, .path = profilePath, .problems = profile.problems};
 
-    Input input;
-    input.sequence = *text;
-    input.setup = profile.profile.channels;
-    input.looping = looping;
-    input.pins = defaultPins(profile.profile.arm, channelsMoved(input.sequence, input.setup));
+    const Input input = inputFor(profile.profile, *text, looping);
     std::variant<Sketch, Refusal> made = make(input, QFileInfo(QDir(folder).absolutePath()).fileName());
     if (const Refusal *refused = std::get_if<Refusal>(&made))
         return *refused;

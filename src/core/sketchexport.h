@@ -139,13 +139,16 @@ Size sizeOf(const Plan &plan);
 // The channels the sequence moves, ascending.
 QList<int> channelsMoved(const QString &sequence, const ChannelSetup &setup);
 
-// Pins for `channels`: the arm's joints on servo-uno's pins (base 3, shoulder
-// 5, elbow 6, wrist 9, wrist turn 10, gripper 11), every other channel on the
-// next pin left, from 2 up.
-Pins defaultPins(const arm::ArmGeometry &arm, const QList<int> &channels);
+// Pins for `channels`: each on its pin in `given` (the profile's export pins),
+// every other channel on the next pin left, from 2 up.
+Pins pinsFor(const Pins &given, const QList<int> &channels);
 
-// From the command line: the sequence file and its profile (limits, homes)
-// exported into `folder`, pins by defaultPins().
+// What the export of `sequence` takes from the profile: the limits and homes,
+// each channel's curve, the pins (pinsFor the profile's export pins).
+Input inputFor(const ArmProfile &profile, const QString &sequence, bool looping, int glideMs = defaultGlideMs);
+
+// From the command line: the sequence file and its profile exported into
+// `folder` (inputFor).
 struct FileProblem {
     enum class Kind { SequenceUnreadable, ProfileUnreadable, FolderUnwritable };
     Kind kind = Kind::SequenceUnreadable;

@@ -3,7 +3,7 @@
 
 // The arm profile, arm.json beside the sequence: each channel's name, limits,
 // home and easing, the arm's joint roles, calibration and link lengths, how a
-// sequence's moves are eased, and the pins of an exported program (README
+// sequence's moves are eased, and the pins of an exported program (docs/reference.md,
 // "arm.json"). Every field is optional; what is missing keeps its default, and
 // a missing file is the setup of a board as it comes. Widget-free: the console
 // and the virtual board read it alike; the windows word its problems.

@@ -3,6 +3,9 @@
 #include "support/pseudoterminal.h"
 #include "support/windowharness.h"
 
+#include "sequence/sequenceeditor.h"
+
+#include <QStatusBar>
 #include <QTest>
 #include "support/testmain.h"
 
@@ -14,6 +17,27 @@ class TestConnectControls : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Disconnect during playback stops it first and says so: no "端口未打开"
+    // follows at the next line for a disconnect the operator asked for.
+    void disconnectStopsPlaybackFirst()
+    {
+        VirtualTime time;
+        Options options;
+        options.time = &time;
+        WindowHarness h(std::move(options));
+        h.connectTo(QStringLiteral("COM1"));
+        h.editor().setText(QStringLiteral("Time100   #1P1500S300\rTime100   #2P1500S300\rTime100   #3P1500S300\r"));
+        h.button("RunCommand").click();
+        time.advance(100 + 50); // the first line is out
+        h.button("Command3").click();
+        time.advance(1000);
+        QVERIFY(!h.window().portIsOpen());
+        QCOMPARE(h.fake().writes.size(), 1);
+        QVERIFY2(h.notifier.shown.isEmpty(), qPrintable(h.notifier.shown.value(0).text));
+        QCOMPARE(h.engine().playback().state(), Playback::State::Stopped);
+        QCOMPARE(h.window().statusBar()->currentMessage(), QStringLiteral("已断开连接，播放已停止"));
+    }
+
     void portNumberComesFromTheBoxText_data()
     {
         QTest::addColumn<QString>("text");

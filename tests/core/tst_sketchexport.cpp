@@ -13,11 +13,9 @@
 #include "support/testmain.h"
 
 using sketchexport::Refusal;
-using Joints = std::array<int, arm::jointCount>;
 
 Q_DECLARE_METATYPE(Refusal)
 Q_DECLARE_METATYPE(sketchexport::Pins)
-Q_DECLARE_METATYPE(Joints)
 
 namespace {
 
@@ -27,10 +25,10 @@ QString line(int interval, const QString &command)
     return sequenceline::timePrefix(interval) + command + u'\r';
 }
 
-// The arm's six channels, each on its servo-uno pin.
+// The arm's six channels, each on its servo-uno pin (the profile's export pins).
 sketchexport::Pins armPins()
 {
-    return sketchexport::defaultPins(arm::ArmGeometry{}, {1, 2, 3, 4, 5, 6});
+    return sketchexport::pinsFor(ArmProfile().exportPins, {1, 2, 3, 4, 5, 6});
 }
 
 // A step as the table reads: its wait ("keep": the period in force; "stop"),
@@ -249,8 +247,8 @@ private Q_SLOTS:
         QFETCH(Refusal, refusal);
         sketchexport::Input input;
         input.sequence = sequence;
-        input.pins = pins.empty() ? sketchexport::defaultPins(arm::ArmGeometry{},
-                                                              sketchexport::channelsMoved(sequence, input.setup))
+        input.pins = pins.empty() ? sketchexport::pinsFor(ArmProfile().exportPins,
+                                                          sketchexport::channelsMoved(sequence, input.setup))
                                   : pins;
         const std::variant<sketchexport::Plan, Refusal> plan = sketchexport::plan(input);
         QCOMPARE(std::holds_alternative<Refusal>(plan), refused);
@@ -295,33 +293,31 @@ private Q_SLOTS:
         QVERIFY(std::holds_alternative<Refusal>(sketchexport::plan(input)));
     }
 
-    // The joints of the profile's arm on servo-uno's pins, whatever channel
-    // each is on; other channels on the pins left, from 2 up.
-    void defaultPins_data()
+    // Each channel on the pin the profile gives it; other channels on the
+    // pins left, from 2 up.
+    void pinsFor_data()
     {
-        QTest::addColumn<Joints>("joints");
+        QTest::addColumn<sketchexport::Pins>("given");
         QTest::addColumn<QList<int>>("channels");
         QTest::addColumn<sketchexport::Pins>("pins");
-        const Joints standard = arm::ArmGeometry{}.channels;
+        const sketchexport::Pins standard = ArmProfile().exportPins;
         QTest::newRow("the arm") << standard << QList<int>{1, 2, 3, 4, 5, 6}
                                  << sketchexport::Pins{{5, 3}, {6, 5}, {4, 6}, {3, 9}, {2, 10}, {1, 11}};
         QTest::newRow("two joints and two other channels")
             << standard << QList<int>{0, 5, 6, 7} << sketchexport::Pins{{5, 3}, {6, 5}, {0, 2}, {7, 4}};
-        QTest::newRow("the base on channel 0")
-            << Joints{0, 6, 4, 3, 2, 1} << QList<int>{0, 5} << sketchexport::Pins{{0, 3}, {5, 2}};
+        QTest::newRow("the profile's own pins") << sketchexport::Pins{{0, 3}, {9, 19}} << QList<int>{0, 5, 9}
+                                                << sketchexport::Pins{{0, 3}, {5, 2}, {9, 19}};
         QTest::newRow("twelve channels: up to A5")
             << standard << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}
             << sketchexport::Pins{{5, 3}, {6, 5}, {4, 6}, {3, 9}, {2, 10},  {1, 11},
                                   {0, 2}, {7, 4}, {8, 7}, {9, 8}, {10, 12}, {11, 13}};
     }
-    void defaultPins()
+    void pinsFor()
     {
-        QFETCH(Joints, joints);
+        QFETCH(sketchexport::Pins, given);
         QFETCH(QList<int>, channels);
         QFETCH(sketchexport::Pins, pins);
-        arm::ArmGeometry arm;
-        arm.channels = joints;
-        QCOMPARE(sketchexport::defaultPins(arm, channels), pins);
+        QCOMPARE(sketchexport::pinsFor(given, channels), pins);
     }
 
     // The sketch is a folder the Arduino IDE opens: its .ino named after it,

@@ -113,7 +113,7 @@ private Q_SLOTS:
         if (easedChannel >= 0)
             input.curves[size_t(easedChannel)] = curve;
         input.looping = looping;
-        input.pins = sketchexport::defaultPins(arm::ArmGeometry{}, sketchexport::channelsMoved(sequence, input.setup));
+        input.pins = sketchexport::pinsFor(ArmProfile().exportPins, sketchexport::channelsMoved(sequence, input.setup));
         const std::variant<sketchexport::Sketch, sketchexport::Refusal> made =
             sketchexport::make(input, QStringLiteral("exported"));
         QVERIFY(std::holds_alternative<sketchexport::Sketch>(made));
@@ -154,14 +154,14 @@ private Q_SLOTS:
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
 
-    // The export puts the arm's joints where servo-uno drives them.
+    // The profile's export pins put the arm's joints where servo-uno drives them.
     void wiresTheArmAsServoUnoDoes()
     {
         QMap<int, int> servoUno;
         const QMap<int, int> channelOfPin = unorun::channelOfPin(QStringLiteral(SERVO_UNO_SKETCH));
         for (auto it = channelOfPin.cbegin(); it != channelOfPin.cend(); ++it)
             servoUno.insert(it.value(), it.key());
-        const sketchexport::Pins pins = sketchexport::defaultPins(arm::ArmGeometry{}, servoUno.keys());
+        const sketchexport::Pins pins = sketchexport::pinsFor(ArmProfile().exportPins, servoUno.keys());
         QCOMPARE(pins, servoUno.toStdMap());
     }
 };

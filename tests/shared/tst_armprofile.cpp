@@ -199,7 +199,7 @@ private Q_SLOTS:
         QCOMPARE(told, fields);
     }
 
-    // The example of the README reads without a problem, and what is written
+    // The example of docs/reference.md reads without a problem, and what is written
     // reads back as the same profile.
     void exampleReadsAndRoundTrips()
     {

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The unit and widget tiers again, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer into ./build-asan (or the folder given): memory
+# faults, leaks and undefined behaviour fail the test that meets them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build-asan}
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSERVO_CONSOLE_SANITIZE=ON \
+    -DSERVO_CONSOLE_WERROR=ON >/dev/null
+# Only what those tiers run: each of their tests is a target of its name.
+mapfile -t targets < <(ctest --test-dir "$build_dir" -N -L 'unit|widget' |
+    sed -n 's/^ *Test *#[0-9]*: \(tst_[A-Za-z0-9_]*\)$/\1/p')
+cmake --build "$build_dir" -j"$(nproc)" --target "${targets[@]}"
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" -L 'unit|widget' --output-on-failure -j"$(nproc)"
