@@ -11,6 +11,10 @@
         <source>够不到那里：%1 需要 %2 µs，超出它的范围。</source>
         <translation>Out of reach: %1 would need %2 µs, outside its range.</translation>
     </message>
+    <message>
+        <source>最近能到的点：X %1、Y %2、Z %3 mm，俯仰 %4°。</source>
+        <translation>The nearest point it reaches: X %1, Y %2, Z %3 mm, pitch %4°.</translation>
+    </message>
 </context>
 <context>
     <name>ChannelPanel</name>
@@ -839,6 +843,18 @@ The old file is unchanged.</translation>
     <message>
         <source>检查</source>
         <translation>Check</translation>
+    </message>
+    <message>
+        <source>间隔须是 %1 到 %2 之间的整数 (ms)。</source>
+        <translation>The interval must be a whole number from %1 to %2 (ms).</translation>
+    </message>
+    <message>
+        <source>%1 的脉宽须在 %2 到 %3 µs 之间。</source>
+        <translation>The pulse of %1 must be from %2 to %3 µs.</translation>
+    </message>
+    <message>
+        <source>这一行没有 %1 的指令：它的值是从前面的行保持下来的。</source>
+        <translation>This line has no command for %1: its value is held from the lines before.</translation>
     </message>
 </context>
 <context>
@@ -1745,6 +1761,14 @@ Cancel: back to the dialog; close and reopen the dialog to see the setup in forc
     <message>
         <source>俯视</source>
         <translation>Top</translation>
+    </message>
+    <message>
+        <source>板上的手臂</source>
+        <translation>Arm on the board</translation>
+    </message>
+    <message>
+        <source>编辑中的姿态</source>
+        <translation>Pose being edited</translation>
     </message>
 </context>
 <context>

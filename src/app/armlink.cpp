@@ -28,7 +28,8 @@ ArmLink::ArmLink(WorkspaceWindow &workspace, Engine &engine, QStatusBar &statusL
     layout->setContentsMargins(0, 0, 0, 0);
     m_view = new workspace::ArmView(engine.twin(), engine.clock(), *m_frames);
     layout->addWidget(m_view, 1);
-    layout->addWidget(new workspace::IkPanel(*m_view));
+    auto *panel = new workspace::IkPanel(*m_view);
+    layout->addWidget(panel);
     workspace.addArmView(arm);
     m_panel = arm;
 
@@ -43,9 +44,12 @@ ArmLink::ArmLink(WorkspaceWindow &workspace, Engine &engine, QStatusBar &statusL
             solved[channel] = pulse;
         pose.show(solved, PoseDraft::Origin::Solver);
     });
-    connect(m_view, &workspace::ArmView::poseRefused, &statusLine, [this, &statusLine](const kinematics::Refusal &why) {
-        statusLine.showMessage(refusalText(m_engine.profile(), why), refusalShownMs);
-    });
+    connect(m_view, &workspace::ArmView::poseRefused, this,
+            [this, panel, &statusLine](const kinematics::Refusal &why, const kinematics::Tip &nearest) {
+                const QString answer = answerText(why, nearest);
+                panel->showAnswer(answer);
+                statusLine.showMessage(answer, refusalShownMs);
+            });
     connect(&engine.profile(), &CurrentProfile::changed, this, &ArmLink::followProfile);
     followProfile();
 }
@@ -63,6 +67,16 @@ QString ArmLink::refusalText(const CurrentProfile &profile, const kinematics::Re
     return why.reason == kinematics::Refusal::Reason::OutOfReach
                ? tr("够不到那里：手臂的长度不够，或目标离肩部太近。")
                : tr("够不到那里：%1 需要 %2 µs，超出它的范围。").arg(joint).arg(why.pulse);
+}
+
+QString ArmLink::answerText(const kinematics::Refusal &why, const kinematics::Tip &nearest) const
+{
+    return refusalText(m_engine.profile(), why) + QLatin1Char(' ')
+           + tr("最近能到的点：X %1、Y %2、Z %3 mm，俯仰 %4°。")
+                 .arg(nearest.x, 0, 'f', 1)
+                 .arg(nearest.y, 0, 'f', 1)
+                 .arg(nearest.z, 0, 'f', 1)
+                 .arg(nearest.pitch, 0, 'f', 1);
 }
 
 void ArmLink::followProfile()

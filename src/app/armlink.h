@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/clock.h"
+#include "shared/kinematics.h"
 
 #include <QObject>
 #include <QPointer>
@@ -38,6 +39,8 @@ public:
 
 private:
     void followProfile();
+    // Why a place was refused, and the nearest one the arm reaches.
+    QString answerText(const kinematics::Refusal &why, const kinematics::Tip &nearest) const;
 
     Engine &m_engine;
     QTimer *m_frameTimer;

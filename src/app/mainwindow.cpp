@@ -55,6 +55,19 @@ void bringToFront(QWidget &dialog)
     dialog.activateWindow();
 }
 
+// The menus' actions that have a key, submenus' included.
+QList<QAction *> keyedActions(const QList<QAction *> &actions)
+{
+    QList<QAction *> keyed;
+    for (QAction *action : actions) {
+        if (const QMenu *menu = action->menu())
+            keyed += keyedActions(menu->actions());
+        else if (!action->shortcut().isEmpty())
+            keyed.append(action);
+    }
+    return keyed;
+}
+
 } // namespace
 
 MainWindow::MainWindow(Engine &engine, Ui ui, QWidget *parent)
@@ -139,15 +152,17 @@ void MainWindow::buildMenus()
         const char *text;
         QKeySequence shortcut;
         QPushButton *button;
+        const char *name;
     } sequenceActions[] = {
-        {QT_TR_NOOP("添加"), QKeySequence(Qt::CTRL | Qt::Key_Return), m_form.addButton},
-        {QT_TR_NOOP("修改"), QKeySequence(Qt::CTRL | Qt::Key_E), m_form.modifyButton},
-        {QT_TR_NOOP("删除"), QKeySequence(Qt::CTRL | Qt::Key_D), m_form.deleteButton},
-        {QT_TR_NOOP("插入…"), QKeySequence(Qt::CTRL | Qt::Key_I), m_form.insertButton},
-        {QT_TR_NOOP("复位"), QKeySequence(), m_form.resetButton},
+        {QT_TR_NOOP("添加"), QKeySequence(Qt::CTRL | Qt::Key_Return), m_form.addButton, "addLineAction"},
+        {QT_TR_NOOP("修改"), QKeySequence(Qt::CTRL | Qt::Key_E), m_form.modifyButton, "modifyLineAction"},
+        {QT_TR_NOOP("删除"), QKeySequence(Qt::CTRL | Qt::Key_D), m_form.deleteButton, "deleteLineAction"},
+        {QT_TR_NOOP("插入…"), QKeySequence(Qt::CTRL | Qt::Key_I), m_form.insertButton, "insertLineAction"},
+        {QT_TR_NOOP("复位"), QKeySequence(), m_form.resetButton, "resetAction"},
     };
     for (const auto &entry : sequenceActions) {
         QAction *action = sequence->addAction(tr(entry.text));
+        action->setObjectName(QLatin1String(entry.name));
         action->setShortcut(entry.shortcut);
         // The same path as the button's own click.
         connect(action, &QAction::triggered, entry.button, &QPushButton::clicked);
@@ -393,6 +408,9 @@ void MainWindow::openWorkspace()
         m_workspace->addAction(m_record->drop());
         connect(m_workspace->findChild<workspace::ArmView *>(), &workspace::ArmView::tipStepRequested, m_puppet,
                 &PuppetControls::stepTip);
+        // The same actions, not copies: their keys act from the workspace and
+        // its table as from here, and each stays enabled or not as one.
+        m_workspace->addActions(keyedActions(m_menuBar->actions()));
     }
     bringToFront(*m_workspace);
 }

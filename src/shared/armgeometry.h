@@ -43,7 +43,13 @@ struct Links {
 struct ArmGeometry {
     // The board channel of each joint, in Joint order: the first six columns.
     std::array<int, jointCount> channels{5, 6, 4, 3, 2, 1};
-    std::array<Calibration, jointCount> calibration{};
+    // At 1500 µs the arm stands ready in the middle of every range, as such arms
+    // are built: the upper arm straight up (the shoulder turns from level ahead
+    // at 500 µs to level behind at 2500 µs), the forearm level ahead (the elbow
+    // bends from folded at 500 µs to straight at 2500 µs), the hand in line
+    // with it. The tip can then go anywhere above the table within the links.
+    std::array<Calibration, jointCount> calibration{Calibration{}, Calibration{500}, Calibration{2500},
+                                                    Calibration{}, Calibration{},    Calibration{}};
     Links links;
 
     int channel(Joint joint) const { return channels[std::size_t(joint)]; }

@@ -430,12 +430,12 @@ QByteArray toJson(const ArmProfile &profile)
     }
     QJsonObject joints;
     QJsonObject calibration;
-    const arm::Calibration standard;
+    const arm::ArmGeometry standard;
     for (int j = 0; j < arm::jointCount; ++j) {
         const int channel = profile.arm.channels[size_t(j)];
         joints.insert(QString::fromLatin1(roleNames[j]), channel);
         const arm::Calibration &c = profile.arm.calibration[size_t(j)];
-        if (!(c == standard))
+        if (!(c == standard.calibration[size_t(j)]))
             calibration.insert(QString::number(channel), QJsonObject{{QStringLiteral("zeroPulse"), c.zeroPulse},
                                                                      {QStringLiteral("usPerDegree"), c.usPerDegree}});
     }

@@ -2,10 +2,12 @@
 #pragma once
 
 // Where the arm's gripper tip is for given joint pulses (forward), and which
-// pulses put it at a given place (inverse), in the convention of armgeometry.h.
-// The inverse turns the base towards the target, then solves shoulder, elbow
-// and wrist as a planar chain of three links with the hand's pitch given,
-// always with the elbow up (above the line from the shoulder to the wrist).
+// pulses put it at a given place (inverse, reach), in the convention of
+// armgeometry.h. The inverse turns the base towards the target, then solves
+// shoulder, elbow and wrist as a planar chain of three links with the hand's
+// pitch given, always with the elbow up (above the line from the shoulder to
+// the wrist). Reaching also lets the pitch go where the one asked for cannot
+// reach, and finds the nearest place the arm can reach where none does.
 
 #include "armgeometry.h"
 #include "motion.h"
@@ -70,15 +72,32 @@ struct Solution {
 
 Solution inverse(const arm::ArmGeometry &geometry, const JointLimits &limits, const Tip &target);
 
-// The ring the tip can reach in the arm's plane with the hand held at `pitch`:
-// a circle of `outer` radius around `centre`, minus one of `inner` radius.
-struct Reach {
-    PlanePoint centre;
-    double outer = 0;
-    double inner = 0;
+// Pulses of base, shoulder, elbow and wrist, and the tip they put where.
+struct Placement {
+    std::array<int, 4> pulses{};
+    Tip tip;
 };
 
-Reach reachAtPitch(const arm::Links &links, double pitch);
+// What the arm can do for a wanted place of the tip.
+struct Reaching {
+    // The place reached, with the hand's pitch the nearest to the one asked
+    // for that the joints allow; none when no pitch reaches the place.
+    std::optional<Placement> placed;
+    // When none: why the pitch asked for does not reach it, and the place
+    // nearest to it that the arm reaches (at any pitch).
+    Refusal refusal;
+    Placement nearest;
+};
+
+// The tip at `target`'s place with the base turned towards it or, where only
+// that is within the base's range, away from it (the arm reaching back over
+// its top). The pitch stays as it is in the arm's plane, as forward() gives it.
+Reaching reach(const arm::ArmGeometry &geometry, const JointLimits &limits, const Tip &target);
+
+// The tip at `target` in the arm's plane with the base where `basePulse` puts
+// it (dragging in the side view), the hand's pitch as near `pitch` as it goes.
+Reaching reachInPlane(const arm::ArmGeometry &geometry, const JointLimits &limits, int basePulse,
+                      const PlanePoint &target, double pitch);
 
 // An angle in degrees brought into (-180, 180].
 double wrapDegrees(double degrees);

@@ -98,23 +98,34 @@ bool ArmView::animating() const
 
 bool ArmView::reach(const kinematics::Tip &target)
 {
-    const kinematics::Solution solution = kinematics::inverse(m_geometry, m_limits, target);
-    if (!solution.solved()) {
-        m_refusal = solution.refusal;
-        update();
-        Q_EMIT poseRefused(*solution.refusal);
-        return false;
-    }
+    const kinematics::Reaching reaching = kinematics::reach(m_geometry, m_limits, target);
+    place(reaching);
+    return reaching.placed.has_value();
+}
+
+void ArmView::place(const kinematics::Reaching &reaching)
+{
+    if (!reaching.placed)
+        return refuse(reaching.refusal, reaching.nearest);
     QList<QPair<int, int>> pulses;
-    for (size_t joint = 0; joint < solution.pulses.size(); ++joint) {
-        m_target[joint] = solution.pulses[joint];
-        pulses.append({m_geometry.channels[joint], solution.pulses[joint]});
+    for (size_t joint = 0; joint < reaching.placed->pulses.size(); ++joint) {
+        m_target[joint] = reaching.placed->pulses[joint];
+        pulses.append({m_geometry.channels[joint], reaching.placed->pulses[joint]});
     }
     m_refusal.reset();
     update();
     Q_EMIT poseRequested(pulses);
     Q_EMIT targetTipChanged(targetTip());
-    return true;
+}
+
+void ArmView::refuse(const kinematics::Refusal &refusal, const kinematics::Placement &nearest)
+{
+    m_refusal = refusal;
+    kinematics::JointPulses pulses = m_target;
+    std::copy(nearest.pulses.begin(), nearest.pulses.end(), pulses.begin());
+    m_nearest = kinematics::forward(m_geometry, pulses);
+    update();
+    Q_EMIT poseRefused(refusal, m_nearest.tip);
 }
 
 int ArmView::frameMs() const
@@ -209,13 +220,11 @@ void ArmView::mouseReleaseEvent(QMouseEvent *)
 
 void ArmView::dragTo(QPointF point)
 {
-    const kinematics::ArmPose pose = kinematics::forward(m_geometry, m_target);
+    const int base = int(std::lround(m_target[size_t(Joint::Base)]));
     if (m_drag == Drag::Side) {
-        // In the arm's plane, the base where it is, the hand's pitch kept.
-        const PlanePoint at = frame().sideWorld(point);
-        const double turn = radians(pose.baseTurn);
-        reach({at.r * std::cos(turn), at.r * std::sin(turn), at.z, m_dragPitch});
-        return;
+        // In the arm's plane, the base where it is, the hand's pitch as it was
+        // when the drag began wherever that reaches.
+        return place(kinematics::reachInPlane(m_geometry, m_limits, base, frame().sideWorld(point), m_dragPitch));
     }
     // The base alone turns, towards the pointer as seen from above.
     const QPointF fromCentre = point - frame().topCentre;
@@ -223,11 +232,13 @@ void ArmView::dragTo(QPointF point)
         return;
     const double turn = std::atan2(-fromCentre.y(), fromCentre.x()) * 180 / std::numbers::pi;
     const int pulse = int(std::lround(m_geometry.calibrationOf(Joint::Base).pulse(turn)));
-    if (!m_limits[size_t(Joint::Base)].contains(pulse)) {
-        m_refusal = kinematics::Refusal{kinematics::Refusal::Reason::PastLimit, Joint::Base, pulse};
-        update();
-        Q_EMIT poseRefused(*m_refusal);
-        return;
+    const kinematics::PulseRange &range = m_limits[size_t(Joint::Base)];
+    std::array<int, 4> pulses;
+    for (size_t joint = 0; joint < pulses.size(); ++joint)
+        pulses[joint] = int(std::lround(m_target[joint]));
+    if (!range.contains(pulse)) {
+        pulses[size_t(Joint::Base)] = std::clamp(pulse, range.min, range.max);
+        return refuse({kinematics::Refusal::Reason::PastLimit, Joint::Base, pulse}, {pulses, {}});
     }
     m_target[size_t(Joint::Base)] = pulse;
     m_refusal.reset();
@@ -270,6 +281,7 @@ void ArmView::paintEvent(QPaintEvent *)
     m_drawnTwin = twinPoints(twin);
     drawSide(painter, f, twin, target);
     drawTop(painter, f, twin, target);
+    drawLegend(painter, f);
 }
 
 void ArmView::drawSide(QPainter &painter, const armpicture::Frame &f, const kinematics::ArmPose &twin,
@@ -279,17 +291,6 @@ void ArmView::drawSide(QPainter &painter, const armpicture::Frame &f, const kine
     armpicture::drawRanges(painter, f, m_geometry, m_limits, twin,
                            pastLimit ? std::optional(m_refusal->joint) : std::nullopt);
 
-    if (m_refusal && m_refusal->reason == kinematics::Refusal::Reason::OutOfReach) {
-        // Where the tip can go with the hand at this pitch.
-        const kinematics::Reach reach = kinematics::reachAtPitch(m_geometry.links, target.tip.pitch);
-        painter.setPen(QPen(refusedColour, 1.5, Qt::DashLine));
-        painter.setBrush(Qt::NoBrush);
-        const QPointF centre = f.sidePoint(reach.centre);
-        for (const double radius : {reach.outer, reach.inner}) {
-            if (radius > 0)
-                painter.drawEllipse(centre, radius * f.sideScale, radius * f.sideScale);
-        }
-    }
     armpicture::drawSide(painter, f, target, armpicture::Style::Faint);
     armpicture::drawSide(painter, f, twin, armpicture::Style::Solid);
 
@@ -297,6 +298,36 @@ void ArmView::drawSide(QPainter &painter, const armpicture::Frame &f, const kine
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(m_refusal ? refusedColour : QColor(30, 30, 30), 1.5));
     painter.drawEllipse(f.sidePoint(target.joints[3]), grabDistance / 2, grabDistance / 2);
+
+    if (m_refusal) {
+        // The nearest place the arm reaches, where the arm is offered instead.
+        painter.setPen(QPen(refusedColour, 1.5, Qt::DashLine));
+        painter.drawEllipse(f.sidePoint(m_nearest.joints[3]), grabDistance / 2, grabDistance / 2);
+    }
+}
+
+void ArmView::drawLegend(QPainter &painter, const armpicture::Frame &f)
+{
+    // The two arms told apart, in the side view's upper right corner.
+    const QString captions[] = {tr("板上的手臂"), tr("编辑中的姿态")};
+    const QFontMetricsF metrics(font());
+    const double sample = 24;
+    double widest = 0;
+    for (const QString &caption : captions)
+        widest = std::max(widest, metrics.horizontalAdvance(caption));
+    const double line = metrics.height() + 4;
+    const double left = f.side.right() - armpicture::margin - widest - sample - 8;
+    double y = f.side.top() + armpicture::margin + line / 2;
+    const QColor colour = armpicture::linkColour(0);
+    const QPen pens[] = {QPen(colour, 7, Qt::SolidLine, Qt::RoundCap),
+                         QPen(armpicture::faint(colour), 11, Qt::SolidLine, Qt::RoundCap)};
+    for (size_t i = 0; i < std::size(captions); ++i, y += line) {
+        painter.setPen(pens[i]);
+        painter.drawLine(QPointF(left, y), QPointF(left + sample, y));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QRectF(left + sample + 8, y - line / 2, widest + 2, line), Qt::AlignLeft | Qt::AlignVCenter,
+                         captions[i]);
+    }
 }
 
 void ArmView::drawTop(QPainter &painter, const armpicture::Frame &f, const kinematics::ArmPose &twin,
@@ -310,6 +341,11 @@ void ArmView::drawTop(QPainter &painter, const armpicture::Frame &f, const kinem
     }
     armpicture::drawTop(painter, f, target, armpicture::Style::Faint);
     armpicture::drawTop(painter, f, twin, armpicture::Style::Solid);
+    if (m_refusal) {
+        painter.setPen(QPen(refusedColour, 1.5, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(f.topPoint(m_nearest.tip.x, m_nearest.tip.y), grabDistance / 2, grabDistance / 2);
+    }
 }
 
 } // namespace workspace

@@ -29,9 +29,10 @@ namespace workspace {
 // at all at rest.
 //
 // Dragging the tip in the side view moves it in the arm's plane with the hand's
-// pitch kept; dragging in the top view turns the base. Each place is solved; the
-// pulses go out through poseRequested, or nothing moves, the reach is drawn and
-// poseRefused says why.
+// pitch kept where it reaches, else the nearest pitch that does; dragging in the
+// top view turns the base. Each place is solved; the pulses go out through
+// poseRequested, or nothing moves, the nearest place the arm reaches is marked
+// and poseRefused says why and where that is. A legend tells the two arms apart.
 //
 // Focused, it takes the keyboard as a pad for the tip (keypad::step): each key
 // asks for a step of the tip through tipStepRequested.
@@ -63,14 +64,16 @@ public:
     QSize sizeHint() const override { return {560, 320}; }
 
 public Q_SLOTS:
-    // Solves for `target` and asks for the pose; false (and poseRefused) when
-    // there is none.
+    // Solves for `target`, the pitch as near the one asked for as the joints
+    // allow, and asks for the pose; false (and poseRefused) when no pitch
+    // reaches it.
     bool reach(const kinematics::Tip &target);
 
 Q_SIGNALS:
     // (channel, pulse) for base, shoulder, elbow and wrist.
     void poseRequested(const QList<QPair<int, int>> &pulses);
-    void poseRefused(const kinematics::Refusal &refusal);
+    // Why the place asked for is out of reach, and the nearest tip the arm reaches.
+    void poseRefused(const kinematics::Refusal &refusal, const kinematics::Tip &nearest);
     void targetTipChanged(const kinematics::Tip &tip);
     void tipStepRequested(const TipStep &step);
 
@@ -90,6 +93,9 @@ private:
     int frameMs() const;
     void frameTick();
     void dragTo(QPointF point);
+    void place(const kinematics::Reaching &reaching);
+    void refuse(const kinematics::Refusal &refusal, const kinematics::Placement &nearest);
+    void drawLegend(QPainter &painter, const armpicture::Frame &frame);
     void drawSide(QPainter &painter, const armpicture::Frame &frame, const kinematics::ArmPose &twin,
                   const kinematics::ArmPose &target);
     void drawTop(QPainter &painter, const armpicture::Frame &frame, const kinematics::ArmPose &twin,
@@ -108,6 +114,7 @@ private:
     kinematics::JointPulses m_target{motion::restPulse, motion::restPulse, motion::restPulse,
                                      motion::restPulse, motion::restPulse, motion::restPulse};
     std::optional<kinematics::Refusal> m_refusal;
+    kinematics::ArmPose m_nearest; // with a refusal: the nearest pose that reaches
     TwinPoints m_drawnTwin{};
     QPixmap m_background; // drawBackground's, for the current size; null: to draw again
     Drag m_drag = Drag::None;

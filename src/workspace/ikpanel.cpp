@@ -6,6 +6,7 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace workspace {
@@ -31,7 +32,8 @@ IkPanel::IkPanel(ArmView &view, QWidget *parent)
       m_x(field("ikX", 9999, QStringLiteral(" mm"))),
       m_y(field("ikY", 9999, QStringLiteral(" mm"))),
       m_z(field("ikZ", 9999, QStringLiteral(" mm"))),
-      m_pitch(field("ikPitch", 180, QStringLiteral("°")))
+      m_pitch(field("ikPitch", 180, QStringLiteral("°"))),
+      m_answer(new QLabel)
 {
     // Two rows of two fields, so that the panel is no wider than the arm view
     // and leaves the workspace's width to the pose table.
@@ -50,10 +52,23 @@ IkPanel::IkPanel(ArmView &view, QWidget *parent)
     auto *apply = new QPushButton(tr("到达"));
     apply->setObjectName(QStringLiteral("ikApply"));
     layout->addWidget(apply, 0, 4, 2, 1);
+    m_answer->setObjectName(QStringLiteral("ikAnswer"));
+    m_answer->setWordWrap(true);
+    m_answer->setStyleSheet(QStringLiteral("color: #cc0000"));
+    m_answer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_answer->hide();
+    // Under the fields: the answer is a sentence or two, wider than they are.
+    layout->addWidget(m_answer, 2, 0, 1, 6);
     layout->setColumnStretch(5, 1);
 
-    connect(apply, &QPushButton::clicked, this, [this] { m_view.reach(typedTip()); });
+    const auto go = [this] { m_view.reach(typedTip()); };
+    connect(apply, &QPushButton::clicked, this, go);
+    for (const auto &[caption, box] : fields) {
+        // The spin box takes the typed value before its line says Enter.
+        connect(box->findChild<QLineEdit *>(), &QLineEdit::returnPressed, this, go);
+    }
     connect(&m_view, &ArmView::targetTipChanged, this, &IkPanel::showTip);
+    connect(&m_view, &ArmView::targetTipChanged, this, [this] { showAnswer({}); });
     showTip(m_view.targetTip());
 }
 
@@ -63,6 +78,12 @@ void IkPanel::showTip(const kinematics::Tip &tip)
     m_y->setValue(tip.y);
     m_z->setValue(tip.z);
     m_pitch->setValue(tip.pitch);
+}
+
+void IkPanel::showAnswer(const QString &answer)
+{
+    m_answer->setText(answer);
+    m_answer->setVisible(!answer.isEmpty());
 }
 
 kinematics::Tip IkPanel::typedTip() const

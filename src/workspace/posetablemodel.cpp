@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "posetablemodel.h"
 
+#include "core/lineformat.h"
+#include "core/numbers.h"
 #include "core/posetimeline.h"
 #include "core/sequencedocument.h"
 #include "shared/channelsetup.h"
+#include "shared/wirecommand.h"
 
 #include <QBrush>
 #include <QColor>
@@ -72,8 +75,69 @@ QVariant PoseTableModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
+Qt::ItemFlags PoseTableModel::flags(const QModelIndex &index) const
+{
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.column() == IntervalColumn || channelAt(index.column()) >= 0)
+        return flags | Qt::ItemIsEditable;
+    return flags;
+}
+
+bool PoseTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    const qsizetype line = index.row();
+    const std::optional<qint16> typed = numbers::strictInt16(value.toString().trimmed());
+    if (index.column() == IntervalColumn) {
+        if (!typed || *typed < poseline::leastInterval || *typed > poseline::mostInterval) {
+            Q_EMIT editRefused(
+                tr("间隔须是 %1 到 %2 之间的整数 (ms)。").arg(poseline::leastInterval).arg(poseline::mostInterval));
+            return false;
+        }
+        Q_EMIT lineEdited(line, poseline::withInterval(m_document.lineText(line), *typed));
+        return true;
+    }
+    const int channel = channelAt(index.column());
+    if (channel < 0)
+        return false;
+    if (!typed || !m_setup.accepts(channel, *typed)) {
+        const ChannelSetup::Channel &range = m_setup.channel(channel);
+        Q_EMIT editRefused(tr("%1 的脉宽须在 %2 到 %3 µs 之间。")
+                               .arg(m_setup.describe(channel))
+                               .arg(range.minimumPulse)
+                               .arg(range.maximumPulse));
+        return false;
+    }
+    const std::optional<QString> edited = withPulse(line, channel, *typed);
+    if (!edited) {
+        Q_EMIT editRefused(tr("这一行没有 %1 的指令：它的值是从前面的行保持下来的。").arg(m_setup.describe(channel)));
+        return false;
+    }
+    Q_EMIT lineEdited(line, *edited);
+    return true;
+}
+
+std::optional<QString> PoseTableModel::withPulse(qsizetype line, int channel, int pulse) const
+{
+    QString text = m_document.lineText(line);
+    if (text.size() < lineformat::commandStart)
+        return std::nullopt;
+    const wirecommand::Command command = wirecommand::read(QStringView(text).mid(lineformat::commandStart));
+    for (auto group = command.groups.crbegin(); group != command.groups.crend(); ++group) {
+        if (group->channel == channel && group->carriedOut()) {
+            text.replace(lineformat::commandStart + group->pulseDigits.at, group->pulseDigits.count,
+                         QString::number(pulse));
+            return text;
+        }
+    }
+    return std::nullopt;
+}
+
 QVariant PoseTableModel::data(const QModelIndex &index, int role) const
 {
+    if (index.isValid() && role == Qt::EditRole) // as text: whatever is typed is checked, and answered
+        return data(index, Qt::DisplayRole).toString();
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::BackgroundRole && role != Qt::ToolTipRole))
         return {};
     const int column = index.column();

@@ -3,6 +3,7 @@
 
 #include "common/jobprogress.h"
 #include "core/posetimeline.h"
+#include "core/sequencedocument.h"
 #include "core/sequencecursor.h"
 #include "engine/playback.h"
 #include "posetablemodel.h"
@@ -11,6 +12,9 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -24,6 +28,42 @@ namespace {
 // Lines folded in one turn of the event loop while the window is open.
 constexpr qsizetype foldSlice = 1024;
 
+// The workspace's width (px): beside the main window, within these.
+constexpr int narrowestWidth = 440;
+constexpr int widestWidth = 1400;
+// Narrower than this, the arm view goes under the table instead of beside it:
+// beside, a narrow window leaves it too small to see the arm.
+constexpr int besideWidth = 1300;
+
+// The table's edit keys: the platform's (F2, which elsewhere in the window
+// opens the workspace) and Enter, on the current cell.
+class EditKeys final : public QObject
+{
+public:
+    explicit EditKeys(QTableView &table) : QObject(&table), m_table(table) { table.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // While a cell is edited its editor has the keys, not the table.
+        if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F2) {
+            event->accept(); // the table's, not the window's shortcut
+            return false;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_table.currentIndex().isValid()) {
+                m_table.edit(m_table.currentIndex());
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QTableView &m_table;
+};
+
 } // namespace
 
 WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
@@ -31,8 +71,6 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
 {
     setObjectName(QStringLiteral("workspace"));
     setWindowTitle(tr("动作工作台"));
-    resize(900, 640);
-    placeBeside(parent);
 
     m_model = new PoseTableModel(parts.sequence, *m_timeline, parts.setup, this);
     m_table = new QTableView;
@@ -67,6 +105,13 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     m_stretch->setToolTip(tr("把选中行的间隔拉长到舵机能到位的最短时间（取整到 10 ms）"));
     connect(m_stretch, &QAction::triggered, this, &WorkspaceWindow::stretchSelected);
 
+    m_tableAnswer = new QLabel;
+    m_tableAnswer->setObjectName(QStringLiteral("tableAnswer"));
+    m_tableAnswer->setStyleSheet(QStringLiteral("color: #cc0000"));
+    m_tableAnswer->setWordWrap(true);
+    tools->addWidget(m_tableAnswer);
+    makeTableEditable();
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_tools);
@@ -90,21 +135,78 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     connect(m_timeline, &PoseTimeline::changedFrom, m_fold, qOverload<>(&QTimer::start));
     m_fold->start();
     showLine(parts.cursor.line(), nullptr);
+    resize(900, 640);
+    placeBeside(parent);
 }
 
 WorkspaceWindow::~WorkspaceWindow() = default;
 
+void WorkspaceWindow::makeTableEditable()
+{
+    m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    new EditKeys(*m_table);
+    connect(m_model, &PoseTableModel::lineEdited, this, &WorkspaceWindow::replaceLine);
+    connect(m_model, &PoseTableModel::editRefused, m_tableAnswer, &QLabel::setText);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this, &WorkspaceWindow::showRowMenu);
+}
+
+void WorkspaceWindow::replaceLine(qsizetype line, const QString &text)
+{
+    m_tableAnswer->clear();
+    if (text == m_parts.sequence.lineText(line))
+        return;
+    // One change of the document: one step of its undo history.
+    SequenceDocument::ProgramEdit edit(m_parts.sequence);
+    m_parts.sequence.replaceLine(line, text);
+}
+
+void WorkspaceWindow::showRowMenu(QPoint at)
+{
+    const QModelIndex cell = m_table->indexAt(at);
+    if (!cell.isValid())
+        return;
+    // The actions act on the current line: the row goes there first.
+    m_table->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QMenu menu;
+    for (const char *name : {"loadPoseAction", "runFromCaretAction", "duplicateLineAction", "deleteLineAction",
+                             "moveLineUpAction", "moveLineDownAction"}) {
+        for (QAction *action : actions()) {
+            if (action->objectName() == QLatin1String(name))
+                menu.addAction(action);
+        }
+    }
+    menu.addAction(m_stretch);
+    menu.exec(m_table->viewport()->mapToGlobal(at));
+}
+
 void WorkspaceWindow::placeBeside(const QWidget *window)
 {
-    // To the right of the main window, as wide as the room there (within
-    // reason), as far as the screen lets it.
+    // In the free room to the right of the main window, the screen's full
+    // height, so that neither covers the other. Where that room is narrow
+    // (a laptop's, or a full HD screen's), the arm view goes under the table
+    // and the timeline instead of beside them; only where there is no usable room at all does
+    // the workspace lie over the main window's right side.
     if (!window || !window->screen())
         return;
     const QRect screen = window->screen()->availableGeometry();
     const QRect main = window->frameGeometry();
-    resize(std::clamp(screen.right() - main.right(), width(), 1400), height());
-    const int x = std::min(main.right() + 1, screen.right() + 1 - width());
-    move(std::max(x, screen.left()), std::max(main.top(), screen.top()));
+    // The window manager's frame, taken to be as the main window's.
+    const QMargins frame(window->geometry().left() - main.left(), window->geometry().top() - main.top(),
+                         main.right() - window->geometry().right(), main.bottom() - window->geometry().bottom());
+    const int room = screen.right() - main.right() - frame.left() - frame.right();
+    const int width = std::clamp(room, narrowestWidth, widestWidth);
+    stackSides(width < besideWidth);
+    resize(width, screen.height() - frame.top() - frame.bottom());
+    const int x = std::min(main.right() + 1, screen.right() + 1 - width - frame.left() - frame.right());
+    move(std::max(x, screen.left()), screen.top());
+}
+
+void WorkspaceWindow::stackSides(bool stacked)
+{
+    m_sides->setOrientation(stacked ? Qt::Vertical : Qt::Horizontal);
+    m_stacked = stacked;
+    shareSides();
 }
 
 void WorkspaceWindow::fitColumns()
@@ -154,6 +256,14 @@ void WorkspaceWindow::shareSides()
     // window has it, and the arm view the rest, never less than it needs.
     if (!m_sides || m_sides->count() < 2)
         return;
+    if (m_stacked) {
+        // Stacked: the arm view takes two fifths, at least what it needs and
+        // at most half; the table and the timeline the rest.
+        const int room = height() - m_sides->handleWidth();
+        const int armGets = std::min(room / 2, std::max(m_sides->widget(1)->sizeHint().height(), room * 2 / 5));
+        m_sides->setSizes({room - armGets, armGets});
+        return;
+    }
     const QHeaderView &rows = *m_table->verticalHeader();
     const int tableNeeds = m_table->horizontalHeader()->length() + (rows.isHidden() ? 0 : rows.sizeHint().width())
                            + 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();

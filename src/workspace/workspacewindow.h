@@ -8,6 +8,7 @@ class Playback;
 class PoseTableModel;
 class PoseTimeline;
 class QAction;
+class QLabel;
 class QSplitter;
 class QTableView;
 class QTimer;
@@ -57,7 +58,15 @@ private:
     void foldSome();
     void fitColumns();
     void shareSides();
+    // Typing into the table: the edit keys, a changed line as one undo step, a
+    // refusal said beside the table.
+    void makeTableEditable();
+    void replaceLine(qsizetype line, const QString &text);
+    // The row's menu: the window's own actions for the sequence, on that row.
+    void showRowMenu(QPoint at);
     void placeBeside(const QWidget *window);
+    // The arm view under the table and the timeline, else beside them.
+    void stackSides(bool stacked);
 
     Parts m_parts;
     PoseTimeline *m_timeline;
@@ -66,6 +75,8 @@ private:
     TimelineView *m_timelineView;
     QSplitter *m_sides = nullptr; // the table and timeline beside the arm view
     QToolBar *m_tools;
+    bool m_stacked = false;       // or above it
     QAction *m_stretch;
+    QLabel *m_tableAnswer; // why a typed value was refused
     QTimer *m_fold;
 };

@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -22,15 +24,19 @@ private Q_SLOTS:
         // (base, shoulder, elbow, wrist), elbow up; or a place beyond the links.
         QTest::addColumn<QList<double>>("pulses");
         QTest::addColumn<bool>("reachable");
-        QTest::newRow("ahead, reaching up") << QList<double>{1500, 1900, 1200, 1400} << true;
-        QTest::newRow("to the left, hand down") << QList<double>{1900, 1700, 1100, 1250} << true;
-        QTest::newRow("beyond the links") << QList<double>{} << false;
+        QTest::addColumn<bool>("byEnter"); // Enter in the pitch field, else 到达
+        QTest::newRow("ahead, reaching up") << QList<double>{1500, 1900, 1200, 1400} << true << false;
+        QTest::newRow("to the left, hand down") << QList<double>{1900, 1700, 1100, 1250} << true << false;
+        QTest::newRow("ahead, Enter") << QList<double>{1500, 1700, 1300, 1500} << true << true;
+        QTest::newRow("beyond the links") << QList<double>{} << false << false;
+        QTest::newRow("beyond the links, Enter") << QList<double>{} << false << true;
     }
 
     void typedPlaceReachesTheSliders()
     {
         QFETCH(QList<double>, pulses);
         QFETCH(bool, reachable);
+        QFETCH(bool, byEnter);
         const arm::ArmGeometry geometry;
         kinematics::Tip asked{600, 0, 70, 0};
         if (reachable)
@@ -49,8 +55,13 @@ private Q_SLOTS:
         field("ikX")->setValue(asked.x);
         field("ikY")->setValue(asked.y);
         field("ikZ")->setValue(asked.z);
-        field("ikPitch")->setValue(asked.pitch);
-        h.window().findChild<QPushButton *>(QStringLiteral("ikApply"))->click();
+        if (byEnter) {
+            field("ikPitch")->findChild<QLineEdit *>()->setText(QString::number(asked.pitch, 'f', 1));
+            QTest::keyClick(field("ikPitch"), Qt::Key_Return);
+        } else {
+            field("ikPitch")->setValue(asked.pitch);
+            h.window().findChild<QPushButton *>(QStringLiteral("ikApply"))->click();
+        }
 
         kinematics::JointPulses after;
         for (int joint = 0; joint < arm::jointCount; ++joint)
@@ -59,6 +70,9 @@ private Q_SLOTS:
             QCOMPARE(after, before);
             QVERIFY(h.fake().writes.isEmpty());
             QVERIFY(!h.window().statusBar()->currentMessage().isEmpty());
+            // Said in the workspace too, beside the fields, which may cover the status line.
+            QCOMPARE(h.window().findChild<QLabel *>(QStringLiteral("ikAnswer"))->text(),
+                     h.window().statusBar()->currentMessage());
             return;
         }
         const kinematics::Tip tip = kinematics::forward(geometry, after).tip;

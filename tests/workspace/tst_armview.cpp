@@ -13,6 +13,7 @@
 #include "support/testmain.h"
 #include "support/virtualtime.h"
 
+#include <array>
 #include <cmath>
 
 using kinematics::Refusal;
@@ -32,12 +33,15 @@ struct Bench {
     workspace::IkPanel panel{view};
     QList<Pose> poses;
     QList<Refusal> refusals;
+    QList<Tip> nearest; // offered with each refusal
 
     Bench()
     {
         QObject::connect(&view, &workspace::ArmView::poseRequested, [this](const Pose &pose) { poses.append(pose); });
-        QObject::connect(&view, &workspace::ArmView::poseRefused,
-                         [this](const Refusal &refusal) { refusals.append(refusal); });
+        QObject::connect(&view, &workspace::ArmView::poseRefused, [this](const Refusal &refusal, const Tip &offered) {
+            refusals.append(refusal);
+            nearest.append(offered);
+        });
         view.resize(900, 500);
     }
     QDoubleSpinBox *field(const char *name) { return panel.findChild<QDoubleSpinBox *>(QLatin1String(name)); }
@@ -58,11 +62,12 @@ private Q_SLOTS:
         QTest::addColumn<std::optional<Refusal::Reason>>("refused");
         QTest::addColumn<Pose>("pose");
 
-        QTest::newRow("forearm level, elbow up") << Tip{248, 0, 175, 0} << std::optional<Refusal::Reason>()
-                                                 << Pose{{5, 1500}, {6, 2500}, {4, 500}, {3, 1500}};
+        QTest::newRow("where the arm stands at rest") << Tip{248, 0, 175, 0} << std::optional<Refusal::Reason>()
+                                                      << Pose{{5, 1500}, {6, 1500}, {4, 1500}, {3, 1500}};
+        QTest::newRow("to the left, upper arm level behind")
+            << Tip{-105, 0, 318, 90} << std::optional<Refusal::Reason>()
+            << Pose{{5, 1500}, {6, 2500}, {4, 1500}, {3, 1500}};
         QTest::newRow("out of reach") << Tip{500, 0, 70, 0} << std::optional(Refusal::Reason::OutOfReach) << Pose{};
-        QTest::newRow("behind the base's range")
-            << Tip{-300, 0, 70, 0} << std::optional(Refusal::Reason::PastLimit) << Pose{};
     }
     void typedPlace()
     {
@@ -84,29 +89,44 @@ private Q_SLOTS:
     void fieldsFollowTheSliders()
     {
         Bench bench;
-        QCOMPARE(bench.field("ikX")->value(), 353.0);
-        bench.view.setTargetPulse(6, 2500); // the shoulder straight up
-        QCOMPARE(bench.field("ikX")->value(), 0.0);
-        QCOMPARE(bench.field("ikZ")->value(), 423.0);
-        QCOMPARE(bench.field("ikPitch")->value(), 90.0);
+        const arm::ArmGeometry geometry;
+        const auto shown = [&] {
+            return std::array<double, 4>{bench.field("ikX")->value(), bench.field("ikY")->value(),
+                                         bench.field("ikZ")->value(), bench.field("ikPitch")->value()};
+        };
+        const auto expected = [](const kinematics::JointPulses &pulses) {
+            const Tip tip = kinematics::forward(arm::ArmGeometry{}, pulses).tip;
+            const auto rounded = [](double value) { return std::round(value * 10) / 10; };
+            return std::array<double, 4>{rounded(tip.x), rounded(tip.y), rounded(tip.z), rounded(tip.pitch)};
+        };
+        QCOMPARE(shown(), expected({1500, 1500, 1500, 1500, 1500, 1500}));
+        bench.view.setTargetPulse(geometry.channel(arm::Joint::Shoulder), 2200);
+        QCOMPARE(shown(), expected({1500, 2200, 1500, 1500, 1500, 1500}));
+        bench.view.setTargetPulse(geometry.channel(arm::Joint::Wrist), 900);
+        QCOMPARE(shown(), expected({1500, 2200, 1500, 900, 1500, 1500}));
     }
 
-    // Dragging the tip in the side view: the target's tip follows the pointer
-    // with the pitch kept, or nothing moves when the place is out of reach.
+    // Dragging the tip in the side view: every step of the pointer either
+    // moves the target's tip there, with the pitch kept where that reaches and
+    // the nearest pitch that does elsewhere, or is refused with the nearest
+    // place the arm reaches.
     void dragInTheSideView_data()
     {
         QTest::addColumn<double>("r");
         QTest::addColumn<double>("z");
         QTest::addColumn<bool>("reached");
-        QTest::newRow("nearer and higher") << 300.0 << 120.0 << true;
-        QTest::newRow("lower") << 280.0 << 0.0 << true;
-        QTest::newRow("beyond the reach") << 420.0 << 70.0 << false;
+        QTest::addColumn<bool>("pitchKept");
+        QTest::newRow("nearer and higher") << 200.0 << 220.0 << true << true;
+        QTest::newRow("farther and lower") << 280.0 << 60.0 << true << true;
+        QTest::newRow("high above: the pitch gives") << 150.0 << 380.0 << true << false;
+        QTest::newRow("beyond the reach") << 480.0 << 70.0 << false << false;
     }
     void dragInTheSideView()
     {
         QFETCH(double, r);
         QFETCH(double, z);
         QFETCH(bool, reached);
+        QFETCH(bool, pitchKept);
         Bench bench;
         bench.view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bench.view));
@@ -120,16 +140,19 @@ private Q_SLOTS:
                 bench.view.sidePoint({before.x + (r - before.x) * t, before.z + (z - before.z) * t}).toPoint());
         }
         QTest::mouseRelease(&bench.view, Qt::LeftButton, {}, bench.view.sidePoint({r, z}).toPoint());
+        QCOMPARE(bench.poses.size() + bench.refusals.size(), steps + 1); // the press, then each move
         const Tip after = bench.view.targetTip();
         if (!reached) {
             QCOMPARE(bench.refusals.last().reason, Refusal::Reason::OutOfReach);
-            QVERIFY(std::abs(after.x - before.x) < 3);
+            const Tip nearest = bench.nearest.last();
+            QVERIFY2(std::hypot(nearest.x - r, nearest.z - z) <= std::hypot(after.x - r, after.z - z) + 0.5,
+                     qPrintable(QStringLiteral("%1 %2").arg(nearest.x).arg(nearest.z)));
             return;
         }
-        QVERIFY(!bench.poses.isEmpty());
+        QVERIFY(bench.refusals.isEmpty());
         QVERIFY2(std::hypot(after.x - r, after.z - z) < 3,
                  qPrintable(QStringLiteral("%1 %2").arg(after.x).arg(after.z)));
-        QVERIFY2(std::abs(after.pitch - before.pitch) < 0.15, qPrintable(QString::number(after.pitch)));
+        QCOMPARE(std::abs(after.pitch - before.pitch) < 0.15, pitchKept);
     }
 
     void dragInTheTopViewTurnsTheBase()
@@ -197,7 +220,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("change");
         QTest::newRow("another arm") << 0;
         QTest::newRow("resized") << 1;
-        QTest::newRow("a turn past the base's range refused") << 2;
+        QTest::newRow("a place out of reach refused") << 2;
     }
     void showsEachChange()
     {
@@ -214,7 +237,7 @@ private Q_SLOTS:
                 bench.view.resize(700, 400);
                 break;
             case 2:
-                bench.view.reach(Tip{-300, 0, 70, 0});
+                bench.view.reach(Tip{500, 0, 70, 0});
                 break;
             }
         };

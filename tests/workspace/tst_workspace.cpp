@@ -3,12 +3,20 @@
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 #include "core/posetimeline.h"
+#include "engine/engine.h"
+#include "engine/playback.h"
+#include "workspace/posetablemodel.h"
 #include "workspace/timelineview.h"
 #include "workspace/workspacewindow.h"
 
 #include <QAbstractItemModelTester>
 #include <QWheelEvent>
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
@@ -303,6 +311,126 @@ private Q_SLOTS:
         workspace.addArmView(armView);
         QCOMPARE(workspace.findChild<QWidget *>(u"armView"_qs), armView);
         QVERIFY(armView->isVisibleTo(&workspace));
+    }
+
+    // The main window's actions act from the workspace and from its table,
+    // by their keys: F5 runs and Esc stops playback, Ctrl+Shift+D duplicates
+    // a line and Ctrl+Z undoes it.
+    void keysActFromTheWorkspace_data()
+    {
+        QTest::addColumn<bool>("inTable"); // the key goes to the table, else to the window
+        QTest::newRow("the window") << false;
+        QTest::newRow("the table") << true;
+    }
+    void keysActFromTheWorkspace()
+    {
+        QFETCH(bool, inTable);
+        WindowHarness h;
+        h.connectTo(u"COM1"_qs);
+        const QString before = u"Time1000  #5P2000S300\rTime1000  #5P1000S300\r"_qs;
+        h.editor().setText(before);
+        h.window().show();
+        WorkspaceWindow &workspace = openWorkspace(h);
+        QVERIFY(QTest::qWaitForWindowActive(&workspace));
+        QWidget &receiver = inTable ? static_cast<QWidget &>(workspace.table()) : workspace;
+        if (inTable)
+            workspace.table().setFocus();
+        const Playback &playback = h.engine().playback();
+        QTest::keyClick(&receiver, Qt::Key_F5);
+        QCOMPARE(playback.state(), Playback::State::Running);
+        QTest::keyClick(&receiver, Qt::Key_Escape);
+        QCOMPARE(playback.state(), Playback::State::Stopped);
+        QTest::keyClick(&receiver, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(h.editor().text().count(u'\r'), before.count(u'\r') + 1);
+        QTest::keyClick(&receiver, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(h.editor().text(), before);
+    }
+
+    // A value typed into the table (F2 or Enter, then Enter): the line changes
+    // as one undo step, only that number; a bad value is refused with the
+    // reason beside the table, and nothing changes.
+    void typedValue_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("channel"); // -1: the interval
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("line"); // after; empty: refused
+        QTest::newRow("an interval") << 0 << -1 << u"1500"_qs << u"Time1500  #5P2000S300#6P1800S300"_qs;
+        QTest::newRow("an interval too short") << 0 << -1 << u"50"_qs << QString();
+        QTest::newRow("an interval that is no number") << 1 << -1 << u"12a"_qs << QString();
+        QTest::newRow("a pulse") << 0 << 5 << u"1234"_qs << u"Time1000  #5P1234S300#6P1800S300"_qs;
+        QTest::newRow("a pulse, the last of its channel's groups")
+            << 1 << 5 << u"900"_qs << u"Time2000  #5P1000S300#5P900S300"_qs;
+        QTest::newRow("a pulse past the channel's range") << 0 << 6 << u"2600"_qs << QString();
+        QTest::newRow("a pulse the line does not set") << 1 << 6 << u"1600"_qs << QString();
+    }
+    void typedValue()
+    {
+        QFETCH(int, row);
+        QFETCH(int, channel);
+        QFETCH(QString, typed);
+        QFETCH(QString, line);
+        WindowHarness h;
+        const QString before = u"Time1000  #5P2000S300#6P1800S300\rTime2000  #5P1000S300#5P1200S300\r"_qs;
+        h.editor().setText(before);
+        h.window().show();
+        WorkspaceWindow &workspace = openWorkspace(h);
+        QVERIFY(QTest::qWaitForWindowActive(&workspace));
+        QTableView &table = workspace.table();
+        auto &model = *qobject_cast<PoseTableModel *>(table.model());
+        QTRY_VERIFY(model.channelAt(PoseTableModel::FirstChannelColumn) >= 0); // the fold found the channels
+        int column = PoseTableModel::IntervalColumn;
+        for (int c = 0; channel >= 0 && c < model.columnCount(); ++c) {
+            if (model.channelAt(c) == channel)
+                column = c;
+        }
+        table.setFocus();
+        table.setCurrentIndex(model.index(row, column));
+        // The platform's edit key on one row, Enter on the other.
+        QTest::keyClick(&table, row == 0 ? Qt::Key_F2 : Qt::Key_Return);
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->setText(typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the delegate commits after the key
+        const QString shown = workspace.findChild<QLabel *>(u"tableAnswer"_qs)->text();
+        if (line.isEmpty()) {
+            QCOMPARE(h.editor().text(), before);
+            QVERIFY(!shown.isEmpty());
+            return;
+        }
+        QCOMPARE(h.editor().text().split(u'\r').at(row), line);
+        QVERIFY(shown.isEmpty());
+        h.window().findChild<QAction *>(u"undoAction"_qs)->trigger();
+        QCOMPARE(h.editor().text(), before);
+    }
+
+    // A row's menu: the sequence's actions, the same objects as the main
+    // window's, with the current line moved to that row first.
+    void rowMenu()
+    {
+        WindowHarness h;
+        h.editor().setText(u"Time1000  #5P2000S300\rTime2000  #5P1000S300\rTime 500  #5P1500S300\r"_qs);
+        h.window().show();
+        WorkspaceWindow &workspace = openWorkspace(h);
+        QVERIFY(QTest::qWaitForWindowActive(&workspace));
+        QTableView &table = workspace.table();
+        QStringList offered;
+        QTimer::singleShot(0, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (const QAction *action : menu->actions())
+                    offered.append(action->objectName());
+                menu->close();
+            }
+        });
+        const QPoint onRow = table.visualRect(table.model()->index(2, 1)).center();
+        Q_EMIT table.customContextMenuRequested(onRow);
+        QCOMPARE(editorlines::caretPosition(h.editor()).line, 2);
+        QCOMPARE(offered, (QStringList{u"loadPoseAction"_qs, u"runFromCaretAction"_qs, u"duplicateLineAction"_qs,
+                                       u"deleteLineAction"_qs, u"moveLineUpAction"_qs, u"moveLineDownAction"_qs,
+                                       u"stretchToFitAction"_qs}));
+        for (const QString &name : offered.first(offered.size() - 1))
+            QVERIFY(workspace.actions().contains(h.window().findChild<QAction *>(name)));
     }
 };
 
