@@ -1265,6 +1265,14 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
             <numerusform>, %1 commands</numerusform>
         </translation>
     </message>
+    <message>
+        <source>还没有消息</source>
+        <translation>No messages yet</translation>
+    </message>
+    <message>
+        <source>最近的消息</source>
+        <translation>Recent messages</translation>
+    </message>
 </context>
 <context>
     <name>ViewMenu</name>

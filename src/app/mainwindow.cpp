@@ -88,8 +88,7 @@ MainWindow::MainWindow(Engine &engine, Ui ui, QWidget *parent)
     startUp();
     // What an earlier run sent last to the port the box shows: shown (the
     // workspace's arm stands there), never sent at start.
-    const SentPoseJournal::Loading sentPoses =
-        m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText()));
+    const SentPoseJournal::Loading sentPoses = m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText()));
     if (const std::optional<QDateTime> sentAt = m_engine.journal().lastSentAt())
         m_statusLine->showLastSentPose(*sentAt);
     else
@@ -327,9 +326,9 @@ void MainWindow::openPortSettings()
                 m_form.portBox->setEditText(*choice.portName);
             return std::nullopt;
         };
-        m_portSettings = new PortSettingsDialog(m_engine.port().settings(), m_engine.port().commandFormat(),
-                                                m_form.portBox->currentText(),
-                                                m_enumeratePorts, apply, m_notifier, this);
+        m_portSettings =
+            new PortSettingsDialog(m_engine.port().settings(), m_engine.port().commandFormat(),
+                                   m_form.portBox->currentText(), m_enumeratePorts, apply, m_notifier, this);
         // A dialog left open across Connect must not change the port under the
         // open connection: its port row shows the open port until Disconnect.
         connect(m_connectControls, &ConnectControls::stateChanged, m_portSettings, [this](bool connected) {
