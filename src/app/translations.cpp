@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "translations.h"
 
+#include "common/uilook.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -48,6 +50,7 @@ QStringList installChinese(QCoreApplication &app, const QString &folder)
 QStringList install(QCoreApplication &app, Language language, const QString &folder)
 {
     current = language;
+    uilook::setLatinText(language == Language::English);
     if (language == Language::Chinese)
         return installChinese(app, folder);
     if (load(app, QString::fromLatin1(english), englishFolder))

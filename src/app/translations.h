@@ -25,6 +25,7 @@ QStringList installChinese(QCoreApplication &app, const QString &folder = qtFold
 // Installs the catalogues of `language` on `app` and returns the names of those
 // loaded: Qt's Chinese ones for Chinese (our texts are written in Chinese), our
 // English catalogue, built into the program, for English (Qt's texts are English).
+// English text is set semi-condensed (uilook::setLatinText), before any window.
 QStringList install(QCoreApplication &app, Language language, const QString &folder = qtFolder());
 
 // The language installed last; Chinese before any install().

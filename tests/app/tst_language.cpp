@@ -6,11 +6,14 @@
 #include "support/testmain.h"
 #include "support/windowharness.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTranslator>
 
 #include <optional>
@@ -100,6 +103,56 @@ private Q_SLOTS:
         chinese->trigger();
         QCOMPARE(language::remembered(), Language::Chinese);
         QCOMPARE(h.notifier.shown.size(), 1); // back to the running language: nothing to say
+    }
+
+    // No caption fills its button edge to edge: the text and the style's
+    // margins beside it fit the button, on the main window (Command3 in both
+    // states) and the windows it opens.
+    void captionsFitTheirButtons_data()
+    {
+        QTest::addColumn<Language>("language");
+        QTest::newRow("Chinese") << Language::Chinese;
+        QTest::newRow("English") << Language::English;
+    }
+    void captionsFitTheirButtons()
+    {
+        QFETCH(Language, language);
+        translations::install(*QCoreApplication::instance(), language);
+        WindowHarness h;
+        h.window().show();
+        h.button("Command4").click();
+        h.button("Command9").click();
+        for (const char *opens : {"channelSetupAction", "workspaceAction"})
+            h.child<QAction>(QString::fromLatin1(opens)).trigger();
+        QStringList checked;
+        const auto checkAll = [&checked] {
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (!window->isVisible())
+                    continue;
+                for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+                    if (button->isHidden() || button->text().isEmpty()
+                        || !(qobject_cast<QPushButton *>(button) || qobject_cast<QToolButton *>(button)))
+                        continue;
+                    const QStyle &style = *button->style();
+                    const int margins = style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, button)
+                                        + 2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+                    const QString caption = QString(button->text()).remove(u'&');
+                    const int needed = button->fontMetrics().horizontalAdvance(caption) + margins;
+                    QVERIFY2(needed <= button->width(),
+                             qPrintable(u"%1 \"%2\": %3 px in %4"_qs.arg(button->objectName(), caption)
+                                            .arg(needed)
+                                            .arg(button->width())));
+                    checked.append(caption);
+                }
+            }
+        };
+        checkAll();
+        h.connectTo(u"COM1"_qs);
+        checkAll();
+        QVERIFY2(checked.contains(language == Language::English ? u"Disconnect"_qs : u"断开"_qs),
+                 qPrintable(checked.join(u", ")));
+        QVERIFY2(checked.contains(language == Language::English ? u"Cancel"_qs : u"取消"_qs),
+                 qPrintable(checked.join(u", ")));
     }
 
     // In English a count agrees with its noun: "1 command", "2 commands".
