@@ -63,4 +63,16 @@ Language installed()
     return current;
 }
 
+QString translate(Language language, const char *context, const char *source)
+{
+    // A catalogue of its own, never installed: the running interface keeps
+    // its language.
+    QTranslator catalogue;
+    if (language == Language::English && catalogue.load(QString::fromLatin1(english), englishFolder)) {
+        if (const QString translated = catalogue.translate(context, source); !translated.isEmpty())
+            return translated;
+    }
+    return QString::fromUtf8(source);
+}
+
 } // namespace translations

@@ -31,4 +31,10 @@ QStringList install(QCoreApplication &app, Language language, const QString &fol
 // The language installed last; Chinese before any install().
 Language installed();
 
+// `source`, one of our texts in `context` (a class of ours), in `language`
+// whatever language is installed: what is said to an operator who has just
+// chosen a language is said in that one. Our own text where the catalogue
+// has no translation.
+QString translate(Language language, const char *context, const char *source);
+
 } // namespace translations

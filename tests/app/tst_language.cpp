@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -85,23 +86,40 @@ private Q_SLOTS:
         QCOMPARE(box.button(QMessageBox::Ok)->text(), english ? u"OK"_qs : u"确定"_qs);
     }
 
-    // A choice in the menu is kept for the next start and said so; the running
-    // interface stays as it is.
+    // A choice in the menu is kept for the next start and said so, in the
+    // language chosen; the running interface stays as it is.
+    void menuRemembersTheChoice_data()
+    {
+        QTest::addColumn<Language>("running");
+        QTest::addColumn<Language>("chosen");
+        QTest::newRow("English from Chinese") << Language::Chinese << Language::English;
+        QTest::newRow("Chinese from English") << Language::English << Language::Chinese;
+    }
     void menuRemembersTheChoice()
     {
-        translations::install(*QCoreApplication::instance(), Language::Chinese);
+        QFETCH(Language, running);
+        QFETCH(Language, chosen);
+        translations::install(*QCoreApplication::instance(), running);
         WindowHarness h; // with a settings folder of its own
-        auto *english = h.window().findChild<QAction *>(u"englishAction"_qs);
-        auto *chinese = h.window().findChild<QAction *>(u"chineseAction"_qs);
-        QVERIFY(english && chinese);
-        QVERIFY(chinese->isChecked() && !english->isChecked());
-        english->trigger();
-        QVERIFY(english->isChecked() && !chinese->isChecked());
-        QCOMPARE(language::remembered(), Language::English);
+        language::remember(running);
+        const auto action = [&h](Language language) {
+            return h.window().findChild<QAction *>(language == Language::English ? u"englishAction"_qs
+                                                                                 : u"chineseAction"_qs);
+        };
+        QVERIFY(action(chosen) && action(running));
+        const QString reset = h.button("Command1").text();
+        action(chosen)->trigger();
+        QVERIFY(action(chosen)->isChecked() && !action(running)->isChecked());
+        QCOMPARE(language::remembered(), chosen);
         QCOMPARE(h.notifier.shown.size(), 1);
-        QCOMPARE(h.button("Command1").text(), u"复位"_qs);
-        chinese->trigger();
-        QCOMPARE(language::remembered(), Language::Chinese);
+        const QString told = h.notifier.shown.first().text;
+        QVERIFY(!told.isEmpty());
+        // Chinese has no Latin letter in it; English no Chinese character.
+        const QRegularExpression otherScript(chosen == Language::English ? u"\\p{Han}"_qs : u"[A-Za-z]"_qs);
+        QVERIFY2(!told.contains(otherScript), qPrintable(told));
+        QCOMPARE(h.button("Command1").text(), reset);
+        action(running)->trigger();
+        QCOMPARE(language::remembered(), running);
         QCOMPARE(h.notifier.shown.size(), 1); // back to the running language: nothing to say
     }
 
