@@ -81,6 +81,7 @@ StatusLine::StatusLine(Engine &engine, QWidget *parent)
     addPermanentWidget(row, 1);
 
     m_connection = addLabel("connectionStatus", Connection);
+    m_commandFormat = addLabel("commandFormatStatus", Counter);
     m_passingNote = addLabel("passingNote", Note);
     m_sequenceNote = addLabel("sequenceNote", Note, true);
     m_loading = addLabel("loadingNote", Traffic);
@@ -91,6 +92,8 @@ StatusLine::StatusLine(Engine &engine, QWidget *parent)
     m_traffic = new SteadyLabel(row);
     m_traffic->setObjectName(QStringLiteral("trafficStatus"));
     m_row->addWidget(m_traffic, Traffic);
+    m_waitingMoves = addLabel("waitingMovesStatus", Counter);
+    m_waitingMoves->setDetail(tr("这些通道的最新位置等线路腾出空间后发出"));
     m_clamps = addLabel("clampStatus", Counter);
 
     m_historyButton = new QToolButton(row);
@@ -120,6 +123,7 @@ StatusLine::StatusLine(Engine &engine, QWidget *parent)
     refresh->start(250);
     // A settings dialog left open across Connect changes the open port's line.
     connect(&m_port, &SerialPort::settingsChanged, this, [this] { say(*m_connection, connectionText()); });
+    connect(&m_port, &SerialPort::commandFormatChanged, this, [this] { say(*m_commandFormat, commandFormatText()); });
     connect(&m_port, &SerialPort::commandSent, this, [this] {
         if (!m_sentPoseUntilSent)
             return;
@@ -140,6 +144,7 @@ StatusLine::StatusLine(Engine &engine, QWidget *parent)
             showLineWontPlay(line, linecheck::readLine(text));
     });
 
+    say(*m_commandFormat, commandFormatText());
     showConnection(false);
     showPlayback();
 }
@@ -273,6 +278,7 @@ QString StatusLine::sequenceNoteText() const
 void StatusLine::showTraffic()
 {
     m_traffic->setText(trafficText());
+    say(*m_waitingMoves, waitingMovesText(), Kept::NotKept);
 }
 
 QString StatusLine::connectionText() const
@@ -355,19 +361,24 @@ QString StatusLine::clampText() const
     return m_clampCount ? tr("已限位 %1 处").arg(m_clampCount) : QString();
 }
 
+void StatusLine::showJournal(const SentPoseJournal::Loading &loading)
+{
+    using Outcome = SentPoseJournal::Loading::Outcome;
+    if (const std::optional<QDateTime> sentAt = m_engine.journal().lastSentAt())
+        showLastSentPose(*sentAt);
+    else if (loading.outcome == Outcome::Unreadable)
+        showSentPoseNote(tr("读不出上次发送的姿态（%1），已忽略").arg(loading.reason), true);
+    else if (loading.outcome == Outcome::Damaged)
+        showSentPoseNote(tr("上次发送的姿态的记录已损坏，已忽略"), true);
+    else
+        // Another port's board: what the board before was sent says nothing of this one.
+        showSentPoseNote({}, false);
+}
+
 void StatusLine::showLastSentPose(const QDateTime &sentAt)
 {
     showSentPoseNote(sentPoseAgeText(sentAt.secsTo(QDateTime::currentDateTimeUtc())), true);
     m_lastSentAt = sentAt;
-}
-
-void StatusLine::showSentPoseNotRead(const SentPoseJournal::Loading &loading)
-{
-    using Outcome = SentPoseJournal::Loading::Outcome;
-    if (loading.outcome == Outcome::Unreadable)
-        showSentPoseNote(tr("读不出上次发送的姿态（%1），已忽略").arg(loading.reason), true);
-    else if (loading.outcome == Outcome::Damaged)
-        showSentPoseNote(tr("上次发送的姿态的记录已损坏，已忽略"), true);
 }
 
 void StatusLine::showSentPoseNotSaved(const QString &reason)
@@ -416,4 +427,21 @@ void StatusLine::addEmergencyStop(QAction &action)
     // row and stands at the line's right end, where the hand finds it.
     button->setFixedSize(button->sizeHint().expandedTo(QSize(75, 23)));
     m_row->addWidget(button, Fixed);
+}
+
+QString StatusLine::commandFormatText() const
+{
+    switch (m_port.commandFormat()) {
+    case CommandFormat::Compact:
+        break;
+    case CommandFormat::Spaced:
+        return tr("命令格式：带空格");
+    }
+    return {};
+}
+
+QString StatusLine::waitingMovesText() const
+{
+    const qsizetype waiting = m_port.deferredMoves();
+    return waiting > 0 ? tr("%n 个通道等待发送", nullptr, int(waiting)) : QString();
 }

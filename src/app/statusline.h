@@ -26,9 +26,10 @@ struct Reading;
 
 // The status line below the window: the connection with the settings in force
 // (and why the last Connect failed, which the window itself keeps silent
-// about), what the last edit of the sequence made that will not do as it
-// reads, passing notes, playback, and what has reached the device since
-// Connect. Display only.
+// about), a command format other than the compact one, what the last edit of
+// the sequence made that will not do as it reads, passing notes, playback,
+// what has reached the device since Connect and the live moves still waiting
+// for the line. Display only.
 //
 // Nothing on it is ever cut: a text with too little room ends in "…", holds
 // the whole of it in its tooltip, and the notes are kept with their times in a
@@ -68,11 +69,11 @@ public:
     // `waiting` while an action (Run, Save) waits for the rest. A `total` of 0
     // ends the note.
     void showLoading(qsizetype loaded, qsizetype total, bool waiting);
-    // After start-up, until the next command leaves: how long ago the pose the
-    // board was last sent left ("上次发送的姿态：3 分钟前"), or why the record of
-    // it could not be read.
-    void showLastSentPose(const QDateTime &sentAt);
-    void showSentPoseNotRead(const SentPoseJournal::Loading &loading);
+    // After start-up and after Connect, until the next command leaves: how
+    // long ago the pose the board on the port was last sent left ("上次发送的
+    // 姿态：3 分钟前"), or why the record of it could not be read; `loading`
+    // is how the engine's journal was read last.
+    void showJournal(const SentPoseJournal::Loading &loading);
     // The record of what was sent could not be written: `reason`, the system's.
     void showSentPoseNotSaved(const QString &reason);
     // "上次发送的姿态：3 分钟前", in the largest whole unit of `secondsAgo`.
@@ -88,6 +89,10 @@ public:
     QString clampText() const;
     QString loadingText() const;
     QString sentPoseText() const;
+    // "命令格式：带空格"; empty for the compact format.
+    QString commandFormatText() const;
+    // "3 个通道等待发送"; empty when no live move waits beyond the port's queue.
+    QString waitingMovesText() const;
 
     // The notes shown so far, newest first.
     const StatusHistory &history() const { return m_history; }
@@ -104,6 +109,7 @@ private:
     enum class Kept { InHistory, NotKept };
     void say(ElidedLabel &label, const QString &text, Kept kept = Kept::InHistory);
     void showTraffic();
+    void showLastSentPose(const QDateTime &sentAt);
     // The sent-pose note; `untilSent` clears it when the next command leaves.
     void showSentPoseNote(const QString &text, bool untilSent);
     static QString describe(const linecheck::Reading &reading);
@@ -117,12 +123,14 @@ private:
     const qint64 m_startedAtNs;
     PriorityRowLayout *m_row;
     ElidedLabel *m_connection;
+    ElidedLabel *m_commandFormat;
     ElidedLabel *m_passingNote;
     ElidedLabel *m_sequenceNote;
     ElidedLabel *m_loading;
     ElidedLabel *m_sentPose;
     SteadyLabel *m_playbackLabel;
     SteadyLabel *m_traffic;
+    ElidedLabel *m_waitingMoves;
     ElidedLabel *m_clamps;
     QToolButton *m_historyButton;
     StatusHistory m_history;

@@ -48,10 +48,12 @@ void fillTheQueue(WindowHarness &h)
 }
 
 // Every note at once, as long as they come, on a line that is not connected:
-// Connect refused with a long reason, a line that will not play, a journal that cannot be written, a sequence still
-// coming in, many pulses held to their limits, and a passing note.
+// Connect refused with a long reason, the command format, a line that will not
+// play, a journal that cannot be written, a sequence still coming in, many
+// pulses held to their limits, and a passing note.
 void everyNoteWhileDisconnected(WindowHarness &h, VirtualTime & /*time*/, StatusLine &line)
 {
+    h.engine().port().setCommandFormat(CommandFormat::Spaced);
     h.fake().openFailure =
         SerialResult::failure(SerialResult::OpenFailed, QStringLiteral("The device is held by another process "
                                                                        "(/usr/lib/some/very/long/path/to/a/daemon)"));
@@ -66,9 +68,10 @@ void everyNoteWhileDisconnected(WindowHarness &h, VirtualTime & /*time*/, Status
 
 // Playing a long sequence in a loop at a quarter of its speed, paused, with a
 // slow line that has fallen behind: bytes waiting and live moves of all 32
-// channels.
+// channels waiting beyond the queue.
 void playingOnASlowLine(WindowHarness &h, VirtualTime &time, StatusLine &line)
 {
+    h.engine().port().setCommandFormat(CommandFormat::Spaced);
     h.connectTo(QStringLiteral("COM1000"));
     QVERIFY(h.engine().port().setSettings(QStringLiteral("2400,n,8,1")).ok());
     Playback &playback = h.engine().playback();
@@ -84,6 +87,7 @@ void playingOnASlowLine(WindowHarness &h, VirtualTime &time, StatusLine &line)
         h.checkBox(channel).setChecked(true);
         h.slider(channel).setValue(2500);
     }
+    QVERIFY(!line.waitingMovesText().isEmpty());
     line.addClamps(1234567, {31, 31, 1000000000, 2500});
     line.showLineWontPlay(9998, linecheck::readLine(unplayableLine()));
 }
@@ -95,8 +99,8 @@ QByteArray threeLines()
 
 } // namespace
 
-// The status line at its longest texts in both languages, and its history of
-// notes.
+// The status line at its longest texts in both languages, its history of
+// notes, the line's settings, and the note of the last pose following the port.
 class TestStatusLine : public QObject
 {
     Q_OBJECT
@@ -141,6 +145,7 @@ private Q_SLOTS:
             return;
         // The counters are refreshed a few times a second.
         QTRY_COMPARE(h.child<SteadyLabel>(QStringLiteral("trafficStatus")).text(), line.trafficText());
+        QTRY_COMPARE(h.child<ElidedLabel>(QStringLiteral("waitingMovesStatus")).text(), line.waitingMovesText());
         QCoreApplication::processEvents();
 
         QCOMPARE(h.window().size(), windowSize);
@@ -173,7 +178,7 @@ private Q_SLOTS:
         QVERIFY2(anyCut, "the scene is meant to be too long for the line");
         // The traffic is the first counter to give up room when even the
         // counters do not fit; these keep theirs.
-        for (const char *counter : {"playbackStatus", "clampStatus"}) {
+        for (const char *counter : {"playbackStatus", "commandFormatStatus", "clampStatus", "waitingMovesStatus"}) {
             const auto &label = h.child<ElidedLabel>(QString::fromLatin1(counter));
             QVERIFY2(!label.isElided(), qPrintable(label.shownText()));
         }
@@ -219,6 +224,89 @@ private Q_SLOTS:
         QCOMPARE(actions.size(), qsizetype(entries.size()));
         QCOMPARE(actions.first()->text(),
                  entries.front().at.toString(QStringLiteral("HH:mm:ss")) + u"  "_qs + entries.front().text);
+    }
+
+    // A command format other than the compact one, and the live moves waiting
+    // for a slow line, are on the line while they last.
+    void lineSettingsShown_data()
+    {
+        QTest::addColumn<CommandFormat>("format");
+        QTest::addColumn<int>("waiting"); // channels moved with the queue full
+        QTest::addColumn<QString>("formatText");
+        QTest::addColumn<QString>("waitingText");
+        QTest::newRow("compact, keeping up") << CommandFormat::Compact << 0 << QString() << QString();
+        QTest::newRow("spaced") << CommandFormat::Spaced << 0 << u"命令格式：带空格"_qs << QString();
+        QTest::newRow("three moves waiting") << CommandFormat::Compact << 3 << QString() << u"3 个通道等待发送"_qs;
+        QTest::newRow("spaced, all channels waiting")
+            << CommandFormat::Spaced << 32 << u"命令格式：带空格"_qs << u"32 个通道等待发送"_qs;
+    }
+    void lineSettingsShown()
+    {
+        QFETCH(CommandFormat, format);
+        QFETCH(int, waiting);
+        QFETCH(QString, formatText);
+        QFETCH(QString, waitingText);
+        WindowHarness h;
+        StatusLine &line = statusLineOf(h);
+        h.engine().port().setCommandFormat(CommandFormat::Spaced);
+        h.engine().port().setCommandFormat(format);
+        h.connectTo(QStringLiteral("COM1"));
+        QVERIFY(h.engine().port().setSettings(QStringLiteral("2400,n,8,1")).ok());
+        fillTheQueue(h);
+        for (int channel = 0; channel < waiting; ++channel) {
+            h.checkBox(channel).setChecked(true);
+            h.slider(channel).setValue(2000);
+        }
+
+        QCOMPARE(line.commandFormatText(), formatText);
+        QCOMPARE(line.waitingMovesText(), waitingText);
+        const auto &formatLabel = h.child<ElidedLabel>(QStringLiteral("commandFormatStatus"));
+        const auto &waitingLabel = h.child<ElidedLabel>(QStringLiteral("waitingMovesStatus"));
+        QCOMPARE(formatLabel.text(), formatText);
+        QCOMPARE(formatLabel.isHidden(), formatText.isEmpty());
+        QTRY_COMPARE(waitingLabel.text(), waitingText);
+        QCOMPARE(waitingLabel.isHidden(), waitingText.isEmpty());
+
+        // The line catches up: nothing waits any more.
+        h.fake().holdDevice(false);
+        QCOMPARE(line.waitingMovesText(), QString());
+        QTRY_VERIFY(waitingLabel.isHidden());
+    }
+
+    // Connect takes the journal of the port it opens: the note of the last
+    // pose sent is that board's, or none when that board has none.
+    void sentPoseFollowsThePort_data()
+    {
+        QTest::addColumn<QString>("shownAtStart"); // the port box at start-up
+        QTest::addColumn<QString>("connected");
+        QTest::addColumn<bool>("noteAtStart");
+        QTest::addColumn<bool>("noteAfterConnect");
+        QTest::newRow("to the board with a record") << u"COM1"_qs << u"COM2"_qs << false << true;
+        QTest::newRow("to a board without one") << u"COM2"_qs << u"COM1"_qs << true << false;
+        QTest::newRow("the same board") << u"COM2"_qs << u"COM2"_qs << true << true;
+    }
+    void sentPoseFollowsThePort()
+    {
+        QFETCH(QString, shownAtStart);
+        QFETCH(QString, connected);
+        QFETCH(bool, noteAtStart);
+        QFETCH(bool, noteAfterConnect);
+        WindowHarness::Options options;
+        options.ports = {shownAtStart};
+        WindowHarness h(std::move(options));
+        // Only COM2's board has been sent anything.
+        h.connectTo(u"COM2"_qs);
+        h.slider(0).setValue(1600);
+        h.button("Command3").click();
+        h.restart();
+        StatusLine &line = statusLineOf(h);
+        const QString known = StatusLine::sentPoseAgeText(0).section(u'：', 0, 0);
+        QCOMPARE(line.sentPoseText().startsWith(known), noteAtStart);
+
+        h.connectTo(connected);
+        QVERIFY(h.window().portIsOpen());
+        QCOMPARE(line.sentPoseText().startsWith(known), noteAfterConnect);
+        QCOMPARE(line.sentPoseText().isEmpty(), !noteAfterConnect);
     }
 };
 
