@@ -427,6 +427,9 @@ void StatusLine::addEmergencyStop(QAction &action)
     // row and stands at the line's right end, where the hand finds it.
     button->setFixedSize(button->sizeHint().expandedTo(QSize(75, 23)));
     m_row->addWidget(button, Fixed);
+    // The line's height follows its tallest widget, measured when a widget
+    // joins the line itself: the row has grown since.
+    reformat();
 }
 
 QString StatusLine::commandFormatText() const
