@@ -1377,6 +1377,29 @@ If the program ends unexpectedly, unsaved changes cannot be recovered.</translat
             <numerusform>, %1 commands</numerusform>
         </translation>
     </message>
+    <message>
+        <source>还没有消息</source>
+        <translation>No messages yet</translation>
+    </message>
+    <message>
+        <source>这些通道的最新位置等线路腾出空间后发出</source>
+        <translation>The latest positions of these channels are sent when the line has room</translation>
+    </message>
+    <message>
+        <source>最近的消息</source>
+        <translation>Recent messages</translation>
+    </message>
+    <message>
+        <source>命令格式：带空格</source>
+        <translation>Command format: spaced</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个通道等待发送</source>
+        <translation>
+            <numerusform>%n channel waiting to be sent</numerusform>
+            <numerusform>%n channels waiting to be sent</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ViewMenu</name>

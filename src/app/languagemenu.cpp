@@ -2,6 +2,7 @@
 #include "languagemenu.h"
 
 #include "common/notifier.h"
+#include "translations.h"
 
 #include <QActionGroup>
 #include <QMenu>
@@ -37,8 +38,9 @@ void LanguageMenu::choose(Language language)
     language::remember(language);
     if (language == m_running)
         return;
-    m_notifier.show(m_messageParent, {Message::Icon::None,
-                                      {},
-                                      language == Language::English ? tr("下次启动时界面将使用 English。")
-                                                                    : tr("下次启动时界面将使用中文。")});
+    // Said in the language chosen: the operator who chose it reads that one.
+    const char *told = language == Language::English ? QT_TR_NOOP("下次启动时界面将使用 English。")
+                                                     : QT_TR_NOOP("下次启动时界面将使用中文。");
+    m_notifier.show(m_messageParent,
+                    {Message::Icon::None, {}, translations::translate(language, "LanguageMenu", told)});
 }

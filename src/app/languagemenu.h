@@ -12,7 +12,7 @@ class QWidget;
 
 // The menu 语言 / Language: 中文 and English, the one running checked. A choice
 // is remembered in the settings file and takes effect at the next start, which
-// the operator is told.
+// the operator is told in the language chosen.
 class LanguageMenu : public QObject
 {
     Q_OBJECT

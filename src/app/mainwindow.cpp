@@ -105,11 +105,7 @@ MainWindow::MainWindow(Engine &engine, Ui ui, QWidget *parent)
     startUp();
     // What an earlier run sent last to the port the box shows: shown (the
     // workspace's arm stands there), never sent at start.
-    const SentPoseJournal::Loading sentPoses = m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText()));
-    if (const std::optional<QDateTime> sentAt = m_engine.journal().lastSentAt())
-        m_statusLine->showLastSentPose(*sentAt);
-    else
-        m_statusLine->showSentPoseNotRead(sentPoses);
+    m_statusLine->showJournal(m_engine.loadJournal(portNumberFromText(m_form.portBox->currentText())));
     m_started = true;
     if (sequenceStore.endRequested())
         close();
@@ -242,10 +238,10 @@ void MainWindow::wire()
         new ConnectControls(port, m_notifier, *m_form.connectButton, *m_form.portBox, *m_form.settingsButton, this);
     m_connectControls->setParent(this);
     // The board on the port just opened has a journal of its own; taken before
-    // anything reads it or is sent.
+    // anything reads it or is sent, and its last pose told.
     connect(m_connectControls, &ConnectControls::stateChanged, this, [this](bool connected) {
         if (connected)
-            m_engine.loadJournal(m_engine.port().commPort());
+            m_statusLine->showJournal(m_engine.loadJournal(m_engine.port().commPort()));
     });
     connect(&m_engine, &Engine::portNotOpen, this, [this] { m_notifier.show(this, messages::portNotOpen()); });
     connect(&m_engine.profile(), &CurrentProfile::changed, this, [this] {

@@ -5,8 +5,11 @@
 #include "shared/virtualboards.h"
 
 #include <QAbstractItemView>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSerialPortInfo>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 PortEnumerator systemPortEnumerator()
 {
@@ -33,10 +36,43 @@ void ListSerialPorts(QComboBox &target, const PortEnumerator &enumerate)
         target.insertItem(0, name);
 }
 
+QString PortNameEdit::shownText() const
+{
+    if (hasFocus())
+        return text();
+    return fontMetrics().elidedText(text(), Qt::ElideRight, textRoom().width());
+}
+
+QRect PortNameEdit::textRoom() const
+{
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    // QLineEdit keeps 2 px beside and 1 px above and below its text.
+    return style()
+        ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+        .marginsRemoved(textMargins())
+        .adjusted(2, 1, -2, -1);
+}
+
+void PortNameEdit::paintEvent(QPaintEvent *event)
+{
+    const QString shown = shownText();
+    if (shown == text()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled, QPalette::Text));
+    painter.drawText(textRoom(), Qt::AlignLeft | Qt::AlignVCenter, shown);
+}
+
 PortComboBox::PortComboBox(PortEnumerator enumerate, QWidget *parent)
     : QComboBox(parent), m_enumerate(std::move(enumerate))
 {
-    setEditable(true);
+    setLineEdit(new PortNameEdit(this));
     // A typed name is used as it is; it does not join the list.
     setInsertPolicy(QComboBox::NoInsert);
     // The box is narrower than a long name ("COM1000 (虚拟舵机板)"): the pointer

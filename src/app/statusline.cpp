@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "statusline.h"
 
+#include "common/elidedlabel.h"
+#include "common/priorityrow.h"
 #include "common/steadylabel.h"
 #include "core/linecheck.h"
 #include "core/portnames.h"
 #include "engine/engine.h"
 #include "link/serialport.h"
 
-#include <QLabel>
-#include <QToolButton>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QStyleOption>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -49,6 +54,11 @@ namespace {
 // How long a passing note stays on the line.
 constexpr int noteMs = 8000;
 
+// Who keeps their room longest when the line is short of it: 0 first. The
+// counters are short and change while one watches; a note may be long, and its
+// whole text is a pointer's rest or the history away.
+enum Rank { Fixed, Counter, Traffic, Connection, Note };
+
 } // namespace
 
 StatusLine::StatusLine(Engine &engine, QWidget *parent)
@@ -56,28 +66,50 @@ StatusLine::StatusLine(Engine &engine, QWidget *parent)
       m_engine(engine),
       m_port(engine.port()),
       m_playback(engine.playback()),
-      m_connection(new QLabel(this)),
-      m_sequenceNote(new QLabel(this)),
-      m_loading(new QLabel(this)),
-      m_playbackLabel(new SteadyLabel(this)),
-      m_traffic(new SteadyLabel(this))
+      m_startedAt(QDateTime::currentDateTime()),
+      m_startedAtNs(engine.clock().nowNs())
 {
     setObjectName(QStringLiteral("statusLine"));
     setSizeGripEnabled(false);
-    m_connection->setObjectName(QStringLiteral("connectionStatus"));
+    // One row of our own, the whole width of the line: QStatusBar's own row
+    // cuts what does not fit.
+    auto *row = new QWidget(this);
+    row->setObjectName(QStringLiteral("statusRow"));
+    m_row = new PriorityRowLayout(row);
+    m_row->setContentsMargins({});
+    m_row->setSpacing(12);
+    addPermanentWidget(row, 1);
+
+    m_connection = addLabel("connectionStatus", Connection);
+    m_commandFormat = addLabel("commandFormatStatus", Counter);
+    m_passingNote = addLabel("passingNote", Note);
+    m_sequenceNote = addLabel("sequenceNote", Note, true);
+    m_loading = addLabel("loadingNote", Traffic);
+    m_sentPose = addLabel("sentPoseNote", Note);
+    m_playbackLabel = new SteadyLabel(row);
     m_playbackLabel->setObjectName(QStringLiteral("playbackStatus"));
+    m_row->addWidget(m_playbackLabel, Counter);
+    m_traffic = new SteadyLabel(row);
     m_traffic->setObjectName(QStringLiteral("trafficStatus"));
-    m_sequenceNote->setObjectName(QStringLiteral("sequenceNote"));
-    // A long note is cut at the window's edge rather than widening the window;
-    // its tooltip holds the whole of it.
-    m_sequenceNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    addWidget(m_connection);
-    addWidget(m_sequenceNote, 1);
-    m_loading->setObjectName(QStringLiteral("loadingNote"));
-    m_loading->hide();
-    addWidget(m_loading);
-    addPermanentWidget(m_playbackLabel);
-    addPermanentWidget(m_traffic);
+    m_row->addWidget(m_traffic, Traffic);
+    m_waitingMoves = addLabel("waitingMovesStatus", Counter);
+    m_waitingMoves->setDetail(tr("这些通道的最新位置等线路腾出空间后发出"));
+    m_clamps = addLabel("clampStatus", Counter);
+
+    m_historyButton = new QToolButton(row);
+    m_historyButton->setObjectName(QStringLiteral("statusHistoryButton"));
+    m_historyButton->setArrowType(Qt::UpArrow);
+    m_historyButton->setAutoRaise(true);
+    m_historyButton->setToolTip(tr("最近的消息"));
+    m_historyButton->setPopupMode(QToolButton::InstantPopup);
+    auto *historyMenu = new QMenu(m_historyButton);
+    historyMenu->setObjectName(QStringLiteral("statusHistoryMenu"));
+    connect(historyMenu, &QMenu::aboutToShow, this, [this, historyMenu] { m_history.fill(*historyMenu); });
+    m_historyButton->setMenu(historyMenu);
+    m_row->addWidget(m_historyButton, Fixed);
+
+    // QStatusBar keeps the passing note and its time; the label shows it.
+    connect(this, &QStatusBar::messageChanged, this, [this](const QString &text) { say(*m_passingNote, text); });
 
     // The counters change with every write; a few refreshes a second keep a
     // fast drag from repainting the status line for each command.
@@ -86,11 +118,19 @@ StatusLine::StatusLine(Engine &engine, QWidget *parent)
     // The age of the last pose sent goes on while it is shown.
     connect(refresh, &QTimer::timeout, this, [this] {
         if (m_lastSentAt)
-            m_sentPose->setText(sentPoseAgeText(m_lastSentAt->secsTo(QDateTime::currentDateTimeUtc())));
+            say(*m_sentPose, sentPoseAgeText(m_lastSentAt->secsTo(QDateTime::currentDateTimeUtc())), Kept::NotKept);
     });
     refresh->start(250);
     // A settings dialog left open across Connect changes the open port's line.
-    connect(&m_port, &SerialPort::settingsChanged, this, [this] { m_connection->setText(connectionText()); });
+    connect(&m_port, &SerialPort::settingsChanged, this, [this] { say(*m_connection, connectionText()); });
+    connect(&m_port, &SerialPort::commandFormatChanged, this, [this] { say(*m_commandFormat, commandFormatText()); });
+    connect(&m_port, &SerialPort::commandSent, this, [this] {
+        if (!m_sentPoseUntilSent)
+            return;
+        m_sentPoseUntilSent = false;
+        m_lastSentAt.reset();
+        say(*m_sentPose, {});
+    });
 
     connect(&m_playback, &Playback::statusChanged, this, &StatusLine::showPlayback);
     connect(&engine, &Engine::clamped, this, &StatusLine::addClamps);
@@ -104,27 +144,73 @@ StatusLine::StatusLine(Engine &engine, QWidget *parent)
             showLineWontPlay(line, linecheck::readLine(text));
     });
 
+    say(*m_commandFormat, commandFormatText());
     showConnection(false);
     showPlayback();
+}
+
+ElidedLabel *StatusLine::addLabel(const char *name, int rank, bool fills)
+{
+    auto *label = new ElidedLabel(m_row->parentWidget());
+    label->setObjectName(QString::fromLatin1(name));
+    label->hide();
+    m_row->addWidget(label, rank, fills);
+    return label;
+}
+
+void StatusLine::say(ElidedLabel &label, const QString &text, Kept kept)
+{
+    if (text == label.text())
+        return;
+    label.setText(text);
+    label.setVisible(!text.isEmpty());
+    if (kept == Kept::InHistory)
+        m_history.add(now(), text);
+}
+
+QDateTime StatusLine::now() const
+{
+    return m_startedAt.addMSecs((m_engine.clock().nowNs() - m_startedAtNs) / 1'000'000);
+}
+
+void StatusLine::paintEvent(QPaintEvent * /*event*/)
+{
+    QPainter painter(this);
+    QStyleOption option;
+    option.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_PanelStatusBar, &option, &painter, this);
+}
+
+void StatusLine::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    m_history.fill(menu);
+    menu.exec(event->globalPos());
 }
 
 void StatusLine::showConnection(bool connected)
 {
     if (connected)
         m_failure.clear();
-    m_connection->setText(connectionText());
+    say(*m_connection, connectionText());
     showTraffic();
 }
 
 void StatusLine::showConnectFailure(const SerialResult &failure)
 {
     m_failure = failureText(failure, m_port);
-    m_connection->setText(connectionText());
+    say(*m_connection, connectionText());
 }
 
 void StatusLine::showPlayback()
 {
-    m_playbackLabel->showText(playbackText());
+    const QString text = playbackText();
+    // How a run ended is a note worth keeping; the counting on the way is not.
+    const bool ended = m_playback.state() == Playback::State::Stopped && m_playback.ending() != Playback::Ending::None
+                       && !m_playback.glidingInto();
+    if (ended && text != m_playbackLabel->text())
+        m_history.add(now(), text);
+    m_playbackLabel->setText(text);
 }
 
 QString StatusLine::describe(const linecheck::Reading &reading)
@@ -149,39 +235,34 @@ QString StatusLine::describe(const linecheck::Reading &reading)
 
 void StatusLine::showLineWontPlay(qsizetype line, const linecheck::Reading &reading)
 {
-    m_sequenceNote->setText(tr("第 %1 行不会照所写的播放：%2").arg(line + 1).arg(describe(reading)));
-    m_sequenceNote->setToolTip(m_sequenceNote->text());
+    say(*m_sequenceNote, tr("第 %1 行不会照所写的播放：%2").arg(line + 1).arg(describe(reading)));
 }
 
 void StatusLine::showPoseNotLoaded(qsizetype line, const linecheck::Reading &reading)
 {
-    m_sequenceNote->setText(tr("第 %1 行不会照所写的播放，没有载入姿态：%2").arg(line + 1).arg(describe(reading)));
-    m_sequenceNote->setToolTip(m_sequenceNote->text());
+    say(*m_sequenceNote, tr("第 %1 行不会照所写的播放，没有载入姿态：%2").arg(line + 1).arg(describe(reading)));
 }
 
 void StatusLine::showNothingTicked()
 {
-    m_sequenceNote->setText(tr("没有勾选任何通道：添加的行只有间隔时间"));
-    m_sequenceNote->setToolTip(m_sequenceNote->text());
+    say(*m_sequenceNote, tr("没有勾选任何通道：添加的行只有间隔时间"));
 }
 
 void StatusLine::clearSequenceNote()
 {
-    m_sequenceNote->clear();
-    m_sequenceNote->setToolTip({});
+    say(*m_sequenceNote, {});
 }
 
 void StatusLine::showLoading(qsizetype loaded, qsizetype total, bool waiting)
 {
     if (total <= 0) {
-        m_loading->clear();
-        m_loading->hide();
+        say(*m_loading, {}, Kept::NotKept);
         return;
     }
     const int percent = int(loaded * 100 / total);
-    m_loading->setText(waiting ? tr("正在读入动作序列（%1%），读完后继续……").arg(percent)
-                               : tr("正在读入动作序列：%1%").arg(percent));
-    m_loading->show();
+    say(*m_loading,
+        waiting ? tr("正在读入动作序列（%1%），读完后继续……").arg(percent) : tr("正在读入动作序列：%1%").arg(percent),
+        Kept::NotKept);
 }
 
 QString StatusLine::loadingText() const
@@ -196,7 +277,8 @@ QString StatusLine::sequenceNoteText() const
 
 void StatusLine::showTraffic()
 {
-    m_traffic->showText(trafficText());
+    m_traffic->setText(trafficText());
+    say(*m_waitingMoves, waitingMovesText(), Kept::NotKept);
 }
 
 QString StatusLine::connectionText() const
@@ -254,14 +336,9 @@ void StatusLine::addClamps(int count, const commandlimits::Clamp &clamp)
 {
     const QString last =
         tr("%1：%2 → %3").arg(m_engine.profile().channels().describe(clamp.channel)).arg(clamp.asked).arg(clamp.sent);
-    if (!m_clamps) {
-        m_clamps = new QLabel(this);
-        m_clamps->setObjectName(QStringLiteral("clampStatus"));
-        addPermanentWidget(m_clamps);
-    }
     m_clampCount += count;
-    m_clamps->setText(clampText());
-    m_clamps->setToolTip(tr("最近一次：%1").arg(last));
+    say(*m_clamps, clampText(), Kept::NotKept);
+    m_clamps->setDetail(tr("最近一次：%1").arg(last));
 }
 
 void StatusLine::showArmHeld()
@@ -284,19 +361,24 @@ QString StatusLine::clampText() const
     return m_clampCount ? tr("已限位 %1 处").arg(m_clampCount) : QString();
 }
 
+void StatusLine::showJournal(const SentPoseJournal::Loading &loading)
+{
+    using Outcome = SentPoseJournal::Loading::Outcome;
+    if (const std::optional<QDateTime> sentAt = m_engine.journal().lastSentAt())
+        showLastSentPose(*sentAt);
+    else if (loading.outcome == Outcome::Unreadable)
+        showSentPoseNote(tr("读不出上次发送的姿态（%1），已忽略").arg(loading.reason), true);
+    else if (loading.outcome == Outcome::Damaged)
+        showSentPoseNote(tr("上次发送的姿态的记录已损坏，已忽略"), true);
+    else
+        // Another port's board: what the board before was sent says nothing of this one.
+        showSentPoseNote({}, false);
+}
+
 void StatusLine::showLastSentPose(const QDateTime &sentAt)
 {
     showSentPoseNote(sentPoseAgeText(sentAt.secsTo(QDateTime::currentDateTimeUtc())), true);
     m_lastSentAt = sentAt;
-}
-
-void StatusLine::showSentPoseNotRead(const SentPoseJournal::Loading &loading)
-{
-    using Outcome = SentPoseJournal::Loading::Outcome;
-    if (loading.outcome == Outcome::Unreadable)
-        showSentPoseNote(tr("读不出上次发送的姿态（%1），已忽略").arg(loading.reason), true);
-    else if (loading.outcome == Outcome::Damaged)
-        showSentPoseNote(tr("上次发送的姿态的记录已损坏，已忽略"), true);
 }
 
 void StatusLine::showSentPoseNotSaved(const QString &reason)
@@ -306,21 +388,9 @@ void StatusLine::showSentPoseNotSaved(const QString &reason)
 
 void StatusLine::showSentPoseNote(const QString &text, bool untilSent)
 {
-    if (!m_sentPose) {
-        m_sentPose = new QLabel(this);
-        m_sentPose->setObjectName(QStringLiteral("sentPoseNote"));
-        addWidget(m_sentPose);
-    }
     m_lastSentAt.reset();
-    m_sentPose->setText(text);
-    if (untilSent)
-        connect(
-            &m_port, &SerialPort::commandSent, m_sentPose,
-            [this] {
-                m_lastSentAt.reset();
-                m_sentPose->clear();
-            },
-            Qt::SingleShotConnection);
+    m_sentPoseUntilSent = untilSent;
+    say(*m_sentPose, text);
 }
 
 QString StatusLine::sentPoseAgeText(qint64 secondsAgo)
@@ -344,15 +414,37 @@ QString StatusLine::sentPoseAgeText(qint64 secondsAgo)
 
 QString StatusLine::sentPoseText() const
 {
-    return m_sentPose ? m_sentPose->text() : QString();
+    return m_sentPose->text();
 }
 
 void StatusLine::addEmergencyStop(QAction &action)
 {
-    auto *button = new QToolButton(this);
+    auto *button = new QToolButton(m_row->parentWidget());
     button->setObjectName(QStringLiteral("emergencyStopButton"));
     button->setDefaultAction(&action);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setMinimumSize(button->sizeHint().expandedTo(QSize(75, 23)));
-    addPermanentWidget(button);
+    // Its size is its own, whatever the texts beside it: it is the last of the
+    // row and stands at the line's right end, where the hand finds it.
+    button->setFixedSize(button->sizeHint().expandedTo(QSize(75, 23)));
+    m_row->addWidget(button, Fixed);
+    // The line's height follows its tallest widget, measured when a widget
+    // joins the line itself: the row has grown since.
+    reformat();
+}
+
+QString StatusLine::commandFormatText() const
+{
+    switch (m_port.commandFormat()) {
+    case CommandFormat::Compact:
+        break;
+    case CommandFormat::Spaced:
+        return tr("命令格式：带空格");
+    }
+    return {};
+}
+
+QString StatusLine::waitingMovesText() const
+{
+    const qsizetype waiting = m_port.deferredMoves();
+    return waiting > 0 ? tr("%n 个通道等待发送", nullptr, int(waiting)) : QString();
 }

@@ -2,15 +2,18 @@
 #pragma once
 
 #include "core/sentposejournal.h"
+#include "statushistory.h"
 
 #include <QDateTime>
 #include <QStatusBar>
 
 #include <optional>
 
+class ElidedLabel;
 class Engine;
 class Playback;
-class QLabel;
+class PriorityRowLayout;
+class QToolButton;
 class SteadyLabel;
 class SerialPort;
 class SerialResult;
@@ -23,8 +26,15 @@ struct Reading;
 
 // The status line below the window: the connection with the settings in force
 // (and why the last Connect failed, which the window itself keeps silent
-// about), what the last edit of the sequence made that will not do as it
-// reads, playback, and what has reached the device since Connect. Display only.
+// about), a command format other than the compact one, what the last edit of
+// the sequence made that will not do as it reads, passing notes, playback,
+// what has reached the device since Connect and the live moves still waiting
+// for the line. Display only.
+//
+// Nothing on it is ever cut: a text with too little room ends in "…", holds
+// the whole of it in its tooltip, and the notes are kept with their times in a
+// history that the button beside 急停 (or the line's context menu) opens. The
+// short counters keep their room longest; 急停 stays at the right end.
 class StatusLine final : public QStatusBar
 {
     Q_OBJECT
@@ -59,11 +69,11 @@ public:
     // `waiting` while an action (Run, Save) waits for the rest. A `total` of 0
     // ends the note.
     void showLoading(qsizetype loaded, qsizetype total, bool waiting);
-    // After start-up, until the next command leaves: how long ago the pose the
-    // board was last sent left ("上次发送的姿态：3 分钟前"), or why the record of
-    // it could not be read.
-    void showLastSentPose(const QDateTime &sentAt);
-    void showSentPoseNotRead(const SentPoseJournal::Loading &loading);
+    // After start-up and after Connect, until the next command leaves: how
+    // long ago the pose the board on the port was last sent left ("上次发送的
+    // 姿态：3 分钟前"), or why the record of it could not be read; `loading`
+    // is how the engine's journal was read last.
+    void showJournal(const SentPoseJournal::Loading &loading);
     // The record of what was sent could not be written: `reason`, the system's.
     void showSentPoseNotSaved(const QString &reason);
     // "上次发送的姿态：3 分钟前", in the largest whole unit of `secondsAgo`.
@@ -79,24 +89,53 @@ public:
     QString clampText() const;
     QString loadingText() const;
     QString sentPoseText() const;
+    // "命令格式：带空格"; empty for the compact format.
+    QString commandFormatText() const;
+    // "3 个通道等待发送"; empty when no live move waits beyond the port's queue.
+    QString waitingMovesText() const;
+
+    // The notes shown so far, newest first.
+    const StatusHistory &history() const { return m_history; }
+
+protected:
+    // The passing note (showMessage) is shown by a label of the line's own.
+    void paintEvent(QPaintEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    ElidedLabel *addLabel(const char *name, int rank, bool fills = false);
+    // Shows `text` on `label` (hidden while empty); a new text that is a note
+    // goes into the history too.
+    enum class Kept { InHistory, NotKept };
+    void say(ElidedLabel &label, const QString &text, Kept kept = Kept::InHistory);
     void showTraffic();
-    // The sent-pose note, made on first use; `untilSent` clears it when the next command leaves.
+    void showLastSentPose(const QDateTime &sentAt);
+    // The sent-pose note; `untilSent` clears it when the next command leaves.
     void showSentPoseNote(const QString &text, bool untilSent);
     static QString describe(const linecheck::Reading &reading);
+    // The time of day on the engine's clock.
+    QDateTime now() const;
 
     Engine &m_engine;
     const SerialPort &m_port;
     const Playback &m_playback;
-    QLabel *m_connection;
-    QLabel *m_sequenceNote;
-    QLabel *m_loading;
+    const QDateTime m_startedAt;
+    const qint64 m_startedAtNs;
+    PriorityRowLayout *m_row;
+    ElidedLabel *m_connection;
+    ElidedLabel *m_commandFormat;
+    ElidedLabel *m_passingNote;
+    ElidedLabel *m_sequenceNote;
+    ElidedLabel *m_loading;
+    ElidedLabel *m_sentPose;
     SteadyLabel *m_playbackLabel;
     SteadyLabel *m_traffic;
-    QLabel *m_clamps = nullptr;
-    QLabel *m_sentPose = nullptr;
+    ElidedLabel *m_waitingMoves;
+    ElidedLabel *m_clamps;
+    QToolButton *m_historyButton;
+    StatusHistory m_history;
     std::optional<QDateTime> m_lastSentAt; // while its age is shown
+    bool m_sentPoseUntilSent = false;
     int m_clampCount = 0;
     QString m_failure;
 };

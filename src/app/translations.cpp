@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "translations.h"
 
+#include "common/uilook.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -48,6 +50,7 @@ QStringList installChinese(QCoreApplication &app, const QString &folder)
 QStringList install(QCoreApplication &app, Language language, const QString &folder)
 {
     current = language;
+    uilook::setLatinText(language == Language::English);
     if (language == Language::Chinese)
         return installChinese(app, folder);
     if (load(app, QString::fromLatin1(english), englishFolder))
@@ -58,6 +61,18 @@ QStringList install(QCoreApplication &app, Language language, const QString &fol
 Language installed()
 {
     return current;
+}
+
+QString translate(Language language, const char *context, const char *source)
+{
+    // A catalogue of its own, never installed: the running interface keeps
+    // its language.
+    QTranslator catalogue;
+    if (language == Language::English && catalogue.load(QString::fromLatin1(english), englishFolder)) {
+        if (const QString translated = catalogue.translate(context, source); !translated.isEmpty())
+            return translated;
+    }
+    return QString::fromUtf8(source);
 }
 
 } // namespace translations

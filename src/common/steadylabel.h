@@ -1,25 +1,25 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QLabel>
+#include "elidedlabel.h"
 
 // A label for a text that changes often, such as a counter on the status line.
-// Its size is fixed to what its texts have needed so far: a new text that fits
-// is only repainted, where a plain label would have the whole line around it
-// laid out and repainted again. A wider text widens it once; it never narrows,
-// so the texts beside it stay where they are.
-class SteadyLabel final : public QLabel
+// It asks for the room its widest text so far has needed: a new text that fits
+// is only repainted, where a label sized to each text would have the whole
+// line around it laid out and repainted again. A wider text widens it once; it
+// never narrows, so the texts beside it stay where they are. Given less room
+// than that, it ends its text in "…" as every ElidedLabel does.
+class SteadyLabel final : public ElidedLabel
 {
     Q_OBJECT
 
 public:
-    explicit SteadyLabel(QWidget *parent = nullptr);
-    // Sets the text, and widens the label if the text needs more room.
-    void showText(const QString &text);
+    using ElidedLabel::ElidedLabel;
 
 protected:
-    void changeEvent(QEvent *event) override;
+    int hintWidthFor(int textWidth) override;
+    void forgetWidths() override { m_widest = 0; }
 
 private:
-    void fit(bool anew);
+    int m_widest = 0;
 };

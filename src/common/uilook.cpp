@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "uilook.h"
 
+#include <QGuiApplication>
 #include <QStringList>
 #include <QWidget>
 
@@ -21,6 +22,16 @@ QFont sequenceFont()
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(10);
     return font;
+}
+
+void setLatinText(bool latin)
+{
+    // Text only (--help, an export): no window, no font.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    QFont font = QGuiApplication::font();
+    font.setStretch(latin ? latinStretch : QFont::Unstretched);
+    QGuiApplication::setFont(font);
 }
 
 void place(QWidget &widget, int left, int top, int width, int height)

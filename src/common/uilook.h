@@ -12,6 +12,15 @@ namespace uilook {
 // known to exist keeps every caption readable.
 QFont captionFont();
 
+// How wide Latin letters are set, in percent of their own width: the form's
+// buttons were made for two Chinese characters, and the English words are
+// longer ("Disconnect" in Command3). Semi-condensed, they fit whole with
+// their margins, at the captions' size and height.
+constexpr int latinStretch = QFont::SemiCondensed;
+// Sets every window's text (the application's font, which the captions take
+// their width from) for an interface in Latin letters or not.
+void setLatinText(bool latin);
+
 // The sequence: SimSun's Latin letters are all one width, so the columns of the
 // sequence lines line up; the fallback is the monospaced member of the same
 // CJK family.

@@ -109,7 +109,7 @@ WorkspaceWindow::WorkspaceWindow(const Parts &parts, QWidget *parent)
     m_tableAnswer->setObjectName(QStringLiteral("tableAnswer"));
     m_tableAnswer->setStyleSheet(QStringLiteral("color: #cc0000"));
     m_tableAnswer->setWordWrap(true);
-    tools->addWidget(m_tableAnswer);
+    m_tools->addWidget(m_tableAnswer);
     makeTableEditable();
 
     auto *layout = new QVBoxLayout(this);

@@ -6,11 +6,15 @@
 #include "support/testmain.h"
 #include "support/windowharness.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTranslator>
 
 #include <optional>
@@ -82,24 +86,91 @@ private Q_SLOTS:
         QCOMPARE(box.button(QMessageBox::Ok)->text(), english ? u"OK"_qs : u"确定"_qs);
     }
 
-    // A choice in the menu is kept for the next start and said so; the running
-    // interface stays as it is.
+    // A choice in the menu is kept for the next start and said so, in the
+    // language chosen; the running interface stays as it is.
+    void menuRemembersTheChoice_data()
+    {
+        QTest::addColumn<Language>("running");
+        QTest::addColumn<Language>("chosen");
+        QTest::newRow("English from Chinese") << Language::Chinese << Language::English;
+        QTest::newRow("Chinese from English") << Language::English << Language::Chinese;
+    }
     void menuRemembersTheChoice()
     {
-        translations::install(*QCoreApplication::instance(), Language::Chinese);
+        QFETCH(Language, running);
+        QFETCH(Language, chosen);
+        translations::install(*QCoreApplication::instance(), running);
         WindowHarness h; // with a settings folder of its own
-        auto *english = h.window().findChild<QAction *>(u"englishAction"_qs);
-        auto *chinese = h.window().findChild<QAction *>(u"chineseAction"_qs);
-        QVERIFY(english && chinese);
-        QVERIFY(chinese->isChecked() && !english->isChecked());
-        english->trigger();
-        QVERIFY(english->isChecked() && !chinese->isChecked());
-        QCOMPARE(language::remembered(), Language::English);
+        language::remember(running);
+        const auto action = [&h](Language language) {
+            return h.window().findChild<QAction *>(language == Language::English ? u"englishAction"_qs
+                                                                                 : u"chineseAction"_qs);
+        };
+        QVERIFY(action(chosen) && action(running));
+        const QString reset = h.button("Command1").text();
+        action(chosen)->trigger();
+        QVERIFY(action(chosen)->isChecked() && !action(running)->isChecked());
+        QCOMPARE(language::remembered(), chosen);
         QCOMPARE(h.notifier.shown.size(), 1);
-        QCOMPARE(h.button("Command1").text(), u"复位"_qs);
-        chinese->trigger();
-        QCOMPARE(language::remembered(), Language::Chinese);
+        const QString told = h.notifier.shown.first().text;
+        QVERIFY(!told.isEmpty());
+        // Chinese has no Latin letter in it; English no Chinese character.
+        const QRegularExpression otherScript(chosen == Language::English ? u"\\p{Han}"_qs : u"[A-Za-z]"_qs);
+        QVERIFY2(!told.contains(otherScript), qPrintable(told));
+        QCOMPARE(h.button("Command1").text(), reset);
+        action(running)->trigger();
+        QCOMPARE(language::remembered(), running);
         QCOMPARE(h.notifier.shown.size(), 1); // back to the running language: nothing to say
+    }
+
+    // No caption fills its button edge to edge: the text and the style's
+    // margins beside it fit the button, on the main window (Command3 in both
+    // states) and the windows it opens.
+    void captionsFitTheirButtons_data()
+    {
+        QTest::addColumn<Language>("language");
+        QTest::newRow("Chinese") << Language::Chinese;
+        QTest::newRow("English") << Language::English;
+    }
+    void captionsFitTheirButtons()
+    {
+        QFETCH(Language, language);
+        translations::install(*QCoreApplication::instance(), language);
+        WindowHarness h;
+        h.window().show();
+        h.button("Command4").click();
+        h.button("Command9").click();
+        for (const char *opens : {"channelSetupAction", "workspaceAction"})
+            h.child<QAction>(QString::fromLatin1(opens)).trigger();
+        QStringList checked;
+        const auto checkAll = [&checked] {
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (!window->isVisible())
+                    continue;
+                for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+                    if (button->isHidden() || button->text().isEmpty()
+                        || !(qobject_cast<QPushButton *>(button) || qobject_cast<QToolButton *>(button)))
+                        continue;
+                    const QStyle &style = *button->style();
+                    const int margins = style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, button)
+                                        + 2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+                    const QString caption = QString(button->text()).remove(u'&');
+                    const int needed = button->fontMetrics().horizontalAdvance(caption) + margins;
+                    QVERIFY2(needed <= button->width(),
+                             qPrintable(u"%1 \"%2\": %3 px in %4"_qs.arg(button->objectName(), caption)
+                                            .arg(needed)
+                                            .arg(button->width())));
+                    checked.append(caption);
+                }
+            }
+        };
+        checkAll();
+        h.connectTo(u"COM1"_qs);
+        checkAll();
+        QVERIFY2(checked.contains(language == Language::English ? u"Disconnect"_qs : u"断开"_qs),
+                 qPrintable(checked.join(u", ")));
+        QVERIFY2(checked.contains(language == Language::English ? u"Cancel"_qs : u"取消"_qs),
+                 qPrintable(checked.join(u", ")));
     }
 
     // In English a count agrees with its noun: "1 command", "2 commands".

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "app/statusline.h"
+#include "common/elidedlabel.h"
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"
 #include "support/pseudoterminal.h"
 #include "support/windowharness.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include "support/testmain.h"
@@ -71,7 +71,8 @@ private Q_SLOTS:
         QCOMPARE(h.fake().writes, (QByteArrayList{one, two}));
         QVERIFY(h.notifier.shown.isEmpty());
         QCOMPARE(h.editor().selectedText(), sequence(100).mid(22, 22));
-        QCOMPARE(h.child<QLabel>(QStringLiteral("playbackStatus")).text(), QStringLiteral("播放已停止（第 2 行）"));
+        QCOMPARE(h.child<ElidedLabel>(QStringLiteral("playbackStatus")).text(),
+                 QStringLiteral("播放已停止（第 2 行）"));
     }
 
     void stepSendsExactlyOneLine()
@@ -106,12 +107,12 @@ private Q_SLOTS:
         if (code != SerialResult::Ok)
             h.fake().openFailure = SerialResult::failure(SerialResult::Code(code), QStringLiteral("原因"));
         h.connectTo(portBox);
-        const QString text = h.child<QLabel>(QStringLiteral("connectionStatus")).text();
+        const QString text = h.child<ElidedLabel>(QStringLiteral("connectionStatus")).text();
         QVERIFY2(text.startsWith(QStringLiteral("未连接 · 连接失败：")) && text.contains(shown), qPrintable(text));
 
         h.fake().openFailure.reset();
         h.connectTo(QStringLiteral("COM3"));
-        QCOMPARE(h.child<QLabel>(QStringLiteral("connectionStatus")).text(),
+        QCOMPARE(h.child<ElidedLabel>(QStringLiteral("connectionStatus")).text(),
                  QStringLiteral("已连接 COM3 (ttyS2) 115200,n,8,1"));
     }
 
@@ -144,7 +145,7 @@ private:
             qFatal("No action %s", name);
         return *found;
     }
-    QString statusText(const char *name) { return m_h->child<QLabel>(QString::fromLatin1(name)).text(); }
+    QString statusText(const char *name) { return m_h->child<ElidedLabel>(QString::fromLatin1(name)).text(); }
 
     std::unique_ptr<PseudoTerminal> m_pty;
     std::unique_ptr<WindowHarness> m_h;

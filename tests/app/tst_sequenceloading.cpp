@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "common/elidedlabel.h"
 #include "sequence/sequenceeditor.h"
 #include "support/windowharness.h"
 
-#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
@@ -54,7 +54,7 @@ private Q_SLOTS:
         WindowHarness harness(withLongFile());
         harness.window().show();
         QVERIFY(loading(harness));
-        QVERIFY(!harness.child<QLabel>(QStringLiteral("loadingNote")).text().isEmpty());
+        QVERIFY(!harness.child<ElidedLabel>(QStringLiteral("loadingNote")).text().isEmpty());
 
         QTest::keyClick(&harness.editor(), Qt::Key_Down);
         QCOMPARE(harness.editor().sequence().lineAt(harness.editor().selectionStart()), 1);
@@ -65,7 +65,7 @@ private Q_SLOTS:
         QVERIFY(loading(harness));
 
         QTRY_VERIFY_WITH_TIMEOUT(!loading(harness), 20000);
-        QVERIFY(harness.child<QLabel>(QStringLiteral("loadingNote")).text().isEmpty());
+        QVERIFY(harness.child<ElidedLabel>(QStringLiteral("loadingNote")).text().isEmpty());
         QCOMPARE(harness.editor().sequence().textDocument().toRawText().size(), asEditorText(longFile()).size());
         QCOMPARE(harness.editor().text(), asEditorText(longFile()));
         QVERIFY(!harness.editor().sequence().canUndo());
