@@ -27,7 +27,7 @@ void BoardArmView::setArm(const arm::ArmGeometry &geometry, const kinematics::Jo
         return;
     m_geometry = geometry;
     m_limits = limits;
-    m_background = {};
+    m_background.forget();
     update();
 }
 
@@ -48,23 +48,16 @@ void BoardArmView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::LanguageChange)
-        m_background = {};
+        m_background.forget();
 }
 
 void BoardArmView::paintEvent(QPaintEvent *)
 {
     ++m_frames;
     const armpicture::Frame frame = armpicture::frame(m_geometry.links, size());
-    const qreal ratio = devicePixelRatioF();
-    if (m_background.size() != size() * ratio) {
-        m_background = QPixmap(size() * ratio);
-        m_background.setDevicePixelRatio(ratio);
-        QPainter background(&m_background);
-        background.setRenderHint(QPainter::Antialiasing);
-        armpicture::drawBackground(background, frame, m_geometry, m_limits, tr("侧视"), tr("俯视"));
-    }
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    painter.drawPixmap(
+        0, 0, m_background.of(size(), devicePixelRatioF(), frame, m_geometry, m_limits, tr("侧视"), tr("俯视")));
     painter.setRenderHint(QPainter::Antialiasing);
     const kinematics::ArmPose pose = kinematics::forward(m_geometry, m_pulses);
     armpicture::drawRanges(painter, frame, m_geometry, m_limits, pose);

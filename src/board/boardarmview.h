@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "drawing/armpicture.h"
 #include "shared/armgeometry.h"
 #include "shared/kinematics.h"
 
-#include <QPixmap>
 #include <QWidget>
 
 // The board's arm, drawn as the console's workspace draws it (the one drawing
@@ -42,6 +42,6 @@ private:
     arm::ArmGeometry m_geometry;
     kinematics::JointLimits m_limits{};
     Pulses m_pulses;
-    QPixmap m_background; // for the current size and arm; null: to draw again
+    armpicture::Background m_background;
     qint64 m_frames = 0;
 };

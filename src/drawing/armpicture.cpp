@@ -180,4 +180,19 @@ void drawTop(QPainter &painter, const Frame &f, const kinematics::ArmPose &pose,
     painter.drawEllipse(f.topCentre, 4, 4);
 }
 
+const QPixmap &Background::of(QSizeF size, qreal pixelRatio, const Frame &frame, const arm::ArmGeometry &geometry,
+                              const kinematics::JointLimits &limits, const QString &sideCaption,
+                              const QString &topCaption)
+{
+    const QSize pixels = (size * pixelRatio).toSize();
+    if (m_picture.size() != pixels) {
+        m_picture = QPixmap(pixels);
+        m_picture.setDevicePixelRatio(pixelRatio);
+        QPainter painter(&m_picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        drawBackground(painter, frame, geometry, limits, sideCaption, topCaption);
+    }
+    return m_picture;
+}
+
 } // namespace armpicture

@@ -11,6 +11,7 @@
 #include "shared/kinematics.h"
 
 #include <QColor>
+#include <QPixmap>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -50,6 +51,19 @@ QColor faint(QColor colour);
 // the captions, the reach seen from above with the base's range.
 void drawBackground(QPainter &painter, const Frame &frame, const arm::ArmGeometry &geometry,
                     const kinematics::JointLimits &limits, const QString &sideCaption, const QString &topCaption);
+
+// drawBackground's picture, kept for the view's size: drawn again only after a
+// change of size or forget() (another arm, font or language).
+class Background
+{
+public:
+    void forget() { m_picture = {}; }
+    const QPixmap &of(QSizeF size, qreal pixelRatio, const Frame &frame, const arm::ArmGeometry &geometry,
+                      const kinematics::JointLimits &limits, const QString &sideCaption, const QString &topCaption);
+
+private:
+    QPixmap m_picture;
+};
 
 // The sector of the floor the base's range lets the arm turn over.
 void drawBaseRange(QPainter &painter, const Frame &frame, const arm::ArmGeometry &geometry,

@@ -53,7 +53,7 @@ void ArmView::setArm(const arm::ArmGeometry &geometry, const kinematics::JointLi
 {
     m_geometry = geometry;
     m_limits = limits;
-    m_background = {};
+    m_background.forget();
     Q_EMIT targetTipChanged(targetTip());
     update();
 }
@@ -251,7 +251,7 @@ void ArmView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::LanguageChange)
-        m_background = {};
+        m_background.forget();
 }
 
 void ArmView::keyPressEvent(QKeyEvent *event)
@@ -265,16 +265,9 @@ void ArmView::keyPressEvent(QKeyEvent *event)
 void ArmView::paintEvent(QPaintEvent *)
 {
     const armpicture::Frame f = frame();
-    const qreal ratio = devicePixelRatioF();
-    if (m_background.size() != size() * ratio) {
-        m_background = QPixmap(size() * ratio);
-        m_background.setDevicePixelRatio(ratio);
-        QPainter background(&m_background);
-        background.setRenderHint(QPainter::Antialiasing);
-        armpicture::drawBackground(background, f, m_geometry, m_limits, tr("侧视"), tr("俯视"));
-    }
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    painter.drawPixmap(0, 0,
+                       m_background.of(size(), devicePixelRatioF(), f, m_geometry, m_limits, tr("侧视"), tr("俯视")));
     painter.setRenderHint(QPainter::Antialiasing);
     const kinematics::ArmPose twin = kinematics::forward(m_geometry, twinPulses());
     const kinematics::ArmPose target = kinematics::forward(m_geometry, m_target);

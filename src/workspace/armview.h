@@ -8,7 +8,6 @@
 
 #include <QList>
 #include <QPair>
-#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -116,7 +115,7 @@ private:
     std::optional<kinematics::Refusal> m_refusal;
     kinematics::ArmPose m_nearest; // with a refusal: the nearest pose that reaches
     TwinPoints m_drawnTwin{};
-    QPixmap m_background; // drawBackground's, for the current size; null: to draw again
+    armpicture::Background m_background;
     Drag m_drag = Drag::None;
     double m_dragPitch = 0;
 };
