@@ -2,6 +2,7 @@
 #include "translations.h"
 
 #include "common/uilook.h"
+#include "shared/catalogue.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -21,15 +22,6 @@ const QString englishFolder = QStringLiteral(":/i18n");
 
 Language current = Language::Chinese;
 
-bool load(QCoreApplication &app, const QString &name, const QString &folder)
-{
-    auto *translator = new QTranslator(&app);
-    if (translator->load(name, folder) && QCoreApplication::installTranslator(translator))
-        return true;
-    delete translator;
-    return false;
-}
-
 } // namespace
 
 QString qtFolder()
@@ -41,7 +33,7 @@ QStringList installChinese(QCoreApplication &app, const QString &folder)
 {
     QStringList loaded;
     for (const char *name : catalogues) {
-        if (load(app, QString::fromLatin1(name), folder))
+        if (catalogue::install(app, QString::fromLatin1(name), folder))
             loaded.append(QString::fromLatin1(name));
     }
     return loaded;
@@ -53,7 +45,7 @@ QStringList install(QCoreApplication &app, Language language, const QString &fol
     uilook::setLatinText(language == Language::English);
     if (language == Language::Chinese)
         return installChinese(app, folder);
-    if (load(app, QString::fromLatin1(english), englishFolder))
+    if (catalogue::install(app, QString::fromLatin1(english), englishFolder))
         return {QString::fromLatin1(english)};
     return {};
 }

@@ -1,22 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "boardlanguage.h"
 
+#include "shared/catalogue.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
-#include <QTranslator>
-
-namespace {
-
-bool load(QCoreApplication &app, const QString &name, const QString &folder)
-{
-    auto *translator = new QTranslator(&app);
-    if (translator->load(name, folder) && QCoreApplication::installTranslator(translator))
-        return true;
-    delete translator;
-    return false;
-}
-
-} // namespace
 
 std::optional<boardlanguage::Language> boardlanguage::fromCode(const QString &code)
 {
@@ -30,8 +18,9 @@ std::optional<boardlanguage::Language> boardlanguage::fromCode(const QString &co
 bool boardlanguage::install(QCoreApplication &app, Language language)
 {
     if (language == Language::English)
-        return load(app, QStringLiteral("servo-board_en"), QStringLiteral(":/i18n")); // src/board/CMakeLists.txt
+        return catalogue::install(app, QStringLiteral("servo-board_en"),
+                                  QStringLiteral(":/i18n")); // src/board/CMakeLists.txt
     // Qt's Chinese texts are a recommended package, not a required one.
-    load(app, QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    catalogue::install(app, QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     return true;
 }
