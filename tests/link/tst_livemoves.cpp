@@ -101,11 +101,18 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
         // Every channel's last position arrives; how soon is bench_drag's to measure.
         QVERIFY(allFinal());
-        // Merged, not queued: far fewer moves than changes, and no warning.
+        // Merged, not queued: no more moves than the line carried while the
+        // drag went on, and the last one of each channel; no warning. A drag
+        // the machine made no faster than the line leaves nothing to merge.
+        const double carried = double(lastChangeNs) / 1e9 * lineRate / double(move(0, 1000).size());
+        if (carried >= steps * channels)
+            QSKIP("the drag was no faster than the line carries moves: nothing to merge");
         const Arrived arrived = read(m_pty->received());
+        int moves = 0;
         for (int channel = 0; channel < channels; ++channel)
-            QVERIFY2(arrived.moves.value(channel) < steps / 2,
-                     qPrintable(QString::number(arrived.moves.value(channel))));
+            moves += arrived.moves.value(channel);
+        QVERIFY2(moves <= carried * 1.1 + channels,
+                 qPrintable(QStringLiteral("%1 moves, the line carried %2 in the drag").arg(moves).arg(carried)));
         QCOMPARE(m_notices->count(), 0);
     }
 
