@@ -75,7 +75,7 @@ private:
     TimelineView *m_timelineView;
     QSplitter *m_sides = nullptr; // the table and timeline beside the arm view
     QToolBar *m_tools;
-    bool m_stacked = false;       // or above it
+    bool m_stacked = false; // or above it
     QAction *m_stretch;
     QLabel *m_tableAnswer; // why a typed value was refused
     QTimer *m_fold;
