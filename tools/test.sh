@@ -9,3 +9,5 @@ bash tools/format.sh --check
 bash tools/build.sh build -DSERVO_CONSOLE_WERROR=ON
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+# The unit and widget tiers again under AddressSanitizer and UndefinedBehaviorSanitizer.
+bash tools/sanitize.sh
