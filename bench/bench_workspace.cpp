@@ -10,7 +10,9 @@
 #include "benchutil.h"
 
 #include "app/mainwindow.h"
+#include "app/program.h"
 #include "core/posetimeline.h"
+#include "core/sequencedocument.h"
 #include "link/qtserialport.h"
 #include "sequence/linehighlighter.h"
 #include "sequence/sequenceeditor.h"
@@ -78,9 +80,12 @@ void keystrokes100k()
     bench::heading("a keystroke in 100,000 lines, key to repaint (min / median / max)");
     const QString text = bench::sequenceText(100'000);
     {
+        // The editor and its marks go before the timeline and the text they read.
+        SequenceDocument markedText;
+        PoseTimeline timeline(markedText);
         SequenceEditor bare;
-        SequenceEditor marked;
-        new LineHighlighter(marked);
+        SequenceEditor marked(markedText);
+        new LineHighlighter(marked, timeline);
         for (SequenceEditor *editor : {&bare, &marked}) {
             editor->resize(660, 130);
             editor->setText(text);
@@ -93,8 +98,10 @@ void keystrokes100k()
     }
     QTemporaryDir dir;
     RecordingNotifier notifier;
-    MainWindow window({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); },
-                       dir.filePath(QStringLiteral("cmd.txt"))});
+    Program program({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); },
+                     dir.filePath(QStringLiteral("cmd.txt")), SequenceFileMenu::fileDialogs(), nullptr,
+                     dir.filePath(QStringLiteral("last-sent-pose.json"))});
+    MainWindow &window = program.window();
     auto *editor = window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
     editor->setText(text);
     window.show();
@@ -114,8 +121,10 @@ void open1M()
     for (int run = 0; run < runs; ++run) {
         QTemporaryDir dir;
         RecordingNotifier notifier;
-        MainWindow window({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); },
-                           dir.filePath(QStringLiteral("cmd.txt"))});
+        Program program({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); },
+                         dir.filePath(QStringLiteral("cmd.txt")), SequenceFileMenu::fileDialogs(), nullptr,
+                         dir.filePath(QStringLiteral("last-sent-pose.json"))});
+        MainWindow &window = program.window();
         auto *editor = window.findChild<SequenceEditor *>(QStringLiteral("RichTextBox1"));
         load.append(bench::timeOnce([&] { editor->setText(text); }) / 1e6);
         window.show();
