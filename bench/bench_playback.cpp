@@ -515,7 +515,7 @@ EasedRun playEased(const QString &settings, bool eased)
     const qint64 clicked = monotonicNs();
     harness.button("RunCommand").click();
     c.start(clicked + (firstDelayMs * 1'000'000LL + run.stepMs * 1'000'000LL / 3), run.stepMs);
-    QTest::qWait(firstDelayMs + easedLines * easedPeriodMs + 500);
+    bench::spin(firstDelayMs + easedLines * easedPeriodMs + 500);
     const qint64 cpuNs = monotonicNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
     run.reference = c.finish();
 

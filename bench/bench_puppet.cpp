@@ -47,13 +47,7 @@ constexpr int referenceChannel = 7;
 
 using bench::FarEnd;
 using bench::monotonicNs;
-
-void spin(qint64 ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(int(ms), &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using bench::spin;
 
 // When the last byte of each command read at the far end comes off a line of
 // 115,200 baud, with the command.

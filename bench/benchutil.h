@@ -8,8 +8,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QList>
 #include <QString>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +58,16 @@ inline void note(const char *text)
 {
     std::printf("  (%s)\n", text);
     std::fflush(stdout);
+}
+
+// Runs the event loop for `ms`, as the program's own loop runs: timers fire
+// when due. (QTest::qWait sleeps in 10 ms slices between its turns, which
+// makes every timer up to 10 ms late.)
+inline void spin(qint64 ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(int(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // Time taken by one call of `action`, in ns.
