@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "pseudoterminal.h"
 
+#include "link/serialport.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -48,6 +50,15 @@ void PseudoTerminal::clearReceived()
         readAvailable(std::numeric_limits<qsizetype>::max());
     const std::lock_guard lock(m_lock);
     m_received.clear();
+    m_arrivals.clear();
+}
+
+QList<PseudoTerminal::Arrival> PseudoTerminal::arrivals()
+{
+    if (!m_reader.joinable())
+        readAvailable(std::numeric_limits<qsizetype>::max());
+    const std::lock_guard lock(m_lock);
+    return m_arrivals;
 }
 
 qsizetype PseudoTerminal::readAvailable(qsizetype limit)
@@ -59,8 +70,10 @@ qsizetype PseudoTerminal::readAvailable(qsizetype limit)
         if (n <= 0)
             break;
         total += n;
+        const qint64 now = SerialPort::steadyNowUs();
         const std::lock_guard lock(m_lock);
         m_received.append(buffer, n);
+        m_arrivals.append({now, QByteArray(buffer, n)});
     }
     return total;
 }

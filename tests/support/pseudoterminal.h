@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <atomic>
@@ -35,6 +36,13 @@ public:
     // Everything that has arrived at the far end so far (use with QTRY_*).
     QByteArray received();
     void clearReceived();
+    // The same, each read with when it was read: µs on the steady clock the
+    // serial port stamps its commands on (SerialPort::steadyNowUs).
+    struct Arrival {
+        qint64 steadyUs = 0;
+        QByteArray bytes;
+    };
+    QList<Arrival> arrivals();
 
     // From now on the far end is read by a thread at `bytesPerSecond` (0: as
     // fast as it can), until hangUp() or the end. 11,520 is what 115200 baud
@@ -65,6 +73,7 @@ private:
     QString m_device;
     std::mutex m_lock; // guards m_received while the reader runs
     QByteArray m_received;
+    QList<Arrival> m_arrivals;
     std::thread m_reader;
     std::atomic<bool> m_stop = false;
     std::atomic<bool> m_paused = false;
