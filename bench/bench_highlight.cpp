@@ -8,15 +8,18 @@
 
 #include "benchutil.h"
 
-#include "app/mainwindow.h"
-#include "link/qtserialport.h"
+#include "app/program.h"
 #include "core/linecheck.h"
+#include "core/posetimeline.h"
+#include "link/qtserialport.h"
 #include "sequence/linehighlighter.h"
 #include "sequence/sequenceeditor.h"
 #include "support/recordingnotifier.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSyntaxHighlighter>
 #include <QTemporaryDir>
 
@@ -53,8 +56,9 @@ double loadOnce(const QString &text, Marks marks)
 {
     SequenceEditor editor;
     editor.resize(660, 130);
+    PoseTimeline timeline(editor.sequence());
     if (marks == Marks::InView)
-        new LineHighlighter(editor);
+        new LineHighlighter(editor, timeline);
     else if (marks == Marks::WholeDocument)
         new WholeDocumentHighlighter(editor.document());
     bench::PaintWatch watch;
@@ -97,8 +101,11 @@ double startWindowOnce(const QString &path)
 {
     RecordingNotifier notifier;
     bench::PaintWatch watch;
+    const QString journal = QFileInfo(path).dir().filePath(QStringLiteral("last-sent-pose.json"));
     return bench::timeOnce([&] {
-               MainWindow window({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); }, path});
+               Program program({std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); }, path,
+                                SequenceFileMenu::fileDialogs(), nullptr, journal});
+               MainWindow &window = program.window();
                window.installEventFilter(&watch);
                window.show();
                bench::waitForPaint(watch);

@@ -8,7 +8,7 @@
 
 #include "benchutil.h"
 
-#include "app/mainwindow.h"
+#include "app/program.h"
 #include "core/sequencefile.h"
 #include "link/qtserialport.h"
 #include "sequence/sequenceeditor.h"
@@ -83,8 +83,10 @@ Costs runOnce(const QByteArray &sequenceFile, double residentBefore = 0)
     Costs costs;
     QElapsedTimer clock;
     clock.start();
-    auto window = std::make_unique<MainWindow>(
-        MainWindow::Services{std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); }, path});
+    auto program = std::make_unique<Program>(Program::Services{
+        std::make_unique<QtSerialPort>(), &notifier, [] { return QStringList(); }, path,
+        SequenceFileMenu::fileDialogs(), nullptr, dir.filePath(QStringLiteral("last-sent-pose.json"))});
+    MainWindow *window = &program->window();
     window->installEventFilter(&watch);
     window->show();
     // The whole tree is painted in the pass that delivers the window's own paint.
@@ -111,7 +113,7 @@ Costs runOnce(const QByteArray &sequenceFile, double residentBefore = 0)
     if (window->isVisible() || !notifier.shown.isEmpty()
         || QFileInfo(path).size() != sequenceFile.size() + sixServoLine(0).size() + 2)
         qFatal("the save did not go cleanly");
-    window.reset();
+    program.reset();
 
     // The file's own share of both, without the editor.
     SequenceFile alone(path);
