@@ -18,6 +18,7 @@
 #include "link/qtserialport.h"
 #include "sequence/editorlines.h"
 #include "sequence/sequenceeditor.h"
+#include "support/easedprofile.h"
 #include "support/pseudoterminal.h"
 #include "support/windowharness.h"
 
@@ -439,15 +440,6 @@ QByteArray easedSequence()
     return file;
 }
 
-QByteArray easedProfile()
-{
-    QByteArrayList channels;
-    for (int joint = 0; joint < easedJoints; ++joint)
-        channels.append('"' + QByteArray::number(joint) + "\": {\"easing\": \"" + easing::name(easedCurve).toLatin1()
-                        + "\"}");
-    return R"({"version": 1, "channels": {)" + channels.join(", ") + "}}";
-}
-
 // What the program plans for line `line`, from where the line before left the
 // joints standing: when each command is due after the line's departure.
 easedmove::Plan easedPlan(int line, double bytesPerSecond)
@@ -493,8 +485,11 @@ EasedRun playEased(const QString &settings, bool eased)
     options.sequenceFile = easedSequence();
     options.port = std::make_unique<QtSerialPort>();
     std::optional<WindowHarness> held;
+    QList<int> joints;
+    for (int joint = 0; joint < easedJoints; ++joint)
+        joints.append(joint);
     if (eased)
-        held.emplace(std::move(options), easedProfile());
+        held.emplace(std::move(options), testsupport::easedProfile(joints, easedCurve));
     else
         held.emplace(std::move(options));
     WindowHarness &harness = *held;

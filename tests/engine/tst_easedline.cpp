@@ -5,6 +5,7 @@
 #include "shared/easing.h"
 #include "shared/motion.h"
 #include "shared/wirecommand.h"
+#include "support/easedprofile.h"
 #include "support/pseudoterminal.h"
 
 #include <QEventLoop>
@@ -40,15 +41,6 @@ constexpr qint64 readerSlackUs = 20'000;
 // well within it (the straight ramp between two points of the curve is off by
 // a fraction of a percent); a straight move in one ramp is off by a tenth.
 constexpr double curveTolerance = 0.05;
-
-QByteArray easedProfile()
-{
-    QByteArrayList channels;
-    for (int joint = 0; joint < joints; ++joint)
-        channels.append('"' + QByteArray::number(joint) + "\": {\"easing\": \"" + easing::name(curve).toLatin1()
-                        + "\"}");
-    return R"({"version": 1, "channels": {)" + channels.join(", ") + "}}";
-}
 
 struct Heard {
     QByteArray text;
@@ -94,8 +86,11 @@ private Q_SLOTS:
         const double bytesPerSecond =
             settingsstring::bytesPerSecond(std::get<settingsstring::LineSettings>(settingsstring::parse(settings)));
         QTemporaryDir folder;
+        QList<int> eased;
+        for (int joint = 0; joint < joints; ++joint)
+            eased.append(joint);
         QFile profile(folder.filePath(QStringLiteral("arm.json")));
-        QVERIFY(profile.open(QIODevice::WriteOnly) && profile.write(easedProfile()) > 0);
+        QVERIFY(profile.open(QIODevice::WriteOnly) && profile.write(testsupport::easedProfile(eased, curve)) > 0);
         profile.close();
         PseudoTerminal pty;
         QVERIFY(pty.isValid());

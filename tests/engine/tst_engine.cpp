@@ -2,6 +2,7 @@
 #include "engine/engine.h"
 #include "core/settingsstring.h"
 #include "shared/wirecommand.h"
+#include "support/easedprofile.h"
 #include "support/fakeserialport.h"
 #include "support/virtualtime.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 using Pose = std::map<int, int>;
 using easing::Curve;
+using testsupport::easedProfile;
 
 // The engine on an open fake port in test time, cmd.txt (and arm.json when
 // given) in a folder of its own.
@@ -64,20 +66,6 @@ struct Bench {
     QList<QPair<QByteArray, qint64>> departures;
     QList<qint64> departedUs;
 };
-
-// A profile that eases `channels` along `curve` (and holds `limits`: channel
-// → "min": ..., as JSON members), with the sequence's step of 20 ms.
-QByteArray easedProfile(const QList<int> &channels, Curve curve, const std::map<int, QByteArray> &limits = {})
-{
-    QByteArrayList members;
-    for (const int channel : channels) {
-        QByteArray member = "\"easing\": \"" + easing::name(curve).toLatin1() + '"';
-        if (const auto held = limits.find(channel); held != limits.end())
-            member += ", " + held->second;
-        members.append('"' + QByteArray::number(channel) + "\": {" + member + '}');
-    }
-    return R"({"version": 1, "motion": {"stepMs": 20}, "channels": {)" + members.join(", ") + "}}";
-}
 
 QList<int> sixJoints()
 {
