@@ -153,11 +153,7 @@ void Playback::start(qsizetype line, int firstWaitMs)
 
 void Playback::stop()
 {
-    dropPieces();
-    if (m_state != State::Stopped)
-        halt(Ending::Stopped);
-    else
-        m_timer.stop();
+    stopFor(Ending::Stopped);
 }
 
 void Playback::stopAndDiscard()
@@ -168,9 +164,14 @@ void Playback::stopAndDiscard()
 
 void Playback::stopForLostDevice()
 {
+    stopFor(Ending::DeviceLost);
+}
+
+void Playback::stopFor(Ending ending)
+{
     dropPieces();
     if (m_state != State::Stopped)
-        halt(Ending::DeviceLost);
+        halt(ending);
     else
         m_timer.stop();
 }

@@ -163,6 +163,8 @@ private:
     // Announces line `index` and writes its command; the interval it reads,
     // when it was sent.
     std::optional<qint16> send(qsizetype index, const QString &line);
+    // Stops at once for `ending`; nothing more is sent.
+    void stopFor(Ending ending);
     void halt(Ending ending);
     void scheduleNext();
     void startTimerForDue();
