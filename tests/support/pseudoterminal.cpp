@@ -50,7 +50,7 @@ void PseudoTerminal::clearReceived()
         readAvailable(std::numeric_limits<qsizetype>::max());
     const std::lock_guard lock(m_lock);
     m_received.clear();
-    m_arrivals.clear();
+    m_reads.clear();
 }
 
 QList<PseudoTerminal::Arrival> PseudoTerminal::arrivals()
@@ -58,7 +58,13 @@ QList<PseudoTerminal::Arrival> PseudoTerminal::arrivals()
     if (!m_reader.joinable())
         readAvailable(std::numeric_limits<qsizetype>::max());
     const std::lock_guard lock(m_lock);
-    return m_arrivals;
+    QList<Arrival> arrivals;
+    qsizetype start = 0;
+    for (const auto &[steadyUs, end] : m_reads) {
+        arrivals.append({steadyUs, m_received.mid(start, end - start)});
+        start = end;
+    }
+    return arrivals;
 }
 
 qsizetype PseudoTerminal::readAvailable(qsizetype limit)
@@ -73,7 +79,7 @@ qsizetype PseudoTerminal::readAvailable(qsizetype limit)
         const qint64 now = SerialPort::steadyNowUs();
         const std::lock_guard lock(m_lock);
         m_received.append(buffer, n);
-        m_arrivals.append({now, QByteArray(buffer, n)});
+        m_reads.append({now, m_received.size()});
     }
     return total;
 }

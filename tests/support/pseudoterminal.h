@@ -8,6 +8,7 @@
 #include <atomic>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include <termios.h>
 
@@ -73,7 +74,8 @@ private:
     QString m_device;
     std::mutex m_lock; // guards m_received while the reader runs
     QByteArray m_received;
-    QList<Arrival> m_arrivals;
+    // Each read: when, and where in m_received it ends.
+    QList<std::pair<qint64, qsizetype>> m_reads;
     std::thread m_reader;
     std::atomic<bool> m_stop = false;
     std::atomic<bool> m_paused = false;
