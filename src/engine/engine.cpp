@@ -5,7 +5,6 @@
 #include "core/glidepose.h"
 #include "core/recoverycopy.h"
 #include "core/sequenceline.h"
-#include "core/settingsstring.h"
 #include "shared/wirecommand.h"
 
 #include <QTimer>
@@ -77,11 +76,7 @@ void Engine::wire()
     });
 
     // What each line's timing is figured on: the line's rate, the limits, the playback speed.
-    const auto followLine = [this] {
-        const auto parsed = settingsstring::parse(m_port->settings());
-        if (const auto *line = std::get_if<settingsstring::LineSettings>(&parsed))
-            m_timeline.setLine(settingsstring::bytesPerSecond(*line));
-    };
+    const auto followLine = [this] { m_timeline.setLine(m_port->bytesPerSecond()); };
     followLine();
     connect(m_port.get(), &SerialPort::settingsChanged, this, followLine);
     const auto followProfile = [this] {

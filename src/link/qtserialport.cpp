@@ -53,7 +53,7 @@ bool configure(QSerialPort &port, const settingsstring::LineSettings &line)
            && port.setStopBits(toQt(line.stopBits)) && port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
-settingsstring::LineSettings lineSettings(const QString &settings)
+settingsstring::LineSettings parsedLine(const QString &settings)
 {
     return std::get<settingsstring::LineSettings>(settingsstring::parse(settings));
 }
@@ -73,9 +73,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
     m_pumpTimer.setSingleShot(true);
     m_pumpTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pumpTimer, &QTimer::timeout, this, [this] { pump(); });
-    const auto followRate = [this] {
-        m_pacer.setBytesPerSecond(settingsstring::bytesPerSecond(lineSettings(this->settings())));
-    };
+    const auto followRate = [this] { m_pacer.setBytesPerSecond(bytesPerSecond()); };
     followRate();
     connect(this, &SerialPort::settingsChanged, this, followRate);
 }
@@ -90,8 +88,8 @@ void QtSerialPort::closeAfterDraining()
     if (!m_port.isOpen())
         return;
     if (const qint64 unsent = drainAndClose(); unsent > 0) {
-        Q_EMIT notice({PortNotice::Kind::DiscardedOnClose, unsent, queueLimit(),
-                       double(unsent) / settingsstring::bytesPerSecond(lineSettings(settings())), drainMs / 1000.0});
+        Q_EMIT notice({PortNotice::Kind::DiscardedOnClose, unsent, queueLimit(), double(unsent) / bytesPerSecond(),
+                       drainMs / 1000.0});
     }
 }
 
@@ -115,13 +113,13 @@ SerialResult QtSerialPort::openPort()
             return SerialResult::failure(SerialResult::NoSuchPort, reason);
         return SerialResult::failure(SerialResult::OpenFailed, reason);
     }
-    if (!configure(m_port, lineSettings(settings()))) {
+    if (!configure(m_port, lineSettings())) {
         const QString reason = m_port.errorString();
         m_port.close();
         return SerialResult::failure(SerialResult::SettingsRefused, reason);
     }
     m_pacer = {};
-    m_pacer.setBytesPerSecond(settingsstring::bytesPerSecond(lineSettings(settings())));
+    m_pacer.setBytesPerSecond(bytesPerSecond());
     return {};
 }
 
@@ -129,12 +127,12 @@ SerialResult QtSerialPort::applySettings(const QString &settings)
 {
     if (!m_port.isOpen())
         return {};
-    if (configure(m_port, lineSettings(settings)))
+    if (configure(m_port, parsedLine(settings)))
         return {};
     const QString reason = m_port.errorString();
     m_port.clearError();
     // Put back what was in force, field by field.
-    configure(m_port, lineSettings(this->settings()));
+    configure(m_port, lineSettings());
     return SerialResult::failure(SerialResult::SettingsRefused, reason);
 }
 

@@ -25,9 +25,12 @@ qint64 SerialPort::steadyNowUs()
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-SerialPort::SerialPort(QObject *parent) : QObject(parent), m_settings(QString::fromLatin1(settingsstring::initial))
+SerialPort::SerialPort(QObject *parent)
+    : QObject(parent),
+      m_settings(QString::fromLatin1(settingsstring::initial)),
+      m_line(std::get<settingsstring::LineSettings>(settingsstring::parse(m_settings)))
 {
-    m_queueLimit = queueLimitFor(std::get<settingsstring::LineSettings>(settingsstring::parse(m_settings)));
+    m_queueLimit = queueLimitFor(m_line);
 }
 
 SerialResult SerialPort::setCommPort(int number)
@@ -56,7 +59,8 @@ SerialResult SerialPort::setSettings(const QString &settings)
     if (const SerialResult applied = applySettings(settings); !applied.ok())
         return applied;
     m_settings = settings;
-    m_queueLimit = queueLimitFor(std::get<settingsstring::LineSettings>(parsed));
+    m_line = std::get<settingsstring::LineSettings>(parsed);
+    m_queueLimit = queueLimitFor(m_line);
     Q_EMIT settingsChanged(m_settings);
     return {};
 }

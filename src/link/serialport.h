@@ -94,6 +94,9 @@ public:
     // driver may quietly send a rate near one it cannot make, and a board hears
     // garbage.
     QString settings() const { return m_settings; }
+    // The settings in force, read, and the bytes per second the line carries at them.
+    const settingsstring::LineSettings &lineSettings() const { return m_line; }
+    double bytesPerSecond() const { return settingsstring::bytesPerSecond(m_line); }
     [[nodiscard]] SerialResult setSettings(const QString &settings);
     // The baud rates this platform's serial ports are made for, in rising order.
     static QList<qint32> standardBaudRates();
@@ -241,6 +244,7 @@ private:
     qint64 m_queueLimit = 0;
     int m_commPort = 1;
     QString m_settings;
+    settingsstring::LineSettings m_line;
     CommandFormat m_format = CommandFormat::Compact;
     Filter m_filter;
 };
